@@ -1,0 +1,147 @@
+// The editor's state and logic without any window: main window flags, the effect chain
+// page, the equaliser page, the parameter page copies.  Windows (or the headless backend)
+// are views of this model.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/backend.h"
+#include "editor/colours.h"
+#include "editor/presets.h"
+
+namespace vemo {
+
+struct ChainCell {
+    std::string text;
+    Colour text_colour = kSystemColour;
+    Colour back_colour = kSystemColour;
+};
+
+struct ChainRow {
+    ChainCell cells[3];  // "序号", "音效名称", "有效性"
+    int image = 1;       // 0 on, 1 off
+    int type() const;    // column 0 read as a number
+};
+
+struct Button {
+    bool visible = true;
+    bool enabled = true;
+    bool checked = false;
+    std::string caption;
+};
+
+// Chain page (template 3021).
+struct ChainPage {
+    std::vector<ChainRow> rows;
+    // Check button of each EffectType (index 0 unused).
+    std::array<Button, 17> switches{};
+    int selected_row = -1;
+    // Bottom buttons 3088, 3089, 3090, 3091.
+    std::array<Button, 4> bottom{};
+};
+
+// Equaliser page (template 3001).
+struct EqPage {
+    int band_count = 10;
+    std::array<Button, 4> band_buttons{};  // 10, 15, 25, 31 bands
+    Button option;                          // "二级调整"
+    Button linked;                          // "调谐联动"
+    std::array<int, 32> slider_pos{};       // band slots, 0..50, 25 = 0 dB
+    int preamp_pos = 12;                    // 0..24
+    std::vector<std::string> combo;         // preset names of the current band count
+    int combo_sel = -1;
+    std::array<int32_t, 32> last_gain{};
+};
+
+// The values of the three parameter pages that are never shown as windows.
+struct WahPageCopy {
+    int32_t wah_rate = 25, wah_offset = 30, wah_depth = 70, wah_resonance = 30;
+};
+struct BassPageCopy {
+    int32_t bass_freq_hz = 200, bass_gain_db = 12;
+};
+struct VibratoPageCopy {
+    int32_t vibrato_period = 20, vibrato_depth = 25;
+};
+
+constexpr int kBandButtonCounts[4] = {10, 15, 25, 31};
+constexpr int kButtonSetCancel = 0, kButtonSetConfirm = 1, kButtonPlay = 2, kButtonStop = 3;
+
+class Editor {
+public:
+    Editor();
+
+    // --- host side (the exports) ---
+    bool exists() const { return exists_; }
+    void begin();
+    // The editor's steps of vemomix_init after the engine's (equaliser switch, tab 0, show,
+    // strip, refresh of every page).
+    void on_engine_init(int rate, int channels, int show);
+    void set_display(uint8_t show);
+    void set_display_mode(int32_t mode);
+    void set_switch(int type, bool on);  // vemomix_setiir / vemomix_setecho
+    void close();
+
+    // --- process-wide editor values ---
+    int32_t display_mode = 0;
+    uint8_t shown = 0;
+    int32_t host_window = 0;
+    uint8_t transparency = 1;
+    Colour main_colour = kDefaultMainColour;
+    int current_tab = 0;
+
+    ChainPage chain;
+    EqPage eq;
+    WahPageCopy wah_page;
+    BassPageCopy bass_page;
+    VibratoPageCopy vibrato_page;
+    PresetTable presets;
+    std::string preset_path;
+
+    // --- chain page operations ---
+    void default_chain();
+    void clear_chain();
+    void append_chain_row(int type, bool on);
+    void on_switch_clicked(int type, bool checked);
+    void select_row(int row);
+    void move_selected_up();
+    void move_selected_down();
+    void on_bottom_button(int which);  // kButtonSetCancel..kButtonStop
+    void on_chain_page_shown();        // check states from the engine flags
+    // Publishes the first 16 row types to the audio path.
+    void publish_chain() const;
+
+    // --- equaliser page operations ---
+    void eq_page_reset();
+    void eq_fill_combo();
+    void eq_choose_band_count(int n);
+    void eq_set_band_button(int n);
+
+    // --- main window ---
+    void apply_button_set(bool from_dispmode);
+    void hide_editor();
+    void select_tab(int index);
+
+    EditorBackend& backend() { return *backend_; }
+    void set_backend(std::unique_ptr<EditorBackend> b) { backend_ = std::move(b); }
+
+private:
+    void colour_row(ChainRow& row, bool on) const;
+    bool exists_ = false;
+    std::unique_ptr<EditorBackend> backend_;
+};
+
+Editor& editor();
+
+// Band slider position from a gain in dB: trunc(25 - 1.25 * g).
+int band_slider_pos(double gain_db);
+// Pre-gain slider position, kept inside 0..24.
+int preamp_slider_pos(int32_t pos);
+// Gain reported for a band slider position: trunc(20 - pos * 20 * 0.04).
+int band_slider_gain(int pos);
+
+}  // namespace vemo

@@ -1,0 +1,46 @@
+// The editor backend where there are no windows: it keeps what a window would have shown
+// and answers message boxes as the caller arranged, so every behaviour stays observable.
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "editor/backend.h"
+
+namespace vemo {
+
+class HeadlessBackend : public EditorBackend {
+public:
+    struct MessageRecord {
+        std::string text;
+        std::string caption;
+        MessageBoxKind kind;
+    };
+
+    void create_windows() override;
+    void destroy_windows() override;
+    void show_editor(bool show) override;
+    void model_changed(ModelPart) override {}
+    void strip_client_size(int& width, int& height) override;
+    MessageBoxAnswer message_box(std::string_view text, std::string_view caption, MessageBoxKind kind) override;
+    void notify_host(int32_t host_window, int lparam) override;
+    std::string library_dir() override;
+    std::string host_dir() override;
+
+    // Observations.
+    int windows_created = 0;
+    bool windows_exist = false;
+    bool visible = false;
+    std::vector<MessageRecord> messages;
+    std::vector<std::pair<int32_t, int>> notifications;  // host window, lparam
+    // What a Yes/No box answers.
+    MessageBoxAnswer yes_no_answer = MessageBoxAnswer::kYes;
+    // Strip size a window would measure: 276 x 26 dialog units at the default font.
+    int strip_width = 414;
+    int strip_height = 42;
+    // Overrides for the file locations (empty: the real ones).
+    std::string library_dir_override;
+    std::string host_dir_override;
+};
+
+}  // namespace vemo

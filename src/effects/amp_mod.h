@@ -1,0 +1,34 @@
+// Amplitude modulation (tremolo), sine or triangle (effect type 6).
+#pragma once
+#include <cstdint>
+
+#include "effects/stage.h"
+
+namespace vemo {
+
+// The values a settings record carries for this effect, as the engine keeps them.
+struct AmpModParams {
+    int16_t am_depth_pct = 20;
+    int16_t am_period_ms = 1000;
+    int32_t am_level_db = -10;
+    int32_t am_waveform = 0;
+};
+
+struct AmpMod {
+    AmpModParams params;
+};
+
+// vemomix_init: defaults and buffers for a new format.
+void am_init(AmpMod& fx, int rate, int channels);
+// vemomix_set: params were just replaced; derive what depends on them.
+void am_configure(AmpMod& fx, int rate, int channels);
+// vemomix_datarefresh: forget the history, keep every parameter.
+void am_clear(AmpMod& fx, int rate, int channels);
+// vemomix_close: give back every heap buffer.
+void am_release(AmpMod& fx);
+// What vemomix_get reports.
+AmpModParams am_report(const AmpMod& fx);
+// One buffer, in place.
+void am_process(AmpMod& fx, int16_t* pcm, const StageContext& ctx);
+
+}  // namespace vemo

@@ -1,0 +1,34 @@
+// Feed-forward compressor with a mean-square detector (effect type 2).
+#pragma once
+#include <cstdint>
+
+#include "effects/stage.h"
+
+namespace vemo {
+
+// The values a settings record carries for this effect, as the engine keeps them.
+struct CompressorParams {
+    int32_t comp_threshold_db = -20;
+    int32_t comp_slope_x10 = 5;
+    int32_t comp_attack_ms = 1;
+    int32_t comp_release_ms = 10;
+};
+
+struct Compressor {
+    CompressorParams params;
+};
+
+// vemomix_init: defaults and buffers for a new format.
+void compressor_init(Compressor& fx, int rate, int channels);
+// vemomix_set: params were just replaced; derive what depends on them.
+void compressor_configure(Compressor& fx, int rate, int channels);
+// vemomix_datarefresh: forget the history, keep every parameter.
+void compressor_clear(Compressor& fx, int rate, int channels);
+// vemomix_close: give back every heap buffer.
+void compressor_release(Compressor& fx);
+// What vemomix_get reports.
+CompressorParams compressor_report(const Compressor& fx);
+// One buffer, in place.
+void compressor_process(Compressor& fx, int16_t* pcm, const StageContext& ctx);
+
+}  // namespace vemo

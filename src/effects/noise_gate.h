@@ -1,0 +1,35 @@
+// Noise reduction: a noise gate with hold, release and attack (effect type 10).
+#pragma once
+#include <cstdint>
+
+#include "effects/stage.h"
+
+namespace vemo {
+
+// The values a settings record carries for this effect, as the engine keeps them.
+struct NoiseGateParams {
+    int32_t denoise_open_level = 500;
+    int32_t denoise_hold = 0;
+    int32_t denoise_release = 0;
+    int32_t denoise_attack = 0;
+    int32_t denoise_close_level = 410;
+};
+
+struct NoiseGate {
+    NoiseGateParams params;
+};
+
+// vemomix_init: defaults and buffers for a new format.
+void denoise_init(NoiseGate& fx, int rate, int channels);
+// vemomix_set: params were just replaced; derive what depends on them.
+void denoise_configure(NoiseGate& fx, int rate, int channels);
+// vemomix_datarefresh: forget the history, keep every parameter.
+void denoise_clear(NoiseGate& fx, int rate, int channels);
+// vemomix_close: give back every heap buffer.
+void denoise_release(NoiseGate& fx);
+// What vemomix_get reports.
+NoiseGateParams denoise_report(const NoiseGate& fx);
+// One buffer, in place.
+void denoise_process(NoiseGate& fx, int16_t* pcm, const StageContext& ctx);
+
+}  // namespace vemo

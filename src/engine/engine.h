@@ -1,0 +1,84 @@
+// EngineState: the one process-wide DSP engine -- format, enabled flags, the published chain
+// order, every effect's parameters and history, and the captured levels.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "effects/amp_mod.h"
+#include "effects/chorus.h"
+#include "effects/compressor.h"
+#include "effects/distortion.h"
+#include "effects/drift.h"
+#include "effects/echo.h"
+#include "effects/graphic_eq.h"
+#include "effects/noise_gate.h"
+#include "effects/overdrive.h"
+#include "effects/phase_invert.h"
+#include "effects/phaser.h"
+#include "effects/pitch_changer.h"
+#include "effects/reverb.h"
+#include "effects/super_bass.h"
+#include "effects/vibrato.h"
+#include "effects/wah.h"
+#include "engine/effect_types.h"
+#include "engine/levels.h"
+
+namespace vemo {
+
+struct EngineState {
+    // Held by every rebuild and by vemomix_change while it processes a buffer.
+    std::mutex mutex;
+
+    // Working format, and the copy that only vemomix_set checks.
+    int rate = -1;
+    int channels = 2;
+    int valid_rate = 1;
+    int valid_channels = 0;
+    // True from vemomix_init to vemomix_close: the format-sized buffers exist.
+    bool initialised = false;
+
+    // Enabled flag per EffectType (index 0 unused); the stage runs only when it is exactly 1.
+    std::atomic<uint8_t> enabled[kEffectCount + 1] = {};
+    // The first kChainStages types of the chain list, republished on every change of its rows.
+    std::atomic<uint8_t> chain[kChainStages] = {};
+    // Whether levels are captured (the editor is shown).
+    std::atomic<bool> capture_levels{false};
+
+    EqState eq;
+    Compressor comp;
+    PitchChanger pitch;
+    Distortion dist;
+    Overdrive odrive;
+    AmpMod am;
+    Echo echo;
+    Drift drift;
+    Phaser phaser;
+    NoiseGate denoise;
+    Chorus chorus;
+    Reverb reverb;
+    Wah wah;
+    SuperBass bass;
+    PhaseInvert invert;
+    Vibrato vibrato;
+
+    LevelCapture levels;
+    // Bumped after each captured buffer, so the window thread knows when to redraw.
+    std::atomic<uint32_t> levels_serial{0};
+};
+
+EngineState& engine();
+
+bool rate_supported(int rate);
+
+// The engine's parts of the exports; each takes the engine mutex itself.
+void engine_begin();
+void engine_init(int rate, int channels);
+void engine_datarefresh();
+void engine_close();
+int32_t engine_change(int16_t* samples, int32_t bytes);
+
+// Replaces the published chain order (rows beyond kChainStages never run).
+void engine_publish_chain(const uint8_t* types, int count);
+
+}  // namespace vemo

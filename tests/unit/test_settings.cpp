@@ -1,0 +1,232 @@
+// vemomix_get / vemomix_set: the record against the engine and the editor.
+#include "test_support.h"
+
+namespace vemo::test {
+namespace {
+
+class Settings : public Session {};
+
+TEST_F(Settings, DefaultChainReadsBackAsOneToSixteen) {
+    EffectSettings s;
+    std::memset(&s, 0xEE, sizeof s);
+    vemomix_get(&s);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(s.chain_order[i], i + 1);
+    // Bytes beyond the rows are not written.
+    EXPECT_EQ(s.chain_order[16], 0xEE);
+    // Reserved bytes are not written either; the preset name is empty, its flag 0.
+    EXPECT_EQ(s.reserved_1[0], 0xEE);
+    EXPECT_EQ(s.reserved_333[2], 0xEE);
+    EXPECT_EQ(s.eq_preset_name[0], 0);
+    EXPECT_EQ(s.eq_preset_builtin, 0);
+    EXPECT_EQ(s.eq_band_count, 10);
+    EXPECT_EQ(s.eq_preamp_pos, 12);
+    for (int b = 0; b < 31; ++b) EXPECT_EQ(s.eq_band_level[b], 0);
+}
+
+TEST_F(Settings, DefaultsAfterInit) {
+    const EffectSettings s = current();
+    EXPECT_EQ(s.comp_threshold_db, -20);
+    EXPECT_EQ(s.comp_slope_x10, 5);
+    EXPECT_FLOAT_EQ(s.echo_delay_s, 0.6f);
+    EXPECT_FLOAT_EQ(s.echo_feedback, 0.5f);
+    EXPECT_EQ(s.pitch_frame_size, 2048);
+    EXPECT_EQ(s.dist_drive, 555);
+    EXPECT_EQ(s.odrive_drive_ohms, 520);
+    EXPECT_EQ(s.am_period_ms, 1000);
+    EXPECT_EQ(s.am_level_db_copy, -10);
+    EXPECT_EQ(s.reverb_tap_count, 20);
+    EXPECT_EQ(s.wah_rate, 25);
+    EXPECT_EQ(s.bass_freq_hz, 200);
+    EXPECT_EQ(s.vibrato_depth, 25);
+}
+
+TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
+    EffectSettings s = current();
+    s.chain_order[0] = 12;
+    s.chain_order[1] = 7;
+    s.chain_order[2] = 15;
+    std::memset(s.chain_order + 3, 0, sizeof s.chain_order - 3);
+    s.reverb_enabled = 1;
+    s.echo_enabled = 1;
+    s.invert_enabled = 1;
+    s.comp_threshold_db = -33;
+    s.dist_tone_hz = 2500;
+    s.drift_speed = 9;
+    s.chorus_wet = 77;
+    s.wah_offset = 44;
+    s.bass_gain_db = 6;
+    s.vibrato_period = 30;
+    s.eq_band_count = 15;
+    s.eq_band_level[0] = 8;
+    s.eq_band_level[14] = -12;
+    s.eq_extra_filter = 1;
+    s.eq_preamp_pos = 20;
+    vemomix_set(s);
+
+    EffectSettings back = current();
+    EXPECT_EQ(back.chain_order[0], 12);
+    EXPECT_EQ(back.chain_order[1], 7);
+    EXPECT_EQ(back.chain_order[2], 15);
+    EXPECT_EQ(back.chain_order[3], 0);
+    EXPECT_EQ(back.reverb_enabled, 1);
+    EXPECT_EQ(back.echo_enabled, 1);
+    EXPECT_EQ(back.invert_enabled, 1);
+    EXPECT_EQ(back.comp_enabled, 0);
+    EXPECT_EQ(back.comp_threshold_db, -33);
+    EXPECT_EQ(back.dist_tone_hz, 2500);
+    EXPECT_EQ(back.drift_speed, 9);
+    EXPECT_EQ(back.chorus_wet, 77);
+    EXPECT_EQ(back.wah_offset, 44);
+    EXPECT_EQ(back.bass_gain_db, 6);
+    EXPECT_EQ(back.vibrato_period, 30);
+    EXPECT_EQ(back.eq_band_count, 15);
+    EXPECT_EQ(back.eq_band_level[0], 8);
+    EXPECT_EQ(back.eq_band_level[14], -12);
+    EXPECT_EQ(back.eq_extra_filter, 1);
+    EXPECT_EQ(back.eq_preamp_pos, 20);
+
+    // A second round trip is a fixed point on every byte the record defines.
+    vemomix_set(back);
+    EffectSettings again = current();
+    EXPECT_EQ(std::memcmp(&again, &back, sizeof back), 0);
+}
+
+TEST_F(Settings, BandSliderLawsTruncateTowardZero) {
+    EffectSettings s = current();
+    s.eq_band_level[0] = -1;
+    s.eq_band_level[1] = -2;
+    s.eq_band_level[2] = 20;
+    s.eq_band_level[3] = -20;
+    s.eq_band_level[4] = 3;
+    vemomix_set(s);
+    EXPECT_EQ(editor().eq.slider_pos[0], 26);
+    EXPECT_EQ(editor().eq.slider_pos[1], 27);
+    EXPECT_EQ(editor().eq.slider_pos[2], 0);
+    EXPECT_EQ(editor().eq.slider_pos[3], 50);
+    EXPECT_EQ(editor().eq.slider_pos[4], 21);  // 25 - 3.75 = 21.25
+    const EffectSettings back = current();
+    EXPECT_EQ(back.eq_band_level[0], 0);   // 20 - 26 * 0.8 = -0.8
+    EXPECT_EQ(back.eq_band_level[1], -1);  // -1.6
+    EXPECT_EQ(back.eq_band_level[2], 20);
+    EXPECT_EQ(back.eq_band_level[3], -20);
+    EXPECT_EQ(back.eq_band_level[4], 3);  // 20 - 16.8 = 3.2
+}
+
+TEST_F(Settings, SliderSlot31LandsOnTheBuiltinWord) {
+    editor().eq.slider_pos[31] = 0;  // +20 dB
+    EffectSettings s;
+    std::memset(&s, 0xAB, sizeof s);
+    vemomix_get(&s);
+    const auto* b = reinterpret_cast<const uint8_t*>(&s);
+    EXPECT_EQ(b[196], 0);  // the built-in flag is written last
+    EXPECT_EQ(b[197], 0);  // the rest of the little-endian 20
+    EXPECT_EQ(b[199], 0);
+}
+
+TEST_F(Settings, SixteenBitFieldsAndWaveform) {
+    EffectSettings s = current();
+    s.am_level_db = -10;
+    s.am_waveform = 7;
+    s.am_depth_pct = 0x00018005;  // low 16 bits 0x8005 = -32763
+    s.am_period_ms = 70000;       // low 16 bits 4464
+    s.reverb_tap_count = 65536 + 30;
+    vemomix_set(s);
+    const EffectSettings back = current();
+    EXPECT_EQ(back.am_level_db, -10);
+    EXPECT_EQ(back.am_level_db_copy, -10);
+    EXPECT_EQ(back.am_waveform, 1);
+    EXPECT_EQ(back.am_depth_pct, -32763);
+    EXPECT_EQ(back.am_period_ms, 4464);
+    EXPECT_EQ(back.reverb_tap_count, 30);
+}
+
+TEST_F(Settings, PhaserFloatsAreTruncated) {
+    EffectSettings s = current();
+    s.phaser_low_hz = 450.9f;
+    s.phaser_high_hz = 1999.5f;
+    s.phaser_rate = -3.7f;
+    vemomix_set(s);
+    EXPECT_EQ(engine().phaser.params.phaser_low_hz, 450);
+    EXPECT_EQ(engine().phaser.params.phaser_high_hz, 1999);
+    EXPECT_EQ(engine().phaser.params.phaser_rate, -3);
+}
+
+TEST_F(Settings, ChainOrderBytesMakeRows) {
+    EffectSettings s = current();
+    std::memset(s.chain_order, 0, sizeof s.chain_order);
+    s.chain_order[0] = 3;
+    s.chain_order[1] = 0;
+    s.chain_order[2] = 1;
+    vemomix_set(s);
+    EXPECT_EQ(chain_types(), (std::vector<int>{3, 1}));
+    ASSERT_EQ(editor().chain.rows.size(), 2u);
+    EXPECT_EQ(editor().chain.rows[0].cells[1].text, "音调变化器");
+    EXPECT_EQ(editor().chain.rows[1].cells[1].text, "图形均衡器");
+    EXPECT_EQ(editor().chain.rows[1].cells[2].text, "无效");
+    EXPECT_EQ(published_chain()[0], 3);
+    EXPECT_EQ(published_chain()[1], 1);
+    EXPECT_EQ(published_chain()[2], 0);
+
+    // Bytes above 16 are skipped; duplicates give two rows; all 255 bytes are read.
+    std::memset(s.chain_order, 0, sizeof s.chain_order);
+    s.chain_order[0] = 17;
+    s.chain_order[1] = 15;
+    s.chain_order[2] = 255;
+    s.chain_order[3] = 15;
+    s.chain_order[254] = 2;
+    s.invert_enabled = 1;
+    vemomix_set(s);
+    EXPECT_EQ(chain_types(), (std::vector<int>{15, 15, 2}));
+    EXPECT_EQ(editor().chain.rows[0].cells[2].text, "有效");
+    EXPECT_EQ(editor().chain.rows[0].image, 0);
+}
+
+TEST_F(Settings, RecordWithBandCountFifteenListsFifteenBandPresets) {
+    EffectSettings s = current();
+    s.eq_band_count = 15;
+    vemomix_set(s);
+    EXPECT_TRUE(editor().eq.band_buttons[1].checked);
+    EXPECT_FALSE(editor().eq.band_buttons[0].checked);
+    EXPECT_EQ(editor().eq.combo, (std::vector<std::string>{"15频段缺省模式"}));
+    EXPECT_EQ(editor().eq.combo_sel, 0);
+    EXPECT_EQ(engine().eq.eq_bands_in_use, 15);
+}
+
+TEST_F(Settings, TenBandPresetsFillTheComboAfterInit) {
+    const std::vector<std::string> expected = {
+        "10频段缺省模式", "Normal自然模式",   "Rock摇滚模式",     "POP流行模式",
+        "重金属模式",     "超低音模式",       "重金属超低音模式", "SoftRock柔和模式"};
+    EXPECT_EQ(editor().eq.combo, expected);
+}
+
+TEST_F(Settings, SetAtAnUnsupportedRateChangesNothing) {
+    start(32000, 2, 0);
+    const EffectSettings before = current();
+    EffectSettings s = before;
+    s.invert_enabled = 1;
+    s.comp_threshold_db = -40;
+    s.chain_order[0] = 9;
+    vemomix_set(s);
+    const EffectSettings after = current();
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    EXPECT_EQ(engine().enabled[kPhaseInvert].load(), 0);
+}
+
+TEST_F(Settings, FarOutEqualiserValuesStayInsideTheirControls) {
+    EffectSettings s = current();
+    s.eq_band_count = 1000000;
+    s.eq_preamp_pos = -2147483647 - 1;
+    for (int b = 0; b < 31; ++b) s.eq_band_level[b] = (b % 2) ? 2147483647 : -2147483647 - 1;
+    vemomix_set(s);
+    EXPECT_EQ(editor().eq.preamp_pos, 0);
+    EXPECT_EQ(editor().eq.slider_pos[0], 50);
+    EXPECT_EQ(editor().eq.slider_pos[1], 0);
+    const EffectSettings back = current();
+    EXPECT_EQ(back.eq_band_count, 1000000);
+    EXPECT_EQ(back.eq_band_level[0], -20);
+    EXPECT_EQ(back.eq_band_level[1], 20);
+    EXPECT_EQ(engine().eq.eq_bands_in_use, 10);
+}
+
+}  // namespace
+}  // namespace vemo::test

@@ -1,0 +1,49 @@
+// Shared helpers of the unit tests: a fresh library session and record builders.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "editor/editor.h"
+#include "editor/headless/headless_backend.h"
+#include "engine/engine.h"
+#include "vemosoundmix.h"
+
+namespace vemo::test {
+
+inline HeadlessBackend& headless() { return dynamic_cast<HeadlessBackend&>(editor().backend()); }
+
+// Starts every test from the same place: closed, then begun and initialised.
+class Session : public ::testing::Test {
+protected:
+    void start(int rate = 44100, int channels = 2, int show = 0) {
+        vemomix_close();
+        vemomix_set_dispmode(0);
+        vemomix_begin();
+        vemomix_init(rate, channels, show);
+    }
+    void SetUp() override { start(); }
+    void TearDown() override { vemomix_close(); }
+
+    static EffectSettings current() {
+        EffectSettings s;
+        std::memset(&s, 0, sizeof s);
+        vemomix_get(&s);
+        return s;
+    }
+};
+
+inline std::vector<int> chain_types() {
+    std::vector<int> out;
+    for (const auto& r : editor().chain.rows) out.push_back(r.type());
+    return out;
+}
+
+inline std::vector<int> published_chain() {
+    std::vector<int> out;
+    for (auto& t : engine().chain) out.push_back(t.load());
+    return out;
+}
+
+}  // namespace vemo::test
