@@ -16,6 +16,17 @@ struct CompressorParams {
 
 struct Compressor {
     CompressorParams params;
+
+    // Derived from params and the sample rate.
+    float comp_threshold = 0;
+    float comp_slope = 0;
+    float comp_attack_coef = 0;
+    float comp_release_coef = 0;
+    float comp_detector_coef = 0;
+
+    // One detector and one gain for the whole effect: channel 1 carries on from channel 0.
+    float comp_env = 0;   // smoothed mean square; never reset
+    float comp_gain = 1;  // gain applied to the current sample
 };
 
 // vemomix_init: defaults and buffers for a new format.

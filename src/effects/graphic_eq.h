@@ -1,24 +1,18 @@
 // Graphic equaliser: 10, 15, 25 or 31 parallel band-passes summed with a scaled dry path
-// (effect type 1).  Band tables are fixed per rate and band count.
+// (effect type 1).  Band tables are fixed per rate and band count (effects/eq_tables.h).
 #pragma once
 #include <atomic>
 #include <cstdint>
 
+#include "effects/eq_tables.h"
 #include "effects/stage.h"
 
 namespace vemo {
 
 constexpr int kEqMaxBands = 31;
+constexpr int kEqDitherSize = 256;
 
-// One row of a band table.
-struct EqBandCoef {
-    float freq;     // centre frequency, Hz
-    char label[12]; // slider caption, NUL-padded
-    float beta;     // weight of y[n-2]
-    float alpha;    // weight of x[n] - x[n-2]
-    float gamma;    // weight of y[n-1]
-};
-
+// Three slots each, addressed by the shared rotating indices eq_i / eq_j / eq_k.
 struct EqMemory {
     float x[3];
     float y[3];
@@ -33,10 +27,11 @@ struct EqState {
     // Written by the editor's sliders while audio runs; relaxed atomics cost nothing on x86.
     std::atomic<float> eq_gain[kEqMaxBands][2] = {};
     std::atomic<float> eq_preamp[2] = {};
-    EqMemory eq_hist1[kEqMaxBands][2] = {};
-    EqMemory eq_hist2[kEqMaxBands][2] = {};
+    EqMemory eq_hist1[kEqMaxBands][2] = {};  // first pass
+    EqMemory eq_hist2[kEqMaxBands][2] = {};  // second pass
+    // Slots of x[n], x[n-1]/y[n-1] and x[n-2]/y[n-2], shared by every band and channel.
     int eq_i = 0, eq_j = 2, eq_k = 1;
-    double eq_dither[256] = {};
+    double eq_dither[kEqDitherSize] = {};
     int eq_dither_pos = 0;
 };
 
@@ -44,8 +39,11 @@ bool eq_rate_supported(int rate);
 // Picks the band table; returns the rate as the equaliser stores it (44100 for anything else
 // than 11025, 22050 and 48000).
 int eq_select_table(EqState& eq, int band_count, int rate);
+// band -1 is the pre-gain; level in dB.
 void eq_set_gain(EqState& eq, float level, int band, int channel);
+// Clears both passes' memories and draws new dither; the slot indices stay where they are.
 void eq_reset(EqState& eq);
+// New band count at the given rate: every gain of every channel back to 0 dB, memories cleared.
 void eq_set_band_count(EqState& eq, int n, int rate, int channels);
 void eq_process(EqState& eq, int16_t* pcm, const StageContext& ctx);
 
