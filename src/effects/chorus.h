@@ -1,7 +1,9 @@
 // Chorus on a recirculating DelayLine per channel (effect type 11).
 #pragma once
+#include <array>
 #include <cstdint>
 
+#include "effects/delay_line.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -17,15 +19,21 @@ struct ChorusParams {
 
 struct Chorus {
     ChorusParams params;
+    float phase = 0;  // modulation position in table steps, advanced by chorus_rate / 1000 per sample
+    // Modulation offsets: an entry t moves the delay by trunc(t / 16) * depth / 16 samples.
+    // The engine leaves every entry 0, so the delay stays at 64 * depth samples and
+    // chorus_rate is carried and reported without moving it.
+    std::array<int32_t, kSweepSteps> table{};
+    DelayLine line[2];
 };
 
-// vemomix_init: defaults and buffers for a new format.
+// vemomix_init: defaults, phase 0 and two cleared one-second lines.
 void chorus_init(Chorus& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set: params were just replaced; both lines start again empty.
 void chorus_configure(Chorus& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
+// vemomix_datarefresh: both lines start again empty; parameters stay.
 void chorus_clear(Chorus& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
+// vemomix_close: give back both lines.
 void chorus_release(Chorus& fx);
 // What vemomix_get reports.
 ChorusParams chorus_report(const Chorus& fx);

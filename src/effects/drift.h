@@ -1,7 +1,9 @@
 // Drift: an LFO-swept flanger on a DelayLine per channel (effect type 8).
 #pragma once
+#include <array>
 #include <cstdint>
 
+#include "effects/delay_line.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -17,15 +19,25 @@ struct DriftParams {
 
 struct Drift {
     DriftParams params;
+    float phase = 0;  // LFO position in table steps, 0 <= phase < 359
+    // Delay offset per LFO step: a value v lengthens the delay by v * depth / 256 samples
+    // around the base of 4 * depth.  All zeros gives a fixed comb.
+    std::array<int32_t, kSweepSteps> lfo{};
+    DelayLine line[2];
 };
 
-// vemomix_init: defaults and buffers for a new format.
+// The table drift_init installs: one sine period over the 359 steps the phase visits,
+// peak 1000, so that the delay sweeps between about 0.1 and 7.9 times depth samples
+// (5 to 395 samples, 0.1 to 9 ms at 44100 Hz with the default depth) -- a flanger's sweep.
+void drift_fill_lfo(Drift& fx);
+
+// vemomix_init: defaults, phase 0, the LFO table and two cleared one-second lines.
 void drift_init(Drift& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set: params were just replaced; both lines start again empty.
 void drift_configure(Drift& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
+// vemomix_datarefresh: both lines start again empty; parameters and phase stay.
 void drift_clear(Drift& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
+// vemomix_close: give back both lines.
 void drift_release(Drift& fx);
 // What vemomix_get reports.
 DriftParams drift_report(const Drift& fx);

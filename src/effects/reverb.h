@@ -1,5 +1,6 @@
 // Early reflections from a recirculating delay line (effect type 12).
 #pragma once
+#include <array>
 #include <cstdint>
 
 #include "effects/stage.h"
@@ -17,19 +18,51 @@ struct ReverbParams {
     int16_t reverb_wet_db = -10;
 };
 
-struct Reverb {
-    ReverbParams params;
+// The tap table holds this many reflections; a larger count is limited to it.
+constexpr int kReverbMaxTaps = 100;
+// Every line position is an unsigned 16-bit value, so the line wraps by itself.
+constexpr int kReverbLineLength = 65536;
+
+struct ReverbTap {
+    uint16_t delay = 0;  // samples behind the write position
+    float weight = 0;
 };
 
-// vemomix_init: defaults and buffers for a new format.
+struct ReverbChannel {
+    ReverbParams params;       // this channel's copy
+    uint16_t write_pos = 0;    // 0 at load, never reset afterwards
+    int16_t tap_count = 0;     // taps in use, at most kReverbMaxTaps
+    std::array<ReverbTap, kReverbMaxTaps> taps{};
+    uint16_t feedback_delay = 0;
+    float feedback_gain = 0;
+    float wet_gain = 0;
+    std::array<float, kReverbLineLength> line{};
+};
+
+struct Reverb {
+    ReverbParams params;
+    ReverbChannel channel[2];
+};
+
+// trunc(v * rate * k) samples for v metres, k = 1/330 in single precision, the product in
+// extended precision; v * rate is a 32-bit product.
+int32_t reverb_samples(int16_t metres, int rate);
+
+// vemomix_init: configure with the defaults.
 void reverb_init(Reverb& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set: both channels take params, draw their taps (channel 0 first), derive the
+// feedback delay and gains, and clear their lines.  Write positions stay.
 void reverb_configure(Reverb& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
+// The editor, after a change of tap count or a distance: both channels take params and
+// draw new taps, channel 1 first; lines and gains stay.
+void reverb_redraw_taps(Reverb& fx, int rate);
+// The editor, after a change of either level: both channels' gains only.
+void reverb_set_levels(Reverb& fx);
+// vemomix_datarefresh: both lines to zero; taps, gains and write positions stay.
 void reverb_clear(Reverb& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
+// vemomix_close: the lines are part of the engine; nothing to give back.
 void reverb_release(Reverb& fx);
-// What vemomix_get reports.
+// What vemomix_get reports: channel 0's parameters.
 ReverbParams reverb_report(const Reverb& fx);
 // One buffer, in place.
 void reverb_process(Reverb& fx, int16_t* pcm, const StageContext& ctx);

@@ -1,6 +1,7 @@
 // Vibrato: a sine-swept whole-sample delay per channel (effect type 16).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "effects/stage.h"
 
@@ -12,19 +13,32 @@ struct VibratoParams {
     int32_t vibrato_depth = 25;
 };
 
-struct Vibrato {
-    VibratoParams params;
+// The read position r and write position w of one channel's line.
+struct VibratoChannel {
+    int32_t r = 0, w = 0;
+    std::vector<double> line;
 };
 
-// vemomix_init: defaults and buffers for a new format.
+struct Vibrato {
+    VibratoParams params;
+    int32_t line_length = 48000;  // L
+    int32_t depth = 25;           // A, samples
+    int32_t period = 4800;        // P, counted over the channels' passes one after the other
+    int32_t table_length = 48000; // N
+    std::vector<double> table;    // one sine period scaled by A
+    VibratoChannel channel[2];
+    int32_t counter = 0;          // oscillator counter shared by both channels; 0 only at load
+};
+
+// vemomix_init: L = N = rate, A = 25, P = rate / 10, positions 0, lines and table for this rate.
 void vibrato_init(Vibrato& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set and the editor: A and P from params (P with the channel count), table refilled.
 void vibrato_configure(Vibrato& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
+// vemomix_datarefresh leaves the vibrato's lines as they are.
 void vibrato_clear(Vibrato& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
+// vemomix_close: give back the lines and the table.
 void vibrato_release(Vibrato& fx);
-// What vemomix_get reports.
+// What the engine holds; vemomix_get reports the editor page's copy.
 VibratoParams vibrato_report(const Vibrato& fx);
 // One buffer, in place.
 void vibrato_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx);

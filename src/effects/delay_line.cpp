@@ -1,0 +1,24 @@
+#include "effects/delay_line.h"
+
+namespace vemo {
+
+void delay_init(DelayLine& line, int n) {
+    n = std::min(n, kMaxLineRate);  // see kMaxLineRate
+    line.size = n >= 0 ? n + 1 : 0;
+    line.buf.assign(static_cast<size_t>(line.size), 0.0f);
+    line.pos = 0;
+}
+
+void delay_free(DelayLine& line) {
+    std::vector<float>().swap(line.buf);
+    line.size = 0;
+    line.pos = 0;
+}
+
+void delay_recreate(DelayLine& line, int n) {
+    if (line.size == 0) return;
+    delay_free(line);
+    delay_init(line, n);
+}
+
+}  // namespace vemo
