@@ -3,6 +3,7 @@
 // backend records what happened.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,12 @@ public:
     // Client size of the caption strip in pixels.
     virtual void strip_client_size(int& width, int& height) = 0;
     virtual MessageBoxAnswer message_box(std::string_view text, std::string_view caption, MessageBoxKind kind) = 0;
+    // The modal preset name dialog: each name the user confirms goes to accept, and the
+    // dialog stays open until accept takes one (true) or the user gives up (false).
+    virtual bool preset_name_dialog(const std::function<bool(const std::string&)>& accept) {
+        (void)accept;
+        return false;
+    }
     // Host notification 8201 / 9999 with lparam 1..4.
     virtual void notify_host(int32_t host_window, int lparam) = 0;
     // Directory of the library's own file and of the host executable (no trailing separator).

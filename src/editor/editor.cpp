@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
+#include "editor/preset_file.h"
+#include "editor/settings_file.h"
 #include "engine/engine.h"
 
 namespace vemo {
@@ -42,25 +45,27 @@ Editor::Editor() : backend_(make_platform_backend()) {
     chain.bottom[1].caption = "保存";
     chain.bottom[2].caption = "播放";
     chain.bottom[3].caption = "停止";
+    colour_window.send_command = [this](int code, int arg) { on_colour_command(code, arg); };
 }
 
 // ---------------------------------------------------------------- host side
 
 void Editor::begin() {
-    preset_path = backend_->library_dir() +
-#ifdef _WIN32
-                  "\\vemoeqset.eq";
-#else
-                  "/vemoeqset.eq";
-#endif
+    preset_path = preset_file_path(backend_->library_dir());
     if (!exists_) {
         backend_->create_windows();
         exists_ = true;
-        // Initial steps of both pages: the default rows and the 10-band presets.
+        // The skin starts from its defaults on every creation; nothing is read back.
+        colours = ColourScheme{};
+        colour_window.reset();
+        // Initial steps of both pages: the default rows; the presets, read from the file
+        // only here, and the 10-band page.
         default_chain();
+        presets.build_builtins();
+        preset_file_load(presets, preset_path);
         eq.band_count = engine().eq.eq_band_count;
         eq_fill_combo();
-        eq.last_gain.fill(0);
+        eq_layout();
     }
     hide_editor();
 }
@@ -113,6 +118,7 @@ void Editor::set_switch(int type, bool on) {
 void Editor::close() {
     if (exists_) backend_->destroy_windows();
     exists_ = false;
+    colour_window.shown = false;
     shown = 0;
     engine().capture_levels.store(false, std::memory_order_relaxed);
 }
@@ -162,11 +168,11 @@ void Editor::colour_row(ChainRow& row, bool on) const {
     } else {
         row.cells[2].text = "无效";
         row.cells[0].text_colour = rgb(255, 255, 255);
-        row.cells[0].back_colour = main_colour;
+        row.cells[0].back_colour = colours.main_colour;
         row.cells[1].text_colour = 0x0000FFFFu;
-        row.cells[1].back_colour = lighten(main_colour, 7);
+        row.cells[1].back_colour = colours.cell_shade_1;
         row.cells[2].text_colour = 0x000000FFu;
-        row.cells[2].back_colour = lighten(main_colour, 14);
+        row.cells[2].back_colour = colours.cell_shade_2;
     }
 }
 
@@ -266,6 +272,63 @@ void Editor::on_chain_page_shown() {
 
 // ---------------------------------------------------------------- equaliser page
 
+namespace {
+
+// The integer part of a gain; a neighbour's gain is not limited, but it must fit.
+int32_t gain_integer_part(double g) {
+    if (g >= 2147483647.0) return INT32_MAX;
+    if (g <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(g);
+}
+
+enum class BandFamily { kGreen, kBlue, kRed, kWhite };
+
+BandFamily band_family(double freq_hz) {
+    if (freq_hz < 800.0) return BandFamily::kGreen;
+    if (freq_hz < 4000.0) return BandFamily::kBlue;
+    if (freq_hz < 8000.0) return BandFamily::kRed;
+    return BandFamily::kWhite;
+}
+
+}  // namespace
+
+Colour eq_band_label_colour(double freq_hz) {
+    switch (band_family(freq_hz)) {
+        case BandFamily::kGreen: return 0x0020FF20u;
+        case BandFamily::kBlue: return 0x00FF0000u;
+        case BandFamily::kRed: return 0x000000FFu;
+        case BandFamily::kWhite: break;
+    }
+    return 0x00FFFFFFu;
+}
+
+Colour eq_band_slider_colour(double freq_hz, int index_in_family) {
+    // Each further band of a family is a step darker, so neighbours stay apart.
+    const int s = std::clamp(index_in_family, 0, 15) * 8;
+    switch (band_family(freq_hz)) {
+        case BandFamily::kGreen: return rgb(32, 255 - s, 32);
+        case BandFamily::kBlue: return rgb(s / 2, s / 2, 255 - s);
+        case BandFamily::kRed: return rgb(255 - s, s / 2, s / 2);
+        case BandFamily::kWhite: break;
+    }
+    return rgb(255 - s, 255 - s, 255 - s);
+}
+
+EqSlotPlace eq_slot_place(const EqRect& frame, int slider_w, int slider_h, int label_w, int label_h, int rows,
+                          int row, int column, int in_row) {
+    rows = std::max(rows, 1);
+    in_row = std::max(in_row, 1);
+    const int row_h = frame.height() / rows;
+    const int pitch = frame.width() / in_row;
+    const int cell_left = frame.left + (frame.width() - pitch * in_row) / 2 + pitch * column;
+    const int top = frame.top + row_h * row + (row_h - slider_h - label_h) / 2;
+    EqSlotPlace p;
+    p.slider = {cell_left + (pitch - slider_w) / 2, top, cell_left + (pitch - slider_w) / 2 + slider_w, top + slider_h};
+    p.label = {cell_left + (pitch - label_w) / 2, p.slider.bottom, cell_left + (pitch - label_w) / 2 + label_w,
+               p.slider.bottom + label_h};
+    return p;
+}
+
 void Editor::eq_set_band_button(int n) {
     for (int i = 0; i < 4; ++i) eq.band_buttons[i].checked = kBandButtonCounts[i] == n;
 }
@@ -276,6 +339,13 @@ void Editor::eq_fill_combo() {
         if (presets.records[i].band_count == eq.band_count) eq.combo.push_back(presets.name_utf8(i));
     eq.combo_sel = eq.combo.empty() ? -1 : 0;
 }
+
+namespace {
+// The band tables above 10 bands exist only from 44100 Hz on.
+void enable_band_buttons(EqPage& eq, int rate) {
+    for (int i = 1; i < 4; ++i) eq.band_buttons[i].enabled = rate >= 44100;
+}
+}  // namespace
 
 void Editor::eq_page_reset() {
     eq.option.checked = false;
@@ -290,8 +360,15 @@ void Editor::eq_page_reset() {
         // The engine keeps its working rate here; an unsupported rate keeps the equaliser out.
         eq_set_band_count(e.eq, 10, e.rate, e.channels);
     }
+    // The buttons follow the new rate at once, so a lower rate never offers 15..31 bands.
+    enable_band_buttons(eq, engine().rate);
     eq.combo_sel = eq.combo.empty() ? -1 : 0;
     eq.slider_pos.fill(25);
+}
+
+void Editor::eq_on_band_button(int index) {
+    if (index < 0 || index > 3 || !eq.band_buttons[index].enabled) return;
+    eq_choose_band_count(kBandButtonCounts[index]);
 }
 
 void Editor::eq_choose_band_count(int n) {
@@ -303,11 +380,195 @@ void Editor::eq_choose_band_count(int n) {
     }
     eq_set_band_button(n);
     eq_fill_combo();
-    // Lay-out: every band in use back at its rest position, linked tuning from 0 dB.
-    const int shown_bands = std::clamp(n, 0, 31);
-    for (int k = 0; k < shown_bands; ++k) eq.slider_pos[k] = 25;
+    eq_layout();
+}
+
+void Editor::eq_layout() {
+    const EngineState& e = engine();
+    for (auto& slot : eq.slots) slot = EqSlot{};
+    enable_band_buttons(eq, e.rate);
+
+    // Only 31 slots carry a band, whatever count the page was given.
+    const int bands = std::clamp(eq.band_count, 0, kEqMaxBands);
+    eq.row_length[0] = bands <= 15 ? bands : (bands + 1) / 2;
+    eq.row_length[1] = bands - eq.row_length[0];
+    eq.second_scale_visible = bands > 15;
+
+    const EqBandCoef* table = e.eq.eq_table;
+    const int table_bands = table != nullptr ? std::clamp(e.eq.eq_bands_in_use, 0, kEqMaxBands) : 0;
+    int family_index[4] = {};
+    for (int k = 0; k < bands; ++k) {
+        EqSlot& slot = eq.slots[k];
+        slot.shown = true;
+        slot.row = k < eq.row_length[0] ? 0 : 1;
+        slot.column = slot.row == 0 ? k : k - eq.row_length[0];
+        eq.slider_pos[k] = 25;
+        if (k < table_bands) {
+            const EqBandCoef& band = table[k];
+            slot.label.assign(band.label, strnlen(band.label, sizeof band.label));
+            const double freq = band.freq;
+            const int family = static_cast<int>(band_family(freq));
+            slot.label_colour = eq_band_label_colour(freq);
+            slot.slider_colour = eq_band_slider_colour(freq, family_index[family]++);
+        }
+    }
     eq.last_gain.fill(0);
     backend_->model_changed(ModelPart::kEqPage);
+}
+
+void Editor::eq_send_gain(float level, int band) const {
+    EngineState& e = engine();
+    const int channels = std::clamp(e.channels, 1, 2);  // the engine keeps two channels
+    for (int c = 0; c < channels; ++c) eq_set_gain(e.eq, level, band, c);
+}
+
+void Editor::eq_apply_record(int r) {
+    const PresetRecord& rec = presets.records[r];
+    const int bands = std::clamp(rec.band_count, 0, kEqMaxBands);
+    for (int k = 0; k < bands; ++k) {
+        const int32_t g = rec.gains[k];
+        eq_send_gain(static_cast<float>(g), k);
+        eq.last_gain[k] = g;
+        eq.slider_pos[k] = band_slider_pos(g);
+    }
+    backend_->model_changed(ModelPart::kEqPage);
+}
+
+void Editor::eq_choose_preset(int item) {
+    int r = presets.find_nth_of_band_count(eq.band_count, item);
+    if (r < 0) {
+        r = 0;
+        item = 0;
+    }
+    eq.combo_sel = eq.combo.empty() ? -1 : item;
+    eq_apply_record(r);
+}
+
+void Editor::eq_on_band_slider(int slot, int pos) {
+    if (slot < 0 || slot >= kEqMaxBands) return;
+    pos = std::clamp(pos, 0, 50);  // the slider's range
+    eq.slider_pos[slot] = pos;
+    const float g = static_cast<float>(20 - pos * 20 * 0.04);
+    eq_send_gain(g, slot);
+    const double d = static_cast<double>(g) - eq.last_gain[slot];
+    eq.last_gain[slot] = gain_integer_part(g);
+
+    if (eq.linked.checked) {
+        for (const int offset : {-1, 1, -2, 2}) {
+            const int j = slot + offset;
+            if (j < 0 || j >= kEqMaxBands) continue;
+            // Slot 2 follows slot 0 more loosely than the other second neighbours.
+            const double factor = (offset == 1 || offset == -1) ? 0.75 : (slot == 0 && j == 2 ? 0.5 : 0.6);
+            const double gj = eq.last_gain[j] + d * factor;
+            eq_send_gain(static_cast<float>(gj), j);
+            eq.last_gain[j] = gain_integer_part(gj);
+            eq.slider_pos[j] = band_slider_pos(gj);
+        }
+    }
+    backend_->model_changed(ModelPart::kEqPage);
+}
+
+void Editor::eq_on_preamp(int pos) {
+    eq.preamp_pos = std::clamp(pos, 0, 24);  // the slider's range
+    eq_send_gain(static_cast<float>((eq.preamp_pos - 12) * 1.5), -1);
+}
+
+void Editor::eq_on_option(bool checked) {
+    eq.option.checked = checked;
+    engine().eq.eq_extra_filter.store(checked ? 1 : 0, std::memory_order_relaxed);
+    backend_->model_changed(ModelPart::kEqPage);
+}
+
+void Editor::eq_on_linked(bool checked) { eq.linked.checked = checked; }
+
+bool Editor::eq_accept_name(const std::string& utf8, std::string& cp936) {
+    const PresetStatus s = presets.check_new_name(utf8, cp936);
+    if (s == PresetStatus::kOk) return true;
+    backend_->message_box(preset_status_text(s), "", MessageBoxKind::kOk);
+    return false;
+}
+
+void Editor::eq_rewrite_presets() {
+    // A file that cannot be written is not reported; the table keeps every preset.
+    eq.preset_file_written = preset_file_save(presets, preset_path);
+}
+
+void Editor::eq_on_save() {
+    if (presets.full()) {
+        backend_->message_box(preset_status_text(PresetStatus::kTableFull), "音效模式保存", MessageBoxKind::kOk);
+        return;
+    }
+    std::string cp936;
+    const bool saved =
+        backend_->preset_name_dialog([&](const std::string& name) { return eq_accept_name(name, cp936); });
+    if (!saved || cp936.empty()) return;
+
+    PresetRecord r;
+    std::memset(&r, 0, sizeof r);
+    std::memcpy(r.name, cp936.data(), std::min<size_t>(cp936.size(), kPresetNameMaxBytes));
+    r.band_count = eq.band_count;
+    // Every slot's slider counts, in use or not.
+    for (int k = 0; k < kEqMaxBands; ++k) r.gains[k] = band_slider_gain(eq.slider_pos[k]);
+    presets.append(r);
+
+    eq.combo.push_back(presets.name_utf8(presets.count - 1));
+    eq.combo_sel = static_cast<int>(eq.combo.size()) - 1;
+    eq_rewrite_presets();
+    backend_->model_changed(ModelPart::kEqPage);
+}
+
+void Editor::eq_on_delete() {
+    const int r = presets.find_nth_of_band_count(eq.band_count, eq.combo_sel);
+    if (r < 0) return;
+    if (presets.records[r].builtin != 0) {
+        backend_->message_box(preset_status_text(PresetStatus::kBuiltin), "音效删除", MessageBoxKind::kOk);
+        return;
+    }
+    const std::string question = "确认删除音效" + presets.name_utf8(r) + " 吗";
+    if (backend_->message_box(question, "音效删除", MessageBoxKind::kYesNo) != MessageBoxAnswer::kYes) {
+        backend_->model_changed(ModelPart::kEqPage);
+        return;
+    }
+    eq.combo.erase(eq.combo.begin() + eq.combo_sel);
+    eq.combo_sel = eq.combo.empty() ? -1 : 0;
+    presets.remove_at(r);
+    eq_rewrite_presets();
+    const int first = presets.find_nth_of_band_count(eq.band_count, 0);
+    if (first >= 0) eq_apply_record(first);
+    backend_->model_changed(ModelPart::kEqPage);
+}
+
+// ---------------------------------------------------------------- colour settings
+
+void Editor::on_colour_command(int code, int arg) {
+    if (code == kCmdRecolour) {
+        colours.derive();
+        // Rows painted as switched off carry the old shades; switched-on rows do not
+        // depend on the main colour.
+        for (auto& row : chain.rows)
+            if (row.image == 1 && row.cells[0].back_colour != kSystemColour) colour_row(row, false);
+        backend_->model_changed(ModelPart::kColours);
+        backend_->model_changed(ModelPart::kChainPage);
+    } else if (code == kCmdPreviewAlpha && transparency == 1) {
+        colour_window_alpha = std::clamp(arg, 0, 255);
+        backend_->model_changed(ModelPart::kColours);
+    } else if (code == kCmdApplyAlpha && transparency == 1) {
+        editor_alpha = colours.window_alpha;
+        backend_->model_changed(ModelPart::kColours);
+    }
+}
+
+void Editor::toggle_colour_window() {
+    if (colour_window.shown)
+        colour_window.on_close();
+    else
+        colour_window.on_shown();
+    backend_->model_changed(ModelPart::kColours);
+}
+
+void Editor::colour_save() {
+    colour_window.on_save(settings_file_path(backend_->host_dir()));
+    backend_->model_changed(ModelPart::kColours);
 }
 
 }  // namespace vemo

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/backend.h"
+#include "editor/colour_scheme.h"
 #include "editor/colours.h"
 #include "editor/presets.h"
 
@@ -44,6 +45,16 @@ struct ChainPage {
     std::array<Button, 4> bottom{};
 };
 
+// One band slot of the equaliser page as the lay-out placed it.
+struct EqSlot {
+    bool shown = false;  // shown and enabled
+    int row = 0;         // 0 first row, 1 second row
+    int column = 0;      // position within its row
+    std::string label;   // the band's name, e.g. "1K"
+    Colour label_colour = 0x00FFFFFFu;
+    Colour slider_colour = 0x00FFFFFFu;
+};
+
 // Equaliser page (template 3001).
 struct EqPage {
     int band_count = 10;
@@ -55,7 +66,29 @@ struct EqPage {
     std::vector<std::string> combo;         // preset names of the current band count
     int combo_sel = -1;
     std::array<int32_t, 32> last_gain{};
+    std::array<EqSlot, 32> slots{};
+    int row_length[2] = {10, 0};       // sliders in the first and second row
+    bool second_scale_visible = false;  // "-20", "00", "+20" beside the second row
+    bool preset_file_written = true;    // outcome of the last rewrite, for a view that wants it
 };
+
+// Where the lay-out puts things, in page client pixels.
+struct EqRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+struct EqSlotPlace {
+    EqRect slider, label;
+};
+// Slider and label rectangles of a slot in a row of `in_row` columns, the rows centred in
+// the band frame (rows = 1 or 2), each label centred under its slider.
+EqSlotPlace eq_slot_place(const EqRect& frame, int slider_w, int slider_h, int label_w, int label_h, int rows,
+                          int row, int column, int in_row);
+
+// Label and slider colours of a band by its centre frequency.
+Colour eq_band_label_colour(double freq_hz);
+Colour eq_band_slider_colour(double freq_hz, int index_in_family);
 
 // The values of the three parameter pages that are never shown as windows.
 struct WahPageCopy {
@@ -91,7 +124,12 @@ public:
     uint8_t shown = 0;
     int32_t host_window = 0;
     uint8_t transparency = 1;
-    Colour main_colour = kDefaultMainColour;
+    ColourScheme colours;
+    ColourWindow colour_window{colours};
+    // Alpha the editor window and the colour window show (only changed while transparency
+    // is enabled).
+    int editor_alpha = 255;
+    int colour_window_alpha = 255;
     int current_tab = 0;
 
     ChainPage chain;
@@ -120,6 +158,25 @@ public:
     void eq_fill_combo();
     void eq_choose_band_count(int n);
     void eq_set_band_button(int n);
+    // Band-count button 0..3 pressed; a disabled button does nothing.
+    void eq_on_band_button(int index);
+    void eq_layout();
+    void eq_choose_preset(int item);
+    void eq_on_band_slider(int slot, int pos);
+    void eq_on_preamp(int pos);
+    void eq_on_option(bool checked);
+    void eq_on_linked(bool checked);
+    // Save button: asks for a name through the modal dialog and stores a new preset.
+    void eq_on_save();
+    // The dialog's "确定": true when the name is accepted, else the message is shown.
+    bool eq_accept_name(const std::string& utf8, std::string& cp936);
+    void eq_on_delete();
+
+    // --- colour settings ---
+    // Editor commands 8884..8886 from the colour window.
+    void on_colour_command(int code, int arg);
+    void toggle_colour_window();
+    void colour_save();
 
     // --- main window ---
     void apply_button_set(bool from_dispmode);
@@ -131,6 +188,9 @@ public:
 
 private:
     void colour_row(ChainRow& row, bool on) const;
+    void eq_send_gain(float level, int band) const;
+    void eq_apply_record(int r);
+    void eq_rewrite_presets();
     bool exists_ = false;
     std::unique_ptr<EditorBackend> backend_;
 };

@@ -24,6 +24,16 @@ public:
     void strip_client_size(int& width, int& height) override;
     MessageBoxAnswer message_box(std::string_view text, std::string_view caption, MessageBoxKind kind) override;
     void notify_host(int32_t host_window, int lparam) override;
+    // Offers the names of typed_names in turn, removing each; none left means "放弃".
+    bool preset_name_dialog(const std::function<bool(const std::string&)>& accept) override {
+        ++name_dialogs;
+        while (!typed_names.empty()) {
+            const std::string name = typed_names.front();
+            typed_names.erase(typed_names.begin());
+            if (accept(name)) return true;
+        }
+        return false;
+    }
     std::string library_dir() override;
     std::string host_dir() override;
 
@@ -33,6 +43,9 @@ public:
     bool visible = false;
     std::vector<MessageRecord> messages;
     std::vector<std::pair<int32_t, int>> notifications;  // host window, lparam
+    // What the preset name dialog is given, and how often it opened.
+    std::vector<std::string> typed_names;
+    int name_dialogs = 0;
     // What a Yes/No box answers.
     MessageBoxAnswer yes_no_answer = MessageBoxAnswer::kYes;
     // Strip size a window would measure: 276 x 26 dialog units at the default font.
