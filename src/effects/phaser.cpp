@@ -1,18 +1,126 @@
 #include "effects/phaser.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vemo {
+namespace {
 
-void phaser_init(Phaser& fx, int, int) { fx.params = PhaserParams{}; }
+// The sweep's full turn, a single-precision constant (not the exact 2*pi).
+constexpr float kTurn = 6.28318f;
 
-void phaser_configure(Phaser&, int, int) {}
+// A rate below 1 Hz would divide by zero; such formats are outside the design.
+float usable_rate(int rate) { return rate > 0 ? static_cast<float>(rate) : 44100.0f; }
+
+// Negative frequencies would give all-pass coefficients beyond +-1, whose stages grow without
+// bound; they are taken as 0 Hz.
+float sweep_end(int32_t hz, float fs) { return static_cast<float>(std::max(hz, 0) / (fs * 0.5)); }
+
+void set_low(PhaserChannel& ch, int32_t hz) {
+    ch.low_copy = hz;
+    ch.dmin = sweep_end(hz, ch.fs);
+}
+
+void set_high(PhaserChannel& ch, int32_t hz) {
+    ch.high_copy = hz;
+    ch.dmax = sweep_end(hz, ch.fs);
+}
+
+void set_rate(PhaserChannel& ch, int32_t hundredths) {
+    const float hz = static_cast<float>(hundredths * 0.01);
+    ch.rate_copy = static_cast<int32_t>(hz * 100.0);
+    // Kept within one turn per sample so the single wrap keeps the phase in 0..2pi.
+    ch.step = std::clamp(static_cast<float>(kTurn * static_cast<double>(hz) / ch.fs), 0.0f, kTurn);
+}
+
+void set_feedback(PhaserChannel& ch, int32_t percent) {
+    ch.fb = static_cast<float>(percent * 0.01);
+    ch.feedback_copy = static_cast<int32_t>(ch.fb * 100.0);
+}
+
+void set_mix(PhaserChannel& ch, int32_t tenths) {
+    ch.mix = static_cast<float>(tenths * 0.1);
+    ch.mix_copy = static_cast<int32_t>(ch.mix * 10.0);
+}
+
+}  // namespace
+
+PhaserChannel::PhaserChannel() {
+    set_low(*this, 440);
+    set_high(*this, 1600);
+    set_rate(*this, 50);
+    fb = 0.7f;
+    feedback_copy = static_cast<int32_t>(fb * 100.0);
+    mix = 1.0f;
+    mix_copy = static_cast<int32_t>(mix * 10.0);
+}
+
+void phaser_init(Phaser& fx, int rate, int) {
+    fx.params.phaser_low_hz = 440;
+    fx.params.phaser_high_hz = 1600;
+    fx.params.phaser_rate = 50;
+    for (PhaserChannel& ch : fx.channel) {
+        ch.fs = usable_rate(rate);
+        set_low(ch, 440);
+        set_high(ch, 1600);
+        set_rate(ch, 50);
+    }
+}
+
+void phaser_configure(Phaser& fx, int rate, int) {
+    const PhaserParams& p = fx.params;
+    for (PhaserChannel& ch : fx.channel) {
+        ch.fs = usable_rate(rate);
+        set_low(ch, p.phaser_low_hz);
+        set_high(ch, p.phaser_high_hz);
+        set_rate(ch, p.phaser_rate);
+        set_feedback(ch, p.phaser_feedback);
+        set_mix(ch, p.phaser_mix);
+    }
+}
 
 void phaser_clear(Phaser&, int, int) {}
 
 void phaser_release(Phaser&) {}
 
-PhaserParams phaser_report(const Phaser& fx) { return fx.params; }
+PhaserParams phaser_report(const Phaser& fx) {
+    const PhaserChannel& ch = fx.channel[0];
+    return {ch.low_copy, ch.high_copy, ch.rate_copy, ch.feedback_copy, ch.mix_copy};
+}
 
-// Not built yet: the stage leaves the samples as they are.
-void phaser_process(Phaser&, int16_t*, const StageContext&) {}
+void phaser_process(Phaser& fx, int16_t* pcm, const StageContext& ctx) {
+    const int channels = std::min(ctx.channels, 2);
+    float* x = ctx.work;
+    for (int c = 0; c < channels; ++c) {
+        PhaserChannel& ch = fx.channel[c];
+        for (int i = 0; i < ctx.frames; ++i) x[i] = pcm[i * ctx.channels + c];
+
+        const double dmin = ch.dmin, span = static_cast<double>(ch.dmax) - ch.dmin;
+        // Beyond +-1 the loop gain exceeds one and the state would run off to infinity.
+        const double fb = std::clamp(ch.fb, -1.0f, 1.0f);
+        const double mix = ch.mix;
+        for (int i = 0; i < ctx.frames; ++i) {
+            const double d = dmin + span * ((std::sin(static_cast<double>(ch.phase)) + 1.0) * 0.5);
+            ch.phase += ch.step;
+            if (!(ch.phase < kTurn)) ch.phase -= kTurn;
+            const float a = static_cast<float>((1.0 - d) / (1.0 + d));
+            double in = x[i] + fb * ch.y1;
+            for (AllpassStage& st : ch.stages) {
+                st.a = a;
+                const double out = st.z - static_cast<double>(a) * in;
+                st.z = static_cast<float>(in + static_cast<double>(a) * out);
+                in = out;
+            }
+            // At a loop gain of exactly one the time-varying stages can still creep upwards;
+            // the bound is far above anything audible and keeps the state finite.
+            ch.y1 = static_cast<float>(std::clamp(in, -1e30, 1e30));
+            double y = (x[i] + mix * ch.y1) * 0.9;
+            y = std::clamp(y, -32768.0, 32767.0);
+            x[i] = static_cast<float>(y);
+        }
+
+        for (int i = 0; i < ctx.frames; ++i) pcm[i * ctx.channels + c] = static_cast<int16_t>(x[i]);
+    }
+}
 
 }  // namespace vemo

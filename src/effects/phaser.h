@@ -6,7 +6,8 @@
 
 namespace vemo {
 
-// The values a settings record carries for this effect, as the engine keeps them.
+// The values a settings record carries for this effect, as the engine keeps them
+// (the record's floats truncated to whole numbers).
 struct PhaserParams {
     int32_t phaser_low_hz = 440;
     int32_t phaser_high_hz = 1600;
@@ -15,19 +16,40 @@ struct PhaserParams {
     int32_t phaser_mix = 10;
 };
 
-struct Phaser {
-    PhaserParams params;
+struct AllpassStage {
+    float a = 0.0f;  // coefficient
+    float z = 0.0f;  // memory
 };
 
-// vemomix_init: defaults and buffers for a new format.
+// One channel's sweep, stages and feedback, plus the integer copies that vemomix_get reports.
+struct PhaserChannel {
+    PhaserChannel();
+
+    float fs = 44100.0f;
+    int32_t low_copy = 0, high_copy = 0, rate_copy = 0, feedback_copy = 0, mix_copy = 0;
+    AllpassStage stages[6];
+    float dmin = 0.0f, dmax = 0.0f;
+    float fb = 0.0f;
+    float phase = 0.0f;  // oscillator, radians
+    float step = 0.0f;   // oscillator advance per sample
+    float mix = 0.0f;
+    float y1 = 0.0f;     // last output of the sixth stage, fed back
+};
+
+struct Phaser {
+    PhaserParams params;
+    PhaserChannel channel[2];
+};
+
+// vemomix_init: the sweep's defaults for the new rate; feedback, mix and all memories stay.
 void phaser_init(Phaser& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set: every value from params for both channels; memories and phase stay.
 void phaser_configure(Phaser& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
+// vemomix_datarefresh: nothing of the phaser is ever cleared.
 void phaser_clear(Phaser& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
+// vemomix_close: nothing on the heap.
 void phaser_release(Phaser& fx);
-// What vemomix_get reports.
+// What vemomix_get reports: channel 0's integer copies.
 PhaserParams phaser_report(const Phaser& fx);
 // One buffer, in place.
 void phaser_process(Phaser& fx, int16_t* pcm, const StageContext& ctx);

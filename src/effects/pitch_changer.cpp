@@ -1,18 +1,183 @@
 #include "effects/pitch_changer.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 namespace vemo {
+namespace {
 
-void pitch_init(PitchChanger& fx, int, int) { fx.params = PitchChangerParams{}; }
+constexpr double kPi = 3.14159265358979323846;
 
-void pitch_configure(PitchChanger&, int, int) {}
+// Frame sizes are powers of two from 2 to the arrays' 8192: anything else is taken down to the
+// power of two below it, so every index stays inside the arrays.
+int usable_frame_size(int32_t n) {
+    if (n >= kPitchMaxFrame) return kPitchMaxFrame;
+    int p = 2;
+    while (p * 2 <= n) p *= 2;
+    return p;
+}
 
-void pitch_clear(PitchChanger&, int, int) {}
+void configure_shifter(PitchShifter& s, float factor, int frame_size, int oversampling, int rate) {
+    s.factor = factor;
+    s.frame_size = frame_size;
+    s.oversampling = oversampling;
+    // A rate below 1 Hz would make the bin spacing 0; such formats are outside the design.
+    s.sample_rate = rate > 0 ? rate : 44100;
+}
+
+void set_defaults(PitchChanger& fx, int rate) {
+    fx.params = PitchChangerParams{};
+    for (PitchShifter& s : fx.shifter) configure_shifter(s, 1.0f, 2048, 4, rate);
+}
+
+void build_tables(PitchChanger& fx, int n) {
+    for (int k = 0; k < n; ++k) fx.window[k] = 0.5 - 0.5 * std::cos(2.0 * kPi * k / n);
+    fft_prepare(fx.twiddles, n);
+    fx.window_size = n;
+}
+
+void clear_arrays(PitchShifter& s) {
+    std::memset(s.in_fifo, 0, sizeof s.in_fifo);
+    std::memset(s.out_fifo, 0, sizeof s.out_fifo);
+    std::memset(s.workspace, 0, sizeof s.workspace);
+    std::memset(s.last_phase, 0, sizeof s.last_phase);
+    std::memset(s.sum_phase, 0, sizeof s.sum_phase);
+    std::memset(s.output_accum, 0, sizeof s.output_accum);
+    std::memset(s.ana_freq, 0, sizeof s.ana_freq);
+    std::memset(s.ana_magn, 0, sizeof s.ana_magn);
+}
+
+// One full frame of in_fifo: analyse, remap by the factor, resynthesise, overlap-add.
+void process_frame(PitchShifter& s, const PitchChanger& fx) {
+    const int n = s.frame_size;
+    const int o = s.oversampling;
+    const int hop = n / o;
+    const int half = n / 2;
+    const double bin = static_cast<double>(s.sample_rate) / n;
+    const double expected = 2.0 * kPi * hop / n;
+    const double factor = s.factor;
+    const double* window = fx.window;
+    float* ws = s.workspace;
+
+    for (int k = 0; k < n; ++k) {
+        ws[2 * k] = static_cast<float>(s.in_fifo[k] * window[k]);
+        ws[2 * k + 1] = 0.0f;
+    }
+    fft(ws, n, -1, fx.twiddles);
+
+    for (int k = 0; k <= half; ++k) {
+        const double re = ws[2 * k], im = ws[2 * k + 1];
+        const double magn = 2.0 * std::sqrt(re * re + im * im);
+        const double phase = std::atan2(im, re);
+        double d = phase - s.last_phase[k];
+        s.last_phase[k] = static_cast<float>(phase);
+        d -= k * expected;
+        // |d| stays below (N/2 + 1) * pi * S, far inside 64 bits.
+        int64_t q = static_cast<int64_t>(d / kPi);
+        if (q >= 0)
+            q += q & 1;
+        else
+            q -= q & 1;
+        d -= kPi * static_cast<double>(q);
+        d = o * d / (2.0 * kPi);
+        s.ana_magn[k] = static_cast<float>(magn);
+        s.ana_freq[k] = static_cast<float>((k + d) * bin);
+    }
+
+    // Only bins 0..H are ever read back, so only they need zeroing.
+    std::fill(s.syn_magn, s.syn_magn + half + 1, 0.0f);
+    std::fill(s.syn_freq, s.syn_freq + half + 1, 0.0f);
+    for (int k = 0; k <= half; ++k) {
+        // The factor is limited to 2^-8..2^8, so k / P stays well inside int.
+        const int j = static_cast<int>(k / factor);
+        if (j <= half) {
+            s.syn_magn[k] = static_cast<float>(static_cast<double>(s.syn_magn[k]) + s.ana_magn[j]);
+            s.syn_freq[k] = static_cast<float>(s.ana_freq[j] * factor);
+        }
+    }
+
+    for (int k = 0; k <= half; ++k) {
+        double d = (s.syn_freq[k] - k * bin) / bin;
+        d = 2.0 * kPi * d / o + k * expected;
+        s.sum_phase[k] = static_cast<float>(s.sum_phase[k] + d);
+        const double phase = s.sum_phase[k];
+        const double magn = s.syn_magn[k];
+        ws[2 * k] = static_cast<float>(magn * std::cos(phase));
+        ws[2 * k + 1] = static_cast<float>(magn * std::sin(phase));
+    }
+    std::fill(ws + n + 2, ws + 2 * n, 0.0f);
+    fft(ws, n, 1, fx.twiddles);
+
+    const int norm = half * o;
+    for (int k = 0; k < n; ++k)
+        s.output_accum[k] = static_cast<float>(s.output_accum[k] + 2.0 * window[k] * ws[2 * k] / norm);
+
+    std::memcpy(s.out_fifo, s.output_accum, sizeof(float) * static_cast<size_t>(hop));
+    std::memmove(s.output_accum, s.output_accum + hop, sizeof(float) * static_cast<size_t>(n));
+    std::memmove(s.in_fifo, s.in_fifo + hop, sizeof(float) * static_cast<size_t>(n - hop));
+}
+
+void process_channel(PitchShifter& s, PitchChanger& fx, float* work, int frames) {
+    const int n = s.frame_size;
+    const int latency = n - n / s.oversampling;
+    if (fx.window_size != n) build_tables(fx, n);
+
+    // A later configure with a smaller hop can leave rover behind the new latency (it is
+    // otherwise kept across configures); it starts at the latency then, like a first buffer.
+    if (s.rover == 0 || s.rover < latency) s.rover = latency;
+    if (s.initialised == 0) {
+        clear_arrays(s);
+        s.initialised = 1;
+    }
+
+    for (int i = 0; i < frames; ++i) {
+        s.in_fifo[s.rover] = work[i];
+        work[i] = std::clamp(s.out_fifo[s.rover - latency], -32768.0f, 32767.0f);
+        if (++s.rover >= n) {
+            process_frame(s, fx);
+            s.rover = latency;
+        }
+    }
+}
+
+}  // namespace
+
+void pitch_init(PitchChanger& fx, int rate, int) {
+    set_defaults(fx, rate);
+    // A new format starts from silence, like every other history.
+    for (PitchShifter& s : fx.shifter) s.initialised = 0;
+}
+
+void pitch_configure(PitchChanger& fx, int rate, int) {
+    const PitchChangerParams& p = fx.params;
+    // 2^±8 is far beyond any musical shift; the limit keeps k / P and the bin frequencies finite.
+    const float octaves = std::isnan(p.pitch_octaves) ? 0.0f : std::clamp(p.pitch_octaves, -8.0f, 8.0f);
+    const float factor = static_cast<float>(std::pow(2.0L, static_cast<long double>(octaves)));
+    const int n = usable_frame_size(p.pitch_frame_size);
+    // The overlap is 1..N so that the hop N / O is at least one sample.
+    const int o = std::clamp<int32_t>(p.pitch_oversampling, 1, n);
+    for (PitchShifter& s : fx.shifter) {
+        configure_shifter(s, factor, n, o, rate);
+        s.initialised = 0;
+    }
+}
+
+void pitch_clear(PitchChanger& fx, int, int) {
+    for (PitchShifter& s : fx.shifter) s.initialised = 0;
+}
 
 void pitch_release(PitchChanger&) {}
 
 PitchChangerParams pitch_report(const PitchChanger& fx) { return fx.params; }
 
-// Not built yet: the stage leaves the samples as they are.
-void pitch_process(PitchChanger&, int16_t*, const StageContext&) {}
+void pitch_process(PitchChanger& fx, int16_t* pcm, const StageContext& ctx) {
+    const int channels = std::min(ctx.channels, 2);
+    for (int c = 0; c < channels; ++c) {
+        for (int i = 0; i < ctx.frames; ++i) ctx.work[i] = pcm[i * ctx.channels + c];
+        process_channel(fx.shifter[c], fx, ctx.work, ctx.frames);
+        for (int i = 0; i < ctx.frames; ++i) pcm[i * ctx.channels + c] = static_cast<int16_t>(ctx.work[i]);
+    }
+}
 
 }  // namespace vemo

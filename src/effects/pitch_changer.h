@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "effects/fft.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -13,19 +14,48 @@ struct PitchChangerParams {
     int32_t pitch_oversampling = 4;
 };
 
-struct PitchChanger {
-    PitchChangerParams params;
+// Largest frame (transform size N) the arrays hold.
+constexpr int kPitchMaxFrame = 8192;
+
+// One channel's analysis/resynthesis state; the arrays are sized for the largest frame.
+struct PitchShifter {
+    float factor = 1.0f;     // P
+    int oversampling = 4;    // O
+    int frame_size = 2048;   // N
+    int sample_rate = 44100; // Hz
+    int initialised = 0;     // 0: clear the arrays before the next sample
+    int rover = 0;           // FIFO position; 0 until the first buffer
+    float in_fifo[kPitchMaxFrame] = {};
+    float out_fifo[kPitchMaxFrame] = {};
+    float workspace[2 * kPitchMaxFrame] = {};
+    float last_phase[kPitchMaxFrame / 2 + 1] = {};
+    float sum_phase[kPitchMaxFrame / 2 + 1] = {};
+    float output_accum[2 * kPitchMaxFrame] = {};
+    float ana_freq[kPitchMaxFrame] = {};
+    float ana_magn[kPitchMaxFrame] = {};
+    float syn_freq[kPitchMaxFrame] = {};
+    float syn_magn[kPitchMaxFrame] = {};
 };
 
-// vemomix_init: defaults and buffers for a new format.
+struct PitchChanger {
+    PitchChangerParams params;
+    PitchShifter shifter[2];
+    // Hann window and FFT twiddles for the frame size they were built for (both instances
+    // always share N); rebuilt on the first frame after N changes.
+    int window_size = 0;
+    double window[kPitchMaxFrame] = {};
+    FftTwiddles twiddles;
+};
+
+// vemomix_init: defaults for a new format.
 void pitch_init(PitchChanger& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set: params were just replaced; configure both instances and clear them lazily.
 void pitch_configure(PitchChanger& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
+// vemomix_datarefresh: both instances clear their arrays before their next sample.
 void pitch_clear(PitchChanger& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
+// vemomix_close: nothing on the heap.
 void pitch_release(PitchChanger& fx);
-// What vemomix_get reports.
+// What vemomix_get reports: the record's values, unchanged.
 PitchChangerParams pitch_report(const PitchChanger& fx);
 // One buffer, in place.
 void pitch_process(PitchChanger& fx, int16_t* pcm, const StageContext& ctx);

@@ -1,10 +1,59 @@
 #include "effects/super_bass.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vemo {
+namespace {
 
-void bass_init(SuperBass& fx, int, int) { fx.params = SuperBassParams{}; }
+constexpr double kTwoPi = 6.283185307178;
+constexpr double kInv32767 = 3.051850947599719e-05;  // 1/32767
 
-void bass_configure(SuperBass&, int, int) {}
+// Low shelf for corner f (Hz) and gain g (dB) at the normalised corner w; memories cleared.
+void design(BassChannel& ch, float f, float g, double w) {
+    ch.f = f;
+    ch.g = g;
+    ch.x1 = ch.x2 = ch.y1 = ch.y2 = 0.0f;
+    ch.w = static_cast<float>(w);
+    ch.sn = static_cast<float>(std::sin(static_cast<double>(ch.w)));
+    ch.cs = static_cast<float>(std::cos(static_cast<double>(ch.w)));
+    ch.A = static_cast<float>(std::pow(10.0, g * 0.025));
+    ch.S = 1.0f;
+    const double A = ch.A;
+    ch.beta = static_cast<float>(std::sqrt((A * A + 1.0) - (A - 1.0) * (A - 1.0)));
+    const double p = A + 1.0, m = A - 1.0, cs = ch.cs, sn = ch.sn, beta = ch.beta;
+    ch.b0 = static_cast<float>(A * (p - m * cs + beta * sn));
+    ch.b1 = static_cast<float>(2.0 * A * (m - p * cs));
+    ch.b2 = static_cast<float>(A * (p - m * cs - beta * sn));
+    ch.a0 = static_cast<float>(p + m * cs + beta * sn);
+    ch.a1 = static_cast<float>(-2.0 * (m + p * cs));
+    ch.a2 = static_cast<float>(p + m * cs - beta * sn);
+}
+
+// A rate below 1 Hz would divide by zero; such formats are outside the design.
+double usable_rate(int rate) { return rate > 0 ? rate : 44100; }
+
+}  // namespace
+
+SuperBass::SuperBass() {
+    for (BassChannel& ch : channel) design(ch, 200.0f, 12.0f, 0.028495171461124714);
+}
+
+void bass_init(SuperBass& fx, int rate, int) {
+    fx.params = SuperBassParams{};
+    for (BassChannel& ch : fx.channel) design(ch, 200.0f, 12.0f, 1256.6370614356 / usable_rate(rate));
+}
+
+void bass_configure(SuperBass& fx, int rate, int) {
+    const double fs = usable_rate(rate);
+    // At or above half the rate (and at 0 Hz or below) the shelf's poles leave the unit circle
+    // and the memories would grow to infinity: the corner is kept between 1 Hz and 0.49 fs.
+    const float f = static_cast<float>(std::clamp(static_cast<double>(fx.params.bass_freq_hz), 1.0, 0.49 * fs));
+    // +-120 dB keeps 10^(g/40) and the coefficients well inside float.
+    const float g = static_cast<float>(std::clamp(fx.params.bass_gain_db, -120, 120));
+    const double w = f * kTwoPi / fs;
+    for (BassChannel& ch : fx.channel) design(ch, f, g, w);
+}
 
 void bass_clear(SuperBass&, int, int) {}
 
@@ -12,7 +61,28 @@ void bass_release(SuperBass&) {}
 
 SuperBassParams bass_report(const SuperBass& fx) { return fx.params; }
 
-// Not built yet: the stage leaves the samples as they are.
-void bass_process(SuperBass&, int16_t*, const StageContext&) {}
+void bass_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx) {
+    const int channels = std::min(ctx.channels, 2);
+    float* work = ctx.work;
+    for (int c = 0; c < channels; ++c) {
+        BassChannel& ch = fx.channel[c];
+        for (int i = 0; i < ctx.frames; ++i) work[i] = pcm[i * ctx.channels + c];
+
+        for (int i = 0; i < ctx.frames; ++i) {
+            const float x = static_cast<float>(work[i] * kInv32767);
+            const double y = (static_cast<double>(ch.b0) * x + static_cast<double>(ch.b2) * ch.x2 +
+                              static_cast<double>(ch.b1) * ch.x1 - static_cast<double>(ch.a1) * ch.y1 -
+                              static_cast<double>(ch.a2) * ch.y2) /
+                             ch.a0;
+            ch.x2 = ch.x1;
+            ch.x1 = x;
+            ch.y2 = ch.y1;
+            ch.y1 = static_cast<float>(y);
+            work[i] = static_cast<float>(std::clamp(y, -1.0, 1.0) * 32767.0);
+        }
+
+        for (int i = 0; i < ctx.frames; ++i) pcm[i * ctx.channels + c] = static_cast<int16_t>(work[i]);
+    }
+}
 
 }  // namespace vemo

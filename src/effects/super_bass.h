@@ -12,19 +12,30 @@ struct SuperBassParams {
     int32_t bass_gain_db = 12;
 };
 
-struct SuperBass {
-    SuperBassParams params;
+// One channel's shelf: its design terms and coefficients (each held as a float) and memories.
+struct BassChannel {
+    float f = 0.0f, g = 0.0f;  // corner (Hz) and gain (dB)
+    float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+    float w = 0.0f, sn = 0.0f, cs = 0.0f, A = 0.0f, S = 1.0f, beta = 0.0f;
+    float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f, a0 = 0.0f, a1 = 0.0f, a2 = 0.0f;
 };
 
-// vemomix_init: defaults and buffers for a new format.
+struct SuperBass {
+    SuperBass();  // designs 200 Hz, +12 dB for 44100 Hz, before any format is known
+
+    SuperBassParams params;
+    BassChannel channel[2];
+};
+
+// vemomix_init: 200 Hz, +12 dB for the new rate, memories cleared.
 void bass_init(SuperBass& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set and the editor's page: design both channels from params, memories cleared.
 void bass_configure(SuperBass& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
+// vemomix_datarefresh leaves the super bass alone.
 void bass_clear(SuperBass& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
+// vemomix_close: nothing on the heap.
 void bass_release(SuperBass& fx);
-// What vemomix_get reports.
+// The record's values as last configured (vemomix_get reports the editor page's copy).
 SuperBassParams bass_report(const SuperBass& fx);
 // One buffer, in place.
 void bass_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx);

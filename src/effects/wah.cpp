@@ -1,10 +1,72 @@
 #include "effects/wah.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vemo {
+namespace {
 
-void wah_init(Wah& fx, int, int) { fx.params = WahParams{}; }
+constexpr double kPiApprox = 3.1415927;           // the sweep's own pi, a double constant
+constexpr double kInv32767 = 3.051850947599719e-05;  // 1/32767
+constexpr uint32_t kCoefficientPeriod = 30;        // samples between coefficient updates
 
-void wah_configure(Wah&, int, int) {}
+// A rate below 1 Hz would divide by zero; such formats are outside the design.
+double usable_rate(int rate) { return rate > 0 ? rate : 44100; }
+
+// Zero the count, the memories and the coefficients: the next sample designs anew.
+void restart(WahChannel& ch) {
+    ch.n = 0;
+    ch.x1 = ch.x2 = ch.y1 = ch.y2 = 0.0f;
+    ch.b0 = ch.b1 = ch.b2 = ch.a0 = ch.a1 = ch.a2 = 0.0f;
+}
+
+void design(WahChannel& ch) {
+    const uint32_t m = ch.n + 1;
+    const double theta = static_cast<double>(m) * ch.w + ch.p0;
+    const double s = (std::cos(theta) + 1.0) * 0.5;
+    const double v = (s * (1.0 - ch.base)) * ch.depth + ch.base;
+    const double omega = std::exp(6.0 * (v - 1.0)) * kPiApprox;
+    const float k = static_cast<float>(std::cos(omega));
+    const double alpha = std::sin(omega) / (2.0 * ch.q);
+    ch.b0 = ch.b2 = static_cast<float>((1.0 - k) * 0.5);
+    ch.b1 = static_cast<float>(1.0 - k);
+    ch.a0 = static_cast<float>(1.0 + alpha);
+    ch.a1 = static_cast<float>(-2.0 * k);
+    ch.a2 = static_cast<float>(1.0 - alpha);
+}
+
+}  // namespace
+
+void wah_init(Wah& fx, int rate, int) {
+    fx.params = WahParams{};
+    for (WahChannel& ch : fx.channel) {
+        ch.w = static_cast<float>(12.5663708 / usable_rate(rate));
+        ch.p0 = 0.0f;
+        ch.depth = 0.7f;
+        ch.base = 0.3f;
+        ch.q = 3.0f;
+        restart(ch);
+    }
+}
+
+void wah_configure(Wah& fx, int rate, int) {
+    const WahParams& p = fx.params;
+    const float w = static_cast<float>((p.wah_rate * 0.1 * 2) * kPiApprox / usable_rate(rate));
+    // Depth beyond 0..1 would sweep past Nyquist (sin of the corner turns negative and the
+    // denominator can reach zero) or overflow the exponential.
+    const float depth = std::clamp(static_cast<float>(p.wah_depth * 0.01), 0.0f, 1.0f);
+    // Q = 0 divides by zero; 0.1 is the page's smallest non-zero step. Above 1000 the poles
+    // would sit on the unit circle once rounded to float.
+    const float q = std::clamp(static_cast<float>(p.wah_resonance * 0.1), 0.1f, 1000.0f);
+    for (int c = 0; c < 2; ++c) {
+        WahChannel& ch = fx.channel[c];
+        ch.w = w;
+        ch.depth = depth;
+        ch.q = q;
+        ch.p0 = c == 0 ? 0.0f : 3.14159274f;
+        restart(ch);
+    }
+}
 
 void wah_clear(Wah&, int, int) {}
 
@@ -12,7 +74,30 @@ void wah_release(Wah&) {}
 
 WahParams wah_report(const Wah& fx) { return fx.params; }
 
-// Not built yet: the stage leaves the samples as they are.
-void wah_process(Wah&, int16_t*, const StageContext&) {}
+void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx) {
+    const int channels = std::min(ctx.channels, 2);
+    float* work = ctx.work;
+    for (int c = 0; c < channels; ++c) {
+        WahChannel& ch = fx.channel[c];
+        for (int i = 0; i < ctx.frames; ++i) work[i] = pcm[i * ctx.channels + c];
+
+        for (int i = 0; i < ctx.frames; ++i) {
+            const float x = static_cast<float>(work[i] * kInv32767);
+            if (ch.n % kCoefficientPeriod == 0) design(ch);
+            ++ch.n;
+            const double y = (static_cast<double>(ch.b1) * ch.x1 + static_cast<double>(ch.b0) * x +
+                              static_cast<double>(ch.b2) * ch.x2 - static_cast<double>(ch.a1) * ch.y1 -
+                              static_cast<double>(ch.a2) * ch.y2) /
+                             ch.a0;
+            ch.x2 = ch.x1;
+            ch.x1 = x;
+            ch.y2 = ch.y1;
+            ch.y1 = static_cast<float>(y);
+            work[i] = static_cast<float>(std::clamp(y, -1.0, 1.0) * 32767.0);
+        }
+
+        for (int i = 0; i < ctx.frames; ++i) pcm[i * ctx.channels + c] = static_cast<int16_t>(work[i]);
+    }
+}
 
 }  // namespace vemo

@@ -14,19 +14,32 @@ struct WahParams {
     int32_t wah_resonance = 30;
 };
 
-struct Wah {
-    WahParams params;
+struct WahChannel {
+    float p0 = 0.0f;           // start phase of the sweep
+    float w = 0.00021371379f;  // sweep advance per sample (1.5 Hz at 44100 Hz)
+    uint32_t n = 0;            // samples since the last configure
+    float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+    float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f, a0 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+    float depth = 0.7f;
+    float base = 0.3f;
+    float q = 2.5f;
 };
 
-// vemomix_init: defaults and buffers for a new format.
+struct Wah {
+    WahParams params;
+    WahChannel channel[2];
+};
+
+// vemomix_init: both channels at the 2 Hz in-phase defaults, memories cleared.
 void wah_init(Wah& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set and the editor's page: rate, depth and Q from params, opposite start phases,
+// memories and coefficients cleared.
 void wah_configure(Wah& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
+// vemomix_datarefresh leaves the wah-wah alone.
 void wah_clear(Wah& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
+// vemomix_close: nothing on the heap.
 void wah_release(Wah& fx);
-// What vemomix_get reports.
+// The record's values as last configured (vemomix_get reports the editor page's copy).
 WahParams wah_report(const Wah& fx);
 // One buffer, in place.
 void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx);
