@@ -11,11 +11,14 @@ struct AmpModParams {
     int16_t am_depth_pct = 20;
     int16_t am_period_ms = 1000;
     int32_t am_level_db = -10;
-    int32_t am_waveform = 0;
+    int32_t am_waveform = 0;  // 0 sine, 1 triangle
 };
 
 struct AmpMod {
     AmpModParams params;
+    // LFO phase at the start of the next pass (radians for the sine, cycles for the triangle);
+    // 0 at load and never reset.
+    float am_phase = 0.0f;
 };
 
 // vemomix_init: defaults and buffers for a new format.

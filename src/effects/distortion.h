@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "effects/rc_filter.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -17,6 +18,10 @@ struct DistortionParams {
 
 struct Distortion {
     DistortionParams params;
+    RcFilter low_cut;  // 4 high-pass sections of gain 1.5 at dist_low_cut_hz
+    RcFilter tone;     // 4 sections of gain 1.0 at dist_tone_hz; its memories hold the resonator
+    // The previous limited sample per channel: 0 at load, and nothing ever resets it.
+    int32_t dist_prev[2] = {0, 0};
 };
 
 // vemomix_init: defaults and buffers for a new format.
@@ -31,5 +36,9 @@ void distortion_release(Distortion& fx);
 DistortionParams distortion_report(const Distortion& fx);
 // One buffer, in place.
 void distortion_process(Distortion& fx, int16_t* pcm, const StageContext& ctx);
+
+// The drive and slew-limiter step on one channel's block: each value is driven by dist_drive/16,
+// moves at most dist_max_step from the previous limited value, and is scaled by dist_level/256.
+void distortion_drive_limit(Distortion& fx, float* block, int count, int channel);
 
 }  // namespace vemo

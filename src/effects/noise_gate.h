@@ -15,8 +15,20 @@ struct NoiseGateParams {
     int32_t denoise_close_level = 410;
 };
 
+// One gate for all channels: channel 1's frames continue from where channel 0's left it.
+struct NoiseGateState {
+    int16_t open = 0;
+    uint32_t hold_count = 0;
+    uint32_t release_count = 0;
+    uint32_t attack_count = 0;
+    float release_gain = 1.0f;
+    float attack_gain = 1.0f;
+};
+
 struct NoiseGate {
     NoiseGateParams params;
+    // Set at load and never reset afterwards, not even by vemomix_init.
+    NoiseGateState state;
 };
 
 // vemomix_init: defaults and buffers for a new format.

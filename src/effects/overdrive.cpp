@@ -1,10 +1,135 @@
 #include "effects/overdrive.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
 namespace vemo {
+namespace {
 
-void overdrive_init(Overdrive& fx, int, int) { fx.params = OverdriveParams{}; }
+constexpr double kPi = 3.141592653589793;
+constexpr double kTau = 0.0002209;                      // input network time constant, s
+constexpr double kInv4700 = 0.0002127659574468085;      // 1 / 4700 ohm
+constexpr double kInvVt = 3.3333333333333335;           // 1 / 0.3 V
+constexpr double kIsOverVt = 3.333333333333333e-11;     // saturation current / 0.3 V
+constexpr double kIs = 1e-11;                           // diode saturation current, A
+constexpr double kVolts = 0.0032;                       // sample units to volts
+constexpr double kExpLimit = 700.0;                     // exp() beyond this overflows or goes subnormal
 
-void overdrive_configure(Overdrive&, int, int) {}
+// A format without samples is taken as one sample a second.
+int positive_rate(int rate) { return rate >= 1 ? rate : 1; }
+
+// The node voltage v for sub-sample u and input current j: Newton steps from v until a step is
+// at most 0.01 V.  Where a step would carry u - v so far that exp() overflows, the estimate is
+// put back at the bound that the solution cannot exceed, |u - v| <= asinh(|j| / 2e-11) * 0.3.
+inline double solve_node(double u, double v, double j, double r, double neg_inv_r) {
+    for (int step = 0; step < kOverdriveMaxNewtonSteps; ++step) {
+        double arg = kInvVt * (u - v);
+        if (!(std::fabs(arg) <= kExpLimit)) {
+            const double bound = std::asinh(std::fabs(j) * 5e10) * 0.3;
+            v = arg > 0 ? u - bound : u + bound;
+            arg = kInvVt * (u - v);
+        }
+        const double e = std::exp(arg);
+        const double ie = 1.0 / e;
+        const double f = (e - ie) * kIs + (u - v) / r + j;
+        const double fd = neg_inv_r - (e + ie) * kIsOverVt;
+        const double delta = f / fd;
+        v = v - delta;
+        if (delta >= -0.01 && delta <= 0.01) break;
+    }
+    return v;
+}
+
+inline double biquad_run(const Biquad& q, BiquadMemory& m, double x) {
+    const double y = q.a0 * x + q.a1 * m.x1 + q.a2 * m.x2 + q.b1 * m.y1 + q.b2 * m.y2;
+    m.x2 = m.x1;
+    m.x1 = x;
+    m.y2 = m.y1;
+    m.y1 = y;
+    return y;
+}
+
+// Truncation toward zero, of which the low 16 bits are kept (a value beyond the int32 range
+// converts as the processor does, to 0x80000000).
+inline int16_t low16(float v) {
+    const int32_t i = (v > -2147483648.0f && v < 2147483648.0f) ? static_cast<int32_t>(v) : INT32_MIN;
+    return static_cast<int16_t>(static_cast<uint32_t>(i) & 0xFFFFu);
+}
+
+bool silent_at_probes(const float* w, int frames) {
+    static constexpr int kProbes[] = {0, 1, 16, 17, 24, 25, 32, 33};
+    for (int p : kProbes)
+        if (p < frames && w[p] != 0.0f) return false;
+    return w[frames - 1] == 0.0f;
+}
+
+}  // namespace
+
+Biquad lowpass_design(double fs, double fc, double ripple, int lowpass) {
+    double rp = -std::cos(kPi / 4.0);
+    double ip = std::sin(kPi / 4.0);
+    if (ripple > 0.0) {
+        const double es = std::sqrt((100.0 / (100.0 - ripple)) * (100.0 / (100.0 - ripple)) - 1.0);
+        const double u = 1.0 / es + std::sqrt(1.0 / (es * es));
+        const double kx = std::cosh(0.5 * std::log(u - 1.0));
+        const double vx = 0.5 * std::log(u + 1.0);
+        rp = rp * std::sinh(vx) / kx;
+        ip = ip * std::cosh(vx) / kx;
+    }
+    const double t = 2.0 * std::tan(0.5);
+    const double w = 2.0 * kPi * fc / fs;
+    const double m = rp * rp + ip * ip;
+    const double t2 = t * t;
+    double d = 4.0 - 4.0 * rp * t + m * t2;
+    const double x0 = t2 / d;
+    const double x1 = 2.0 * t2 / d;
+    const double x2 = t2 / d;
+    const double y1 = (8.0 - 2.0 * m * t2) / d;
+    const double y2 = (-4.0 - 4.0 * rp * t - m * t2) / d;
+    const double k = lowpass ? std::sin(0.5 - w / 2.0) / std::sin(0.5 + w / 2.0)
+                             : -std::cos(w / 2.0 + 0.5) / std::cos(w / 2.0 - 0.5);
+    const double k2 = k * k;
+    d = 1.0 + y1 * k - y2 * k2;
+    Biquad q;
+    q.a0 = (x0 - x1 * k + x2 * k2) / d;
+    q.a1 = (-2.0 * x0 * k + x1 + x1 * k2 - 2.0 * x2 * k) / d;
+    q.a2 = (x0 * k2 - x1 * k + x2) / d;
+    q.b1 = (2.0 * k + y1 + y1 * k2 - 2.0 * y2 * k) / d;
+    q.b2 = (-k2 - y1 * k + y2) / d;
+    if (!lowpass) {
+        q.a1 = -q.a1;
+        q.b1 = -q.b1;
+    }
+    return q;
+}
+
+double overdrive_resistance(const OverdriveParams& p) {
+    // The equation divides by R and needs it positive: anything below 1 ohm is taken as 1 ohm.
+    return p.odrive_drive_ohms >= 1 ? static_cast<double>(p.odrive_drive_ohms) : 1.0;
+}
+
+void overdrive_init(Overdrive& fx, int rate, int channels) {
+    fx.params = OverdriveParams{};
+    rc_design(fx.od_post, 10, 1.0);
+    rc_set_cutoff(fx.od_post, fx.params.odrive_lowpass_hz, rate, channels);
+    const double fs = 4.0 * positive_rate(rate);
+    const double dt = 0.25 / positive_rate(rate);
+    fx.od_lp = 0.0;
+    fx.od_lp_a = dt / (dt + kTau);
+    fx.od_lp_b = kTau / (dt + kTau);
+    fx.od_v[0] = fx.od_v[1] = 0.0;
+    fx.od_x_prev = 0.0;
+    for (int c = 0; c < 2; ++c) fx.od_aa1_mem[c] = fx.od_aa2_mem[c] = BiquadMemory{};
+    // Formats under 6 kHz would put the corners past half the 4x rate: they are held at 0.45 fs.
+    fx.od_aa1 = lowpass_design(fs, std::min(12000.0, 0.45 * fs), 1.0, 1);
+    fx.od_aa2 = lowpass_design(fs, std::min(5500.0, 0.45 * fs), 1.0, 1);
+}
+
+// Only the output low-pass follows a record; every memory is kept.
+void overdrive_configure(Overdrive& fx, int rate, int channels) {
+    rc_set_cutoff(fx.od_post, fx.params.odrive_lowpass_hz, rate, channels);
+}
 
 void overdrive_clear(Overdrive&, int, int) {}
 
@@ -12,7 +137,154 @@ void overdrive_release(Overdrive&) {}
 
 OverdriveParams overdrive_report(const Overdrive& fx) { return fx.params; }
 
-// Not built yet: the stage leaves the samples as they are.
-void overdrive_process(Overdrive&, int16_t*, const StageContext&) {}
+namespace {
+
+// One channel's part of the solve: its node voltage and anti-alias memories.
+struct Lane {
+    double v;
+    BiquadMemory* aa1;
+    BiquadMemory* aa2;
+};
+
+// One channel on its own, carrying the shared input and low-pass state through fx.
+void run_channel(Overdrive& fx, float* w, int frames, int c, double r, double neg_inv_r) {
+    double v = fx.od_v[c];
+    double lp = fx.od_lp;
+    double p = fx.od_x_prev;
+    const double a = fx.od_lp_a, b = fx.od_lp_b;
+    BiquadMemory& m1 = fx.od_aa1_mem[c];
+    BiquadMemory& m2 = fx.od_aa2_mem[c];
+    for (int n = 0; n < frames; ++n) {
+        const double x = w[n] * kVolts;
+        const double sub[4] = {p, p + 0.25 * (x - p), p + 0.5 * (x - p), p + 0.75 * (x - p)};
+        p = x;
+        double z = 0.0;
+        for (double u : sub) {
+            lp = a * u + b * lp;
+            const double j = (u - lp) * kInv4700;
+            v = solve_node(u, v, j, r, neg_inv_r);
+            z = biquad_run(fx.od_aa2, m2, biquad_run(fx.od_aa1, m1, v));
+        }
+        w[n] = static_cast<float>(std::clamp(1000.0 * z, -32768.0, 32767.0));
+    }
+    fx.od_v[c] = v;
+    fx.od_lp = lp;
+    fx.od_x_prev = p;
+}
+
+// Newton steps for two independent nodes at once, one per vector lane: the two dependency chains
+// overlap and share each division.  Every lane computes exactly what it would on its own, and a
+// lane that has settled keeps its value while the other finishes.
+typedef double Pair __attribute__((vector_size(16)));
+
+inline void solve_two(Pair u, Pair& v_io, Pair j, double r, double neg_inv_r) {
+    Pair v = v_io;
+    bool active[2] = {true, true};
+    for (int step = 0; step < kOverdriveMaxNewtonSteps; ++step) {
+        Pair arg = kInvVt * (u - v);
+        for (int l = 0; l < 2; ++l)
+            if (!(std::fabs(arg[l]) <= kExpLimit)) [[unlikely]] {
+                const double bound = std::asinh(std::fabs(j[l]) * 5e10) * 0.3;
+                v[l] = arg[l] > 0 ? u[l] - bound : u[l] + bound;
+                arg[l] = kInvVt * (u[l] - v[l]);
+            }
+        const Pair e = {std::exp(arg[0]), std::exp(arg[1])};
+        const Pair ie = 1.0 / e;
+        const Pair f = (e - ie) * kIs + (u - v) / r + j;
+        const Pair fd = neg_inv_r - (e + ie) * kIsOverVt;
+        const Pair delta = f / fd;
+        const Pair next = v - delta;
+        for (int l = 0; l < 2; ++l)
+            if (active[l]) {
+                v_io[l] = next[l];
+                active[l] = !(delta[l] >= -0.01 && delta[l] <= 0.01);
+            }
+        if (!active[0] && !active[1]) break;
+        v = v_io;
+    }
+}
+
+// Both channels of a stereo buffer side by side.  Channel 1 starts from the input and low-pass
+// state that channel 0 ends with; both are known in advance (the last input, and the one-pole run
+// over channel 0's sub-samples), so the two solves are independent.
+void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r, double neg_inv_r) {
+    const double a = fx.od_lp_a, b = fx.od_lp_b;
+    double lp0 = fx.od_lp;
+    double p0 = fx.od_x_prev;
+    double lp1 = lp0;
+    for (int n = 0; n < frames; ++n) {
+        const double x = w0[n] * kVolts;
+        const double p = n == 0 ? p0 : w0[n - 1] * kVolts;
+        lp1 = a * p + b * lp1;
+        lp1 = a * (p + 0.25 * (x - p)) + b * lp1;
+        lp1 = a * (p + 0.5 * (x - p)) + b * lp1;
+        lp1 = a * (p + 0.75 * (x - p)) + b * lp1;
+    }
+    double p1 = w0[frames - 1] * kVolts;
+    Pair v = {fx.od_v[0], fx.od_v[1]};
+    BiquadMemory& ma1 = fx.od_aa1_mem[0];
+    BiquadMemory& ma2 = fx.od_aa2_mem[0];
+    BiquadMemory& mb1 = fx.od_aa1_mem[1];
+    BiquadMemory& mb2 = fx.od_aa2_mem[1];
+    for (int n = 0; n < frames; ++n) {
+        const double xa = w0[n] * kVolts;
+        const double xb = w1[n] * kVolts;
+        const double sa[4] = {p0, p0 + 0.25 * (xa - p0), p0 + 0.5 * (xa - p0), p0 + 0.75 * (xa - p0)};
+        const double sb[4] = {p1, p1 + 0.25 * (xb - p1), p1 + 0.5 * (xb - p1), p1 + 0.75 * (xb - p1)};
+        p0 = xa;
+        p1 = xb;
+        double za = 0.0, zb = 0.0;
+        for (int k = 0; k < 4; ++k) {
+            lp0 = a * sa[k] + b * lp0;
+            lp1 = a * sb[k] + b * lp1;
+            const double ja = (sa[k] - lp0) * kInv4700;
+            const double jb = (sb[k] - lp1) * kInv4700;
+            solve_two(Pair{sa[k], sb[k]}, v, Pair{ja, jb}, r, neg_inv_r);
+            za = biquad_run(fx.od_aa2, ma2, biquad_run(fx.od_aa1, ma1, v[0]));
+            zb = biquad_run(fx.od_aa2, mb2, biquad_run(fx.od_aa1, mb1, v[1]));
+        }
+        w0[n] = static_cast<float>(std::clamp(1000.0 * za, -32768.0, 32767.0));
+        w1[n] = static_cast<float>(std::clamp(1000.0 * zb, -32768.0, 32767.0));
+    }
+    fx.od_v[0] = v[0];
+    fx.od_v[1] = v[1];
+    fx.od_lp = lp1;
+    fx.od_x_prev = p1;
+}
+
+void reset_node(Overdrive& fx) {
+    fx.od_x_prev = 0.0;
+    fx.od_v[0] = fx.od_v[1] = 0.0;
+}
+
+}  // namespace
+
+void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx) {
+    const int frames = ctx.frames;
+    const int channels = std::min(ctx.channels, 2);
+    if (frames <= 0 || channels <= 0) return;
+    float* w[2] = {ctx.work, fx.lane_work};
+    bool silent[2] = {false, false};
+    for (int c = 0; c < channels; ++c) {
+        for (int n = 0; n < frames; ++n) w[c][n] = pcm[static_cast<ptrdiff_t>(n) * ctx.channels + c];
+        silent[c] = silent_at_probes(w[c], frames);
+    }
+    const double r = overdrive_resistance(fx.params);
+    const double neg_inv_r = -1.0 / r;
+    if (silent[0]) reset_node(fx);
+    if (channels == 2 && !silent[0] && !silent[1]) {
+        run_pair(fx, w[0], w[1], frames, r, neg_inv_r);
+    } else {
+        for (int c = 0; c < channels; ++c)
+            if (!silent[c]) run_channel(fx, w[c], frames, c, r, neg_inv_r);
+    }
+    if (channels == 2 && silent[1]) reset_node(fx);
+    // A channel that was silent at the probes is left exactly as it came.
+    for (int c = 0; c < channels; ++c) {
+        if (silent[c]) continue;
+        if (fx.params.odrive_lowpass_on != 0) rc_run(fx.od_post, w[c], frames, kRcLowPass, c);
+        for (int n = 0; n < frames; ++n) pcm[static_cast<ptrdiff_t>(n) * ctx.channels + c] = low16(w[c][n]);
+    }
+}
 
 }  // namespace vemo

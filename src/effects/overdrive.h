@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "effects/rc_filter.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -13,9 +14,33 @@ struct OverdriveParams {
     int32_t odrive_lowpass_on = 0;
 };
 
+// Two-pole recursive filter: y = A0*x + A1*x1 + A2*x2 + B1*y1 + B2*y2.
+struct Biquad {
+    double a0 = 0, a1 = 0, a2 = 0, b1 = 0, b2 = 0;
+};
+
+struct BiquadMemory {
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+};
+
 struct Overdrive {
     OverdriveParams params;
+    double od_x_prev = 0;  // previous input in volts, carried from channel to channel
+    double od_lp = 0;      // input one-pole low-pass, shared by the channels
+    double od_lp_a = 0;
+    double od_lp_b = 0;
+    double od_v[2] = {0, 0};  // solved node voltage per channel: the next solve starts there
+    Biquad od_aa1;            // anti-alias low-pass at 12 kHz for the 4x rate
+    Biquad od_aa2;            // and at 5.5 kHz
+    BiquadMemory od_aa1_mem[2];
+    BiquadMemory od_aa2_mem[2];
+    RcFilter od_post;  // optional 10-section output low-pass
+    // Channel 1's samples while both channels are solved side by side.
+    float lane_work[kMaxFrames] = {};
 };
+
+// Chebyshev-style two-pole design by the bilinear transform; ripple in percent, lowpass 1 or 0 (high-pass).
+Biquad lowpass_design(double fs, double fc, double ripple, int lowpass);
 
 // vemomix_init: defaults and buffers for a new format.
 void overdrive_init(Overdrive& fx, int rate, int channels);
@@ -29,5 +54,12 @@ void overdrive_release(Overdrive& fx);
 OverdriveParams overdrive_report(const Overdrive& fx);
 // One buffer, in place.
 void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx);
+
+// The node equation of the diode pair is solved by Newton steps that stop once a step is at most
+// 0.01 V; a solve that has not settled after this many steps keeps its last (finite) estimate.
+constexpr int kOverdriveMaxNewtonSteps = 2000;
+
+// The drive resistance the solve uses: the record's value, at least 1 ohm.
+double overdrive_resistance(const OverdriveParams& p);
 
 }  // namespace vemo
