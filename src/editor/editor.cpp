@@ -58,6 +58,7 @@ void Editor::begin() {
         // The skin starts from its defaults on every creation; nothing is read back.
         colours = ColourScheme{};
         colour_window.reset();
+        editor_alpha = colour_window_alpha = 255;
         // Initial steps of both pages: the default rows; the presets, read from the file
         // only here, and the 10-band page.
         default_chain();

@@ -1,0 +1,215 @@
+// The preset table (built-ins, name checks, add and delete) and the preset file: reading
+// whole records only, stopping at a full table, and replacing the file atomically.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+
+#include "editor/preset_file.h"
+#include "editor/presets.h"
+#include "editor/text_codec.h"
+
+namespace vemo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string file_bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void write_bytes(const fs::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::unique_ptr<PresetTable> builtin_table() {
+    auto t = std::make_unique<PresetTable>();
+    t->build_builtins();
+    return t;
+}
+
+class PresetFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vemo_presets_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        path = (dir / "vemoeqset.eq").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir;
+    std::string path;
+};
+
+TEST(PresetTable, BuiltinsAreTheElevenShippedPresets) {
+    const auto t = builtin_table();
+    ASSERT_EQ(t->count, 11);
+    EXPECT_EQ(t->name_utf8(0), "10频段缺省模式");
+    EXPECT_EQ(t->name_utf8(3), "31频段缺省模式");
+    EXPECT_EQ(t->records[3].band_count, 31);
+    EXPECT_EQ(t->name_utf8(7), "重金属模式");
+    const int heavy[10] = {-10, -10, -10, -4, -4, 12, 16, 16, 16, 16};
+    for (int b = 0; b < 10; ++b) EXPECT_EQ(t->records[7].gains[b], heavy[b]) << b;
+    EXPECT_EQ(t->name_utf8(10), "SoftRock柔和模式");
+    EXPECT_EQ(t->records[10].gains[9], 10);
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_EQ(t->records[i].builtin, 1);
+        for (int b = 10; b < 31; ++b) EXPECT_EQ(t->records[i].gains[b], 0);
+    }
+    // Names are stored in code page 936.
+    std::string gbk;
+    utf8_to_cp936("Rock摇滚模式", gbk);
+    EXPECT_EQ(std::string(t->records[5].name), gbk);
+    EXPECT_EQ(t->user_count(), 0);
+}
+
+TEST(PresetTable, NameChecks) {
+    auto t = builtin_table();
+    std::string bytes;
+    EXPECT_EQ(t->check_new_name("", bytes), PresetStatus::kEmptyName);
+    EXPECT_EQ(t->check_new_name("31频段缺省模式", bytes), PresetStatus::kNameExists);
+    EXPECT_EQ(t->check_new_name("rock摇滚模式", bytes), PresetStatus::kOk);  // byte for byte
+    EXPECT_EQ(t->check_new_name(std::string(63, 'x'), bytes), PresetStatus::kOk);
+    EXPECT_EQ(t->check_new_name(std::string(64, 'x'), bytes), PresetStatus::kNameTooLong);
+    // 32 characters of two bytes each are 64 bytes.
+    std::string wide;
+    for (int i = 0; i < 32; ++i) wide += "音";
+    EXPECT_EQ(t->check_new_name(wide, bytes), PresetStatus::kNameTooLong);
+    EXPECT_EQ(t->check_new_name("音乐😀", bytes), PresetStatus::kNameNotCp936);
+    EXPECT_EQ(t->check_new_name(std::string("a\0b", 3), bytes), PresetStatus::kNameNotCp936);
+    EXPECT_EQ(t->check_new_name("\xff\xfe", bytes), PresetStatus::kNameNotCp936);
+    EXPECT_STREQ(preset_status_text(PresetStatus::kEmptyName), "必须输入音效模式名称");
+    EXPECT_STREQ(preset_status_text(PresetStatus::kNameExists), "输入音效模式名称已存在");
+    EXPECT_STREQ(preset_status_text(PresetStatus::kBuiltin), "内置音效，无法删除");
+}
+
+TEST(PresetTable, AddAndDeleteByName) {
+    auto t = builtin_table();
+    int32_t gains[31];
+    for (int b = 0; b < 31; ++b) gains[b] = b - 15;
+    EXPECT_EQ(t->add("我的", 12, gains), PresetStatus::kBadBandCount);
+    ASSERT_EQ(t->add("我的", 25, gains), PresetStatus::kOk);
+    ASSERT_EQ(t->add("第二", 10, gains), PresetStatus::kOk);
+    EXPECT_EQ(t->add("我的", 31, gains), PresetStatus::kNameExists);
+    EXPECT_EQ(t->count, 13);
+    EXPECT_EQ(t->records[11].gains[30], 15);
+    EXPECT_EQ(t->records[11].builtin, 0);
+    EXPECT_EQ(t->find_nth_of_band_count(25, 1), 11);
+
+    EXPECT_EQ(t->remove_named("POP流行模式"), PresetStatus::kBuiltin);
+    EXPECT_EQ(t->remove_named("没有"), PresetStatus::kNotFound);
+    EXPECT_EQ(t->remove_named("我的"), PresetStatus::kOk);
+    EXPECT_EQ(t->count, 12);
+    EXPECT_EQ(t->name_utf8(11), "第二");  // later records move down
+
+    while (!t->full()) ASSERT_EQ(t->add("n" + std::to_string(t->count), 10, gains), PresetStatus::kOk);
+    EXPECT_EQ(t->count, 255);
+    EXPECT_EQ(t->add("再来", 10, gains), PresetStatus::kTableFull);
+}
+
+TEST_F(PresetFileTest, ThreeUserRecordsMakeA588ByteFileWithoutBuiltins) {
+    auto t = builtin_table();
+    const int32_t g[31] = {1, 2, 3};
+    ASSERT_EQ(t->add("一", 10, g), PresetStatus::kOk);
+    ASSERT_EQ(t->add("二", 31, g), PresetStatus::kOk);
+    ASSERT_EQ(t->add("三", 15, g), PresetStatus::kOk);
+    ASSERT_TRUE(preset_file_save(*t, path));
+    const std::string bytes = file_bytes(path);
+    ASSERT_EQ(bytes.size(), 588u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::memcmp(bytes.data() + 196 * i, &t->records[11 + i], 196), 0) << i;
+    // Little-endian band count at 64, built-in flag 0 at 192.
+    EXPECT_EQ(static_cast<unsigned char>(bytes[196 + 64]), 31);
+    EXPECT_EQ(bytes[196 + 192], 0);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[68]), 1);
+
+    auto back = builtin_table();
+    EXPECT_EQ(preset_file_load(*back, path), 3);
+    EXPECT_EQ(back->name_utf8(12), "二");
+    EXPECT_EQ(back->records[12].band_count, 31);
+    EXPECT_EQ(back->records[13].gains[2], 3);
+    // No temporary is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(PresetFileTest, MissingPartialAndRandomFiles) {
+    auto t = builtin_table();
+    EXPECT_EQ(preset_file_load(*t, path), 0);
+    EXPECT_EQ(t->count, 11);
+
+    // Random bytes, 2 whole records and a tail of 195: the tail is ignored, every name ends
+    // inside its field and what was read stays a deletable user preset.
+    std::mt19937 gen(7);
+    std::string junk(2 * 196 + 195, '\0');
+    for (char& c : junk) c = static_cast<char>(gen());
+    junk[192] = 1;
+    write_bytes(path, junk);
+    EXPECT_EQ(preset_file_load(*t, path), 2);
+    EXPECT_EQ(t->count, 13);
+    for (int i = 11; i < 13; ++i) {
+        EXPECT_LE(strnlen(t->records[i].name, 64), 63u);
+        EXPECT_EQ(t->records[i].builtin, 0);
+        (void)t->name_utf8(i);
+    }
+    EXPECT_EQ(t->remove_at(11), PresetStatus::kOk);
+}
+
+TEST_F(PresetFileTest, ReadingStopsWhenTheTableIsFull) {
+    auto src = std::make_unique<PresetTable>();
+    const int32_t g[31] = {};
+    for (int i = 0; i < 250; ++i) ASSERT_EQ(src->add("u" + std::to_string(i), 10, g), PresetStatus::kOk);
+    ASSERT_TRUE(preset_file_save(*src, path));
+    ASSERT_EQ(fs::file_size(path), 250u * 196u);
+    auto t = builtin_table();
+    EXPECT_EQ(preset_file_load(*t, path), 244);
+    EXPECT_EQ(t->count, 255);
+    EXPECT_EQ(t->name_utf8(254), "u243");
+}
+
+TEST_F(PresetFileTest, AFailedWriteLeavesTheOldFile) {
+    auto t = builtin_table();
+    const int32_t g[31] = {4};
+    ASSERT_EQ(t->add("旧", 10, g), PresetStatus::kOk);
+    ASSERT_TRUE(preset_file_save(*t, path));
+    const std::string old = file_bytes(path);
+    ASSERT_EQ(t->add("新", 10, g), PresetStatus::kOk);
+    ASSERT_EQ(t->add("更新", 10, g), PresetStatus::kOk);
+
+    // The temporary cannot be created.
+    const fs::path tmp = path + ".tmp" + std::to_string(getpid());
+    fs::create_directory(tmp);
+    EXPECT_FALSE(preset_file_save(*t, path));
+    EXPECT_EQ(file_bytes(path), old);
+    fs::remove(tmp);
+
+    // The disk fills up half-way through the new contents.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 300;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = preset_file_save(*t, path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(file_bytes(path), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
+    // A directory that does not exist: nothing is written, nothing thrown.
+    EXPECT_FALSE(preset_file_save(*t, (dir / "gone" / "vemoeqset.eq").string()));
+    EXPECT_TRUE(preset_file_save(*t, path));
+    EXPECT_EQ(fs::file_size(path), 3 * 196u);
+}
+
+}  // namespace
+}  // namespace vemo
