@@ -11,22 +11,19 @@
 #include "editor/colour_scheme.h"
 #include "editor/settings_file.h"
 #include "editor/text_codec.h"
+#include "scratch_dir.h"
 #include "test_support.h"
 
 namespace vemo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::file_bytes;
 
 std::string gbk(const std::string& utf8) {
     std::string out;
     EXPECT_TRUE(utf8_to_cp936(utf8, out));
     return out;
-}
-
-std::string file_bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 struct Recorder {
@@ -142,13 +139,7 @@ TEST(ColourWindow, AlphaPreviewsThenApplies) {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vemo_colours_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    test::ScratchDir dir;
 };
 
 TEST_F(SettingsFileTest, FreshFileHoldsTheFourKeysInCodePage936) {
@@ -178,7 +169,7 @@ TEST_F(SettingsFileTest, RewritingKeepsOtherSectionsAndReplacesValuesInPlace) {
                                  gbk("软件界面类型") + "=2\r\n" + gbk("软件界面边框") + "=0\r\n" + gbk("软件界面颜色") +
                                  "=16711681\r\n\r\n[tail]\r\nx=y\r\n";
     EXPECT_EQ(file_bytes(ini), expected);
-    EXPECT_FALSE(write_colour_settings((dir / "missing" / "quillaret.ini").string(), s));
+    EXPECT_FALSE(write_colour_settings((dir.path() / "missing" / "quillaret.ini").string(), s));
 }
 
 // Through the editor: the window's save writes beside the host, and re-colouring reaches
@@ -186,18 +177,14 @@ TEST_F(SettingsFileTest, RewritingKeepsOtherSectionsAndReplacesValuesInPlace) {
 class ColourEditorTest : public test::Session {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vemo_colours_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        test::headless().host_dir_override = dir.string();
+        test::headless().host_dir_override = dir.path().string();
         Session::SetUp();
     }
     void TearDown() override {
         Session::TearDown();
         test::headless().host_dir_override.clear();
-        fs::remove_all(dir);
     }
-    fs::path dir;
+    test::ScratchDir dir;
 };
 
 TEST_F(ColourEditorTest, ReleaseRecoloursRowsAndSaveWritesTheFile) {

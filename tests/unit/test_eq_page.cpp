@@ -9,6 +9,7 @@
 #include "editor/preset_file.h"
 #include "editor/text_codec.h"
 #include "effects/eq_tables.h"
+#include "scratch_dir.h"
 #include "test_support.h"
 
 namespace vemo::test {
@@ -25,18 +26,10 @@ float stored_gain(float level, int band) {
 
 float engine_gain(int band, int channel) { return engine().eq.eq_gain[band][channel].load(); }
 
-std::string file_bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class EqPageTest : public Session {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vemo_eqpage_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        headless().library_dir_override = dir.string();
+        headless().library_dir_override = dir.path().string();
         headless().messages.clear();
         headless().typed_names.clear();
         headless().yes_no_answer = MessageBoxAnswer::kYes;
@@ -45,7 +38,6 @@ protected:
     void TearDown() override {
         Session::TearDown();
         headless().library_dir_override.clear();
-        fs::remove_all(dir);
     }
     fs::path preset_file() const { return dir / "vemoeqset.eq"; }
     int combo_index(const std::string& name) const {
@@ -59,7 +51,7 @@ protected:
         editor().eq_on_save();
     }
 
-    fs::path dir;
+    ScratchDir dir;
 };
 
 TEST_F(EqPageTest, LinkedTuningMovesNeighboursByTheirFactors) {

@@ -15,16 +15,13 @@
 #include "editor/preset_file.h"
 #include "editor/presets.h"
 #include "editor/text_codec.h"
+#include "scratch_dir.h"
 
 namespace vemo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string file_bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::file_bytes;
 
 void write_bytes(const fs::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
@@ -39,15 +36,8 @@ std::unique_ptr<PresetTable> builtin_table() {
 
 class PresetFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vemo_presets_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        path = (dir / "vemoeqset.eq").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
-    std::string path;
+    test::ScratchDir dir;
+    std::string path = (dir / "vemoeqset.eq").string();
 };
 
 TEST(PresetTable, BuiltinsAreTheElevenShippedPresets) {
@@ -138,7 +128,7 @@ TEST_F(PresetFileTest, ThreeUserRecordsMakeA588ByteFileWithoutBuiltins) {
     EXPECT_EQ(back->records[12].band_count, 31);
     EXPECT_EQ(back->records[13].gains[2], 3);
     // No temporary is left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(dir.entries(), 1);
 }
 
 TEST_F(PresetFileTest, MissingPartialAndRandomFiles) {
@@ -203,10 +193,10 @@ TEST_F(PresetFileTest, AFailedWriteLeavesTheOldFile) {
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(written);
     EXPECT_EQ(file_bytes(path), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(dir.entries(), 1);
 
     // A directory that does not exist: nothing is written, nothing thrown.
-    EXPECT_FALSE(preset_file_save(*t, (dir / "gone" / "vemoeqset.eq").string()));
+    EXPECT_FALSE(preset_file_save(*t, (dir.path() / "gone" / "vemoeqset.eq").string()));
     EXPECT_TRUE(preset_file_save(*t, path));
     EXPECT_EQ(fs::file_size(path), 3 * 196u);
 }
