@@ -1,0 +1,14 @@
+// The one kind of failure the commands report: a message naming what was wrong and with what.
+#pragma once
+#include <stdexcept>
+#include <string>
+
+namespace vemomix_cli {
+
+class CliError : public std::runtime_error {
+public:
+    // subject is the file (or option) the problem is about; it leads the message.
+    CliError(const std::string& subject, const std::string& problem) : std::runtime_error(subject + ": " + problem) {}
+};
+
+}  // namespace vemomix_cli

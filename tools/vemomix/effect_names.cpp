@@ -1,0 +1,101 @@
+#include "effect_names.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "cli_error.h"
+
+namespace vemomix_cli {
+namespace {
+
+struct EffectEntry {
+    const char* name;
+    size_t flag_offset;
+};
+
+// Index + 1 is the EffectType.
+constexpr EffectEntry kEffects[kEffectCount] = {
+    {"eq", offsetof(EffectSettings, eq_enabled)},
+    {"compressor", offsetof(EffectSettings, comp_enabled)},
+    {"pitch", offsetof(EffectSettings, pitch_enabled)},
+    {"distortion", offsetof(EffectSettings, dist_enabled)},
+    {"overdrive", offsetof(EffectSettings, odrive_enabled)},
+    {"am", offsetof(EffectSettings, am_enabled)},
+    {"echo", offsetof(EffectSettings, echo_enabled)},
+    {"drift", offsetof(EffectSettings, drift_enabled)},
+    {"phaser", offsetof(EffectSettings, phaser_enabled)},
+    {"denoise", offsetof(EffectSettings, denoise_enabled)},
+    {"chorus", offsetof(EffectSettings, chorus_enabled)},
+    {"reverb", offsetof(EffectSettings, reverb_enabled)},
+    {"wah", offsetof(EffectSettings, wah_enabled)},
+    {"bass", offsetof(EffectSettings, bass_enabled)},
+    {"invert", offsetof(EffectSettings, invert_enabled)},
+    {"vibrato", offsetof(EffectSettings, vibrato_enabled)},
+};
+
+// The chain walk reads this many rows and no more.
+constexpr size_t kRowsRun = 16;
+
+std::string known_names() {
+    std::string all;
+    for (const auto& e : kEffects) all += (all.empty() ? "" : ", ") + std::string(e.name);
+    return all;
+}
+
+}  // namespace
+
+const char* effect_name(int type) { return type >= 1 && type <= kEffectCount ? kEffects[type - 1].name : "?"; }
+
+int effect_type(const std::string& s) {
+    for (int t = 1; t <= kEffectCount; ++t)
+        if (s == kEffects[t - 1].name) return t;
+    if (s.empty() || s.size() > 2 || s.find_first_not_of("0123456789") != std::string::npos) return 0;
+    const int n = std::stoi(s);
+    return n >= 1 && n <= kEffectCount ? n : 0;
+}
+
+uint8_t& enabled_flag(EffectSettings& s, int type) {
+    return reinterpret_cast<uint8_t*>(&s)[kEffects[type - 1].flag_offset];
+}
+
+uint8_t enabled_flag(const EffectSettings& s, int type) {
+    return reinterpret_cast<const uint8_t*>(&s)[kEffects[type - 1].flag_offset];
+}
+
+void apply_chain(EffectSettings& s, const std::vector<std::string>& rows) {
+    if (rows.size() > sizeof s.chain_order)
+        throw CliError("--chain", "at most " + std::to_string(sizeof s.chain_order) + " rows");
+    std::memset(s.chain_order, 0, sizeof s.chain_order);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int t = effect_type(rows[i]);
+        if (t == 0)
+            throw CliError("--chain", "\"" + rows[i] + "\" is not an effect (1..16 or one of: " + known_names() + ")");
+        s.chain_order[i] = static_cast<uint8_t>(t);
+    }
+}
+
+void apply_enable(EffectSettings& s, const std::vector<std::string>& names) {
+    for (const auto& n : names) {
+        const int t = effect_type(n);
+        if (t == 0) throw CliError("--enable", "\"" + n + "\" is not an effect (one of: " + known_names() + ")");
+        enabled_flag(s, t) = 1;
+    }
+}
+
+std::vector<int> running_rows(const EffectSettings& s) {
+    // Bytes 0 and above 16 make no row; the list takes every other byte in order.
+    std::vector<int> out;
+    for (const uint8_t t : s.chain_order) {
+        if (t >= 1 && t <= kEffectCount) out.push_back(t);
+        if (out.size() == kRowsRun) break;
+    }
+    return out;
+}
+
+std::string describe_chain(const std::vector<int>& types) {
+    std::string out;
+    for (int t : types) out += (out.empty() ? "" : " > ") + std::string(effect_name(t));
+    return out.empty() ? "(empty)" : out;
+}
+
+}  // namespace vemomix_cli

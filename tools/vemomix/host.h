@@ -1,0 +1,58 @@
+// Driving the library as a host does: begin, init, set, and change per buffer.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "vemosoundmix.h"
+
+namespace vemomix_cli {
+
+// Rates at which the library applies a settings record (it ignores records at any other rate).
+bool supported_rate(int rate);
+// Throws naming source unless the library can run this format with a record.
+void check_format(int rate, int channels, const std::string& source);
+
+// One library session: begun and initialised for a format, closed when it goes out of scope.
+class LibrarySession {
+public:
+    LibrarySession(int rate, int channels);
+    ~LibrarySession();
+    LibrarySession(const LibrarySession&) = delete;
+    LibrarySession& operator=(const LibrarySession&) = delete;
+
+    // What vemomix_get reports, read into a cleared record.
+    EffectSettings current() const;
+    void apply(const EffectSettings& s) const;
+};
+
+// The values vemomix_get reports right after vemomix_init(44100, 2, 0); the bytes that no field defines
+// and the preset name's bytes after its terminator are 0.
+EffectSettings default_record();
+
+// Peak and RMS of 16-bit samples, relative to full scale.
+struct Levels {
+    int peak = 0;
+    double sum_squares = 0.0;
+    int64_t samples = 0;
+
+    void add(const int16_t* s, size_t n);
+    double peak_dbfs() const;
+    double rms_dbfs() const;
+};
+
+struct RenderStats {
+    int64_t frames = 0;
+    Levels in, out;
+};
+
+// Up to max_frames frames into the buffer; returns how many, 0 at the end.
+using FrameSource = std::function<int64_t(int16_t*, int64_t)>;
+using FrameSink = std::function<void(const int16_t*, int64_t)>;
+
+// Feeds every buffer of buffer_frames frames through vemomix_change of an initialised session. The progress
+// bar is drawn on stderr when stderr is a terminal and total_frames is known (> 0).
+RenderStats run_buffers(int channels, int buffer_frames, int64_t total_frames, const FrameSource& source,
+                        const FrameSink& sink);
+
+}  // namespace vemomix_cli
