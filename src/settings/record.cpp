@@ -240,9 +240,9 @@ void settings_set(const EffectSettings& in) {
     ed.vibrato_page = {in.vibrato_period, in.vibrato_depth};
 
     ed.eq.band_count = in.eq_band_count;
-    ed.eq.last_gain.fill(0);
+    // The page lays itself out for the count: slots placed, sliders at rest, last gains 0.
+    ed.eq_layout();
     const int shown_bands = std::clamp(in.eq_band_count, 0, kEqMaxBands);
-    for (int k = 0; k < shown_bands; ++k) ed.eq.slider_pos[k] = 25;
     ed.eq_set_band_button(in.eq_band_count);
     ed.eq_fill_combo();
     for (int b = 0; b < shown_bands; ++b) ed.eq.slider_pos[b] = band_slider_pos(in.eq_band_level[b]);

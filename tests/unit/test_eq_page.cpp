@@ -362,6 +362,20 @@ TEST_F(EqPageTest, PresetFileIsReadWhenThePageIsCreated) {
     EXPECT_EQ(ed.eq.combo, (std::vector<std::string>{"31频段缺省模式", "文件三十一段"}));
 }
 
+TEST_F(EqPageTest, ARecordWithThirtyOneBandsLaysThePageOut) {
+    EffectSettings s = current();
+    s.eq_band_count = 31;
+    s.eq_band_level[30] = -20;
+    vemomix_set(s);
+    Editor& ed = editor();
+    EXPECT_EQ(ed.eq.row_length[0], 16);
+    EXPECT_EQ(ed.eq.row_length[1], 15);
+    EXPECT_TRUE(ed.eq.slots[30].shown);
+    EXPECT_EQ(ed.eq.slots[30].label, "20K");
+    EXPECT_EQ(ed.eq.slider_pos[30], 50);
+    EXPECT_EQ(ed.eq.last_gain[30], 0);
+}
+
 TEST(EqLayout, RowsAreCentredInTheFrame) {
     const EqRect frame{10, 20, 410, 220};
     const EqSlotPlace first = eq_slot_place(frame, 20, 70, 30, 14, 2, 0, 0, 16);
