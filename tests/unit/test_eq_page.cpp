@@ -182,18 +182,6 @@ TEST_F(EqPageTest, RowsForTenFifteenAndTwentyFiveBands) {
     EXPECT_EQ(ed.eq.combo, std::vector<std::string>{"25频段缺省模式"});
 }
 
-TEST_F(EqPageTest, BandCountChangeRestartsFromFlat) {
-    Editor& ed = editor();
-    ed.eq_on_linked(true);
-    ed.eq_on_band_slider(2, 10);
-    ed.eq_on_band_button(3);
-    for (int k = 0; k < 31; ++k) {
-        EXPECT_EQ(ed.eq.slider_pos[k], 25) << k;
-        EXPECT_EQ(ed.eq.last_gain[k], 0) << k;
-        EXPECT_EQ(engine_gain(k, 0), stored_gain(0.0f, k)) << k;
-    }
-}
-
 TEST_F(EqPageTest, BelowFortyFourKilohertzOnlyTenBandsCanBeChosen) {
     start(22050, 1);
     Editor& ed = editor();
