@@ -54,6 +54,11 @@ void vibrato_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx) {
     // A period of 0 (or below) would divide by zero: it counts as 1, holding the oscillator at 0.
     const int64_t P = std::max(fx.period, 1);
     const double two_a = 2.0 * fx.depth;
+    const double limit = 2.0 * L - 1;  // the largest position that one wrap brings back into the line
+    // k = N * counter / P is kept as a quotient and remainder that advance by N / P and
+    // N % P per count, so the sample loop has no 64-bit division.
+    const int64_t step = N / P, step_rem = N % P;
+    int64_t k = N * fx.counter / P, rem = N * fx.counter % P;
     float* x = ctx.work;
 
     for (int c = 0; c < ctx.channels && c < 2; ++c) {
@@ -66,13 +71,21 @@ void vibrato_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx) {
             line[w] = x[i];
             if (++w == L) w = 0;
             const int32_t t = w < r ? w + L : w;
-            if (++fx.counter >= P) fx.counter = 0;
-            const int64_t k = N * fx.counter / P;
-            double rd = std::trunc((t - two_a) - fx.table[static_cast<size_t>(k)]);
-            if (rd >= L) rd -= L;
-            // A depth with 3A near or beyond L leaves positions outside the line: they are held inside it.
-            rd = std::clamp(rd, 0.0, static_cast<double>(L - 1));
-            r = static_cast<int32_t>(rd);
+            if (++fx.counter >= P) {
+                fx.counter = 0;
+                k = rem = 0;
+            } else {
+                k += step;
+                if ((rem += step_rem) >= P) rem -= P, ++k;
+            }
+            const double u = (t - two_a) - fx.table[static_cast<size_t>(k)];
+            if (u < 0.0) {
+                r = 0;  // trunc toward zero, and a negative position held at 0
+            } else {
+                // A depth with 3A near or beyond L leaves positions outside the line: they are held inside it.
+                r = static_cast<int32_t>(std::min(u, limit));
+                if (r >= L) r -= L;
+            }
             x[i] = static_cast<float>(line[r]);
         }
         ch.r = r;
