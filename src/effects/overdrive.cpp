@@ -19,28 +19,6 @@ constexpr double kExpLimit = 700.0;                     // exp() beyond this ove
 // A format without samples is taken as one sample a second.
 int positive_rate(int rate) { return rate >= 1 ? rate : 1; }
 
-// The node voltage v for sub-sample u and input current j: Newton steps from v until a step is
-// at most 0.01 V.  Where a step would carry u - v so far that exp() overflows, the estimate is
-// put back at the bound that the solution cannot exceed, |u - v| <= asinh(|j| / 2e-11) * 0.3.
-inline double solve_node(double u, double v, double j, double r, double neg_inv_r) {
-    for (int step = 0; step < kOverdriveMaxNewtonSteps; ++step) {
-        double arg = kInvVt * (u - v);
-        if (!(std::fabs(arg) <= kExpLimit)) {
-            const double bound = std::asinh(std::fabs(j) * 5e10) * 0.3;
-            v = arg > 0 ? u - bound : u + bound;
-            arg = kInvVt * (u - v);
-        }
-        const double e = std::exp(arg);
-        const double ie = 1.0 / e;
-        const double f = (e - ie) * kIs + (u - v) / r + j;
-        const double fd = neg_inv_r - (e + ie) * kIsOverVt;
-        const double delta = f / fd;
-        v = v - delta;
-        if (delta >= -0.01 && delta <= 0.01) break;
-    }
-    return v;
-}
-
 inline double biquad_run(const Biquad& q, BiquadMemory& m, double x) {
     const double y = q.a0 * x + q.a1 * m.x1 + q.a2 * m.x2 + q.b1 * m.y1 + q.b2 * m.y2;
     m.x2 = m.x1;
@@ -139,12 +117,42 @@ OverdriveParams overdrive_report(const Overdrive& fx) { return fx.params; }
 
 namespace {
 
-// One channel's part of the solve: its node voltage and anti-alias memories.
-struct Lane {
-    double v;
-    BiquadMemory* aa1;
-    BiquadMemory* aa2;
-};
+// One Newton step of the node equation; done once the step was at most 0.01 V.  Where u - v is so
+// far off that exp() would overflow, the estimate is first put back at the bound that the
+// solution cannot exceed, |u - v| <= asinh(|j| / 2e-11) * 0.3.
+inline void newton_step(double u, double& v, double j, double r, double neg_inv_r, bool& done) {
+    double arg = kInvVt * (u - v);
+    if (!(std::fabs(arg) <= kExpLimit)) [[unlikely]] {
+        const double bound = std::asinh(std::fabs(j) * 5e10) * 0.3;
+        v = arg > 0 ? u - bound : u + bound;
+        arg = kInvVt * (u - v);
+    }
+    const double e = std::exp(arg);
+    const double ie = 1.0 / e;
+    const double f = (e - ie) * kIs + (u - v) / r + j;
+    const double fd = neg_inv_r - (e + ie) * kIsOverVt;
+    const double delta = f / fd;
+    v = v - delta;
+    done = delta >= -0.01 && delta <= 0.01;
+}
+
+// The node voltage for sub-sample u and input current j, starting from v.
+inline double solve_node(double u, double v, double j, double r, double neg_inv_r) {
+    bool done = false;
+    for (int step = 0; step < kOverdriveMaxNewtonSteps && !done; ++step) newton_step(u, v, j, r, neg_inv_r, done);
+    return v;
+}
+
+// Two independent solves interleaved, so that their dependency chains overlap in the processor;
+// each lane takes exactly the steps it would take on its own.
+inline void solve_two(double ua, double& va, double ja, double ub, double& vb, double jb, double r,
+                      double neg_inv_r) {
+    bool done_a = false, done_b = false;
+    for (int step = 0; step < kOverdriveMaxNewtonSteps && !(done_a && done_b); ++step) {
+        if (!done_a) newton_step(ua, va, ja, r, neg_inv_r, done_a);
+        if (!done_b) newton_step(ub, vb, jb, r, neg_inv_r, done_b);
+    }
+}
 
 // One channel on its own, carrying the shared input and low-pass state through fx.
 void run_channel(Overdrive& fx, float* w, int frames, int c, double r, double neg_inv_r) {
@@ -172,38 +180,6 @@ void run_channel(Overdrive& fx, float* w, int frames, int c, double r, double ne
     fx.od_x_prev = p;
 }
 
-// Newton steps for two independent nodes at once, one per vector lane: the two dependency chains
-// overlap and share each division.  Every lane computes exactly what it would on its own, and a
-// lane that has settled keeps its value while the other finishes.
-typedef double Pair __attribute__((vector_size(16)));
-
-inline void solve_two(Pair u, Pair& v_io, Pair j, double r, double neg_inv_r) {
-    Pair v = v_io;
-    bool active[2] = {true, true};
-    for (int step = 0; step < kOverdriveMaxNewtonSteps; ++step) {
-        Pair arg = kInvVt * (u - v);
-        for (int l = 0; l < 2; ++l)
-            if (!(std::fabs(arg[l]) <= kExpLimit)) [[unlikely]] {
-                const double bound = std::asinh(std::fabs(j[l]) * 5e10) * 0.3;
-                v[l] = arg[l] > 0 ? u[l] - bound : u[l] + bound;
-                arg[l] = kInvVt * (u[l] - v[l]);
-            }
-        const Pair e = {std::exp(arg[0]), std::exp(arg[1])};
-        const Pair ie = 1.0 / e;
-        const Pair f = (e - ie) * kIs + (u - v) / r + j;
-        const Pair fd = neg_inv_r - (e + ie) * kIsOverVt;
-        const Pair delta = f / fd;
-        const Pair next = v - delta;
-        for (int l = 0; l < 2; ++l)
-            if (active[l]) {
-                v_io[l] = next[l];
-                active[l] = !(delta[l] >= -0.01 && delta[l] <= 0.01);
-            }
-        if (!active[0] && !active[1]) break;
-        v = v_io;
-    }
-}
-
 // Both channels of a stereo buffer side by side.  Channel 1 starts from the input and low-pass
 // state that channel 0 ends with; both are known in advance (the last input, and the one-pole run
 // over channel 0's sub-samples), so the two solves are independent.
@@ -221,7 +197,7 @@ void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r, double 
         lp1 = a * (p + 0.75 * (x - p)) + b * lp1;
     }
     double p1 = w0[frames - 1] * kVolts;
-    Pair v = {fx.od_v[0], fx.od_v[1]};
+    double va = fx.od_v[0], vb = fx.od_v[1];
     BiquadMemory& ma1 = fx.od_aa1_mem[0];
     BiquadMemory& ma2 = fx.od_aa2_mem[0];
     BiquadMemory& mb1 = fx.od_aa1_mem[1];
@@ -239,15 +215,15 @@ void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r, double 
             lp1 = a * sb[k] + b * lp1;
             const double ja = (sa[k] - lp0) * kInv4700;
             const double jb = (sb[k] - lp1) * kInv4700;
-            solve_two(Pair{sa[k], sb[k]}, v, Pair{ja, jb}, r, neg_inv_r);
-            za = biquad_run(fx.od_aa2, ma2, biquad_run(fx.od_aa1, ma1, v[0]));
-            zb = biquad_run(fx.od_aa2, mb2, biquad_run(fx.od_aa1, mb1, v[1]));
+            solve_two(sa[k], va, ja, sb[k], vb, jb, r, neg_inv_r);
+            za = biquad_run(fx.od_aa2, ma2, biquad_run(fx.od_aa1, ma1, va));
+            zb = biquad_run(fx.od_aa2, mb2, biquad_run(fx.od_aa1, mb1, vb));
         }
         w0[n] = static_cast<float>(std::clamp(1000.0 * za, -32768.0, 32767.0));
         w1[n] = static_cast<float>(std::clamp(1000.0 * zb, -32768.0, 32767.0));
     }
-    fx.od_v[0] = v[0];
-    fx.od_v[1] = v[1];
+    fx.od_v[0] = va;
+    fx.od_v[1] = vb;
     fx.od_lp = lp1;
     fx.od_x_prev = p1;
 }
@@ -279,10 +255,16 @@ void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx) {
             if (!silent[c]) run_channel(fx, w[c], frames, c, r, neg_inv_r);
     }
     if (channels == 2 && silent[1]) reset_node(fx);
+    if (fx.params.odrive_lowpass_on != 0) {
+        if (channels == 2 && !silent[0] && !silent[1])
+            rc_run_stereo(fx.od_post, w[0], w[1], frames, kRcLowPass);
+        else
+            for (int c = 0; c < channels; ++c)
+                if (!silent[c]) rc_run(fx.od_post, w[c], frames, kRcLowPass, c);
+    }
     // A channel that was silent at the probes is left exactly as it came.
     for (int c = 0; c < channels; ++c) {
         if (silent[c]) continue;
-        if (fx.params.odrive_lowpass_on != 0) rc_run(fx.od_post, w[c], frames, kRcLowPass, c);
         for (int n = 0; n < frames; ++n) pcm[static_cast<ptrdiff_t>(n) * ctx.channels + c] = low16(w[c][n]);
     }
 }

@@ -36,36 +36,54 @@ void rc_set_cutoff(RcFilter& f, double fc, int rate, int channels) {
     f.dt_over_c = (1.0 / n) / f.c;
 }
 
+namespace {
+
+// One section over one channel's value: d = x - P; P = x; I += (d - I * dt/C) / R; output.
+template <RcMode Mode>
+inline float rc_section(double x, double& i, double& p, double k, double inv_r, double r, double g) {
+    const double d = x - p;
+    p = x;
+    i = i + (d - i * k) * inv_r;
+    return static_cast<float>(Mode == kRcHighPass ? i * r * g : (x - i * r) * g);
+}
+
+// Section by section over the whole block(s); with two blocks (channels 0 and 1) both channels'
+// recursions run in the same loop, so their dependency chains overlap.
+template <RcMode Mode, int Lanes>
+void run_sections(RcFilter& f, float* const* blocks, const int* channels, int count) {
+    const double g = f.stage_gain, r = f.r, k = f.dt_over_c, inv_r = f.inv_r;
+    for (int s = 0; s < kRcMaxStages && s < f.stages; ++s) {
+        double i[Lanes], p[Lanes];
+        for (int l = 0; l < Lanes; ++l) {
+            i[l] = f.current[s][Mode][channels[l]];
+            p[l] = f.prev_in[s][Mode][channels[l]];
+        }
+        for (int n = 0; n < count; ++n)
+            for (int l = 0; l < Lanes; ++l) blocks[l][n] = rc_section<Mode>(blocks[l][n], i[l], p[l], k, inv_r, r, g);
+        for (int l = 0; l < Lanes; ++l) {
+            f.current[s][Mode][channels[l]] = i[l];
+            f.prev_in[s][Mode][channels[l]] = p[l];
+        }
+    }
+}
+
+}  // namespace
+
 void rc_run(RcFilter& f, float* block, int count, RcMode mode, int channel) {
     const int ch = channel_slot(channel);
-    const double g = f.stage_gain;
-    const double r = f.r;
-    const double k = f.dt_over_c;
-    const double inv_r = f.inv_r;
-    // Section by section over the whole block: the inner loop keeps one section's memory in registers.
-    for (int s = 0; s < kRcMaxStages && s < f.stages; ++s) {
-        double i = f.current[s][mode][ch];
-        double p = f.prev_in[s][mode][ch];
-        if (mode == kRcHighPass) {
-            for (int n = 0; n < count; ++n) {
-                const double x = block[n];
-                const double d = x - p;
-                p = x;
-                i = i + (d - i * k) * inv_r;
-                block[n] = static_cast<float>(i * r * g);
-            }
-        } else {
-            for (int n = 0; n < count; ++n) {
-                const double x = block[n];
-                const double d = x - p;
-                p = x;
-                i = i + (d - i * k) * inv_r;
-                block[n] = static_cast<float>((x - i * r) * g);
-            }
-        }
-        f.current[s][mode][ch] = i;
-        f.prev_in[s][mode][ch] = p;
-    }
+    if (mode == kRcHighPass)
+        run_sections<kRcHighPass, 1>(f, &block, &ch, count);
+    else
+        run_sections<kRcLowPass, 1>(f, &block, &ch, count);
+}
+
+void rc_run_stereo(RcFilter& f, float* left, float* right, int count, RcMode mode) {
+    float* const blocks[2] = {left, right};
+    static constexpr int kChannels[2] = {0, 1};
+    if (mode == kRcHighPass)
+        run_sections<kRcHighPass, 2>(f, blocks, kChannels, count);
+    else
+        run_sections<kRcLowPass, 2>(f, blocks, kChannels, count);
 }
 
 void resonator_run(RcFilter& f, float* block, int count, double fc, int rate, int channels, int channel) {

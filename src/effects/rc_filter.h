@@ -28,6 +28,8 @@ void rc_design(RcFilter& f, int stages, double stage_gain);
 void rc_set_cutoff(RcFilter& f, double fc, int rate, int channels);
 // Runs the sections one after the other over the whole block, in place.
 void rc_run(RcFilter& f, float* block, int count, RcMode mode, int channel);
+// The same for channel 0 on left and channel 1 on right, with the same results as two rc_run calls.
+void rc_run_stereo(RcFilter& f, float* left, float* right, int count, RcMode mode);
 // Band-pass resonance at fc with peak gain 5/3; each output is truncated toward zero.
 void resonator_run(RcFilter& f, float* block, int count, double fc, int rate, int channels, int channel);
 
