@@ -23,7 +23,7 @@ struct Chorus {
     // Modulation offsets: an entry t moves the delay by trunc(t / 16) * depth / 16 samples.
     // The engine leaves every entry 0, so the delay stays at 64 * depth samples and
     // chorus_rate is carried and reported without moving it.
-    std::array<int32_t, kSweepSteps> table{};
+    SweepTable table{};
     DelayLine line[2];
 };
 

@@ -2,10 +2,13 @@
 // number of samples behind the most recent write.  The drift and the chorus keep one per channel.
 #pragma once
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "effects/stage.h"
 
 namespace vemo {
 
@@ -69,6 +72,37 @@ inline void load_channel(const int16_t* pcm, int channels, int c, int frames, fl
 // every value inside the 16-bit range.
 inline void store_channel(int16_t* pcm, int channels, int c, int frames, const float* work) {
     for (int i = 0; i < frames; ++i) pcm[static_cast<std::ptrdiff_t>(i) * channels + c] = static_cast<int16_t>(work[i]);
+}
+
+}  // namespace vemo
+
+namespace vemo {
+
+using SweepTable = std::array<int32_t, kSweepSteps>;
+
+// The shared loop of the drift and the chorus.  Each channel in turn (the phase carries on
+// from one to the next) runs through its own line: per sample, delay_of(table entry) gives
+// the distance behind the latest write, limited to the line; the phase advances by inc;
+// mix(sample, delayed) returns {output, line input}, the output already within 16 bits.
+template <typename DelayOf, typename Mix>
+void run_swept_lines(DelayLine (&lines)[2], const SweepTable& table, float& phase, float inc, int16_t* pcm,
+                     const StageContext& ctx, DelayOf delay_of, Mix mix) {
+    float phi = phase;
+    float* x = ctx.work;
+    for (int c = 0; c < ctx.channels && c < 2; ++c) {
+        DelayLine& line = lines[c];
+        if (line.size == 0) continue;
+        load_channel(pcm, ctx.channels, c, ctx.frames, x);
+        for (int i = 0; i < ctx.frames; ++i) {
+            const int64_t d = std::clamp<int64_t>(delay_of(table[static_cast<size_t>(phi)]), 0, line.size - 1);
+            advance_sweep(phi, inc);
+            const auto [out, input] = mix(static_cast<double>(x[i]), static_cast<double>(delay_read(line, static_cast<int>(d))));
+            delay_write(line, line_value(input));
+            x[i] = static_cast<float>(out);
+        }
+        store_channel(pcm, ctx.channels, c, ctx.frames, x);
+    }
+    phase = phi;
 }
 
 }  // namespace vemo

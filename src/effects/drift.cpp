@@ -1,6 +1,8 @@
 #include "effects/drift.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vemo {
 void drift_fill_lfo(Drift& fx) {
@@ -33,29 +35,13 @@ void drift_process(Drift& fx, int16_t* pcm, const StageContext& ctx) {
     const DriftParams p = fx.params;
     const double wet = p.drift_wet, dry = p.drift_dry, feedback = p.drift_feedback;
     const int64_t depth8 = static_cast<int64_t>(p.drift_depth) * 8;
-    const float inc = static_cast<float>(p.drift_speed * 0.001);
-    float phi = fx.phase;
-    float* x = ctx.work;
-
-    for (int c = 0; c < ctx.channels && c < 2; ++c) {
-        DelayLine& line = fx.line[c];
-        if (line.size == 0) continue;
-        load_channel(pcm, ctx.channels, c, ctx.frames, x);
-        for (int i = 0; i < ctx.frames; ++i) {
-            const double w = x[i];
-            const double dry_part = dry * w * 0.00390625;
-            const int64_t v = fx.lfo[static_cast<size_t>(phi)];
-            // 64-bit so that a record's depth cannot overflow; the delay never reaches past the line.
-            const int64_t d = std::clamp<int64_t>((v + 1024) * depth8 / 2048, 0, line.size - 1);
-            advance_sweep(phi, inc);
-            const double a = delay_read(line, static_cast<int>(d));
-            const double out = wet * a * 0.00390625 + dry_part;
-            delay_write(line, line_value(w + feedback * a * 0.00390625));
-            x[i] = static_cast<float>(std::clamp(out * 0.85, -32768.0, 32767.0));
-        }
-        store_channel(pcm, ctx.channels, c, ctx.frames, x);
-    }
-    fx.phase = phi;
+    // 64-bit so that a record's depth cannot overflow; the line limits the delay.
+    auto delay_of = [depth8](int64_t v) { return (v + 1024) * depth8 / 2048; };
+    auto mix = [=](double w, double a) {
+        const double out = wet * a * 0.00390625 + dry * w * 0.00390625;
+        return std::pair{std::clamp(out * 0.85, -32768.0, 32767.0), w + feedback * a * 0.00390625};
+    };
+    run_swept_lines(fx.line, fx.lfo, fx.phase, static_cast<float>(p.drift_speed * 0.001), pcm, ctx, delay_of, mix);
 }
 
 }  // namespace vemo

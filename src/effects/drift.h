@@ -22,7 +22,7 @@ struct Drift {
     float phase = 0;  // LFO position in table steps, 0 <= phase < 359
     // Delay offset per LFO step: a value v lengthens the delay by v * depth / 256 samples
     // around the base of 4 * depth.  All zeros gives a fixed comb.
-    std::array<int32_t, kSweepSteps> lfo{};
+    SweepTable lfo{};
     DelayLine line[2];
 };
 
