@@ -49,7 +49,9 @@ void clear_arrays(PitchShifter& s) {
 }
 
 // One full frame of in_fifo: analyse, remap by the factor, resynthesise, overlap-add.
-void process_frame(PitchShifter& s, const PitchChanger& fx) {
+// Written so that the compiler can run several bins per instruction: every value still goes
+// through the same operations in the same order.
+[[gnu::always_inline]] inline void frame_body(PitchShifter& s, PitchChanger& fx) {
     const int n = s.frame_size;
     const int o = s.oversampling;
     const int hop = n / o;
@@ -66,22 +68,25 @@ void process_frame(PitchShifter& s, const PitchChanger& fx) {
     }
     fft(ws, n, -1, fx.twiddles);
 
+    // The library calls and the arithmetic run in separate loops so that the divisions of one
+    // bin overlap those of the next.
+    double* phase = fx.bin_phase;
+    double* magn = fx.bin_magn;
     for (int k = 0; k <= half; ++k) {
         const double re = ws[2 * k], im = ws[2 * k + 1];
-        const double magn = 2.0 * std::sqrt(re * re + im * im);
-        const double phase = std::atan2(im, re);
-        double d = phase - s.last_phase[k];
-        s.last_phase[k] = static_cast<float>(phase);
+        magn[k] = 2.0 * std::sqrt(re * re + im * im);
+        phase[k] = std::atan2(im, re);
+    }
+    for (int k = 0; k <= half; ++k) {
+        double d = phase[k] - s.last_phase[k];
+        s.last_phase[k] = static_cast<float>(phase[k]);
         d -= k * expected;
-        // |d| stays below (N/2 + 1) * pi * S, far inside 64 bits.
-        int64_t q = static_cast<int64_t>(d / kPi);
-        if (q >= 0)
-            q += q & 1;
-        else
-            q -= q & 1;
-        d -= kPi * static_cast<double>(q);
+        // |d / pi| stays below S + 2 (at most 8194), well inside int.
+        int q = static_cast<int>(d / kPi);
+        q += q >= 0 ? (q & 1) : -(q & 1);
+        d -= kPi * q;
         d = o * d / (2.0 * kPi);
-        s.ana_magn[k] = static_cast<float>(magn);
+        s.ana_magn[k] = static_cast<float>(magn[k]);
         s.ana_freq[k] = static_cast<float>((k + d) * bin);
     }
 
@@ -101,10 +106,12 @@ void process_frame(PitchShifter& s, const PitchChanger& fx) {
         double d = (s.syn_freq[k] - k * bin) / bin;
         d = 2.0 * kPi * d / o + k * expected;
         s.sum_phase[k] = static_cast<float>(s.sum_phase[k] + d);
-        const double phase = s.sum_phase[k];
+    }
+    for (int k = 0; k <= half; ++k) {
+        const double ph = s.sum_phase[k];
         const double magn = s.syn_magn[k];
-        ws[2 * k] = static_cast<float>(magn * std::cos(phase));
-        ws[2 * k + 1] = static_cast<float>(magn * std::sin(phase));
+        ws[2 * k] = static_cast<float>(magn * std::cos(ph));
+        ws[2 * k + 1] = static_cast<float>(magn * std::sin(ph));
     }
     std::fill(ws + n + 2, ws + 2 * n, 0.0f);
     fft(ws, n, 1, fx.twiddles);
@@ -116,6 +123,22 @@ void process_frame(PitchShifter& s, const PitchChanger& fx) {
     std::memcpy(s.out_fifo, s.output_accum, sizeof(float) * static_cast<size_t>(hop));
     std::memmove(s.output_accum, s.output_accum + hop, sizeof(float) * static_cast<size_t>(n));
     std::memmove(s.in_fifo, s.in_fifo + hop, sizeof(float) * static_cast<size_t>(n - hop));
+}
+
+void process_frame_plain(PitchShifter& s, PitchChanger& fx) { frame_body(s, fx); }
+
+// Same condition as the transform's 256-bit path (FftTwiddles::wide is never set elsewhere).
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
+#define VEMO_PITCH_WIDE 1
+// The same frame with 256-bit registers allowed (no fused multiply-add: AVX alone has none).
+[[gnu::target("avx")]] void process_frame_avx(PitchShifter& s, PitchChanger& fx) { frame_body(s, fx); }
+#endif
+
+void process_frame(PitchShifter& s, PitchChanger& fx) {
+#if defined(VEMO_PITCH_WIDE)
+    if (fx.twiddles.wide) return process_frame_avx(s, fx);
+#endif
+    process_frame_plain(s, fx);
 }
 
 void process_channel(PitchShifter& s, PitchChanger& fx, float* work, int frames) {

@@ -45,6 +45,9 @@ struct PitchChanger {
     int window_size = 0;
     double window[kPitchMaxFrame] = {};
     FftTwiddles twiddles;
+    // Scratch of one frame: the analysis phase and magnitude of each bin.
+    double bin_phase[kPitchMaxFrame / 2 + 1] = {};
+    double bin_magn[kPitchMaxFrame / 2 + 1] = {};
 };
 
 // vemomix_init: defaults for a new format.
