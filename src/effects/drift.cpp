@@ -5,6 +5,7 @@
 #include <utility>
 
 namespace vemo {
+
 void drift_fill_lfo(Drift& fx) {
     constexpr double kTwoPi = 6.283185307179586;
     const int period = static_cast<int>(kSweepPhaseEnd);

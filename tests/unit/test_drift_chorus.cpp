@@ -16,13 +16,8 @@ namespace {
 template <typename Fx, typename Process>
 void run(Fx& fx, Process process, std::vector<int16_t>& pcm, int rate, int channels) {
     static float work[kMaxFrames];
-    StageContext ctx;
-    ctx.rate = rate;
-    ctx.channels = channels;
-    ctx.frames = static_cast<int>(pcm.size()) / channels;
-    ctx.sample_count = ctx.frames * channels;
-    ctx.work = work;
-    process(fx, pcm.data(), ctx);
+    const int frames = static_cast<int>(pcm.size()) / channels;
+    process(fx, pcm.data(), StageContext{rate, channels, frames, frames * channels, 1.0f, work});
 }
 
 std::vector<int16_t> click(size_t frames, int16_t v = 10000) {

@@ -17,13 +17,8 @@ protected:
     float work[kMaxFrames];
     void SetUp() override { reverb_init(*fx, 44100, 2); }
     void process(std::vector<int16_t>& pcm, int channels = 1) {
-        StageContext ctx;
-        ctx.rate = 44100;
-        ctx.channels = channels;
-        ctx.frames = static_cast<int>(pcm.size()) / channels;
-        ctx.sample_count = ctx.frames * channels;
-        ctx.work = work;
-        reverb_process(*fx, pcm.data(), ctx);
+        const int frames = static_cast<int>(pcm.size()) / channels;
+        reverb_process(*fx, pcm.data(), StageContext{44100, channels, frames, frames * channels, 1.0f, work});
     }
     void configure() { reverb_configure(*fx, 44100, 2); }
 };

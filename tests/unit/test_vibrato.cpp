@@ -24,13 +24,8 @@ protected:
         vibrato_configure(*fx, rate, channels);
     }
     void process(std::vector<int16_t>& pcm, int channels = 1) {
-        StageContext ctx;
-        ctx.rate = rate;
-        ctx.channels = channels;
-        ctx.frames = static_cast<int>(pcm.size()) / channels;
-        ctx.sample_count = ctx.frames * channels;
-        ctx.work = work;
-        vibrato_process(*fx, pcm.data(), ctx);
+        const int frames = static_cast<int>(pcm.size()) / channels;
+        vibrato_process(*fx, pcm.data(), StageContext{rate, channels, frames, frames * channels, 1.0f, work});
     }
     // A mono ramp 1, 2, 3, ... in buffers of 1000 frames; each output names the input it came from.
     std::vector<int> ramp_sources(int frames) {
