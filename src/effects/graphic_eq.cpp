@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "effects/random.h"
 
@@ -15,15 +18,56 @@ constexpr float kEqLevelLimit = 200.0f;
 // cascade of boosted bands can never leave infinities (and then NaN) behind.
 constexpr double kEqMemoryLimit = 1e30;
 
-float bounded_store(double v) { return static_cast<float>(std::clamp(v, -kEqMemoryLimit, kEqMemoryLimit)); }
-
-struct BandCoef {
-    double alpha, gamma, beta;
+// Arithmetic on the channels of one frame at once: scalar doubles in mono, a pair of doubles in
+// stereo.  Each lane rounds exactly as scalar double code would.
+struct MonoLane {
+    using V = double;
+    static V load(const float* p) { return *p; }
+    static void store(float* p, V v) { *p = static_cast<float>(v); }
+    static V splat(double v) { return v; }
+    static V make(const double* v) { return v[0]; }
+    static void unpack(V v, double* out) { out[0] = v; }
+    static V add(V a, V b) { return a + b; }
+    static V sub(V a, V b) { return a - b; }
+    static V mul(V a, V b) { return a * b; }
+    static V bound(V v) { return std::clamp(v, -kEqMemoryLimit, kEqMemoryLimit); }
 };
+
+#if defined(__SSE2__)
+struct StereoLane {
+    using V = __m128d;
+    static V load(const float* p) {
+        return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+    }
+    static void store(float* p, V v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(v))); }
+    static V splat(double v) { return _mm_set1_pd(v); }
+    static V make(const double* v) { return _mm_loadu_pd(v); }
+    static void unpack(V v, double* out) { _mm_storeu_pd(out, v); }
+    static V add(V a, V b) { return _mm_add_pd(a, b); }
+    static V sub(V a, V b) { return _mm_sub_pd(a, b); }
+    static V mul(V a, V b) { return _mm_mul_pd(a, b); }
+    static V bound(V v) { return _mm_min_pd(_mm_max_pd(v, _mm_set1_pd(-kEqMemoryLimit)), _mm_set1_pd(kEqMemoryLimit)); }
+};
+#else
+struct StereoLane {
+    struct V {
+        double v[2];
+    };
+    static V load(const float* p) { return {{p[0], p[1]}}; }
+    static void store(float* p, V v) { p[0] = static_cast<float>(v.v[0]), p[1] = static_cast<float>(v.v[1]); }
+    static V splat(double v) { return {{v, v}}; }
+    static V make(const double* v) { return {{v[0], v[1]}}; }
+    static void unpack(V v, double* out) { out[0] = v.v[0], out[1] = v.v[1]; }
+    static V add(V a, V b) { return {{a.v[0] + b.v[0], a.v[1] + b.v[1]}}; }
+    static V sub(V a, V b) { return {{a.v[0] - b.v[0], a.v[1] - b.v[1]}}; }
+    static V mul(V a, V b) { return {{a.v[0] * b.v[0], a.v[1] * b.v[1]}}; }
+    static V bound(V v) { return {{MonoLane::bound(v.v[0]), MonoLane::bound(v.v[1])}}; }
+};
+#endif
 
 // What one buffer works with: coefficients widened once, gains read once from the sliders.
 struct Snapshot {
-    BandCoef coef[kEqMaxBands];
+    double alpha[kEqMaxBands], gamma[kEqMaxBands], beta[kEqMaxBands];
     double gain[kEqMaxBands][2];
     double gain2[kEqMaxBands][2];  // the second pass weighs its bands twice
     double preamp[2];
@@ -44,54 +88,90 @@ inline int16_t scale_out(int r) {
     return static_cast<int16_t>(std::clamp(v, -32768, 32767));
 }
 
-template <int C>
-void run_frames(EqState& eq, const Snapshot& s, int16_t* pcm, int frames) {
-    int i = eq.eq_i, j = eq.eq_j, k = eq.eq_k;
-    int pos = eq.eq_dither_pos;
-    const int bands = s.bands;
-    for (int n = 0; n < frames; ++n, pcm += C) {
-        const double d = eq.eq_dither[pos];
-        float x[C];
-        double acc[C];
-        for (int c = 0; c < C; ++c) {
-            x[c] = static_cast<float>(pcm[c] * s.preamp[c] + d);
-            acc[c] = 0.0;
-        }
-        for (int b = 0; b < bands; ++b) {
-            const BandCoef& f = s.coef[b];
-            for (int c = 0; c < C; ++c) {
-                EqMemory& m = eq.eq_hist1[b][c];
-                m.x[i] = x[c];
-                const double y = f.alpha * (static_cast<double>(x[c]) - m.x[k]) + f.gamma * m.y[j] - f.beta * m.y[k];
-                m.y[i] = static_cast<float>(y);
-                acc[c] += y * s.gain[b][c];
-            }
-        }
-        if (s.extra) {
-            // Each band filters the running sum, which already holds the bands before it.
-            for (int b = 0; b < bands; ++b) {
-                const BandCoef& f = s.coef[b];
-                for (int c = 0; c < C; ++c) {
-                    EqMemory& m = eq.eq_hist2[b][c];
-                    m.x[i] = bounded_store(acc[c]);
-                    const double y = f.alpha * (acc[c] - m.x[k]) + f.gamma * m.y[j] - f.beta * m.y[k];
-                    m.y[i] = bounded_store(y);
-                    acc[c] += y * s.gain2[b][c];
-                }
-            }
-        }
-        for (int c = 0; c < C; ++c) {
-            const float out = static_cast<float>(acc[c] + 0.45 * x[c] - 0.25 * d);
-            pcm[c] = scale_out(round_saturate(out));
-        }
-        // Rotate: all three move on, and the first one to reach 3 wraps.
+struct Slots {
+    int i, j, k;
+    // All three move on, and the first one to reach 3 wraps.
+    void advance() {
         ++i, ++j, ++k;
         if (i == 3) i = 0;
         else if (j == 3) j = 0;
         else k = 0;
-        pos = (pos + 1) & (kEqDitherSize - 1);
     }
-    eq.eq_i = i, eq.eq_j = j, eq.eq_k = k;
+};
+
+// One band of either pass: y = alpha (in - x[n-2]) + gamma y[n-1] - beta y[n-2].
+template <class L>
+inline typename L::V band(const Snapshot& s, int b, EqMemory& m, const Slots& at, typename L::V in) {
+    using V = typename L::V;
+    const V xk = L::load(m.x[at.k]);
+    const V yj = L::load(m.y[at.j]);
+    const V yk = L::load(m.y[at.k]);
+    return L::sub(L::add(L::mul(L::splat(s.alpha[b]), L::sub(in, xk)), L::mul(L::splat(s.gamma[b]), yj)),
+                  L::mul(L::splat(s.beta[b]), yk));
+}
+
+// Frames go through in blocks.  The first pass of a frame is a sum of independent bands; the
+// second pass is one long chain (each band filters the sum so far), so the block runs it as a
+// wavefront: frame f works on band b while frame f + 1 works on band b - 1, which is exactly when
+// that band's memory holds frame f's values.  Every frame sees the same operations in the same
+// order as it would alone; only the interleaving across frames changes.
+constexpr int kBlock = 8;
+
+template <int C, class L>
+void run_block(EqState& eq, const Snapshot& s, int16_t* pcm, int frames, Slots& slots, int& pos) {
+    using V = typename L::V;
+    const int bands = s.bands;
+    V x[kBlock], acc[kBlock];
+    Slots at[kBlock];
+    double dither[kBlock];
+
+    for (int f = 0; f < frames; ++f) {
+        at[f] = slots;
+        slots.advance();
+        dither[f] = eq.eq_dither[pos];
+        pos = (pos + 1) & (kEqDitherSize - 1);
+        double held[2];
+        for (int c = 0; c < C; ++c) held[c] = static_cast<float>(pcm[f * C + c] * s.preamp[c] + dither[f]);
+        x[f] = L::make(held);
+        V sum = L::splat(0.0);
+        for (int b = 0; b < bands; ++b) {
+            EqMemory& m = eq.eq_hist1[b];
+            L::store(m.x[at[f].i], x[f]);
+            const V y = band<L>(s, b, m, at[f], x[f]);
+            L::store(m.y[at[f].i], y);
+            sum = L::add(sum, L::mul(y, L::make(s.gain[b])));
+        }
+        acc[f] = sum;
+    }
+
+    if (s.extra) {
+        for (int step = 0; step < bands + frames - 1; ++step) {
+            const int last = std::min(frames - 1, step);
+            for (int f = std::max(0, step - bands + 1); f <= last; ++f) {
+                const int b = step - f;
+                EqMemory& m = eq.eq_hist2[b];
+                L::store(m.x[at[f].i], L::bound(acc[f]));
+                const V y = band<L>(s, b, m, at[f], acc[f]);
+                L::store(m.y[at[f].i], L::bound(y));
+                acc[f] = L::add(acc[f], L::mul(y, L::make(s.gain2[b])));
+            }
+        }
+    }
+
+    for (int f = 0; f < frames; ++f) {
+        const V out = L::sub(L::add(acc[f], L::mul(L::splat(0.45), x[f])), L::splat(0.25 * dither[f]));
+        double o[2];
+        L::unpack(out, o);
+        for (int c = 0; c < C; ++c) pcm[f * C + c] = scale_out(round_saturate(static_cast<float>(o[c])));
+    }
+}
+
+template <int C, class L>
+void run_frames(EqState& eq, const Snapshot& s, int16_t* pcm, int frames) {
+    Slots slots{eq.eq_i, eq.eq_j, eq.eq_k};
+    int pos = eq.eq_dither_pos;
+    for (int n = 0; n < frames; n += kBlock) run_block<C, L>(eq, s, pcm + n * C, std::min(kBlock, frames - n), slots, pos);
+    eq.eq_i = slots.i, eq.eq_j = slots.j, eq.eq_k = slots.k;
     eq.eq_dither_pos = pos;
 }
 
@@ -127,10 +207,8 @@ void eq_set_gain(EqState& eq, float level, int band, int channel) {
 }
 
 void eq_reset(EqState& eq) {
-    for (auto& band : eq.eq_hist1)
-        for (auto& m : band) m = EqMemory{};
-    for (auto& band : eq.eq_hist2)
-        for (auto& m : band) m = EqMemory{};
+    for (EqMemory& m : eq.eq_hist1) m = EqMemory{};
+    for (EqMemory& m : eq.eq_hist2) m = EqMemory{};
     for (double& d : eq.eq_dither) d = vemo_rand() % 4 - 2;
     eq.eq_dither_pos = 0;
 }
@@ -156,8 +234,9 @@ void eq_process(EqState& eq, int16_t* pcm, const StageContext& ctx) {
     s.bands = std::clamp(eq.eq_bands_in_use, 0, kEqMaxBands);
     s.extra = eq.eq_extra_filter.load(std::memory_order_relaxed) != 0;
     for (int b = 0; b < s.bands; ++b) {
-        const EqBandCoef& row = eq.eq_table[b];
-        s.coef[b] = {row.alpha, row.gamma, row.beta};
+        s.alpha[b] = eq.eq_table[b].alpha;
+        s.gamma[b] = eq.eq_table[b].gamma;
+        s.beta[b] = eq.eq_table[b].beta;
     }
     for (int c = 0; c < ctx.channels; ++c) {
         s.preamp[c] = eq.eq_preamp[c].load(std::memory_order_relaxed);
@@ -167,9 +246,9 @@ void eq_process(EqState& eq, int16_t* pcm, const StageContext& ctx) {
         }
     }
     if (ctx.channels == 2)
-        run_frames<2>(eq, s, pcm, ctx.frames);
+        run_frames<2, StereoLane>(eq, s, pcm, ctx.frames);
     else
-        run_frames<1>(eq, s, pcm, ctx.frames);
+        run_frames<1, MonoLane>(eq, s, pcm, ctx.frames);
 }
 
 }  // namespace vemo

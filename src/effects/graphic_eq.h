@@ -12,10 +12,11 @@ namespace vemo {
 constexpr int kEqMaxBands = 31;
 constexpr int kEqDitherSize = 256;
 
-// Three slots each, addressed by the shared rotating indices eq_i / eq_j / eq_k.
+// One band's memory: three slots each, addressed by the shared rotating indices eq_i / eq_j /
+// eq_k, with both channels of a slot side by side so that they load as one pair.
 struct EqMemory {
-    float x[3];
-    float y[3];
+    float x[3][2];  // [slot][channel]
+    float y[3][2];
 };
 
 struct EqState {
@@ -27,8 +28,8 @@ struct EqState {
     // Written by the editor's sliders while audio runs; relaxed atomics cost nothing on x86.
     std::atomic<float> eq_gain[kEqMaxBands][2] = {};
     std::atomic<float> eq_preamp[2] = {};
-    EqMemory eq_hist1[kEqMaxBands][2] = {};  // first pass
-    EqMemory eq_hist2[kEqMaxBands][2] = {};  // second pass
+    EqMemory eq_hist1[kEqMaxBands] = {};  // first pass
+    EqMemory eq_hist2[kEqMaxBands] = {};  // second pass
     // Slots of x[n], x[n-1]/y[n-1] and x[n-2]/y[n-2], shared by every band and channel.
     int eq_i = 0, eq_j = 2, eq_k = 1;
     double eq_dither[kEqDitherSize] = {};

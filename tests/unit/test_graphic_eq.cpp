@@ -167,8 +167,8 @@ TEST(EqControl, ResetDrawsDitherAndKeepsSlots) {
     auto eq = std::make_unique<EqState>();
     eq->eq_i = 2, eq->eq_j = 1, eq->eq_k = 0;
     eq->eq_dither_pos = 77;
-    eq->eq_hist1[3][1].y[2] = 5.0f;
-    eq->eq_hist2[30][0].x[0] = -5.0f;
+    eq->eq_hist1[3].y[2][1] = 5.0f;
+    eq->eq_hist2[30].x[0][0] = -5.0f;
 
     vemo_srand(12345);
     std::vector<int> expected;
@@ -177,8 +177,8 @@ TEST(EqControl, ResetDrawsDitherAndKeepsSlots) {
     eq_reset(*eq);
     for (int n = 0; n < kEqDitherSize; ++n) EXPECT_EQ(eq->eq_dither[n], expected[n]) << n;
     EXPECT_EQ(eq->eq_dither_pos, 0);
-    EXPECT_EQ(eq->eq_hist1[3][1].y[2], 0.0f);
-    EXPECT_EQ(eq->eq_hist2[30][0].x[0], 0.0f);
+    EXPECT_EQ(eq->eq_hist1[3].y[2][1], 0.0f);
+    EXPECT_EQ(eq->eq_hist2[30].x[0][0], 0.0f);
     EXPECT_EQ(eq->eq_i, 2);
     EXPECT_EQ(eq->eq_j, 1);
     EXPECT_EQ(eq->eq_k, 0);
@@ -199,11 +199,11 @@ TEST(EqControl, BandCountChangeResetsGainsForEveryChannel) {
         eq_set_gain(*eq, 12.0f, -1, c);
         for (int b = 0; b < kEqMaxBands; ++b) eq_set_gain(*eq, 20.0f, b, c);
     }
-    eq->eq_hist1[0][0].x[0] = 9.0f;
+    eq->eq_hist1[0].x[0][0] = 9.0f;
     eq_set_band_count(*eq, 15, 48000, 2);
     EXPECT_EQ(eq->eq_band_count, 15);
     EXPECT_EQ(eq->eq_table, eq_band_table(48000, 15));
-    EXPECT_EQ(eq->eq_hist1[0][0].x[0], 0.0f);
+    EXPECT_EQ(eq->eq_hist1[0].x[0][0], 0.0f);
     for (int c = 0; c < 2; ++c) {
         EXPECT_NEAR(eq->eq_preamp[c].load(), 1.0f, 3e-7);
         EXPECT_NEAR(eq->eq_gain[14][c].load(), 4.2e-11, 0.1e-11);
@@ -283,6 +283,87 @@ TEST(EqProcess, NothingHappensAtUnsupportedRatesOrWithoutTable) {
     auto bare = std::make_unique<EqState>();
     run(*bare, pcm, 2);
     EXPECT_EQ(pcm, before);
+}
+
+// The per-frame algorithm written out plainly, one channel and one band after the other, for
+// comparison with the stage (which runs channels and frames interleaved).
+struct Reference {
+    const EqBandCoef* table;
+    int bands;
+    bool extra;
+    float gain[kEqMaxBands][2], preamp[2];
+    float x1[kEqMaxBands][2][3] = {}, y1[kEqMaxBands][2][3] = {}, x2[kEqMaxBands][2][3] = {}, y2[kEqMaxBands][2][3] = {};
+    double dither[kEqDitherSize];
+    int i = 0, j = 2, k = 1, pos = 0;
+
+    void run(int16_t* pcm, int frames, int channels) {
+        for (int n = 0; n < frames; ++n) {
+            for (int c = 0; c < channels; ++c) {
+                int16_t& s = pcm[n * channels + c];
+                const float x = static_cast<float>(s * static_cast<double>(preamp[c]) + dither[pos]);
+                double acc = 0;
+                for (int b = 0; b < bands; ++b) {
+                    const EqBandCoef& r = table[b];
+                    x1[b][c][i] = x;
+                    const double y = r.alpha * (static_cast<double>(x) - x1[b][c][k]) +
+                                     static_cast<double>(r.gamma) * y1[b][c][j] - static_cast<double>(r.beta) * y1[b][c][k];
+                    y1[b][c][i] = static_cast<float>(y);
+                    acc += y * gain[b][c];
+                }
+                for (int b = 0; extra && b < bands; ++b) {
+                    const EqBandCoef& r = table[b];
+                    x2[b][c][i] = static_cast<float>(acc);
+                    const double y = r.alpha * (acc - x2[b][c][k]) + static_cast<double>(r.gamma) * y2[b][c][j] -
+                                     static_cast<double>(r.beta) * y2[b][c][k];
+                    y2[b][c][i] = static_cast<float>(y);
+                    acc += 2 * y * gain[b][c];
+                }
+                const float out = static_cast<float>(acc + 0.45 * x - 0.25 * dither[pos]);
+                const int r = static_cast<int>(std::clamp(std::nearbyint(out), -32768.0f, 32767.0f));
+                s = static_cast<int16_t>(std::clamp(static_cast<int>(1.25 * r), -32768, 32767));
+            }
+            ++i, ++j, ++k;
+            if (i == 3) i = 0;
+            else if (j == 3) j = 0;
+            else k = 0;
+            pos = (pos + 1) % kEqDitherSize;
+        }
+    }
+};
+
+TEST(EqProcess, MatchesThePlainPerFrameAlgorithm) {
+    for (int channels : {1, 2}) {
+        for (bool extra : {false, true}) {
+            auto eq = std::make_unique<EqState>();
+            eq_set_band_count(*eq, 31, 48000, 2);
+            auto ref = std::make_unique<Reference>();
+            ref->table = eq->eq_table;
+            ref->bands = 31;
+            ref->extra = extra;
+            eq->eq_extra_filter.store(extra);
+            for (int c = 0; c < 2; ++c) {
+                eq_set_gain(*eq, c ? -3.0f : 4.5f, -1, c);
+                for (int b = 0; b < 31; ++b) eq_set_gain(*eq, static_cast<float>((b * 7 + c * 5) % 41 - 20), b, c);
+                ref->preamp[c] = eq->eq_preamp[c].load();
+                for (int b = 0; b < 31; ++b) ref->gain[b][c] = eq->eq_gain[b][c].load();
+            }
+            std::copy(std::begin(eq->eq_dither), std::end(eq->eq_dither), ref->dither);
+
+            // Two buffers of a length that is no multiple of anything, so state carries over.
+            for (int frames : {1001, 347}) {
+                std::vector<int16_t> pcm;
+                for (int n = 0; n < frames * channels; ++n)
+                    pcm.push_back(static_cast<int16_t>(9000 * std::sin(n * 0.37) + (n * 7919) % 9000 - 4500));
+                std::vector<int16_t> expected = pcm;
+                ref->run(expected.data(), frames, channels);
+                run(*eq, pcm, channels, 48000);
+                ASSERT_EQ(pcm, expected) << channels << " channels, extra " << extra;
+            }
+            EXPECT_EQ(eq->eq_i, ref->i);
+            EXPECT_EQ(eq->eq_k, ref->k);
+            EXPECT_EQ(eq->eq_dither_pos, ref->pos);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- through the exports
@@ -471,10 +552,10 @@ TEST_F(GraphicEq, RecordsFarOutOfRangeLeaveNoNonFiniteMemory) {
         change(pcm);
         const EqState& eq = engine().eq;
         for (int b = 0; b < kEqMaxBands; ++b)
-            for (int c = 0; c < 2; ++c)
-                for (int slot = 0; slot < 3; ++slot) {
-                    ASSERT_TRUE(std::isfinite(eq.eq_hist1[b][c].x[slot]) && std::isfinite(eq.eq_hist1[b][c].y[slot]));
-                    ASSERT_TRUE(std::isfinite(eq.eq_hist2[b][c].x[slot]) && std::isfinite(eq.eq_hist2[b][c].y[slot]));
+            for (int slot = 0; slot < 3; ++slot)
+                for (int c = 0; c < 2; ++c) {
+                    ASSERT_TRUE(std::isfinite(eq.eq_hist1[b].x[slot][c]) && std::isfinite(eq.eq_hist1[b].y[slot][c]));
+                    ASSERT_TRUE(std::isfinite(eq.eq_hist2[b].x[slot][c]) && std::isfinite(eq.eq_hist2[b].y[slot][c]));
                 }
         // Saturated, never wrapped: a boosted loud signal stays at the rails.
         EXPECT_EQ(*std::max_element(pcm.begin(), pcm.end()), 32767);
