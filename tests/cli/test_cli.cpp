@@ -272,13 +272,13 @@ TEST_F(Cli, DumpThenBuildGivesBackEveryDefinedByte) {
         b = static_cast<char>(x >> 24);
     }
     EffectSettings s = record_of(bytes);
-    s.echo_delay_s = std::bit_cast<float>(0x7FC01234u);  // a NaN with a payload
-    s.echo_feedback = std::bit_cast<float>(0xFF800000u); // -inf
+    s.echo_delay_s = std::bit_cast<float>(0x7FC01234u);   // a NaN with a payload
+    s.echo_feedback = std::bit_cast<float>(0xFF800000u);  // -inf
     s.pitch_octaves = -0.0f;
-    s.phaser_low_hz = std::bit_cast<float>(0x00000001u); // the smallest subnormal
+    s.phaser_low_hz = std::bit_cast<float>(0x00000001u);  // the smallest subnormal
     s.phaser_high_hz = 0.1f;
     s.phaser_rate = std::bit_cast<float>(0x7FC00000u);
-    std::memset(s.chain_order + 200, 0, 55);             // a chain that ends before the last byte
+    std::memset(s.chain_order + 200, 0, 55);  // a chain that ends before the last byte
     spit(at("random.bin"), bytes_of(s));
 
     // A code page 936 name with nothing after its terminator comes out as text.
@@ -297,8 +297,10 @@ TEST_F(Cli, DumpThenBuildGivesBackEveryDefinedByte) {
         const std::string before = slurp(at(bin)), after = slurp(at("back.bin"));
         ASSERT_EQ(after.size(), sizeof(EffectSettings));
         for (size_t i = 0; i < after.size(); ++i) {
-            if (reserved_byte(i)) EXPECT_EQ(after[i], 0) << name << " byte " << i;
-            else EXPECT_EQ(after[i], before[i]) << name << " byte " << i;
+            if (reserved_byte(i))
+                EXPECT_EQ(after[i], 0) << name << " byte " << i;
+            else
+                EXPECT_EQ(after[i], before[i]) << name << " byte " << i;
         }
         if (std::string(name) == "named") {
             const auto j = nlohmann::json::parse(dump.out);
@@ -322,8 +324,10 @@ TEST_F(Cli, DumpNamesTheFieldsOfTheRecord) {
     std::istringstream header(slurp(VEMO_PUBLIC_HEADER));
     bool inside = false;
     for (std::string line; std::getline(header, line);) {
-        if (line.find("typedef struct EffectSettings") != std::string::npos) inside = true;
-        else if (line.find("} EffectSettings;") != std::string::npos) inside = false;
+        if (line.find("typedef struct EffectSettings") != std::string::npos)
+            inside = true;
+        else if (line.find("} EffectSettings;") != std::string::npos)
+            inside = false;
         else if (inside && line.find("reserved") == std::string::npos) {
             const size_t end = line.find_first_of("[;");
             const size_t start = line.find_last_of(' ', end) + 1;

@@ -88,7 +88,8 @@ void snare(Mix& mix, Noise& noise, double start) {
     const size_t a = mix.at(start), b = mix.at(start + 0.25);
     for (size_t i = a; i < b; ++i) {
         const double t = static_cast<double>(i - a) / kRate;
-        const double v = 0.25 * noise.next() * std::exp(-t / 0.06) + 0.15 * std::sin(kTwoPi * 190.0 * t) * std::exp(-t / 0.03);
+        const double v =
+            0.25 * noise.next() * std::exp(-t / 0.06) + 0.15 * std::sin(kTwoPi * 190.0 * t) * std::exp(-t / 0.03);
         mix.add(i, v, 0.45);
     }
 }
@@ -115,11 +116,14 @@ std::vector<int16_t> demo_signal() {
     for (int bar = 0; bar < 4; ++bar) {
         const double t0 = bar * 4 * kBeat;
         for (int n = 0; n < 3; ++n) pad_note(mix, t0, 4 * kBeat, chords[bar][n], 0.3 + 0.2 * n);
-        for (int step = 0; step < 8; ++step) bass_note(mix, t0 + step * kBeat / 2, kBeat / 2, roots[bar] + bass_steps[step % 4]);
+        for (int step = 0; step < 8; ++step)
+            bass_note(mix, t0 + step * kBeat / 2, kBeat / 2, roots[bar] + bass_steps[step % 4]);
         for (int beat = 0; beat < 4; ++beat) {
             const double tb = t0 + beat * kBeat;
-            if (beat % 2 == 0) kick(mix, tb);
-            else snare(mix, noise, tb);
+            if (beat % 2 == 0)
+                kick(mix, tb);
+            else
+                snare(mix, noise, tb);
             hihat(mix, noise, tb + kBeat / 2);
         }
     }

@@ -1,6 +1,5 @@
 // vemomix: renders audio files through the vemosoundmix library, converts settings records, runs a demo.
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -35,14 +34,13 @@ int main(int argc, char** argv) {
     RenderOptions render;
     std::string chain_list, enable_list;
     auto* render_cmd = app.add_subcommand("render", "Render an audio file through the chain to 16-bit PCM WAV.");
-    render_cmd->add_option("IN", render.input, "Input audio (any format libsndfile reads), mono or stereo")
-        ->required();
+    render_cmd->add_option("IN", render.input, "Input audio (any format libsndfile reads), mono or stereo")->required();
     render_cmd->add_option("OUT", render.output, "Output WAV, same rate and channels")->required();
     auto* bin_opt = render_cmd->add_option("--settings", render.settings_bin, "Settings record (748 bytes)");
     auto* json_opt = render_cmd->add_option("--json", render.settings_json, "Settings as JSON fields");
     bin_opt->excludes(json_opt);
-    auto* chain_opt = render_cmd->add_option("--chain", chain_list,
-                                             "Chain rows, e.g. 7,12,1 or echo,reverb,eq (replaces the chain)");
+    auto* chain_opt =
+        render_cmd->add_option("--chain", chain_list, "Chain rows, e.g. 7,12,1 or echo,reverb,eq (replaces the chain)");
     render_cmd->add_option("--enable", enable_list,
                            "Switch effects on: eq, compressor, pitch, distortion, overdrive, am, echo, drift, "
                            "phaser, denoise, chorus, reverb, wah, bass, invert, vibrato");

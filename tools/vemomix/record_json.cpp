@@ -32,49 +32,56 @@ struct Field {
 
 template <typename T>
 constexpr Kind kind_of() {
-    if constexpr (std::is_same_v<T, uint8_t>) return Kind::U8;
-    else if constexpr (std::is_same_v<T, int32_t>) return Kind::I32;
-    else if constexpr (std::is_same_v<T, float>) return Kind::F32;
-    else if constexpr (std::is_same_v<T, int32_t[31]>) return Kind::Levels;
-    else if constexpr (std::is_same_v<T, char[64]>) return Kind::Name;
+    if constexpr (std::is_same_v<T, uint8_t>)
+        return Kind::U8;
+    else if constexpr (std::is_same_v<T, int32_t>)
+        return Kind::I32;
+    else if constexpr (std::is_same_v<T, float>)
+        return Kind::F32;
+    else if constexpr (std::is_same_v<T, int32_t[31]>)
+        return Kind::Levels;
+    else if constexpr (std::is_same_v<T, char[64]>)
+        return Kind::Name;
     else {
         static_assert(std::is_same_v<T, uint8_t[255]>, "a field of a type the codec does not know");
         return Kind::Chain;
     }
 }
 
+// clang-format off
 #define VEMO_FIELD(f) \
     Field { #f, offsetof(EffectSettings, f), sizeof(EffectSettings::f), kind_of<decltype(EffectSettings::f)>() }
+// clang-format on
 
 // Record order.
 constexpr Field kFields[] = {
-    VEMO_FIELD(eq_enabled),         VEMO_FIELD(eq_preset_name),      VEMO_FIELD(eq_band_count),
-    VEMO_FIELD(eq_band_level),      VEMO_FIELD(eq_preset_builtin),   VEMO_FIELD(eq_extra_filter),
-    VEMO_FIELD(eq_preamp_pos),      VEMO_FIELD(echo_enabled),        VEMO_FIELD(echo_delay_s),
-    VEMO_FIELD(echo_feedback),      VEMO_FIELD(pitch_enabled),       VEMO_FIELD(pitch_octaves),
-    VEMO_FIELD(pitch_frame_size),   VEMO_FIELD(pitch_oversampling),  VEMO_FIELD(drift_enabled),
-    VEMO_FIELD(drift_feedback),     VEMO_FIELD(drift_depth),         VEMO_FIELD(drift_wet),
-    VEMO_FIELD(drift_dry),          VEMO_FIELD(drift_speed),         VEMO_FIELD(chorus_enabled),
-    VEMO_FIELD(chorus_depth),       VEMO_FIELD(chorus_rate),         VEMO_FIELD(chorus_wet),
-    VEMO_FIELD(chorus_dry),         VEMO_FIELD(chorus_feedback),     VEMO_FIELD(phaser_enabled),
-    VEMO_FIELD(phaser_low_hz),      VEMO_FIELD(phaser_high_hz),      VEMO_FIELD(phaser_rate),
-    VEMO_FIELD(phaser_feedback),    VEMO_FIELD(phaser_mix),          VEMO_FIELD(am_enabled),
-    VEMO_FIELD(am_level_db_copy),   VEMO_FIELD(am_depth_pct),        VEMO_FIELD(am_period_ms),
-    VEMO_FIELD(am_level_db),        VEMO_FIELD(am_waveform),         VEMO_FIELD(comp_enabled),
-    VEMO_FIELD(comp_threshold_db),  VEMO_FIELD(comp_slope_x10),      VEMO_FIELD(comp_attack_ms),
-    VEMO_FIELD(comp_release_ms),    VEMO_FIELD(reverb_enabled),      VEMO_FIELD(reverb_tap_count),
-    VEMO_FIELD(reverb_room_m),      VEMO_FIELD(reverb_offset_m),     VEMO_FIELD(reverb_decay_m),
-    VEMO_FIELD(reverb_feedback_m),  VEMO_FIELD(reverb_feedback_db),  VEMO_FIELD(reverb_wet_db),
-    VEMO_FIELD(odrive_enabled),     VEMO_FIELD(odrive_drive_ohms),   VEMO_FIELD(odrive_lowpass_hz),
-    VEMO_FIELD(odrive_lowpass_on),  VEMO_FIELD(dist_enabled),        VEMO_FIELD(dist_max_step),
-    VEMO_FIELD(dist_level),         VEMO_FIELD(dist_drive),          VEMO_FIELD(dist_low_cut_hz),
-    VEMO_FIELD(dist_tone_hz),       VEMO_FIELD(denoise_enabled),     VEMO_FIELD(denoise_open_level),
-    VEMO_FIELD(denoise_hold),       VEMO_FIELD(denoise_release),     VEMO_FIELD(denoise_attack),
+    VEMO_FIELD(eq_enabled),          VEMO_FIELD(eq_preset_name),     VEMO_FIELD(eq_band_count),
+    VEMO_FIELD(eq_band_level),       VEMO_FIELD(eq_preset_builtin),  VEMO_FIELD(eq_extra_filter),
+    VEMO_FIELD(eq_preamp_pos),       VEMO_FIELD(echo_enabled),       VEMO_FIELD(echo_delay_s),
+    VEMO_FIELD(echo_feedback),       VEMO_FIELD(pitch_enabled),      VEMO_FIELD(pitch_octaves),
+    VEMO_FIELD(pitch_frame_size),    VEMO_FIELD(pitch_oversampling), VEMO_FIELD(drift_enabled),
+    VEMO_FIELD(drift_feedback),      VEMO_FIELD(drift_depth),        VEMO_FIELD(drift_wet),
+    VEMO_FIELD(drift_dry),           VEMO_FIELD(drift_speed),        VEMO_FIELD(chorus_enabled),
+    VEMO_FIELD(chorus_depth),        VEMO_FIELD(chorus_rate),        VEMO_FIELD(chorus_wet),
+    VEMO_FIELD(chorus_dry),          VEMO_FIELD(chorus_feedback),    VEMO_FIELD(phaser_enabled),
+    VEMO_FIELD(phaser_low_hz),       VEMO_FIELD(phaser_high_hz),     VEMO_FIELD(phaser_rate),
+    VEMO_FIELD(phaser_feedback),     VEMO_FIELD(phaser_mix),         VEMO_FIELD(am_enabled),
+    VEMO_FIELD(am_level_db_copy),    VEMO_FIELD(am_depth_pct),       VEMO_FIELD(am_period_ms),
+    VEMO_FIELD(am_level_db),         VEMO_FIELD(am_waveform),        VEMO_FIELD(comp_enabled),
+    VEMO_FIELD(comp_threshold_db),   VEMO_FIELD(comp_slope_x10),     VEMO_FIELD(comp_attack_ms),
+    VEMO_FIELD(comp_release_ms),     VEMO_FIELD(reverb_enabled),     VEMO_FIELD(reverb_tap_count),
+    VEMO_FIELD(reverb_room_m),       VEMO_FIELD(reverb_offset_m),    VEMO_FIELD(reverb_decay_m),
+    VEMO_FIELD(reverb_feedback_m),   VEMO_FIELD(reverb_feedback_db), VEMO_FIELD(reverb_wet_db),
+    VEMO_FIELD(odrive_enabled),      VEMO_FIELD(odrive_drive_ohms),  VEMO_FIELD(odrive_lowpass_hz),
+    VEMO_FIELD(odrive_lowpass_on),   VEMO_FIELD(dist_enabled),       VEMO_FIELD(dist_max_step),
+    VEMO_FIELD(dist_level),          VEMO_FIELD(dist_drive),         VEMO_FIELD(dist_low_cut_hz),
+    VEMO_FIELD(dist_tone_hz),        VEMO_FIELD(denoise_enabled),    VEMO_FIELD(denoise_open_level),
+    VEMO_FIELD(denoise_hold),        VEMO_FIELD(denoise_release),    VEMO_FIELD(denoise_attack),
     VEMO_FIELD(denoise_close_level), VEMO_FIELD(wah_enabled),        VEMO_FIELD(wah_rate),
-    VEMO_FIELD(wah_offset),         VEMO_FIELD(wah_depth),           VEMO_FIELD(wah_resonance),
-    VEMO_FIELD(bass_enabled),       VEMO_FIELD(bass_freq_hz),        VEMO_FIELD(bass_gain_db),
-    VEMO_FIELD(vibrato_enabled),    VEMO_FIELD(vibrato_period),      VEMO_FIELD(vibrato_depth),
-    VEMO_FIELD(invert_enabled),     VEMO_FIELD(chain_order),
+    VEMO_FIELD(wah_offset),          VEMO_FIELD(wah_depth),          VEMO_FIELD(wah_resonance),
+    VEMO_FIELD(bass_enabled),        VEMO_FIELD(bass_freq_hz),       VEMO_FIELD(bass_gain_db),
+    VEMO_FIELD(vibrato_enabled),     VEMO_FIELD(vibrato_period),     VEMO_FIELD(vibrato_depth),
+    VEMO_FIELD(invert_enabled),      VEMO_FIELD(chain_order),
 };
 #undef VEMO_FIELD
 
@@ -211,8 +218,12 @@ void read_field(const Field& f, const Json& v, const std::string& source, uint8_
     uint8_t* p = rec + f.offset;
     constexpr int64_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
     switch (f.kind) {
-        case Kind::U8: *p = static_cast<uint8_t>(r.integer(v, 0, 255)); break;
-        case Kind::I32: store_i32(p, static_cast<int32_t>(r.integer(v, kMin, kMax))); break;
+        case Kind::U8:
+            *p = static_cast<uint8_t>(r.integer(v, 0, 255));
+            break;
+        case Kind::I32:
+            store_i32(p, static_cast<int32_t>(r.integer(v, kMin, kMax)));
+            break;
         case Kind::F32: {
             const float x = r.real(v);
             std::memcpy(p, &x, sizeof x);
@@ -228,7 +239,9 @@ void read_field(const Field& f, const Json& v, const std::string& source, uint8_
             std::memset(p, 0, f.size);
             for (size_t i = 0; i < v.size(); ++i) p[i] = static_cast<uint8_t>(r.integer(v[i], 0, 255, r.at(i)));
             break;
-        case Kind::Name: read_name(r, v, p); break;
+        case Kind::Name:
+            read_name(r, v, p);
+            break;
     }
 }
 
@@ -240,8 +253,12 @@ Json record_to_json(const EffectSettings& s) {
     for (const Field& f : kFields) {
         const uint8_t* p = rec + f.offset;
         switch (f.kind) {
-            case Kind::U8: j[f.name] = *p; break;
-            case Kind::I32: j[f.name] = load_i32(p); break;
+            case Kind::U8:
+                j[f.name] = *p;
+                break;
+            case Kind::I32:
+                j[f.name] = load_i32(p);
+                break;
             case Kind::F32: {
                 float x;
                 std::memcpy(&x, p, sizeof x);
@@ -262,7 +279,9 @@ Json record_to_json(const EffectSettings& s) {
                 j[f.name] = a;
                 break;
             }
-            case Kind::Name: j[f.name] = name_to_json(p); break;
+            case Kind::Name:
+                j[f.name] = name_to_json(p);
+                break;
         }
     }
     return j;

@@ -1,8 +1,7 @@
 // EffectSettings <-> JSON, with the field names of the record. The reserved bytes are not part of the JSON.
 #pragma once
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "vemosoundmix.h"
 
