@@ -64,22 +64,6 @@ protected:
     void process(std::vector<int16_t>& pcm, int channels = 1) { run(*fx, drift_process, pcm, 44100, channels); }
 };
 
-TEST_F(Drift, DefaultsAndLines) {
-    vemo::Drift fresh;
-    drift_init(fresh, 11025, 2);
-    const DriftParams p = drift_report(fresh);
-    EXPECT_EQ(p.drift_feedback, 100);
-    EXPECT_EQ(p.drift_depth, 50);
-    EXPECT_EQ(p.drift_wet, 250);
-    EXPECT_EQ(p.drift_dry, 200);
-    EXPECT_EQ(p.drift_speed, 5);
-    EXPECT_EQ(fresh.line[0].size, 11026);
-    EXPECT_EQ(fresh.line[1].size, 11026);
-    EXPECT_EQ(fresh.phase, 0.0f);
-    drift_release(fresh);
-    EXPECT_EQ(fresh.line[0].size, 0);
-}
-
 TEST_F(Drift, WithoutFeedbackAClickReturnsOnceAfterDPlusOneFrames) {
     fx->params.drift_feedback = 0;
     auto pcm = click(2000);
