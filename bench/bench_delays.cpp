@@ -46,8 +46,8 @@ void run(benchmark::State& state, Fx& fx, Process process, float echo_ratio = 1.
     }
     state.SetItemsProcessed(state.iterations() * kFrames);
     // Audio seconds per wall second.
-    state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(kFrames) / kRate,
-                                                      benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(kFrames) / kRate, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_Echo(benchmark::State& state) {

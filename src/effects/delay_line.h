@@ -96,7 +96,8 @@ void run_swept_lines(DelayLine (&lines)[2], const SweepTable& table, float& phas
         for (int i = 0; i < ctx.frames; ++i) {
             const int64_t d = std::clamp<int64_t>(delay_of(table[static_cast<size_t>(phi)]), 0, line.size - 1);
             advance_sweep(phi, inc);
-            const auto [out, input] = mix(static_cast<double>(x[i]), static_cast<double>(delay_read(line, static_cast<int>(d))));
+            const auto [out, input] =
+                mix(static_cast<double>(x[i]), static_cast<double>(delay_read(line, static_cast<int>(d))));
             delay_write(line, line_value(input));
             x[i] = static_cast<float>(out);
         }

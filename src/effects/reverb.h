@@ -29,9 +29,9 @@ struct ReverbTap {
 };
 
 struct ReverbChannel {
-    ReverbParams params;       // this channel's copy
-    uint16_t write_pos = 0;    // 0 at load, never reset afterwards
-    int16_t tap_count = 0;     // taps in use, at most kReverbMaxTaps
+    ReverbParams params;     // this channel's copy
+    uint16_t write_pos = 0;  // 0 at load, never reset afterwards
+    int16_t tap_count = 0;   // taps in use, at most kReverbMaxTaps
     std::array<ReverbTap, kReverbMaxTaps> taps{};
     uint16_t feedback_delay = 0;
     float feedback_gain = 0;

@@ -21,13 +21,13 @@ struct VibratoChannel {
 
 struct Vibrato {
     VibratoParams params;
-    int32_t line_length = 48000;  // L
-    int32_t depth = 25;           // A, samples
-    int32_t period = 4800;        // P, counted over the channels' passes one after the other
-    int32_t table_length = 48000; // N
-    std::vector<double> table;    // one sine period scaled by A
+    int32_t line_length = 48000;   // L
+    int32_t depth = 25;            // A, samples
+    int32_t period = 4800;         // P, counted over the channels' passes one after the other
+    int32_t table_length = 48000;  // N
+    std::vector<double> table;     // one sine period scaled by A
     VibratoChannel channel[2];
-    int32_t counter = 0;          // oscillator counter shared by both channels; 0 only at load
+    int32_t counter = 0;  // oscillator counter shared by both channels; 0 only at load
 };
 
 // vemomix_init: L = N = rate, A = 25, P = rate / 10, positions 0, lines and table for this rate.
