@@ -30,7 +30,8 @@ void bench_comp(benchmark::State& state, double amplitude) {
         benchmark::ClobberMemory();
     }
     const double frames = static_cast<double>(state.iterations()) * kFrames;
-    state.counters["ns_per_frame"] = benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_frame"] =
+        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["x_realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
 }
 

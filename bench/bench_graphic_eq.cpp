@@ -27,7 +27,8 @@ std::vector<int16_t> programme() {
 
 void report(benchmark::State& state) {
     const double frames = static_cast<double>(state.iterations()) * kFrames;
-    state.counters["ns_per_frame"] = benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_frame"] =
+        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["x_realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
 }
 

@@ -10,19 +10,19 @@ namespace {
 constexpr const char* kLow10At11025[10] = {"31", "62", "125", "250", "500", "1K", "2K", "3K", "4K", "5.5K"};
 constexpr const char* kLow10At22050[10] = {"31", "62", "125", "250", "500", "1K", "2K", "4K", "8K", "11K"};
 constexpr const char* kHigh10[10] = {"31", "62", "125", "250", "500", "1K", "2K", "4K", "8K", "16K"};
-constexpr const char* kHigh15[15] = {"25",  "40",  "63", "100",  "160",  "250", "400", "630",
-                                     "1K",  "1.6K", "2.5K", "4K", "6.3K", "10K", "16K"};
+constexpr const char* kHigh15[15] = {"25", "40",   "63",   "100", "160",  "250", "400", "630",
+                                     "1K", "1.6K", "2.5K", "4K",  "6.3K", "10K", "16K"};
 // The fifth band is 60 Hz at 44100 Hz and 80 Hz at 48000 Hz; the rest are shared.
-constexpr const char* kHigh25At44100[25] = {"20",  "31.5", "40",    "50",    "60",  "100", "125", "160", "250",
-                                            "315", "400",  "500",   "800",   "1K",  "1.25K", "1.6K", "2.5K",
-                                            "3.15K", "4K", "5K",    "8K",    "10K", "12.5K", "16K", "20K"};
-constexpr const char* kHigh25At48000[25] = {"20",  "31.5", "40",    "50",    "80",  "100", "125", "160", "250",
-                                            "315", "400",  "500",   "800",   "1K",  "1.25K", "1.6K", "2.5K",
-                                            "3.15K", "4K", "5K",    "8K",    "10K", "12.5K", "16K", "20K"};
-constexpr const char* kHigh31[31] = {"20",   "25",  "31.5", "40",    "50",   "63",    "80",   "100",
-                                     "125",  "160", "200",  "250",   "315",  "400",   "500",  "630",
-                                     "800",  "1K",  "1.25K", "1.6K", "2K",   "2.5K",  "3.15K", "4K",
-                                     "5K",   "6.3K", "8K",  "10K",   "12.5K", "16K",  "20K"};
+constexpr const char* kHigh25At44100[25] = {"20",  "31.5", "40",  "50",  "60",    "100",   "125",  "160",  "250",
+                                            "315", "400",  "500", "800", "1K",    "1.25K", "1.6K", "2.5K", "3.15K",
+                                            "4K",  "5K",   "8K",  "10K", "12.5K", "16K",   "20K"};
+constexpr const char* kHigh25At48000[25] = {"20",  "31.5", "40",  "50",  "80",    "100",   "125",  "160",  "250",
+                                            "315", "400",  "500", "800", "1K",    "1.25K", "1.6K", "2.5K", "3.15K",
+                                            "4K",  "5K",   "8K",  "10K", "12.5K", "16K",   "20K"};
+constexpr const char* kHigh31[31] = {"20",  "25",   "31.5",  "40",   "50",    "63",   "80",    "100",
+                                     "125", "160",  "200",   "250",  "315",   "400",  "500",   "630",
+                                     "800", "1K",   "1.25K", "1.6K", "2K",    "2.5K", "3.15K", "4K",
+                                     "5K",  "6.3K", "8K",    "10K",  "12.5K", "16K",  "20K"};
 
 // "31.5" -> 31.5, "1.25K" -> 1250: all digits as one integer, scaled once, so every
 // frequency comes out exact.
@@ -96,30 +96,41 @@ const Tables& tables() {
 
 double eq_band_width_octaves(int band_count) {
     switch (band_count) {
-    case 15: return 2.0 / 3.0;
-    case 25:
-    case 31: return 1.0 / 3.0;
-    default: return 1.0;
+        case 15:
+            return 2.0 / 3.0;
+        case 25:
+        case 31:
+            return 1.0 / 3.0;
+        default:
+            return 1.0;
     }
 }
 
 const EqBandCoef* eq_band_table(int rate, int band_count) {
     const Tables& t = tables();
     switch (rate) {
-    case 11025: return band_count == 10 ? t.at11025_10 : nullptr;
-    case 22050: return band_count == 10 ? t.at22050_10 : nullptr;
-    case 44100:
-    case 48000: {
-        const bool r48 = rate == 48000;
-        switch (band_count) {
-        case 10: return r48 ? t.at48000_10 : t.at44100_10;
-        case 15: return r48 ? t.at48000_15 : t.at44100_15;
-        case 25: return r48 ? t.at48000_25 : t.at44100_25;
-        case 31: return r48 ? t.at48000_31 : t.at44100_31;
-        default: return nullptr;
+        case 11025:
+            return band_count == 10 ? t.at11025_10 : nullptr;
+        case 22050:
+            return band_count == 10 ? t.at22050_10 : nullptr;
+        case 44100:
+        case 48000: {
+            const bool r48 = rate == 48000;
+            switch (band_count) {
+                case 10:
+                    return r48 ? t.at48000_10 : t.at44100_10;
+                case 15:
+                    return r48 ? t.at48000_15 : t.at44100_15;
+                case 25:
+                    return r48 ? t.at48000_25 : t.at44100_25;
+                case 31:
+                    return r48 ? t.at48000_31 : t.at44100_31;
+                default:
+                    return nullptr;
+            }
         }
-    }
-    default: return nullptr;
+        default:
+            return nullptr;
     }
 }
 

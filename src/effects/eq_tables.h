@@ -7,11 +7,11 @@ namespace vemo {
 // One row of a band table: a band-pass H(z) = alpha (1 - z^-2) / (1 - gamma z^-1 + beta z^-2)
 // with unit gain at its centre frequency.
 struct EqBandCoef {
-    float freq;     // centre frequency, Hz
-    char label[12]; // slider caption, NUL-padded
-    float beta;     // weight of y[n-2]
-    float alpha;    // weight of x[n] - x[n-2]
-    float gamma;    // weight of y[n-1]
+    float freq;      // centre frequency, Hz
+    char label[12];  // slider caption, NUL-padded
+    float beta;      // weight of y[n-2]
+    float alpha;     // weight of x[n] - x[n-2]
+    float gamma;     // weight of y[n-1]
 };
 static_assert(sizeof(EqBandCoef) == 28, "a band row is 28 bytes");
 

@@ -39,7 +39,9 @@ struct StereoLane {
     static V load(const float* p) {
         return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
     }
-    static void store(float* p, V v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(v))); }
+    static void store(float* p, V v) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(v)));
+    }
     static V splat(double v) { return _mm_set1_pd(v); }
     static V make(const double* v) { return _mm_loadu_pd(v); }
     static void unpack(V v, double* out) { _mm_storeu_pd(out, v); }
@@ -93,9 +95,12 @@ struct Slots {
     // All three move on, and the first one to reach 3 wraps.
     void advance() {
         ++i, ++j, ++k;
-        if (i == 3) i = 0;
-        else if (j == 3) j = 0;
-        else k = 0;
+        if (i == 3)
+            i = 0;
+        else if (j == 3)
+            j = 0;
+        else
+            k = 0;
     }
 };
 
@@ -170,7 +175,8 @@ template <int C, class L>
 void run_frames(EqState& eq, const Snapshot& s, int16_t* pcm, int frames) {
     Slots slots{eq.eq_i, eq.eq_j, eq.eq_k};
     int pos = eq.eq_dither_pos;
-    for (int n = 0; n < frames; n += kBlock) run_block<C, L>(eq, s, pcm + n * C, std::min(kBlock, frames - n), slots, pos);
+    for (int n = 0; n < frames; n += kBlock)
+        run_block<C, L>(eq, s, pcm + n * C, std::min(kBlock, frames - n), slots, pos);
     eq.eq_i = slots.i, eq.eq_j = slots.j, eq.eq_k = slots.k;
     eq.eq_dither_pos = pos;
 }

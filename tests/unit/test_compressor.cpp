@@ -138,14 +138,16 @@ TEST(Compressor, PlusOneIsWrittenAs32767) {
 
 TEST(Compressor, NonsenseParametersStayFinite) {
     const CompressorParams cases[] = {
-        {-20, 5, 0, 10},    {-20, 5, 1, -5},  {-2147483647 - 1, 5, 1, 10}, {2147483647, 5, 1, 10},
-        {-40, 2147483647, 1, 10}, {-40, -2147483647 - 1, 1, 10}, {-300, 100, -1000, 0}, {-1000, 5, 1, 10},
+        {-20, 5, 0, 10},        {-20, 5, 1, -5},          {-2147483647 - 1, 5, 1, 10},
+        {2147483647, 5, 1, 10}, {-40, 2147483647, 1, 10}, {-40, -2147483647 - 1, 1, 10},
+        {-300, 100, -1000, 0},  {-1000, 5, 1, 10},
     };
     for (int rate : {44100, 0, -8000}) {
         for (const CompressorParams& p : cases) {
             Compressor fx = make(rate, p);
             std::vector<int16_t> pcm;
-            for (int n = 0; n < 2 * 4096; ++n) pcm.push_back(static_cast<int16_t>((n % 300 < 150) ? (n * 31) % 65536 - 32768 : 0));
+            for (int n = 0; n < 2 * 4096; ++n)
+                pcm.push_back(static_cast<int16_t>((n % 300 < 150) ? (n * 31) % 65536 - 32768 : 0));
             run(fx, pcm, 2);
             run(fx, pcm, 2);
             EXPECT_TRUE(std::isfinite(fx.comp_env) && fx.comp_env >= 0) << rate << " " << p.comp_threshold_db;

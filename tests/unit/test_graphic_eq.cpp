@@ -35,7 +35,8 @@ std::string labels_of(int rate, int bands) {
 double magnitude(const EqBandCoef& r, double theta) {
     const std::complex<double> z1 = std::polar(1.0, -theta);
     const std::complex<double> z2 = z1 * z1;
-    return std::abs(static_cast<double>(r.alpha) * (1.0 - z2) / (1.0 - static_cast<double>(r.gamma) * z1 + static_cast<double>(r.beta) * z2));
+    return std::abs(static_cast<double>(r.alpha) * (1.0 - z2) /
+                    (1.0 - static_cast<double>(r.gamma) * z1 + static_cast<double>(r.beta) * z2));
 }
 
 TEST(EqTables, CheckRowsHoldToOneTenMillionth) {
@@ -93,8 +94,8 @@ TEST(EqTables, EveryRowPeaksAtOneAndIsThreeDecibelsDownAtItsLowerEdge) {
     struct T {
         int rate, bands;
     };
-    for (const T t : {T{11025, 10}, T{22050, 10}, T{44100, 10}, T{44100, 15}, T{44100, 25}, T{44100, 31},
-                      T{48000, 10}, T{48000, 15}, T{48000, 25}, T{48000, 31}}) {
+    for (const T t : {T{11025, 10}, T{22050, 10}, T{44100, 10}, T{44100, 15}, T{44100, 25}, T{44100, 31}, T{48000, 10},
+                      T{48000, 15}, T{48000, 25}, T{48000, 31}}) {
         const EqBandCoef* rows = eq_band_table(t.rate, t.bands);
         ASSERT_NE(rows, nullptr);
         const double width = t.bands == 10 ? 1.0 : t.bands == 15 ? 2.0 / 3.0 : 1.0 / 3.0;
@@ -292,7 +293,8 @@ struct Reference {
     int bands;
     bool extra;
     float gain[kEqMaxBands][2], preamp[2];
-    float x1[kEqMaxBands][2][3] = {}, y1[kEqMaxBands][2][3] = {}, x2[kEqMaxBands][2][3] = {}, y2[kEqMaxBands][2][3] = {};
+    float x1[kEqMaxBands][2][3] = {}, y1[kEqMaxBands][2][3] = {}, x2[kEqMaxBands][2][3] = {},
+          y2[kEqMaxBands][2][3] = {};
     double dither[kEqDitherSize];
     int i = 0, j = 2, k = 1, pos = 0;
 
@@ -306,7 +308,8 @@ struct Reference {
                     const EqBandCoef& r = table[b];
                     x1[b][c][i] = x;
                     const double y = r.alpha * (static_cast<double>(x) - x1[b][c][k]) +
-                                     static_cast<double>(r.gamma) * y1[b][c][j] - static_cast<double>(r.beta) * y1[b][c][k];
+                                     static_cast<double>(r.gamma) * y1[b][c][j] -
+                                     static_cast<double>(r.beta) * y1[b][c][k];
                     y1[b][c][i] = static_cast<float>(y);
                     acc += y * gain[b][c];
                 }
@@ -323,9 +326,12 @@ struct Reference {
                 s = static_cast<int16_t>(std::clamp(static_cast<int>(1.25 * r), -32768, 32767));
             }
             ++i, ++j, ++k;
-            if (i == 3) i = 0;
-            else if (j == 3) j = 0;
-            else k = 0;
+            if (i == 3)
+                i = 0;
+            else if (j == 3)
+                j = 0;
+            else
+                k = 0;
             pos = (pos + 1) % kEqDitherSize;
         }
     }
@@ -386,14 +392,13 @@ protected:
         vemo_srand(seed);
         eq_reset(engine().eq);
     }
-    static void change(std::vector<int16_t>& pcm) {
-        vemomix_change(pcm.data(), static_cast<int32_t>(pcm.size() * 2));
-    }
+    static void change(std::vector<int16_t>& pcm) { vemomix_change(pcm.data(), static_cast<int32_t>(pcm.size() * 2)); }
     static std::vector<int16_t> sine(double hz, double amplitude, int frames, int channels, int rate = 44100) {
         std::vector<int16_t> out;
         for (int n = 0; n < frames; ++n)
             for (int c = 0; c < channels; ++c)
-                out.push_back(static_cast<int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * n / rate))));
+                out.push_back(
+                    static_cast<int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * n / rate))));
         return out;
     }
     // Largest |sample| of channel 0 over the last `frames` frames.
@@ -415,7 +420,8 @@ TEST_F(GraphicEq, FlatFullScaleLeavesAsDryPathAlone) {
     const EqState& eq = engine().eq;
     const int pos = eq.eq_dither_pos;
     std::vector<int16_t> in;
-    for (int n = 0; n < 512; ++n) in.push_back(static_cast<int16_t>(n * 127 - 32000)), in.push_back(static_cast<int16_t>(-n * 61));
+    for (int n = 0; n < 512; ++n)
+        in.push_back(static_cast<int16_t>(n * 127 - 32000)), in.push_back(static_cast<int16_t>(-n * 61));
     std::vector<int16_t> out = in;
     change(out);
     int checked = 0;
