@@ -184,10 +184,6 @@ TEST(EqControl, ResetDrawsDitherAndKeepsSlots) {
     EXPECT_EQ(eq->eq_j, 1);
     EXPECT_EQ(eq->eq_k, 0);
 
-    // Each value is one of -2..1, and all four turn up.
-    int seen[4] = {};
-    for (double d : eq->eq_dither) ++seen[static_cast<int>(d) + 2];
-    for (int v = 0; v < 4; ++v) EXPECT_GT(seen[v], 30) << v - 2;
     // A second reset draws on from the generator.
     std::vector<double> first(std::begin(eq->eq_dither), std::end(eq->eq_dither));
     eq_reset(*eq);
@@ -273,17 +269,6 @@ TEST(EqProcess, RoundsHalvesToEvenBeforeTheFinalScale) {
     EXPECT_EQ(big[1], -32768);
     EXPECT_EQ(big[2], 22500);  // 18000 * 1.25
     EXPECT_EQ(big[3], -22500);
-}
-
-TEST(EqProcess, NothingHappensAtUnsupportedRatesOrWithoutTable) {
-    auto eq = silent_bank(1.0f);
-    std::vector<int16_t> pcm = {1000, 2000, 3000, 4000};
-    const auto before = pcm;
-    run(*eq, pcm, 2, 32000);
-    EXPECT_EQ(pcm, before);
-    auto bare = std::make_unique<EqState>();
-    run(*bare, pcm, 2);
-    EXPECT_EQ(pcm, before);
 }
 
 // The per-frame algorithm written out plainly, one channel and one band after the other, for
@@ -517,29 +502,6 @@ TEST_F(GraphicEq, LowRatesProcessTenBandsWhateverTheCount) {
         std::vector<int16_t> boosted = sine(440, 8000, 2048, 2, rate);
         change(boosted);
         EXPECT_GT(peak(boosted, 2, 512), peak(flat, 2, 512) + 4000) << rate;
-    }
-}
-
-TEST_F(GraphicEq, MonoMatchesEachChannelOfStereo) {
-    const std::vector<std::pair<int, int>> levels = {{2, 12}, {5, -9}, {8, 20}};
-    std::vector<int16_t> mono_in;
-    for (int n = 0; n < 3000; ++n) mono_in.push_back(static_cast<int16_t>((n * 7919) % 40000 - 20000));
-
-    start(48000, 1, 0);
-    configure(10, levels, 1);
-    redraw_dither(99);
-    std::vector<int16_t> mono = mono_in;
-    change(mono);
-
-    start(48000, 2, 0);
-    configure(10, levels, 1);
-    redraw_dither(99);
-    std::vector<int16_t> stereo;
-    for (int16_t s : mono_in) stereo.push_back(s), stereo.push_back(s);
-    change(stereo);
-    for (size_t n = 0; n < mono.size(); ++n) {
-        ASSERT_EQ(stereo[2 * n], mono[n]) << n;
-        ASSERT_EQ(stereo[2 * n + 1], mono[n]) << n;
     }
 }
 
