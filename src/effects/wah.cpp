@@ -9,6 +9,10 @@ namespace {
 constexpr double kPiApprox = 3.1415927;           // the sweep's own pi, a double constant
 constexpr double kInv32767 = 3.051850947599719e-05;  // 1/32767
 constexpr uint32_t kCoefficientPeriod = 30;        // samples between coefficient updates
+// The output memories keep the unclamped value, but a sweep far faster than the page allows
+// (tens of Hz and up) pumps a resonant filter without bound; this ceiling, far above any
+// settled response, keeps them finite.
+constexpr double kMemoryLimit = 1e6;
 
 // A rate below 1 Hz would divide by zero; such formats are outside the design.
 double usable_rate(int rate) { return rate > 0 ? rate : 44100; }
@@ -92,7 +96,7 @@ void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx) {
             ch.x2 = ch.x1;
             ch.x1 = x;
             ch.y2 = ch.y1;
-            ch.y1 = static_cast<float>(y);
+            ch.y1 = static_cast<float>(std::clamp(y, -kMemoryLimit, kMemoryLimit));
             work[i] = static_cast<float>(std::clamp(y, -1.0, 1.0) * 32767.0);
         }
 
