@@ -154,6 +154,14 @@ inline void solve_two(double ua, double& va, double ja, double ub, double& vb, d
     }
 }
 
+// The four sub-samples of one input frame, interpolated from the previous input p toward x.
+inline void interpolate4(double p, double x, double* s) {
+    s[0] = p;
+    s[1] = p + 0.25 * (x - p);
+    s[2] = p + 0.5 * (x - p);
+    s[3] = p + 0.75 * (x - p);
+}
+
 // One channel on its own, carrying the shared input and low-pass state through fx.
 void run_channel(Overdrive& fx, float* w, int frames, int c, double r, double neg_inv_r) {
     double v = fx.od_v[c];
@@ -164,7 +172,8 @@ void run_channel(Overdrive& fx, float* w, int frames, int c, double r, double ne
     BiquadMemory& m2 = fx.od_aa2_mem[c];
     for (int n = 0; n < frames; ++n) {
         const double x = w[n] * kVolts;
-        const double sub[4] = {p, p + 0.25 * (x - p), p + 0.5 * (x - p), p + 0.75 * (x - p)};
+        double sub[4];
+        interpolate4(p, x, sub);
         p = x;
         double z = 0.0;
         for (double u : sub) {
@@ -190,11 +199,9 @@ void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r, double 
     double lp1 = lp0;
     for (int n = 0; n < frames; ++n) {
         const double x = w0[n] * kVolts;
-        const double p = n == 0 ? p0 : w0[n - 1] * kVolts;
-        lp1 = a * p + b * lp1;
-        lp1 = a * (p + 0.25 * (x - p)) + b * lp1;
-        lp1 = a * (p + 0.5 * (x - p)) + b * lp1;
-        lp1 = a * (p + 0.75 * (x - p)) + b * lp1;
+        double sub[4];
+        interpolate4(n == 0 ? p0 : w0[n - 1] * kVolts, x, sub);
+        for (double u : sub) lp1 = a * u + b * lp1;
     }
     double p1 = w0[frames - 1] * kVolts;
     double va = fx.od_v[0], vb = fx.od_v[1];
@@ -205,8 +212,9 @@ void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r, double 
     for (int n = 0; n < frames; ++n) {
         const double xa = w0[n] * kVolts;
         const double xb = w1[n] * kVolts;
-        const double sa[4] = {p0, p0 + 0.25 * (xa - p0), p0 + 0.5 * (xa - p0), p0 + 0.75 * (xa - p0)};
-        const double sb[4] = {p1, p1 + 0.25 * (xb - p1), p1 + 0.5 * (xb - p1), p1 + 0.75 * (xb - p1)};
+        double sa[4], sb[4];
+        interpolate4(p0, xa, sa);
+        interpolate4(p1, xb, sb);
         p0 = xa;
         p1 = xb;
         double za = 0.0, zb = 0.0;
