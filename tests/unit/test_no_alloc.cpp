@@ -1,0 +1,117 @@
+// The audio path never touches the heap: every operator new of this executable is counted,
+// and vemomix_change must not add to the count, whatever the record, chain or buffer.
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "../torture/torture.h"
+#include "test_support.h"
+
+namespace {
+std::atomic<bool> g_counting{false};
+std::atomic<long> g_allocations{0};
+
+void* counted(std::size_t n, std::size_t align = 0) {
+    if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (n == 0) n = 1;
+    void* p = align > alignof(std::max_align_t) ? std::aligned_alloc(align, (n + align - 1) / align * align)
+                                                : std::malloc(n);
+    return p;
+}
+}  // namespace
+
+void* operator new(std::size_t n) {
+    if (void* p = counted(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) {
+    if (void* p = counted(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
+void* operator new(std::size_t n, std::align_val_t a) {
+    if (void* p = counted(n, static_cast<std::size_t>(a))) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n, std::align_val_t a) {
+    if (void* p = counted(n, static_cast<std::size_t>(a))) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+
+namespace vemo::test {
+namespace {
+
+using namespace vemo::torture;
+
+void* volatile g_sink = nullptr;
+
+class Counting {
+public:
+    Counting() {
+        g_allocations.store(0);
+        g_counting.store(true);
+    }
+    ~Counting() { g_counting.store(false); }
+    long count() const { return g_allocations.load(); }
+};
+
+TEST(NoAlloc, TheCounterSeesAllocations) {
+    long seen = 0;
+    {
+        Counting c;
+        g_sink = new std::vector<int>(3);
+        seen = c.count();
+    }
+    delete static_cast<std::vector<int>*>(g_sink);
+    EXPECT_EQ(seen, 2);  // the vector object and its storage
+}
+
+// Every effect on, at every format, under valid and hostile records, shown and hidden, and
+// with buffers from one frame to several slices.
+TEST(NoAlloc, ChangeNeverAllocates) {
+    Rng rng(0xA110C);
+    std::vector<int16_t> buf(2 * 10000 + 2);
+    for (int rate : kRates) {
+        for (int channels = 1; channels <= 2; ++channels) {
+            vemomix_close();
+            vemomix_begin();
+            vemomix_init(rate, channels, rng.chance(50) ? 1 : 0);
+            const EffectSettings base = current_record();
+            for (int round = 0; round < 8; ++round) {
+                EffectSettings rec = random_record(base, rng, round % 2 == 0);
+                if (round == 0) {
+                    rec = base;
+                    set_all_flags(rec, 1);
+                    set_default_chain(rec);
+                }
+                vemomix_set(rec);
+                if (round == 3) vemomix_datarefresh();
+                uint64_t phase = 0;
+                long allocations = 0;
+                for (int b = 0; b < 4; ++b) {
+                    const int frames = rng.pick({1, 17, 1024, 4096, 4097, 10000});
+                    fill_signal(buf.data(), static_cast<size_t>(frames) * channels, channels,
+                                static_cast<Signal>(rng.range(0, static_cast<int>(Signal::kCount) - 1)), rng, phase);
+                    Counting c;
+                    vemomix_change(buf.data(), frames * channels * 2);
+                    allocations += c.count();
+                }
+                EXPECT_EQ(allocations, 0) << rate << " Hz, " << channels << " ch, round " << round;
+            }
+        }
+    }
+    vemomix_close();
+}
+
+}  // namespace
+}  // namespace vemo::test
