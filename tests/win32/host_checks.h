@@ -65,6 +65,14 @@ inline void start(const Api& api, int rate, int channels, int show = 0) {
     api.init(rate, channels, show);
 }
 
+// A fresh session whose only effect is the phase inversion: easy to predict sample by sample.
+inline void start_inverting(const Api& api, int rate, int channels) {
+    start(api, rate, channels);
+    EffectSettings s = current(api);
+    s.invert_enabled = 1;
+    api.set(s);
+}
+
 // Compares only the bytes that vemomix_get writes: every field but the reserved padding.
 inline bool same_fields(const EffectSettings& a, const EffectSettings& b) {
     static const size_t kReserved[][2] = {{1, 3},   {197, 3}, {201, 3}, {209, 3}, {221, 3}, {237, 3},
@@ -206,10 +214,7 @@ inline void run_api_checks(const Api& api, Report& report) {
     });
 
     report.run("bad buffers: null, odd, negative, zero and longer than 4096 frames", [&] {
-        start(api, 44100, 2);
-        EffectSettings s = current(api);
-        s.invert_enabled = 1;
-        api.set(s);
+        start_inverting(api, 44100, 2);
         report.expect_eq(api.change(nullptr, 400), 400, "null buffer");
         report.expect_eq(api.change(buf.data(), 0), 0, "zero bytes");
         report.expect_eq(api.change(buf.data(), -4), -4, "negative bytes");
@@ -233,8 +238,18 @@ inline void run_api_checks(const Api& api, Report& report) {
 
     report.run("setiir stores any byte but only 1 runs the equaliser", [&] {
         start(api, 44100, 1);
+        EffectSettings s = current(api);
+        for (int b = 0; b < 10; ++b) s.eq_band_level[b] = 12;
+        api.set(s);
         api.setiir(2);
         report.expect_eq(current(api).eq_enabled, 2, "eq_enabled after setiir(2)");
+        for (size_t i = 0; i < buf.size(); ++i) buf[i] = static_cast<int16_t>((i * 7919) % 3000 - 1500);
+        orig = buf;
+        api.change(buf.data(), 4000);
+        report.expect(buf == orig, "a boosting equaliser with flag 2 leaves the buffer alone");
+        api.setiir(1);
+        api.change(buf.data(), 4000);
+        report.expect(buf != orig, "the same equaliser with flag 1 changes it");
         api.setecho(1);
         report.expect_eq(current(api).echo_enabled, 1, "echo_enabled after setecho(1)");
         api.setecho(0);
@@ -242,10 +257,7 @@ inline void run_api_checks(const Api& api, Report& report) {
     });
 
     report.run("close, then a new begin waits for init", [&] {
-        start(api, 44100, 2);
-        EffectSettings s = current(api);
-        s.invert_enabled = 1;
-        api.set(s);
+        start_inverting(api, 44100, 2);
         api.setdisp(1);
         api.close();
         report.expect_eq(api.get_dispstatus(), 0, "dispstatus after close");
