@@ -93,9 +93,14 @@ void clear_arrays(PitchShifter& s) {
     // Only bins 0..H are ever read back, so only they need zeroing.
     std::fill(s.syn_magn, s.syn_magn + half + 1, 0.0f);
     std::fill(s.syn_freq, s.syn_freq + half + 1, 0.0f);
-    for (int k = 0; k <= half; ++k) {
+    if (fx.source_factor != s.factor || fx.source_half != half) {
         // The factor is limited to 2^-8..2^8, so k / P stays well inside int.
-        const int j = static_cast<int>(k / factor);
+        for (int k = 0; k <= half; ++k) fx.source_bin[k] = static_cast<int32_t>(k / factor);
+        fx.source_factor = s.factor;
+        fx.source_half = half;
+    }
+    for (int k = 0; k <= half; ++k) {
+        const int j = fx.source_bin[k];
         if (j <= half) {
             s.syn_magn[k] = static_cast<float>(static_cast<double>(s.syn_magn[k]) + s.ana_magn[j]);
             s.syn_freq[k] = static_cast<float>(s.ana_freq[j] * factor);

@@ -45,6 +45,10 @@ struct PitchChanger {
     int window_size = 0;
     double window[kPitchMaxFrame] = {};
     FftTwiddles twiddles;
+    // Analysis bin trunc(k / P) that output bin k draws from, for the factor and size below.
+    float source_factor = 0.0f;
+    int source_half = -1;
+    int32_t source_bin[kPitchMaxFrame / 2 + 1] = {};
     // Scratch of one frame: the analysis phase and magnitude of each bin.
     double bin_phase[kPitchMaxFrame / 2 + 1] = {};
     double bin_magn[kPitchMaxFrame / 2 + 1] = {};
