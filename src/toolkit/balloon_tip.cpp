@@ -49,10 +49,11 @@ bool CBalloonTip::AddTool(HWND tool, std::string_view utf8, bool active) {
                   GetAncestor(tool, GA_ROOT), 0))
         return false;
     if (!font_) {
-        NONCLIENTMETRICSW ncm{};
-        ncm.cbSize = sizeof ncm;
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-        font_.reset(CreateFontIndirectW(&ncm.lfStatusFont));
+        // The tool's own font, so the balloon speaks the dialog's script.
+        LOGFONTW lf{};
+        HFONT tool_font = reinterpret_cast<HFONT>(SendMessageW(tool, WM_GETFONT, 0, 0));
+        GetObjectW(tool_font ? static_cast<HGDIOBJ>(tool_font) : GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+        font_.reset(CreateFontIndirectW(&lf));
     }
     Tool* t = Find(tool);
     if (t == nullptr) {

@@ -80,6 +80,8 @@ bool CWindowSkin::LoadSkin(const char* name) {
 
 bool CWindowSkin::Attach(HWND hwnd) {
     if (!m_bLoaded || hwnd == nullptr || IsHooked()) return false;
+    RECT client;
+    GetClientRect(hwnd, &client);
     if (!Hook(hwnd, this)) return false;
     m_hSkinned = hwnd;
     const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
@@ -91,6 +93,11 @@ bool CWindowSkin::Attach(HWND hwnd) {
     m_caption.assign(static_cast<size_t>(n) + 1, L'\0');
     m_caption.resize(static_cast<size_t>(std::max(0, GetWindowTextW(hwnd, m_caption.data(), n + 1))));
     m_bActive = GetActiveWindow() == hwnd;
+    // The frame is wider than the system's: the window grows so that the client area keeps the
+    // size its template gave it.
+    SetWindowPos(hwnd, nullptr, 0, 0, client.right + m_insets.left + m_insets.right,
+                 client.bottom + m_insets.top + m_insets.bottom,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
 }
 
@@ -362,7 +369,11 @@ void CWindowSkin::PaintBorder(HDC dc, int w, int h) {
         for (int i = 0; i < m_insets.left; ++i)
             fill_solid(dc, RECT{i, i, w - i, h - i}, (i & 1) ? shift(main, 16) : shift(main, -22));
         break;
-    default:  // 0 flat, 6 flat with round corners
+    case 6:  // flat with a light rim; the window region rounds its corners
+        fill_solid(dc, all, shift(main, -12));
+        frame_rect(dc, all, light);
+        break;
+    default:  // 0: flat
         fill_solid(dc, all, shift(main, -12));
         frame_rect(dc, all, dark);
         break;
