@@ -11,19 +11,7 @@
 namespace vemo::test {
 namespace {
 
-void run(Phaser& fx, std::vector<int16_t>& pcm, int channels, int rate = 44100) {
-    std::vector<float> work(kMaxFrames);
-    const int frames = static_cast<int>(pcm.size()) / channels;
-    for (int done = 0; done < frames; done += kMaxFrames) {
-        StageContext ctx;
-        ctx.rate = rate;
-        ctx.channels = channels;
-        ctx.frames = std::min(kMaxFrames, frames - done);
-        ctx.sample_count = ctx.frames * channels;
-        ctx.work = work.data();
-        phaser_process(fx, pcm.data() + static_cast<size_t>(done) * channels, ctx);
-    }
-}
+void run(Phaser& fx, std::vector<int16_t>& pcm, int channels) { run_stage(fx, phaser_process, pcm, channels); }
 
 std::unique_ptr<Phaser> make_phaser(PhaserParams p, int rate = 44100) {
     auto fx = std::make_unique<Phaser>();

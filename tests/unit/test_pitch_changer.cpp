@@ -21,20 +21,7 @@ std::vector<int16_t> sine(int frames, double hz, double amplitude, int rate = 44
     return out;
 }
 
-// Runs interleaved samples through the stage in host-sized slices.
-void run(PitchChanger& fx, std::vector<int16_t>& pcm, int channels, int rate = 44100) {
-    std::vector<float> work(kMaxFrames);
-    const int frames = static_cast<int>(pcm.size()) / channels;
-    for (int done = 0; done < frames; done += kMaxFrames) {
-        StageContext ctx;
-        ctx.rate = rate;
-        ctx.channels = channels;
-        ctx.frames = std::min(kMaxFrames, frames - done);
-        ctx.sample_count = ctx.frames * channels;
-        ctx.work = work.data();
-        pitch_process(fx, pcm.data() + static_cast<size_t>(done) * channels, ctx);
-    }
-}
+void run(PitchChanger& fx, std::vector<int16_t>& pcm, int channels) { run_stage(fx, pitch_process, pcm, channels); }
 
 std::unique_ptr<PitchChanger> make_pitch(float octaves = 0.0f, int n = 2048, int o = 4, int rate = 44100) {
     auto fx = std::make_unique<PitchChanger>();

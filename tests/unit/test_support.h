@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -38,6 +39,20 @@ inline std::vector<int> chain_types() {
     std::vector<int> out;
     for (const auto& r : editor().chain.rows) out.push_back(r.type());
     return out;
+}
+
+// Runs interleaved samples through one stage's process function, `chunk` frames (at most
+// kMaxFrames) per call, the way the chain walk slices host buffers.
+template <typename Fx, typename Process>
+void run_stage(Fx& fx, Process process, std::vector<int16_t>& pcm, int channels, int rate = 44100,
+               int chunk = kMaxFrames) {
+    std::vector<float> work(kMaxFrames);
+    const int frames = static_cast<int>(pcm.size()) / channels;
+    for (int done = 0; done < frames; done += chunk) {
+        const int n = std::min(chunk, frames - done);
+        process(fx, pcm.data() + static_cast<size_t>(done) * channels,
+                StageContext{rate, channels, n, n * channels, 1.0f, work.data()});
+    }
 }
 
 inline std::vector<int> published_chain() {

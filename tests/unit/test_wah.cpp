@@ -13,20 +13,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Runs interleaved samples through the stage, `chunk` frames per call.
-void run(Wah& fx, std::vector<int16_t>& pcm, int channels, int chunk = kMaxFrames) {
-    std::vector<float> work(kMaxFrames);
-    const int frames = static_cast<int>(pcm.size()) / channels;
-    for (int done = 0; done < frames; done += chunk) {
-        StageContext ctx;
-        ctx.rate = 44100;
-        ctx.channels = channels;
-        ctx.frames = std::min(chunk, frames - done);
-        ctx.sample_count = ctx.frames * channels;
-        ctx.work = work.data();
-        wah_process(fx, pcm.data() + static_cast<size_t>(done) * channels, ctx);
-    }
-}
+void run(Wah& fx, std::vector<int16_t>& pcm, int channels) { run_stage(fx, wah_process, pcm, channels); }
 
 std::unique_ptr<Wah> make_wah(WahParams p) {
     auto fx = std::make_unique<Wah>();
