@@ -1,0 +1,173 @@
+// The whole library as a host drives it: every effect alone and the full chain (all sixteen
+// on at their defaults) through vemomix_change, 4096 stereo frames at 44100 Hz; and the silent
+// tail after loud input through every effect with filter or delay memory, with the audio path's
+// denormal flushing and, for comparison, with the stage called directly under the default
+// floating-point state.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/engine.h"
+#include "vemosoundmix.h"
+
+namespace {
+
+constexpr int kRate = 44100, kChannels = 2, kFrames = 4096;
+constexpr size_t kSamples = static_cast<size_t>(kFrames) * kChannels;
+
+const char* const kNames[17] = {"",       "eq",      "compressor", "pitch", "distortion", "overdrive",
+                                "am",     "echo",    "drift",      "phaser", "denoise",   "chorus",
+                                "reverb", "wah",     "bass",       "invert", "vibrato"};
+const size_t kFlag[17] = {0,
+                          offsetof(EffectSettings, eq_enabled),     offsetof(EffectSettings, comp_enabled),
+                          offsetof(EffectSettings, pitch_enabled),  offsetof(EffectSettings, dist_enabled),
+                          offsetof(EffectSettings, odrive_enabled), offsetof(EffectSettings, am_enabled),
+                          offsetof(EffectSettings, echo_enabled),   offsetof(EffectSettings, drift_enabled),
+                          offsetof(EffectSettings, phaser_enabled), offsetof(EffectSettings, denoise_enabled),
+                          offsetof(EffectSettings, chorus_enabled), offsetof(EffectSettings, reverb_enabled),
+                          offsetof(EffectSettings, wah_enabled),    offsetof(EffectSettings, bass_enabled),
+                          offsetof(EffectSettings, invert_enabled), offsetof(EffectSettings, vibrato_enabled)};
+
+// Music-like input: noise at about -12 dBFS, the same every run.
+const std::vector<int16_t>& programme() {
+    static const std::vector<int16_t> v = [] {
+        std::vector<int16_t> out(kSamples);
+        uint32_t x = 12345;
+        for (auto& s : out) {
+            x = x * 1664525u + 1013904223u;
+            s = static_cast<int16_t>(static_cast<int32_t>(x >> 16) - 32768) / 4;
+        }
+        return out;
+    }();
+    return v;
+}
+
+// A fresh 44100 Hz stereo session with the listed effects on at their defaults, in the default order.
+void start(std::initializer_list<int> on) {
+    vemomix_close();
+    vemomix_begin();
+    vemomix_init(kRate, kChannels, 0);
+    EffectSettings s;
+    std::memset(&s, 0, sizeof s);
+    vemomix_get(&s);
+    auto* b = reinterpret_cast<uint8_t*>(&s);
+    for (int t : on) b[kFlag[t]] = 1;
+    vemomix_set(s);
+}
+
+void report(benchmark::State& state, int frames_per_iteration) {
+    state.SetItemsProcessed(state.iterations() * frames_per_iteration);
+    using C = benchmark::Counter;
+    state.counters["ns_per_frame"] = C(frames_per_iteration * 1e-9, C::kIsIterationInvariantRate | C::kInvert);
+    state.counters["x_realtime"] = C(static_cast<double>(frames_per_iteration) / kRate, C::kIsIterationInvariantRate);
+}
+
+// Each pass restores the programme, so every buffer is real audio (the copy is ~1 us).
+void run_programme(benchmark::State& state) {
+    std::vector<int16_t> pcm(kSamples);
+    for (auto _ : state) {
+        std::memcpy(pcm.data(), programme().data(), kSamples * 2);
+        benchmark::DoNotOptimize(vemomix_change(pcm.data(), static_cast<int32_t>(kSamples * 2)));
+        benchmark::ClobberMemory();
+    }
+    report(state, kFrames);
+}
+
+void BM_Effect(benchmark::State& state) {
+    const int type = static_cast<int>(state.range(0));
+    state.SetLabel(kNames[type]);
+    start({type});
+    run_programme(state);
+    vemomix_close();
+}
+
+void BM_FullChain(benchmark::State& state) {
+    start({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+    run_programme(state);
+    vemomix_close();
+}
+
+// Seconds of silence timed after each loud buffer: long enough for the filter memories to
+// fall from full scale into the denormal range.
+constexpr int kTailBuffers = 100;
+
+// Loud noise (untimed), then silence through the effect; reports per silent frame.
+template <typename Process>
+void run_tail(benchmark::State& state, Process process) {
+    std::vector<int16_t> loud(kSamples), silence(kSamples);
+    uint32_t x = 99;
+    for (auto& s : loud) {
+        x = x * 1664525u + 1013904223u;
+        s = static_cast<int16_t>(x >> 16);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<int16_t> burst = loud;
+        process(burst.data());
+        state.ResumeTiming();
+        for (int b = 0; b < kTailBuffers; ++b) {
+            std::memset(silence.data(), 0, kSamples * 2);
+            process(silence.data());
+            benchmark::ClobberMemory();
+        }
+    }
+    report(state, kFrames * kTailBuffers);
+}
+
+// Through vemomix_change: denormals are flushed inside the call.
+void BM_Tail(benchmark::State& state) {
+    const int type = static_cast<int>(state.range(0));
+    state.SetLabel(kNames[type]);
+    start({type});
+    run_tail(state, [](int16_t* p) { vemomix_change(p, static_cast<int32_t>(kSamples * 2)); });
+    vemomix_close();
+}
+
+// The same stage called directly, under the caller's default floating-point state: what the
+// tail would cost without the flush.
+void BM_TailUnflushed(benchmark::State& state) {
+    const int type = static_cast<int>(state.range(0));
+    state.SetLabel(kNames[type]);
+    start({type});
+    vemo::EngineState& e = vemo::engine();
+    static float work[vemo::kMaxFrames];
+    vemo::StageContext ctx;
+    ctx.rate = kRate;
+    ctx.channels = kChannels;
+    ctx.frames = kFrames;
+    ctx.sample_count = kFrames * kChannels;
+    const float p = e.echo.params.echo_feedback;
+    ctx.echo_ratio = (p * 0.25f + 1.0f) / (p * 1.3f + 1.0f);
+    ctx.work = work;
+    run_tail(state, [&](int16_t* pcm) {
+        std::lock_guard lock(e.mutex);
+        switch (type) {
+            case vemo::kGraphicEq: vemo::eq_process(e.eq, pcm, ctx); break;
+            case vemo::kCompressor: vemo::compressor_process(e.comp, pcm, ctx); break;
+            case vemo::kDistortion: vemo::distortion_process(e.dist, pcm, ctx); break;
+            case vemo::kOverdrive: vemo::overdrive_process(e.odrive, pcm, ctx); break;
+            case vemo::kEcho: vemo::echo_process(e.echo, pcm, ctx); break;
+            case vemo::kDrift: vemo::drift_process(e.drift, pcm, ctx); break;
+            case vemo::kPhaser: vemo::phaser_process(e.phaser, pcm, ctx); break;
+            case vemo::kChorus: vemo::chorus_process(e.chorus, pcm, ctx); break;
+            case vemo::kReverb: vemo::reverb_process(e.reverb, pcm, ctx); break;
+            case vemo::kWah: vemo::wah_process(e.wah, pcm, ctx); break;
+            case vemo::kSuperBass: vemo::bass_process(e.bass, pcm, ctx); break;
+            default: break;
+        }
+    });
+    vemomix_close();
+}
+
+// Effects whose output feeds back through filter or delay memory.
+void recursive_effects(benchmark::internal::Benchmark* b) {
+    for (int t : {1, 2, 4, 5, 7, 8, 9, 11, 12, 13, 14}) b->Arg(t);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Effect)->DenseRange(1, 16)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullChain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Tail)->Apply(recursive_effects)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TailUnflushed)->Apply(recursive_effects)->Unit(benchmark::kMillisecond);
