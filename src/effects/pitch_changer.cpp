@@ -151,9 +151,10 @@ void process_channel(PitchShifter& s, PitchChanger& fx, float* work, int frames)
     const int latency = n - n / s.oversampling;
     if (fx.window_size != n) build_tables(fx, n);
 
-    // A later configure with a smaller hop can leave rover behind the new latency (it is
-    // otherwise kept across configures); it starts at the latency then, like a first buffer.
-    if (s.rover == 0 || s.rover < latency) s.rover = latency;
+    // rover starts at the latency on the first buffer. It is kept across configures, so a new
+    // smaller hop can leave it behind the new latency; it restarts there too rather than read
+    // before out_fifo.
+    if (s.rover < latency) s.rover = latency;
     if (s.initialised == 0) {
         clear_arrays(s);
         s.initialised = 1;
