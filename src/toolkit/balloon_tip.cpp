@@ -155,25 +155,19 @@ void CBalloonTip::OnTimer(UINT_PTR id) {
 }
 
 void CBalloonTip::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
-    RECT rc;
-    GetClientRect(m_hWnd, &rc);
-    {
-        BufferedDC buffer(dc, rc);
-        HDC b = buffer.dc();
-        fill_solid(b, rc, kBody);
-        HRGN rgn = balloon_region(rc.right, rc.bottom);
-        GdiHandle rim(CreateSolidBrush(kRim));
-        FrameRgn(b, rgn, rim.brush(), 1, 1);
-        DeleteObject(rgn);
-        RECT tr{10, 7, rc.right - 10, rc.bottom - kPointerHeight - 7};
-        Selected sel(b, font_.get());
-        SetBkMode(b, TRANSPARENT);
-        SetTextColor(b, kText);
-        DrawTextW(b, text_.c_str(), static_cast<int>(text_.size()), &tr, DT_WORDBREAK | DT_NOPREFIX);
-    }
-    EndPaint(m_hWnd, &ps);
+    BufferedPaint paint(m_hWnd);
+    HDC b = paint.dc();
+    const RECT& rc = paint.rect();
+    fill_solid(b, rc, kBody);
+    HRGN rgn = balloon_region(rc.right, rc.bottom);
+    GdiHandle rim(CreateSolidBrush(kRim));
+    FrameRgn(b, rgn, rim.brush(), 1, 1);
+    DeleteObject(rgn);
+    RECT tr{10, 7, rc.right - 10, rc.bottom - kPointerHeight - 7};
+    Selected sel(b, font_.get());
+    SetBkMode(b, TRANSPARENT);
+    SetTextColor(b, kText);
+    DrawTextW(b, text_.c_str(), static_cast<int>(text_.size()), &tr, DT_WORDBREAK | DT_NOPREFIX);
 }
 
 }  // namespace vemo

@@ -89,13 +89,10 @@ void CBaseTabCtrl::OnSize(UINT type, int cx, int cy) {
 }
 
 void CBaseTabCtrl::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC target = BeginPaint(m_hWnd, &ps);
-    RECT rc;
-    GetClientRect(m_hWnd, &rc);
+    BufferedPaint paint(m_hWnd);
+    HDC dc = paint.dc();
+    const RECT& rc = paint.rect();
     {
-        BufferedDC buffer(target, rc);
-        HDC dc = buffer.dc();
         // Background: the parent's tiling continued under the tab.
         POINT at{0, 0};
         MapWindowPoints(m_hWnd, ::GetParent(m_hWnd), &at, 1);
@@ -143,7 +140,6 @@ void CBaseTabCtrl::OnPaint() {
         }
         DeleteDC(src);
     }
-    EndPaint(m_hWnd, &ps);
 }
 
 bool CBaseTabCtrl::OnChildNotify(UINT msg, WPARAM, LPARAM lp, LRESULT* result) {

@@ -19,6 +19,17 @@ BufferedDC::~BufferedDC() {
     DeleteDC(mem_);
 }
 
+BufferedPaint::BufferedPaint(HWND hwnd) : hwnd_(hwnd) {
+    HDC dc = BeginPaint(hwnd, &ps_);
+    GetClientRect(hwnd, &rect_);
+    buffer_.emplace(dc, rect_);
+}
+
+BufferedPaint::~BufferedPaint() {
+    buffer_.reset();  // copies the picture to the window before the paint ends
+    EndPaint(hwnd_, &ps_);
+}
+
 HBITMAP load_bitmap(UINT id) {
     return static_cast<HBITMAP>(
         LoadImageW(resource_module(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));

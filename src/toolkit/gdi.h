@@ -1,6 +1,8 @@
 // GDI helpers shared by the skin and the controls: owned handles, resources of this module,
 // colour arithmetic and the few fills every control draws.
 #pragma once
+#include <optional>
+
 #include "toolkit/wnd.h"
 
 namespace vemo {
@@ -56,6 +58,23 @@ private:
     HDC mem_;
     HBITMAP bitmap_;
     HGDIOBJ old_;
+};
+
+// WM_PAINT of a whole client area through an off-screen buffer.
+class BufferedPaint {
+public:
+    explicit BufferedPaint(HWND hwnd);
+    ~BufferedPaint();
+    BufferedPaint(const BufferedPaint&) = delete;
+    BufferedPaint& operator=(const BufferedPaint&) = delete;
+    HDC dc() const { return buffer_->dc(); }
+    const RECT& rect() const { return rect_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    RECT rect_{0, 0, 0, 0};
+    std::optional<BufferedDC> buffer_;
 };
 
 HBITMAP load_bitmap(UINT id);

@@ -514,6 +514,27 @@ void icon_button(Suite& s, sample::Editor& editor) {
         push.SetCheck(1);
         s.equal(push.GetCheck(), 0, "a push button keeps no check");
     });
+    s.run("hover: set only over the button of the active window without a held button, cleared on leaving", [&] {
+        CIconButton& btn = editor.chain.down;
+        ShowWindow(editor.m_hWnd, SW_SHOW);
+        SetForegroundWindow(editor.m_hWnd);
+        SetActiveWindow(editor.m_hWnd);
+        pump();
+        RECT r;
+        GetWindowRect(btn.m_hWnd, &r);
+        SetCursorPos(r.left + 6, r.top + 6);
+        btn.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 6));
+        s.check(!btn.IsHover(), "no hover while the left button is held");
+        btn.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+        s.check(btn.IsHover(), "hover");
+        btn.SendMessage(WM_MOUSELEAVE);
+        s.check(!btn.IsHover(), "cleared on leaving");
+        btn.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+        btn.SendMessage(WM_KILLFOCUS);
+        s.check(!btn.IsHover(), "cleared when the focus goes");
+        ShowWindow(editor.m_hWnd, SW_HIDE);
+        pump();
+    });
     s.run("the default button reports DLGC_DEFPUSHBUTTON, the others DLGC_UNDEFPUSHBUTTON", [&] {
         struct Names : CDialog {
             Names() : CDialog(3016) {}
