@@ -106,15 +106,6 @@ TEST(Wah, ConfigureStartsTheChannelsInOppositePhase) {
     EXPECT_GT(differ, 2000);
 }
 
-TEST(Wah, OffsetIsInert) {
-    auto a = make_wah({25, 0, 70, 30});
-    auto b = make_wah({25, 100, 70, 30});
-    std::vector<int16_t> x = tone(5000, 300.0, 12000.0), y = x;
-    run(*a, x, 1);
-    run(*b, y, 1);
-    EXPECT_EQ(x, y);
-}
-
 TEST(Wah, OutputClampsAtPlusMinus32767WhileTheMemoriesDoNot) {
     auto fx = make_wah({10, 30, 50, 100});
     std::vector<int16_t> pcm(30000);
