@@ -56,8 +56,11 @@ bool is_key_line(std::string_view line, std::string_view key) {
 std::string profile_set(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value) {
     std::vector<std::string_view> lines = split_lines(text);
-    const std::string entry = std::string(key) + "=" + std::string(value);
-    const std::string header = "[" + std::string(section) + "]";
+    // Built by appending: GCC 12 misreports "literal" + string at -O3 (-Wrestrict).
+    std::string entry(key);
+    entry.append("=").append(value);
+    std::string header("[");
+    header.append(section).append("]");
 
     // Names match byte for byte: code page 936 trail bytes may look like ASCII letters, so
     // no case folding is safe here.

@@ -279,7 +279,7 @@ TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
 TEST_F(EqPageTest, SaveIntoAFullTableIsRefusedBeforeTheDialog) {
     Editor& ed = editor();
     const int32_t flat[31] = {};
-    for (int i = 0; !ed.presets.full(); ++i) ASSERT_EQ(ed.presets.add("p" + std::to_string(i), 10, flat), PresetStatus::kOk);
+    for (int i = 0; !ed.presets.full(); ++i) ASSERT_EQ(ed.presets.add(std::string("p").append(std::to_string(i)), 10, flat), PresetStatus::kOk);
     const int dialogs = headless().name_dialogs;
     save_as("还有一个");
     EXPECT_EQ(headless().name_dialogs, dialogs);

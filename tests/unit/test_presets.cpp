@@ -96,7 +96,7 @@ TEST(PresetTable, AddAndDeleteByName) {
     EXPECT_EQ(t->count, 12);
     EXPECT_EQ(t->name_utf8(11), "第二");  // later records move down
 
-    while (!t->full()) ASSERT_EQ(t->add("n" + std::to_string(t->count), 10, gains), PresetStatus::kOk);
+    while (!t->full()) ASSERT_EQ(t->add(std::string("n").append(std::to_string(t->count)), 10, gains), PresetStatus::kOk);
     EXPECT_EQ(t->count, 255);
     EXPECT_EQ(t->add("再来", 10, gains), PresetStatus::kTableFull);
 }
@@ -151,7 +151,7 @@ TEST_F(PresetFileTest, MissingPartialAndRandomFiles) {
 TEST_F(PresetFileTest, ReadingStopsWhenTheTableIsFull) {
     auto src = std::make_unique<PresetTable>();
     const int32_t g[31] = {};
-    for (int i = 0; i < 250; ++i) ASSERT_EQ(src->add("u" + std::to_string(i), 10, g), PresetStatus::kOk);
+    for (int i = 0; i < 250; ++i) ASSERT_EQ(src->add(std::string("u").append(std::to_string(i)), 10, g), PresetStatus::kOk);
     ASSERT_TRUE(preset_file_save(*src, path));
     ASSERT_EQ(fs::file_size(path), 250u * 196u);
     auto t = builtin_table();
