@@ -5,9 +5,12 @@
 
 namespace vemo {
 
+void chorus_fill_table(Chorus& fx) { fill_sine_sweep(fx.table, 320); }
+
 void chorus_init(Chorus& fx, int rate, int) {
     fx.params = ChorusParams{};
     fx.phase = 0;
+    chorus_fill_table(fx);
     for (DelayLine& l : fx.line) delay_init(l, rate);
 }
 

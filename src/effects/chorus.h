@@ -21,13 +21,15 @@ struct Chorus {
     ChorusParams params;
     float phase = 0;  // modulation position in table steps, advanced by chorus_rate / 1000 per sample
     // Modulation offsets: an entry t moves the delay by trunc(t / 16) * depth / 16 samples.
-    // The engine leaves every entry 0, so the delay stays at 64 * depth samples and
-    // chorus_rate is carried and reported without moving it.
+    // chorus_init fills one sine period of +-320 (the delay swings by +-2 %, a gentle
+    // detune at chorus_rate); an all-zero table gives the fixed delay of 64 * depth.
     SweepTable table{};
     DelayLine line[2];
 };
 
-// vemomix_init: defaults, phase 0 and two cleared one-second lines.
+// The modulation chorus_init installs.
+void chorus_fill_table(Chorus& fx);
+// vemomix_init: defaults, phase 0, the modulation table and two cleared one-second lines.
 void chorus_init(Chorus& fx, int rate, int channels);
 // vemomix_set: params were just replaced; both lines start again empty.
 void chorus_configure(Chorus& fx, int rate, int channels);

@@ -1,5 +1,7 @@
 #include "effects/delay_line.h"
 
+#include <cmath>
+
 namespace vemo {
 
 void delay_init(DelayLine& line, int n) {
@@ -19,6 +21,13 @@ void delay_recreate(DelayLine& line, int n) {
     if (line.size == 0) return;
     delay_free(line);
     delay_init(line, n);
+}
+
+void fill_sine_sweep(SweepTable& table, int amplitude) {
+    constexpr double kTwoPi = 6.283185307179586;
+    const int period = static_cast<int>(kSweepPhaseEnd);
+    for (int k = 0; k < kSweepSteps; ++k)
+        table[static_cast<size_t>(k)] = static_cast<int32_t>(std::lround(amplitude * std::sin(kTwoPi * k / period)));
 }
 
 }  // namespace vemo

@@ -80,6 +80,9 @@ namespace vemo {
 
 using SweepTable = std::array<int32_t, kSweepSteps>;
 
+// One sine period over the steps the sweep phase visits, peaking at +-amplitude.
+void fill_sine_sweep(SweepTable& table, int amplitude);
+
 // The shared loop of the drift and the chorus.  Each channel in turn (the phase carries on
 // from one to the next) runs through its own line: per sample, delay_of(table entry) gives
 // the distance behind the latest write, limited to the line; the phase advances by inc;

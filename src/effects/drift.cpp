@@ -1,17 +1,11 @@
 #include "effects/drift.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace vemo {
 
-void drift_fill_lfo(Drift& fx) {
-    constexpr double kTwoPi = 6.283185307179586;
-    const int period = static_cast<int>(kSweepPhaseEnd);
-    for (int k = 0; k < kSweepSteps; ++k)
-        fx.lfo[static_cast<size_t>(k)] = static_cast<int32_t>(std::lround(1000.0 * std::sin(kTwoPi * k / period)));
-}
+void drift_fill_lfo(Drift& fx) { fill_sine_sweep(fx.lfo, 1000); }
 
 void drift_init(Drift& fx, int rate, int) {
     fx.params = DriftParams{};

@@ -188,11 +188,24 @@ TEST_F(Chorus, DepthZeroDelaysByOneStep) {
     EXPECT_EQ(pcm[2], 0);
 }
 
-TEST_F(Chorus, DefaultDelayIsSixtyFourSamplesPerDepthStep) {
+TEST_F(Chorus, UnmodulatedDelayIsSixtyFourSamplesPerDepthStep) {
+    fx->table.fill(0);
     fx->params.chorus_feedback = 0;
     auto pcm = click(4000);
     process(pcm);
     EXPECT_NE(pcm[3201], 0);
+    EXPECT_EQ(std::count(pcm.begin() + 1, pcm.end(), 0), 3998);
+}
+
+TEST_F(Chorus, ModulationPeakLengthensTheDelayByTwoPercent) {
+    // Entry 90 of the sine period is +320: ((20 + 1024) * 50 * 128) / 2048 = 3262 samples.
+    EXPECT_EQ(fx->table[90], 320);
+    fx->phase = 90.0f;
+    fx->params.chorus_rate = 0;
+    fx->params.chorus_feedback = 0;
+    auto pcm = click(4000);
+    process(pcm);
+    EXPECT_NE(pcm[3263], 0);
     EXPECT_EQ(std::count(pcm.begin() + 1, pcm.end(), 0), 3998);
 }
 
