@@ -42,6 +42,28 @@ private:
     std::string notes_;
 };
 
+// The enabled byte of an EffectType (1..16) inside a record.
+inline uint8_t& enabled_byte(EffectSettings& s, int type) {
+    static const size_t kOffsets[] = {0,
+                                      offsetof(EffectSettings, eq_enabled),
+                                      offsetof(EffectSettings, comp_enabled),
+                                      offsetof(EffectSettings, pitch_enabled),
+                                      offsetof(EffectSettings, dist_enabled),
+                                      offsetof(EffectSettings, odrive_enabled),
+                                      offsetof(EffectSettings, am_enabled),
+                                      offsetof(EffectSettings, echo_enabled),
+                                      offsetof(EffectSettings, drift_enabled),
+                                      offsetof(EffectSettings, phaser_enabled),
+                                      offsetof(EffectSettings, denoise_enabled),
+                                      offsetof(EffectSettings, chorus_enabled),
+                                      offsetof(EffectSettings, reverb_enabled),
+                                      offsetof(EffectSettings, wah_enabled),
+                                      offsetof(EffectSettings, bass_enabled),
+                                      offsetof(EffectSettings, invert_enabled),
+                                      offsetof(EffectSettings, vibrato_enabled)};
+    return reinterpret_cast<uint8_t*>(&s)[kOffsets[type]];
+}
+
 namespace detail {
 
 inline EffectSettings filled(unsigned char byte) {
@@ -134,19 +156,10 @@ inline void run_api_checks(const Api& api, Report& report) {
         api.begin();
         report.expect_eq(api.get_dispstatus(), 0, "dispstatus after begin twice");
         api.init(44100, 2, 0);
-        const EffectSettings s = current(api);
+        EffectSettings s = current(api);
         for (int i = 0; i < 16; ++i) report.expect_eq(s.chain_order[i], i + 1, "default chain row");
         for (int i = 16; i < 255; ++i) report.expect_eq(s.chain_order[i], 0, "chain byte after the last row");
-        const size_t flags[] = {offsetof(EffectSettings, eq_enabled),     offsetof(EffectSettings, comp_enabled),
-                                offsetof(EffectSettings, pitch_enabled),  offsetof(EffectSettings, dist_enabled),
-                                offsetof(EffectSettings, odrive_enabled), offsetof(EffectSettings, am_enabled),
-                                offsetof(EffectSettings, echo_enabled),   offsetof(EffectSettings, drift_enabled),
-                                offsetof(EffectSettings, phaser_enabled), offsetof(EffectSettings, denoise_enabled),
-                                offsetof(EffectSettings, chorus_enabled), offsetof(EffectSettings, reverb_enabled),
-                                offsetof(EffectSettings, wah_enabled),    offsetof(EffectSettings, bass_enabled),
-                                offsetof(EffectSettings, invert_enabled), offsetof(EffectSettings, vibrato_enabled)};
-        for (size_t off : flags)
-            report.expect_eq(reinterpret_cast<const unsigned char*>(&s)[off], 0, "enabled byte after init");
+        for (int t = 1; t <= 16; ++t) report.expect_eq(enabled_byte(s, t), 0, "enabled byte after init");
         report.expect_eq(s.eq_band_count, 10, "eq_band_count after init");
         report.expect_eq(s.eq_preset_name[0], 0, "eq_preset_name is empty");
     });

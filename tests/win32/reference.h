@@ -104,27 +104,6 @@ inline std::vector<int16_t> reference_signal(const Format& f) {
     return out;
 }
 
-inline uint8_t& enabled_byte(EffectSettings& s, int type) {
-    static const size_t kOffsets[] = {0,
-                                      offsetof(EffectSettings, eq_enabled),
-                                      offsetof(EffectSettings, comp_enabled),
-                                      offsetof(EffectSettings, pitch_enabled),
-                                      offsetof(EffectSettings, dist_enabled),
-                                      offsetof(EffectSettings, odrive_enabled),
-                                      offsetof(EffectSettings, am_enabled),
-                                      offsetof(EffectSettings, echo_enabled),
-                                      offsetof(EffectSettings, drift_enabled),
-                                      offsetof(EffectSettings, phaser_enabled),
-                                      offsetof(EffectSettings, denoise_enabled),
-                                      offsetof(EffectSettings, chorus_enabled),
-                                      offsetof(EffectSettings, reverb_enabled),
-                                      offsetof(EffectSettings, wah_enabled),
-                                      offsetof(EffectSettings, bass_enabled),
-                                      offsetof(EffectSettings, invert_enabled),
-                                      offsetof(EffectSettings, vibrato_enabled)};
-    return reinterpret_cast<uint8_t*>(&s)[kOffsets[type]];
-}
-
 inline bool write_pcm(const std::string& path, const std::vector<int16_t>& pcm) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return false;
