@@ -1,7 +1,5 @@
 #include "toolkit/color_list_ctrl.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 namespace vemo {

@@ -1,7 +1,5 @@
 #include "toolkit/color_slider.h"
 
-#include <commctrl.h>
-
 namespace vemo {
 
 CColorSlider::CColorSlider() : m_colors{RGB(0x22, 0x2A, 0x36), RGB(0x1C, 0xB8, 0xC8), RGB(0xF2, 0xA5, 0x2F)} {

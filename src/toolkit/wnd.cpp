@@ -1,9 +1,5 @@
 #include "toolkit/wnd.h"
 
-#include <commctrl.h>
-
-#include <vector>
-
 namespace vemo {
 
 namespace {
