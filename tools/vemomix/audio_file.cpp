@@ -32,27 +32,40 @@ int16_t to_pcm16(double x) {
     return static_cast<int16_t>(std::lrint(v));
 }
 
-// The temporary file being written, so that an interrupt can remove it (unlink is async-signal-safe).
-char g_pending[4096];
+// The temporary files being written, so that an interrupt can remove them (unlink is async-signal-safe).
+// A render writes at most a WAV and two pictures at once.
+constexpr int kPendingSlots = 4;
+char g_pending[kPendingSlots][4096];
 
 extern "C" void remove_pending_and_die(int sig) {
-    if (g_pending[0]) unlink(g_pending);
+    for (auto& p : g_pending)
+        if (p[0]) unlink(p);
     std::signal(sig, SIG_DFL);
     std::raise(sig);
 }
 
-void watch_pending(const std::string& path) {
+// Returns the slot that holds path, or -1 when all are taken (the file is then only removed on a normal exit).
+int watch_pending(const std::string& path) {
     static bool installed = false;
     if (!installed) {
         for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, remove_pending_and_die);
         installed = true;
     }
-    const size_t n = std::min(path.size(), sizeof g_pending - 1);
-    std::memcpy(g_pending, path.data(), n);
-    g_pending[n] = '\0';
+    for (int slot = 0; slot < kPendingSlots; ++slot) {
+        char* p = g_pending[slot];
+        if (p[0]) continue;
+        const size_t n = std::min(path.size(), sizeof g_pending[slot] - 1);
+        std::memcpy(p + 1, path.data() + 1, n > 0 ? n - 1 : 0);
+        p[n] = '\0';
+        p[0] = n > 0 ? path[0] : '\0';  // the first byte last: the handler never sees half a name
+        return slot;
+    }
+    return -1;
 }
 
-void forget_pending() { g_pending[0] = '\0'; }
+void forget_pending(int slot) {
+    if (slot >= 0) g_pending[slot][0] = '\0';
+}
 
 }  // namespace
 
@@ -93,7 +106,7 @@ OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_pat
     fd_ = mkstemp(buf.data());
     if (fd_ < 0) throw CliError(final_path_, "cannot create the output: " + sys_error());
     temp_path_ = buf.data();
-    watch_pending(temp_path_);
+    pending_slot_ = watch_pending(temp_path_);
     // mkstemp makes the file private; the result gets the permissions any new file would.
     const mode_t mask = umask(0);
     umask(mask);
@@ -103,7 +116,7 @@ OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_pat
 OutputFile::~OutputFile() {
     if (fd_ >= 0) close(fd_);
     if (!committed_) unlink(temp_path_.c_str());
-    forget_pending();
+    forget_pending(pending_slot_);
 }
 
 int OutputFile::release_fd() {
@@ -173,15 +186,19 @@ std::string read_file(const std::string& path) {
     return all;
 }
 
-void write_file(const std::string& path, const std::string& bytes) {
-    OutputFile out(path);
+void OutputFile::write_all(const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(out.fd(), bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw CliError(path, "write failed: " + sys_error());
+        if (n <= 0) throw CliError(final_path_, "write failed: " + sys_error());
         done += static_cast<size_t>(n);
     }
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    OutputFile out(path);
+    out.write_all(bytes);
     out.commit();
 }
 

@@ -43,12 +43,15 @@ public:
     // Hands the descriptor over to someone who closes it (libsndfile).
     int release_fd();
     const std::string& final_path() const { return final_path_; }
+    // Writes every byte to the descriptor (still held, not released).
+    void write_all(const std::string& bytes);
     void commit();
 
 private:
     std::string final_path_;
     std::string temp_path_;
     int fd_ = -1;
+    int pending_slot_ = -1;
     bool committed_ = false;
 };
 

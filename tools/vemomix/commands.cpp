@@ -41,11 +41,20 @@ int render_command(const RenderOptions& opt) {
                          effect_name(t), describe_chain(rows).c_str());
     }
 
+    std::optional<StripOutputs> strips;
+    if (opt.strips.any()) {
+        strips.emplace(opt.strips, in.rate());
+        if (opt.buffer_frames < strips->width())
+            throw CliError("--buffer", "the level strip needs buffers of at least " + std::to_string(strips->width()) +
+                                           " frames, one per column");
+    }
     WavWriter out(opt.output, in.rate(), in.channels());
     run_buffers(
         in.channels(), opt.buffer_frames, in.frames(), [&](int16_t* buf, int64_t n) { return in.read(buf, n); },
-        [&](const int16_t* buf, int64_t n) { out.write(buf, n); });
+        [&](const int16_t* buf, int64_t n) { out.write(buf, n); }, strips ? strips->hook() : ChangeHook{});
+    if (strips) strips->encode();
     out.commit();
+    if (strips) strips->commit();
     return 0;
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "level_strip.h"
+
 namespace vemomix_cli {
 
 struct RenderOptions {
@@ -14,11 +16,19 @@ struct RenderOptions {
     bool chain_given = false;
     std::vector<std::string> enable;
     int buffer_frames = 1024;
+    StripPaths strips;          // --strip, --strip-timeline
 };
 
 int render_command(const RenderOptions& opt);
 int settings_dump_command(const std::string& record_path);
 int settings_build_command(const std::string& json_path, const std::string& record_path);
-int demo_command(const std::string& output);
+// strips.last empty: demo-strip.png beside the output.
+int demo_command(const std::string& output, StripPaths strips);
+
+// The equaliser preset file; file empty: vemoeqset.eq beside the library, that is beside vemomix.
+int presets_list_command(const std::string& file);
+int presets_export_command(const std::string& file, const std::string& name, const std::string& out_path);
+int presets_import_command(const std::string& file, const std::string& in_path);
+int presets_delete_command(const std::string& file, const std::string& name);
 
 }  // namespace vemomix_cli

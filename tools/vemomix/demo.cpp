@@ -146,7 +146,11 @@ constexpr int kShowcase[] = {1, 2, 11, 7, 12};
 
 }  // namespace
 
-int demo_command(const std::string& output) {
+int demo_command(const std::string& output, StripPaths strips) {
+    if (strips.last.empty()) {
+        const size_t slash = output.rfind('/');
+        strips.last = (slash == std::string::npos ? std::string() : output.substr(0, slash + 1)) + "demo-strip.png";
+    }
     const std::vector<int16_t> pcm = demo_signal();
     const int64_t total = static_cast<int64_t>(pcm.size() / kChannels);
 
@@ -161,6 +165,7 @@ int demo_command(const std::string& output) {
     std::copy(std::begin(kSmile), std::end(kSmile), s.eq_band_level);
     lib.apply(s);
 
+    StripOutputs pictures(strips, kRate);
     WavWriter out(output, kRate, kChannels);
     int64_t pos = 0;
     const RenderStats stats = run_buffers(
@@ -171,8 +176,10 @@ int demo_command(const std::string& output) {
             pos += take;
             return take;
         },
-        [&](const int16_t* buf, int64_t n) { out.write(buf, n); });
+        [&](const int16_t* buf, int64_t n) { out.write(buf, n); }, pictures.hook());
+    pictures.encode();
     out.commit();
+    pictures.commit();
 
     const std::vector<int> chain(std::begin(kShowcase), std::end(kShowcase));
     std::string eq;
@@ -186,6 +193,8 @@ int demo_command(const std::string& output) {
     std::printf("  in       peak %6.2f dBFS, RMS %6.2f dBFS\n", stats.in.peak_dbfs(), stats.in.rms_dbfs());
     std::printf("  out      peak %6.2f dBFS, RMS %6.2f dBFS\n", stats.out.peak_dbfs(), stats.out.rms_dbfs());
     std::printf("  wrote    %s (%lld frames, 16-bit PCM WAV)\n", output.c_str(), static_cast<long long>(stats.frames));
+    std::printf("  strip    %s (levels of the last buffer)\n", strips.last.c_str());
+    if (!strips.timeline.empty()) std::printf("  timeline %s (one strip per second)\n", strips.timeline.c_str());
     return 0;
 }
 

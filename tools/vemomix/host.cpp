@@ -95,7 +95,7 @@ double Levels::peak_dbfs() const { return to_dbfs(peak); }
 double Levels::rms_dbfs() const { return samples ? to_dbfs(std::sqrt(sum_squares / samples)) : -INFINITY; }
 
 RenderStats run_buffers(int channels, int buffer_frames, int64_t total_frames, const FrameSource& source,
-                        const FrameSink& sink) {
+                        const FrameSink& sink, const ChangeHook& after_change) {
     std::vector<int16_t> buf(static_cast<size_t>(buffer_frames) * static_cast<size_t>(channels));
     ProgressBar progress(total_frames);
     RenderStats stats;
@@ -106,8 +106,9 @@ RenderStats run_buffers(int channels, int buffer_frames, int64_t total_frames, c
         stats.in.add(buf.data(), samples);
         vemomix_change(buf.data(), static_cast<int32_t>(samples * sizeof(int16_t)));
         stats.out.add(buf.data(), samples);
-        sink(buf.data(), n);
         stats.frames += n;
+        if (after_change) after_change(stats.frames);
+        sink(buf.data(), n);
         progress.update(stats.frames);
     }
     return stats;

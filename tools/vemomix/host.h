@@ -49,10 +49,12 @@ struct RenderStats {
 // Up to max_frames frames into the buffer; returns how many, 0 at the end.
 using FrameSource = std::function<int64_t(int16_t*, int64_t)>;
 using FrameSink = std::function<void(const int16_t*, int64_t)>;
+// Called right after each vemomix_change with the number of frames processed so far.
+using ChangeHook = std::function<void(int64_t)>;
 
 // Feeds every buffer of buffer_frames frames through vemomix_change of an initialised session. The progress
 // bar is drawn on stderr when stderr is a terminal and total_frames is known (> 0).
 RenderStats run_buffers(int channels, int buffer_frames, int64_t total_frames, const FrameSource& source,
-                        const FrameSink& sink);
+                        const FrameSink& sink, const ChangeHook& after_change = nullptr);
 
 }  // namespace vemomix_cli

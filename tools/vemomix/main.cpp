@@ -1,4 +1,5 @@
-// vemomix: renders audio files through the vemosoundmix library, converts settings records, runs a demo.
+// vemomix: renders audio files through the vemosoundmix library, draws its level strip, converts settings
+// records, manages the equaliser preset file, runs a demo.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
                            "phaser, denoise, chorus, reverb, wah, bass, invert, vibrato");
     render_cmd->add_option("--buffer", render.buffer_frames, "Frames per vemomix_change call")
         ->check(CLI::Range(1, 1 << 20));
+    render_cmd->add_option("--strip", render.strips.last, "PNG of the editor's level strip for the last buffer");
+    render_cmd->add_option("--strip-timeline", render.strips.timeline,
+                           "PNG of one level strip per second of audio, side by side");
 
     std::string dump_path, build_json, build_out;
     auto* settings_cmd = app.add_subcommand("settings", "Convert settings records to and from JSON.");
@@ -58,8 +62,30 @@ int main(int argc, char** argv) {
     build_cmd->add_option("OUT", build_out, "Settings record to write")->required();
 
     std::string demo_out = "demo-out.wav";
+    StripPaths demo_strips;
     auto* demo_cmd = app.add_subcommand("demo", "Render a built-in test signal through a showcase chain.");
     demo_cmd->add_option("--out", demo_out, "Output WAV")->capture_default_str();
+    demo_cmd->add_option("--strip", demo_strips.last, "PNG of the level strip (default: demo-strip.png beside --out)");
+    demo_cmd->add_option("--strip-timeline", demo_strips.timeline, "PNG of one level strip per second");
+
+    std::string preset_file, preset_name, preset_json;
+    auto* presets_cmd = app.add_subcommand("presets", "Manage the equaliser preset file vemoeqset.eq.");
+    presets_cmd->require_subcommand(1);
+    const auto file_option = [&](CLI::App* cmd) {
+        cmd->add_option("--file", preset_file, "Preset file (default: vemoeqset.eq beside the library)");
+    };
+    auto* list_cmd = presets_cmd->add_subcommand("list", "Print the built-in presets, then the user's.");
+    file_option(list_cmd);
+    auto* export_cmd = presets_cmd->add_subcommand("export", "Write one preset as JSON.");
+    export_cmd->add_option("NAME", preset_name, "Preset name")->required();
+    export_cmd->add_option("OUT", preset_json, "JSON file to write")->required();
+    file_option(export_cmd);
+    auto* import_cmd = presets_cmd->add_subcommand("import", "Add a user preset from JSON {name, band_count, gains}.");
+    import_cmd->add_option("IN", preset_json, "JSON file to read")->required();
+    file_option(import_cmd);
+    auto* delete_cmd = presets_cmd->add_subcommand("delete", "Remove a user preset.");
+    delete_cmd->add_option("NAME", preset_name, "Preset name")->required();
+    file_option(delete_cmd);
 
     try {
         app.parse(argc, argv);
@@ -76,7 +102,11 @@ int main(int argc, char** argv) {
         }
         if (*dump_cmd) return settings_dump_command(dump_path);
         if (*build_cmd) return settings_build_command(build_json, build_out);
-        if (*demo_cmd) return demo_command(demo_out);
+        if (*demo_cmd) return demo_command(demo_out, demo_strips);
+        if (*list_cmd) return presets_list_command(preset_file);
+        if (*export_cmd) return presets_export_command(preset_file, preset_name, preset_json);
+        if (*import_cmd) return presets_import_command(preset_file, preset_json);
+        if (*delete_cmd) return presets_delete_command(preset_file, preset_name);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vemomix: %s\n", e.what());
         return 1;
