@@ -138,6 +138,26 @@ void Editor::select_tab(int index) {
     backend_->model_changed(ModelPart::kMainWindow);
 }
 
+void Editor::on_editor_command(int64_t code, int64_t arg) {
+    constexpr int64_t kFrameCommand = 1333999;
+    constexpr int64_t kResetBandRanges = 8887;
+    if (code == kFrameCommand) {
+        if (arg == 1) {
+            hide_editor();
+            colour_window.on_close();
+            backend_->model_changed(ModelPart::kColours);
+        } else if (arg == 2 || arg == 4) {
+            toggle_colour_window();
+        } else if (arg == 3) {
+            select_tab(5);  // there is no tab 5: nothing changes
+        }
+    } else if (code == kCmdPreviewAlpha || code == kCmdApplyAlpha || code == kCmdRecolour) {
+        on_colour_command(static_cast<int>(code), static_cast<int>(std::clamp<int64_t>(arg, INT32_MIN, INT32_MAX)));
+    } else if (code == kResetBandRanges) {
+        backend_->model_changed(ModelPart::kEqPage);
+    }
+}
+
 void Editor::apply_button_set(bool from_dispmode) {
     auto& b = chain.bottom;
     if (display_mode <= 0) {

@@ -182,6 +182,9 @@ public:
     void apply_button_set(bool from_dispmode);
     void hide_editor();
     void select_tab(int index);
+    // Editor command message 12424: the window skin's frame actions (1333999 with lParam 1..4)
+    // and the colour window's 8884..8887.
+    void on_editor_command(int64_t code, int64_t arg);
 
     EditorBackend& backend() { return *backend_; }
     void set_backend(std::unique_ptr<EditorBackend> b) { backend_ = std::move(b); }

@@ -2,13 +2,10 @@
 
 #include <memory>
 
+#include "editor/module_paths.h"
+
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
 #endif
 
 namespace vemo {
@@ -47,41 +44,10 @@ void HeadlessBackend::notify_host(int32_t host_window, int lparam) {
 #endif
 }
 
-namespace {
-std::string dir_of(const std::string& path) {
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? std::string(".") : path.substr(0, cut);
-}
-}  // namespace
-
 std::string HeadlessBackend::library_dir() {
-    if (!library_dir_override.empty()) return library_dir_override;
-#ifdef _WIN32
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&make_platform_backend), &self);
-    char buf[MAX_PATH] = {};
-    GetModuleFileNameA(self, buf, MAX_PATH);
-    return dir_of(buf);
-#else
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&make_platform_backend), &info) != 0 && info.dli_fname != nullptr)
-        return dir_of(info.dli_fname);
-    return ".";
-#endif
+    return library_dir_override.empty() ? library_module_dir() : library_dir_override;
 }
 
-std::string HeadlessBackend::host_dir() {
-    if (!host_dir_override.empty()) return host_dir_override;
-#ifdef _WIN32
-    char buf[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, buf, MAX_PATH);
-    return dir_of(buf);
-#else
-    char buf[PATH_MAX] = {};
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    return n > 0 ? dir_of(std::string(buf, static_cast<size_t>(n))) : std::string(".");
-#endif
-}
+std::string HeadlessBackend::host_dir() { return host_dir_override.empty() ? host_executable_dir() : host_dir_override; }
 
 }  // namespace vemo

@@ -1,0 +1,157 @@
+// The editor's windows on Windows: EditorWindow (template 3000) with its two tab pages, the
+// caption strip that shows the level display, and the colour settings window. They are views
+// of the editor model: they show it, and hand every user action to it.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "editor/editor.h"
+#include "engine/strip_raster.h"
+#include "toolkit/base_tab_ctrl.h"
+#include "toolkit/color_list_ctrl.h"
+#include "toolkit/icon_button.h"
+#include "toolkit/label.h"
+#include "toolkit/skin_dialog.h"
+#include "toolkit/window_skin.h"
+
+namespace vemo {
+
+// Effect chain page (template 3021).
+class ChainPageWnd : public CSkinDialog {
+public:
+    // Check button of each EffectType (index 0 unused).
+    static constexpr std::array<int, 17> kSwitchIds = {0,    3070, 3072, 3073, 3080, 3079, 3076, 3069, 3071,
+                                                       3074, 3078, 3075, 3077, 3081, 3084, 3085, 3087};
+    static constexpr int kListId = 3086;
+    static constexpr int kUpId = 3082, kDownId = 3083;
+    static constexpr std::array<int, 4> kBottomIds = {3088, 3089, 3090, 3091};
+
+    explicit ChainPageWnd(Editor& model) : CSkinDialog(3021), model_(model) {}
+
+    // Switches, rows and bottom buttons as the model has them.
+    void Refresh();
+    void Recolour();
+
+    std::array<CIconButton, 17> switches;
+    CLabel title;
+    CColorListCtrl list;
+    CIconButton up, down;
+    std::array<CIconButton, 4> bottom;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override;
+    BOOL OnNotify(WPARAM wp, NMHDR* nm, LRESULT* result) override;
+    void OnOK() override {}
+    void OnCancel() override {}
+
+private:
+    void RefreshRows();
+    void RefreshBottomButtons();
+    void TakeSelection();
+
+    Editor& model_;
+    bool ready_ = false;
+    bool refreshing_ = false;  // list notifications caused by Refresh are not the user's
+    int look_mode_ = -1;       // display mode whose icons and tooltips the bottom buttons carry
+};
+
+// Equaliser page (template 3001): the background and the template's controls.
+class EqPageWnd : public CSkinDialog {
+public:
+    EqPageWnd() : CSkinDialog(3001) {}
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override {}
+};
+
+// Colour settings window (template 3058), made hidden with the editor; closing hides it.
+class ColourSettingsWnd : public CSkinDialog {
+public:
+    explicit ColourSettingsWnd(Editor& model) : CSkinDialog(3058), model_(model) {}
+    CWindowSkin skin;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override;
+
+private:
+    Editor& model_;
+};
+
+// The caption strip (3152): a label that shows the level raster once one has been drawn.
+class StripLabel : public CLabel {
+public:
+    // Converts the raster to the screen's pixel order and repaints.
+    void ShowLevels(const StripRaster& raster);
+    // Back to the caption text.
+    void ClearLevels();
+    bool HasLevels() const { return !dib_.empty(); }
+
+protected:
+    void OnPaint() override;
+    BOOL OnEraseBkgnd(HDC dc) override;
+
+private:
+    std::vector<uint32_t> dib_;  // 0x00RRGGBB, top-down
+    int width_ = 0, height_ = 0;
+};
+
+class EditorWindow : public CSkinDialog {
+public:
+    static constexpr UINT kEditorCommand = 12424;
+    static constexpr UINT_PTR kLevelTimer = 1;
+    static constexpr UINT kLevelTimerMs = 30;
+
+    explicit EditorWindow(Editor& model);
+    ~EditorWindow() override;
+
+    // Makes the editor from its template, hidden, topmost; false when it could not.
+    bool Make();
+    // The colour settings window first, then the editor itself.
+    void DestroyAll();
+    void ShowEditor(bool show);
+    void ModelChanged(ModelPart part);
+    void StripClientSize(int& width, int& height) const;
+
+    // Members in the order the editor owns them.
+    EqPageWnd eq;
+    ChainPageWnd chain;
+    std::unique_ptr<ColourSettingsWnd> colour;
+    HIMAGELIST tab_images = nullptr;
+    StripLabel strip;
+    CBaseTabCtrl tab;
+    CWindowSkin skin;
+    bool skin_pending = true;
+
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnNotify(WPARAM wp, NMHDR* nm, LRESULT* result) override;
+    void OnTimer(UINT_PTR id) override;
+    // Enter and Escape do not close the editor: only its buttons and frame do, through the model.
+    void OnOK() override {}
+    void OnCancel() override {}
+
+private:
+    void Recolour();
+    void ApplyAlpha();
+    void DrawLevels();
+
+    Editor& model_;
+    std::unique_ptr<LevelColumns> columns_;
+    StripRaster raster_;
+    uint32_t drawn_serial_ = 0;
+    int editor_alpha_shown_ = 255;
+    int colour_alpha_shown_ = 255;
+};
+
+}  // namespace vemo
