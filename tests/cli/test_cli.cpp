@@ -1,105 +1,14 @@
 // The vemomix command-line host, run as a separate process on files made in a temporary directory.
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sndfile.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <bit>
-#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <set>
-#include <sstream>
-#include <string>
-#include <vector>
 
+#include "cli_support.h"
 #include "vemosoundmix.h"
-
-extern char** environ;
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "vemomix-cli-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void spit(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
-
-std::set<std::string> listing(const fs::path& dir) {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
-    return names;
-}
-
-struct Audio {
-    int rate = 0, channels = 0, format = 0;
-    std::vector<int16_t> samples;
-};
-
-void write_audio(const fs::path& p, int rate, int channels, const std::vector<int16_t>& samples,
-                 int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* sf = sf_open(p.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
-    sf_writef_short(sf, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
-    sf_close(sf);
-}
-
-Audio read_audio(const fs::path& p) {
-    Audio a;
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(p.c_str(), SFM_READ, &info);
-    if (!sf) return a;
-    a.rate = info.samplerate;
-    a.channels = info.channels;
-    a.format = info.format;
-    a.samples.resize(static_cast<size_t>(info.frames * info.channels));
-    sf_readf_short(sf, a.samples.data(), info.frames);
-    sf_close(sf);
-    return a;
-}
-
-// Every value a 16-bit sample can take shows up, the extremes first.
-std::vector<int16_t> test_samples(size_t count) {
-    std::vector<int16_t> s = {32767, -32768, 0, 1, -1, -32767, 1000, -1000};
-    uint32_t x = 2024;
-    while (s.size() < count) {
-        x = x * 1103515245u + 12345u;
-        s.push_back(static_cast<int16_t>(x >> 16));
-    }
-    s.resize(count);
-    return s;
-}
+using namespace vemomix_test;
 
 int16_t negated(int16_t v) { return v == INT16_MIN ? v : static_cast<int16_t>(-v); }
 
@@ -118,47 +27,6 @@ EffectSettings record_of(const std::string& bytes) {
 }
 
 std::string bytes_of(const EffectSettings& s) { return std::string(reinterpret_cast<const char*>(&s), sizeof s); }
-
-class Cli : public ::testing::Test {
-protected:
-    fs::path at(const std::string& name) const { return work_.path() / name; }
-
-    Outcome vemomix(const std::vector<std::string>& args, const fs::path& cwd = {}) {
-        const fs::path out = capture_.path() / "stdout", err = capture_.path() / "stderr";
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
-        std::vector<std::string> all = {VEMOMIX_BIN};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        Outcome r;
-        pid_t pid;
-        if (posix_spawn(&pid, VEMOMIX_BIN, &fa, nullptr, argv.data(), environ) == 0) {
-            int ws = 0;
-            waitpid(pid, &ws, 0);
-            r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
-        }
-        posix_spawn_file_actions_destroy(&fa);
-        r.out = slurp(out);
-        r.err = slurp(err);
-        return r;
-    }
-
-    // A failed command names the file in one line on stderr and leaves the directory as it was.
-    void expect_refused(const Outcome& r, const std::string& named, const std::set<std::string>& before) {
-        EXPECT_NE(r.status, 0);
-        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_EQ(listing(work_.path()), before);
-    }
-
-    TempDir work_, capture_;
-};
 
 TEST_F(Cli, RenderWithInvertNegatesEverySampleAtAnyBufferSize) {
     const std::vector<int16_t> in = test_samples(2 * 10007);  // an odd frame count: a short last buffer
@@ -446,10 +314,17 @@ TEST_F(Cli, DemoWritesTheSameMusicEveryTime) {
     EXPECT_NE(r.out.find("eq > compressor > chorus > echo > reverb"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("demo-out.wav"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("peak"), std::string::npos) << r.out;
+    const Picture strip = read_png(at("demo-strip.png"));
+    ASSERT_TRUE(strip.ok);
+    EXPECT_EQ(strip.width, 414);
+    EXPECT_EQ(strip.height, 42);
 
-    const Outcome again = vemomix({"demo", "--out", at("again.wav")});
+    // The strip goes beside the output wherever that is.
+    fs::create_directory(at("sub"));
+    const Outcome again = vemomix({"demo", "--out", at("sub/again.wav")});
     ASSERT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(slurp(at("again.wav")), slurp(at("demo-out.wav")));
+    EXPECT_EQ(slurp(at("sub/again.wav")), slurp(at("demo-out.wav")));
+    EXPECT_EQ(read_png(at("sub/demo-strip.png")).rgb, strip.rgb);
 }
 
 }  // namespace

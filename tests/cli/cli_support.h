@@ -1,0 +1,171 @@
+// What the command-line tests share: running the built vemomix as a separate process on files made in a
+// temporary directory, and reading and writing those files.
+#pragma once
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sndfile.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace vemomix_test {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "vemomix-cli-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+inline std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void spit(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+
+inline std::set<std::string> listing(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+struct Audio {
+    int rate = 0, channels = 0, format = 0;
+    std::vector<int16_t> samples;
+};
+
+inline void write_audio(const fs::path& p, int rate, int channels, const std::vector<int16_t>& samples,
+                 int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* sf = sf_open(p.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
+    sf_writef_short(sf, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
+    sf_close(sf);
+}
+
+inline Audio read_audio(const fs::path& p) {
+    Audio a;
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(p.c_str(), SFM_READ, &info);
+    if (!sf) return a;
+    a.rate = info.samplerate;
+    a.channels = info.channels;
+    a.format = info.format;
+    a.samples.resize(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_short(sf, a.samples.data(), info.frames);
+    sf_close(sf);
+    return a;
+}
+
+// Every value a 16-bit sample can take shows up, the extremes first.
+// A decoded PNG: what the file says it is, and its pixels as 8-bit RGB.
+struct Picture {
+    bool ok = false;
+    int width = 0, height = 0;
+    bool colour = false, alpha = false;
+    std::vector<uint8_t> rgb;
+    uint32_t colorref(int x, int y) const {
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
+    }
+};
+
+inline Picture read_png(const fs::path& p) {
+    Picture pic;
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&img, p.c_str())) return pic;
+    pic.width = static_cast<int>(img.width);
+    pic.height = static_cast<int>(img.height);
+    pic.colour = (img.format & PNG_FORMAT_FLAG_COLOR) != 0;
+    pic.alpha = (img.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    img.format = PNG_FORMAT_RGB;
+    pic.rgb.resize(PNG_IMAGE_SIZE(img));
+    pic.ok = png_image_finish_read(&img, nullptr, pic.rgb.data(), 0, nullptr) != 0;
+    return pic;
+}
+
+inline std::vector<int16_t> test_samples(size_t count) {
+    std::vector<int16_t> s = {32767, -32768, 0, 1, -1, -32767, 1000, -1000};
+    uint32_t x = 2024;
+    while (s.size() < count) {
+        x = x * 1103515245u + 12345u;
+        s.push_back(static_cast<int16_t>(x >> 16));
+    }
+    s.resize(count);
+    return s;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    fs::path at(const std::string& name) const { return work_.path() / name; }
+
+    Outcome vemomix(const std::vector<std::string>& args, const fs::path& cwd = {}) {
+        const fs::path out = capture_.path() / "stdout", err = capture_.path() / "stderr";
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
+        std::vector<std::string> all = {VEMOMIX_BIN};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        Outcome r;
+        pid_t pid;
+        if (posix_spawn(&pid, VEMOMIX_BIN, &fa, nullptr, argv.data(), environ) == 0) {
+            int ws = 0;
+            waitpid(pid, &ws, 0);
+            r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+        }
+        posix_spawn_file_actions_destroy(&fa);
+        r.out = slurp(out);
+        r.err = slurp(err);
+        return r;
+    }
+
+    // A failed command names the file in one line on stderr and leaves the directory as it was.
+    void expect_refused(const Outcome& r, const std::string& named, const std::set<std::string>& before) {
+        EXPECT_NE(r.status, 0);
+        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(listing(work_.path()), before);
+    }
+
+    TempDir work_, capture_;
+};
+
+}  // namespace vemomix_test

@@ -1,0 +1,153 @@
+// vemomix render --strip / --strip-timeline: the editor's level strip of the rendered audio as PNG.
+#include <cmath>
+#include <memory>
+
+#include "cli_support.h"
+#include "editor/headless/headless_backend.h"
+#include "engine/levels.h"
+#include "engine/strip_raster.h"
+
+namespace {
+
+using namespace vemomix_test;
+
+constexpr uint32_t kBar = 212 | (212 << 8) | (16u << 16);
+constexpr uint32_t kNoStrip = 0x00303030;
+
+struct StripSize {
+    int width, height;  // the picture: strip width W and client height
+};
+
+StripSize headless_strip() {
+    const vemo::HeadlessBackend b;
+    return {b.strip_width, b.strip_height};
+}
+
+// The picture the editor shows for one buffer of output: its levels, column means and the raster.
+vemo::StripRaster strip_of(const std::vector<int16_t>& pcm, int channels, size_t first_frame, size_t frames) {
+    const StripSize size = headless_strip();
+    auto lv = std::make_unique<vemo::LevelCapture>();
+    vemo::set_strip_geometry(*lv, size.width, size.height);
+    vemo::capture_levels(*lv, pcm.data() + first_frame * channels, static_cast<int>(frames), channels);
+    auto cols = std::make_unique<vemo::LevelColumns>();
+    EXPECT_TRUE(vemo::take_level_columns(*lv, *cols)) << frames << " frames";
+    vemo::StripRaster raster;
+    vemo::draw_level_strip(*cols, raster);
+    return raster;
+}
+
+// Compares panel `panel` of the picture with a raster; reports the first pixel that differs.
+void expect_panel(const Picture& pic, int panel, const vemo::StripRaster& want) {
+    ASSERT_EQ(pic.height, want.height());
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x)
+            ASSERT_EQ(pic.colorref(panel * want.width() + x, y), want.pixel(x, y))
+                << "panel " << panel << " pixel " << x << "," << y;
+}
+
+int count_colour(const Picture& pic, uint32_t c, int y_from, int y_to) {
+    int n = 0;
+    for (int y = y_from; y < y_to; ++y)
+        for (int x = 0; x < pic.width; ++x) n += pic.colorref(x, y) == c ? 1 : 0;
+    return n;
+}
+
+// Sines whose loudness grows along the file, each channel at its own pace, so no two buffers draw alike.
+std::vector<int16_t> swelling(size_t frames, int channels) {
+    std::vector<int16_t> s(frames * channels);
+    for (size_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) {
+            const double loud = std::fmod(static_cast<double>(i) * (c + 1) / 3000.0, 1.0);
+            s[i * channels + c] = static_cast<int16_t>(std::lrint(30000.0 * loud * std::sin(0.05 * i * (c + 1))));
+        }
+    return s;
+}
+
+using Strip = Cli;
+
+TEST_F(Strip, LastBufferIsDrawnAsTheEditorDrawsIt) {
+    const StripSize size = headless_strip();
+    ASSERT_EQ(size.width, 414);
+    ASSERT_EQ(size.height, 42);
+    // A last buffer of 791 frames (long enough), and one of 100 frames (too short: the one before it shows).
+    for (const size_t frames : {size_t{10007}, size_t{3 * 1024 + 100}}) {
+        SCOPED_TRACE(frames);
+        write_audio(at("in.wav"), 44100, 2, swelling(frames, 2));
+        const Outcome r = vemomix({"render", at("in.wav"), at("out.wav"), "--enable", "invert", "--strip", at("s.png")});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        const Audio out = read_audio(at("out.wav"));
+        // Showing the strip changes nothing in the audio.
+        const Audio in = read_audio(at("in.wav"));
+        ASSERT_EQ(out.samples.size(), in.samples.size());
+        for (size_t i = 0; i < in.samples.size(); ++i)
+            ASSERT_EQ(out.samples[i], in.samples[i] == INT16_MIN ? INT16_MIN : -in.samples[i]);
+
+        const Picture pic = read_png(at("s.png"));
+        ASSERT_TRUE(pic.ok);
+        EXPECT_EQ(pic.width, 414);
+        EXPECT_EQ(pic.height, 42);
+        EXPECT_TRUE(pic.colour);
+        EXPECT_FALSE(pic.alpha);
+        const size_t drawn = frames % 1024 >= 414 ? frames - frames % 1024 : frames - frames % 1024 - 1024;
+        const size_t length = std::min<size_t>(1024, frames - drawn);
+        expect_panel(pic, 0, strip_of(out.samples, 2, drawn, length));
+        // Channel 1 hangs below the centre row.
+        EXPECT_GT(count_colour(pic, kBar, 21, 42), 0);
+    }
+}
+
+TEST_F(Strip, MonoDrawsNoBarBelowTheCentreRow) {
+    write_audio(at("mono.wav"), 22050, 1, swelling(5000, 1));
+    const Outcome r = vemomix({"render", at("mono.wav"), at("out.wav"), "--strip", at("m.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Picture pic = read_png(at("m.png"));
+    ASSERT_TRUE(pic.ok);
+    EXPECT_EQ(count_colour(pic, kBar, 21, pic.height), 0);
+    EXPECT_GT(count_colour(pic, kBar, 0, 21), 100);
+    expect_panel(pic, 0, strip_of(read_audio(at("out.wav")).samples, 1, 4096, 904));
+}
+
+TEST_F(Strip, TimelineHasOneStripPerSecond) {
+    // 2.5 s at 11025 Hz: three panels, each the last buffer that ends within its second.
+    const std::vector<int16_t> in = swelling(27562, 1);
+    write_audio(at("in.wav"), 11025, 1, in);
+    Outcome r = vemomix({"render", at("in.wav"), at("out.wav"), "--buffer", "1000", "--strip-timeline", at("t.png"),
+                         "--strip", at("s.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    Picture pic = read_png(at("t.png"));
+    ASSERT_TRUE(pic.ok);
+    EXPECT_EQ(pic.width, 3 * 414);
+    EXPECT_EQ(pic.height, 42);
+    expect_panel(pic, 0, strip_of(in, 1, 10000, 1000));  // ends at frame 11000
+    expect_panel(pic, 1, strip_of(in, 1, 21000, 1000));  // ends at frame 22000
+    expect_panel(pic, 2, strip_of(in, 1, 27000, 562));
+    // --strip beside it is the last of those.
+    expect_panel(read_png(at("s.png")), 0, strip_of(in, 1, 27000, 562));
+
+    // One call of the whole file, which the library slices: its last slice of 2986 frames is what shows,
+    // in the third second; the first two seconds had no buffer that ended in them.
+    r = vemomix({"render", at("in.wav"), at("out.wav"), "--buffer", "30000", "--strip-timeline", at("t.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    pic = read_png(at("t.png"));
+    ASSERT_EQ(pic.width, 3 * 414);
+    EXPECT_EQ(count_colour(pic, kNoStrip, 0, pic.height), 2 * 414 * 42);
+    expect_panel(pic, 2, strip_of(in, 1, 6 * 4096, 27562 - 6 * 4096));
+}
+
+TEST_F(Strip, NoStripWithoutALongEnoughBuffer) {
+    write_audio(at("short.wav"), 44100, 2, test_samples(2 * 413));
+    write_audio(at("ok.wav"), 44100, 2, test_samples(2 * 2000));
+    const auto before = listing(work_.path());
+
+    Outcome r = vemomix({"render", at("short.wav"), at("out.wav"), "--strip", at("s.png")});
+    expect_refused(r, "s.png", before);
+    EXPECT_NE(r.err.find("414"), std::string::npos) << r.err;
+    r = vemomix({"render", at("ok.wav"), at("out.wav"), "--buffer", "413", "--strip-timeline", at("t.png")});
+    expect_refused(r, "--buffer", before);
+    // A picture that cannot be written stops the render before it starts.
+    expect_refused(vemomix({"render", at("ok.wav"), at("out.wav"), "--strip", at("no-dir/s.png")}), "no-dir/s.png",
+                   before);
+}
+
+}  // namespace
