@@ -139,14 +139,14 @@ protected:
         posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
-        std::vector<std::string> all = {VEMOMIX_BIN};
+        std::vector<std::string> all = {argv0};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (auto& a : all) argv.push_back(a.data());
         argv.push_back(nullptr);
         Outcome r;
         pid_t pid;
-        if (posix_spawn(&pid, VEMOMIX_BIN, &fa, nullptr, argv.data(), environ) == 0) {
+        if (posix_spawn(&pid, program.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
             int ws = 0;
             waitpid(pid, &ws, 0);
             r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
@@ -166,6 +166,9 @@ protected:
     }
 
     TempDir work_, capture_;
+    // The binary that runs, and the name it is given as argv[0] (a shell gives the bare name it found in PATH).
+    fs::path program = VEMOMIX_BIN;
+    std::string argv0 = VEMOMIX_BIN;
 };
 
 }  // namespace vemomix_test
