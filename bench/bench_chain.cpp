@@ -8,26 +8,16 @@
 #include <cstring>
 #include <vector>
 
+#include "../tests/torture/torture.h"
 #include "engine/engine.h"
 #include "vemosoundmix.h"
 
 namespace {
 
+using vemo::torture::kEffectNames;
+
 constexpr int kRate = 44100, kChannels = 2, kFrames = 4096;
 constexpr size_t kSamples = static_cast<size_t>(kFrames) * kChannels;
-
-const char* const kNames[17] = {"",       "eq",      "compressor", "pitch", "distortion", "overdrive",
-                                "am",     "echo",    "drift",      "phaser", "denoise",   "chorus",
-                                "reverb", "wah",     "bass",       "invert", "vibrato"};
-const size_t kFlag[17] = {0,
-                          offsetof(EffectSettings, eq_enabled),     offsetof(EffectSettings, comp_enabled),
-                          offsetof(EffectSettings, pitch_enabled),  offsetof(EffectSettings, dist_enabled),
-                          offsetof(EffectSettings, odrive_enabled), offsetof(EffectSettings, am_enabled),
-                          offsetof(EffectSettings, echo_enabled),   offsetof(EffectSettings, drift_enabled),
-                          offsetof(EffectSettings, phaser_enabled), offsetof(EffectSettings, denoise_enabled),
-                          offsetof(EffectSettings, chorus_enabled), offsetof(EffectSettings, reverb_enabled),
-                          offsetof(EffectSettings, wah_enabled),    offsetof(EffectSettings, bass_enabled),
-                          offsetof(EffectSettings, invert_enabled), offsetof(EffectSettings, vibrato_enabled)};
 
 // Music-like input: noise at about -12 dBFS, the same every run.
 const std::vector<int16_t>& programme() {
@@ -48,11 +38,8 @@ void start(std::initializer_list<int> on) {
     vemomix_close();
     vemomix_begin();
     vemomix_init(kRate, kChannels, 0);
-    EffectSettings s;
-    std::memset(&s, 0, sizeof s);
-    vemomix_get(&s);
-    auto* b = reinterpret_cast<uint8_t*>(&s);
-    for (int t : on) b[kFlag[t]] = 1;
+    EffectSettings s = vemo::torture::current_record();
+    for (int t : on) vemo::torture::set_flag(s, t, 1);
     vemomix_set(s);
 }
 
@@ -76,7 +63,7 @@ void run_programme(benchmark::State& state) {
 
 void BM_Effect(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
-    state.SetLabel(kNames[type]);
+    state.SetLabel(kEffectNames[type]);
     start({type});
     run_programme(state);
     vemomix_close();
@@ -118,7 +105,7 @@ void run_tail(benchmark::State& state, Process process) {
 // Through vemomix_change: denormals are flushed inside the call.
 void BM_Tail(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
-    state.SetLabel(kNames[type]);
+    state.SetLabel(kEffectNames[type]);
     start({type});
     run_tail(state, [](int16_t* p) { vemomix_change(p, static_cast<int32_t>(kSamples * 2)); });
     vemomix_close();
@@ -128,7 +115,7 @@ void BM_Tail(benchmark::State& state) {
 // tail would cost without the flush.
 void BM_TailUnflushed(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
-    state.SetLabel(kNames[type]);
+    state.SetLabel(kEffectNames[type]);
     start({type});
     vemo::EngineState& e = vemo::engine();
     static float work[vemo::kMaxFrames];
