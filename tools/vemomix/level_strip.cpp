@@ -35,7 +35,7 @@ void StripRecorder::after_change(int64_t frames_done) {
     have_last_ = true;
     if (!keep_timeline_) return;
     const int64_t second = (frames_done - 1) / rate_;
-    if (second >= kTimelineMaxSeconds) return;
+    if (second >= timeline_max_panels()) return;
     const size_t s = static_cast<size_t>(second);
     if (seconds_.size() <= s) {
         seconds_.resize(s + 1);
@@ -61,7 +61,7 @@ RgbImage StripRecorder::last_strip() const {
 int64_t StripRecorder::seconds_begun() const { return (frames_done_ + rate_ - 1) / rate_; }
 
 RgbImage StripRecorder::timeline() const {
-    const int panels = static_cast<int>(std::clamp<int64_t>(seconds_begun(), 1, kTimelineMaxSeconds));
+    const int panels = static_cast<int>(std::clamp<int64_t>(seconds_begun(), 1, timeline_max_panels()));
     RgbImage image(panels * width_, height(), kNoStripColour);
     for (size_t s = 0; s < seconds_.size(); ++s)
         if (second_drawn_[s]) draw_panel(seconds_[s], image, static_cast<int>(s) * width_);
@@ -100,9 +100,9 @@ void StripOutputs::commit() {
     if (timeline_file_) {
         timeline_file_->write_all(timeline_png_);
         timeline_file_->commit();
-        if (recorder_.seconds_begun() > kTimelineMaxSeconds)
+        if (recorder_.seconds_begun() > recorder_.timeline_max_panels())
             std::fprintf(stderr, "vemomix: note: %s shows the first %d seconds only\n", paths_.timeline.c_str(),
-                         kTimelineMaxSeconds);
+                         recorder_.timeline_max_panels());
     }
 }
 

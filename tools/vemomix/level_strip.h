@@ -2,6 +2,7 @@
 // each processed buffer; right after every vemomix_change the CLI takes the column means, as the editor's
 // window does before it paints, and draws them with the library's own strip raster.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,8 +15,10 @@
 
 namespace vemomix_cli {
 
-// A timeline wider than this many one-second panels would be too wide to look at (and to hold).
+// A timeline wider than this many one-second panels would be too wide to look at (and to hold); libpng
+// also refuses pictures wider than a million pixels.
 constexpr int kTimelineMaxSeconds = 1200;
+constexpr int kPngMaxWidth = 1000000;
 // Panels of seconds in which no buffer was long enough to draw.
 constexpr uint32_t kNoStripColour = 0x00303030;
 
@@ -40,6 +43,7 @@ public:
 
     bool has_strip() const { return have_last_; }
     int64_t seconds_begun() const;
+    int timeline_max_panels() const { return std::min(kTimelineMaxSeconds, kPngMaxWidth / width_); }
     RgbImage last_strip() const;
     // One panel per second that the audio began; a second without a drawn buffer is kNoStripColour.
     RgbImage timeline() const;
