@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace vemo {
 namespace {
@@ -26,21 +27,27 @@ void set_high(PhaserChannel& ch, int32_t hz) {
     ch.dmax = sweep_end(hz, ch.fs);
 }
 
+// Report copies are truncations; a record's far-out value saturates instead of overflowing.
+int32_t report_copy(double v) {
+    if (!(v > -2147483648.0)) return v == v ? INT32_MIN : 0;
+    return v >= 2147483647.0 ? INT32_MAX : static_cast<int32_t>(v);
+}
+
 void set_rate(PhaserChannel& ch, int32_t hundredths) {
     const float hz = static_cast<float>(hundredths * 0.01);
-    ch.rate_copy = static_cast<int32_t>(hz * 100.0);
+    ch.rate_copy = report_copy(hz * 100.0);
     // Kept within one turn per sample so the single wrap keeps the phase in 0..2pi.
     ch.step = std::clamp(static_cast<float>(kTurn * static_cast<double>(hz) / ch.fs), 0.0f, kTurn);
 }
 
 void set_feedback(PhaserChannel& ch, int32_t percent) {
     ch.fb = static_cast<float>(percent * 0.01);
-    ch.feedback_copy = static_cast<int32_t>(ch.fb * 100.0);
+    ch.feedback_copy = report_copy(ch.fb * 100.0);
 }
 
 void set_mix(PhaserChannel& ch, int32_t tenths) {
     ch.mix = static_cast<float>(tenths * 0.1);
-    ch.mix_copy = static_cast<int32_t>(ch.mix * 10.0);
+    ch.mix_copy = report_copy(ch.mix * 10.0);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -21,21 +20,9 @@ constexpr size_t kRecord = sizeof(EffectSettings);
 // Several slices' worth, so the slicing of long buffers is exercised too.
 constexpr size_t kMaxBuffer = 65536;
 
-// Faults already reported to the owners of the stages, kept away from the fuzzer so that it
-// can look for new ones; VEMO_FUZZ_KNOWN_FAULTS=1 lets them through again.
-bool g_mask_known_faults = true;
-
-void mask_known_faults(EffectSettings& rec) {
-    // phaser.cpp: the reported copies of rate, feedback and mix overflow int near 2^31.
-    for (float* f : {&rec.phaser_rate, &rec.phaser_feedback, &rec.phaser_mix})
-        if (!(std::abs(*f) < 1e9f)) *f = 0.0f;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const char* known = std::getenv("VEMO_FUZZ_KNOWN_FAULTS");
-    g_mask_known_faults = !(known && known[0] == '1');
     vemomix_begin();
     return 0;
 }
@@ -53,7 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vemomix_get(&rec);
     auto* rb = reinterpret_cast<uint8_t*>(&rec);
     for (size_t i = 0; i < kRecord && kHeader + i < size; ++i) rb[i] ^= data[kHeader + i];
-    if (g_mask_known_faults) mask_known_faults(rec);
     vemomix_set(rec);
     if (calls & 2) vemomix_set(rec);
     if (calls & 1) vemomix_datarefresh();

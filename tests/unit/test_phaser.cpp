@@ -57,6 +57,17 @@ TEST(Phaser, ReportCopiesComeFromTheHeldFloats) {
     EXPECT_FLOAT_EQ(fx->channel[1].step, static_cast<float>(6.28318f * 0.07 / 44100));
 }
 
+TEST(Phaser, FarOutValuesSaturateTheirReportCopies) {
+    // INT32_MIN tenths is held as -214748368.0f; ten times that lies beyond the int range.
+    const auto lo = make_phaser({440, 1600, INT32_MIN, INT32_MIN, INT32_MIN});
+    EXPECT_EQ(phaser_report(*lo).phaser_mix, INT32_MIN);
+    // Hundredths come back in range: -21474836.0f * 100.
+    EXPECT_EQ(phaser_report(*lo).phaser_rate, -2147483600);
+    EXPECT_EQ(phaser_report(*lo).phaser_feedback, -2147483600);
+    const auto hi = make_phaser({440, 1600, INT32_MAX, INT32_MAX, INT32_MAX});
+    EXPECT_EQ(phaser_report(*hi).phaser_mix, INT32_MAX);
+}
+
 TEST(Phaser, MixZeroGivesNineTenthsOfTheInput) {
     for (const PhaserParams p : {PhaserParams{440, 1600, 50, 70, 0}, PhaserParams{10, 4000, 100, 100, 0}}) {
         auto fx = make_phaser(p);
