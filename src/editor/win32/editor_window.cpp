@@ -3,29 +3,12 @@
 #include <mutex>
 #include <string>
 
+#include "editor/win32/view_style.h"
 #include "engine/engine.h"
 
 namespace vemo {
 
 namespace {
-
-constexpr COLORREF kButtonText = RGB(0xF0, 0xF2, 0xF5);
-constexpr COLORREF kHoverText = RGB(0xFF, 0xFF, 0x80);
-
-void style_button(CIconButton& b, COLORREF main) {
-    b.SetColor(CIconButton::kBkOut, shift(main, 20), false);
-    b.SetColor(CIconButton::kFgOut, kButtonText, false);
-    b.SetColor(CIconButton::kBkIn, shift(main, 60), false);
-    b.SetColor(CIconButton::kFgIn, kHoverText, true);
-}
-
-void style_check(CIconButton& b) {
-    b.SetIcon(3019, 3020);
-    b.DrawTransparent(false);
-    b.SetColor(CIconButton::kFgOut, RGB(0xE8, 0xEC, 0xF0), false);
-    b.SetColor(CIconButton::kFgIn, kHoverText, false);
-    b.SetColor(CIconButton::kBkIn, RGB(0x1C, 0xB8, 0xC8), true);
-}
 
 // The check buttons of the effects that say so in their tooltip add "有效" to the name.
 std::string switch_tooltip(int type) {
@@ -66,7 +49,7 @@ BOOL ChainPageWnd::OnInitDialog() {
     SetClientDrag(false);
     SetBitmap(3060);
     for (int t = 1; t <= kEffectCount; ++t) {
-        style_check(switches[t]);
+        style_check_button(switches[t]);
         switches[t].SetTooltipText(switch_tooltip(t));
     }
     up.SetTooltipText("音效向上移");
@@ -96,7 +79,7 @@ BOOL ChainPageWnd::OnInitDialog() {
 
 void ChainPageWnd::Recolour() {
     const ColourScheme& s = model_.colours;
-    for (CIconButton* b : {&up, &down, &bottom[0], &bottom[1], &bottom[2], &bottom[3]}) style_button(*b, s.main_colour);
+    for (CIconButton* b : {&up, &down, &bottom[0], &bottom[1], &bottom[2], &bottom[3]}) style_push_button(*b, s.main_colour);
     title.SetFontName("楷体").SetFontSize(12).SetBkColor(s.main_colour).SetTextColor(RGB(0, 0, 0));
     list.SetHeaderColors(s.tab_header, RGB(0xFF, 0xFF, 0xFF));
     Invalidate();
@@ -205,33 +188,6 @@ BOOL ChainPageWnd::OnCommand(WPARAM wp, LPARAM lp) {
     return CSkinDialog::OnCommand(wp, lp);
 }
 
-// ----------------------------------------------------------------------------- equaliser page
-
-BOOL EqPageWnd::OnInitDialog() {
-    CSkinDialog::OnInitDialog();
-    SetClientDrag(false);
-    SetBitmap(3060);
-    return TRUE;
-}
-
-// ----------------------------------------------------------------------------- colour settings
-
-BOOL ColourSettingsWnd::OnInitDialog() {
-    CSkinDialog::OnInitDialog();
-    SetClientDrag(false);
-    SetFillColor(model_.colours.dialog_fill, false);
-    skin.LoadSkin("aa");
-    skin.SetScheme(&model_.colours);
-    skin.Attach(m_hWnd);
-    return TRUE;
-}
-
-void ColourSettingsWnd::OnCancel() {
-    // Closing hides the window and writes nothing.
-    model_.colour_window.on_close();
-    ShowWindow(m_hWnd, SW_HIDE);
-}
-
 // ----------------------------------------------------------------------------- caption strip
 
 void StripLabel::ShowLevels(const StripRaster& raster) {
@@ -278,7 +234,7 @@ void StripLabel::OnPaint() {
 // ----------------------------------------------------------------------------- editor window
 
 EditorWindow::EditorWindow(Editor& model)
-    : CSkinDialog(3000), chain(model), model_(model), columns_(std::make_unique<LevelColumns>()) {}
+    : CSkinDialog(3000), eq(model), chain(model), model_(model), columns_(std::make_unique<LevelColumns>()) {}
 
 EditorWindow::~EditorWindow() {
     DestroyAll();
@@ -329,7 +285,7 @@ BOOL EditorWindow::OnInitDialog() {
     tab.AddPage("均衡器", &eq, 3001, 1);
     tab.SelectPage(0);
 
-    colour = std::make_unique<ColourSettingsWnd>(model_);
+    colour = std::make_unique<ColourWindowView>(model_);
     if (colour->Create(3058, nullptr)) {
         SetForegroundWindow(colour->m_hWnd);
         ShowWindow(colour->m_hWnd, SW_HIDE);
@@ -349,6 +305,7 @@ BOOL EditorWindow::OnInitDialog() {
 
 LRESULT EditorWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kEditorCommand) {
+        if (wp == 8887) eq.ResetBandRanges();
         model_.on_editor_command(static_cast<int64_t>(wp), static_cast<int64_t>(lp));
         return 0;
     }
@@ -370,7 +327,8 @@ void EditorWindow::ShowEditor(bool show) {
         // A capture from before this showing is not drawn; the caption shows until audio comes.
         strip.ClearLevels();
         drawn_serial_ = engine().levels_serial.load(std::memory_order_acquire);
-        ShowWindow(m_hWnd, SW_SHOW);
+        // Shown in front of the host's windows every time, as it was made topmost.
+        SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         SetTimer(m_hWnd, kLevelTimer, kLevelTimerMs, nullptr);
     } else {
         KillTimer(m_hWnd, kLevelTimer);
@@ -386,6 +344,7 @@ void EditorWindow::ModelChanged(ModelPart part) {
         chain.Refresh();
         break;
     case ModelPart::kChainPage: chain.Refresh(); break;
+    case ModelPart::kEqPage: eq.Refresh(); break;
     case ModelPart::kColours:
         Recolour();
         ApplyAlpha();
@@ -402,11 +361,9 @@ void EditorWindow::Recolour() {
     strip.SetBkColor(s.caption);
     tab.SetColors(s.tab_text, s.tab_header);
     chain.Recolour();
+    eq.Recolour();
     skin.RepaintFrame();
-    if (colour && colour->m_hWnd != nullptr) {
-        colour->SetFillColor(s.dialog_fill);
-        colour->skin.RepaintFrame();
-    }
+    if (colour) colour->Recolour();
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
