@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "editor/win32/colour_window.h"
+#include "editor/win32/eq_page_view.h"
 #include "engine/strip_raster.h"
 #include "toolkit/base_tab_ctrl.h"
 #include "toolkit/color_list_ctrl.h"
@@ -59,32 +61,6 @@ private:
     int look_mode_ = -1;       // display mode whose icons and tooltips the bottom buttons carry
 };
 
-// Equaliser page (template 3001): the background and the template's controls.
-class EqPageWnd : public CSkinDialog {
-public:
-    EqPageWnd() : CSkinDialog(3001) {}
-
-protected:
-    BOOL OnInitDialog() override;
-    void OnOK() override {}
-    void OnCancel() override {}
-};
-
-// Colour settings window (template 3058), made hidden with the editor; closing hides it.
-class ColourSettingsWnd : public CSkinDialog {
-public:
-    explicit ColourSettingsWnd(Editor& model) : CSkinDialog(3058), model_(model) {}
-    CWindowSkin skin;
-
-protected:
-    BOOL OnInitDialog() override;
-    void OnOK() override {}
-    void OnCancel() override;
-
-private:
-    Editor& model_;
-};
-
 // The caption strip (3152): a label that shows the level raster once one has been drawn.
 class StripLabel : public CLabel {
 public:
@@ -121,9 +97,9 @@ public:
     void StripClientSize(int& width, int& height) const;
 
     // Members in the order the editor owns them.
-    EqPageWnd eq;
+    EqPageView eq;
     ChainPageWnd chain;
-    std::unique_ptr<ColourSettingsWnd> colour;
+    std::unique_ptr<ColourWindowView> colour;
     HIMAGELIST tab_images = nullptr;
     StripLabel strip;
     CBaseTabCtrl tab;

@@ -3,6 +3,7 @@
 #include "editor/editor.h"
 #include "editor/module_paths.h"
 #include "editor/win32/editor_window.h"
+#include "editor/win32/preset_name_dialog.h"
 
 namespace vemo {
 
@@ -46,6 +47,10 @@ MessageBoxAnswer Win32Backend::message_box(std::string_view text, std::string_vi
     const int answer = MessageBoxW(owner, widen(text).c_str(), widen(caption).c_str(), type | MB_TOPMOST);
     if (kind == MessageBoxKind::kOk) return MessageBoxAnswer::kOk;
     return answer == IDYES ? MessageBoxAnswer::kYes : MessageBoxAnswer::kNo;
+}
+
+bool Win32Backend::preset_name_dialog(const std::function<bool(const std::string&)>& accept) {
+    return run_preset_name_dialog(window_ ? window_->m_hWnd : nullptr, editor().colours, accept);
 }
 
 void Win32Backend::notify_host(int32_t host_window, int lparam) {

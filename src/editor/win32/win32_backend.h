@@ -20,6 +20,7 @@ public:
     void model_changed(ModelPart part) override;
     void strip_client_size(int& width, int& height) override;
     MessageBoxAnswer message_box(std::string_view text, std::string_view caption, MessageBoxKind kind) override;
+    bool preset_name_dialog(const std::function<bool(const std::string&)>& accept) override;
     void notify_host(int32_t host_window, int lparam) override;
     std::string library_dir() override;
     std::string host_dir() override;

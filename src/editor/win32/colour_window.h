@@ -1,0 +1,73 @@
+// The colour settings window (template 3058) as a view of the editor model's colour window:
+// five swatches, the custom colour's channel sliders, header and border style buttons, the
+// window alpha slider and "保存". It has its own window skin, whose close box hides it.
+#pragma once
+#include <array>
+#include <functional>
+
+#include "editor/editor.h"
+#include "toolkit/color_slider.h"
+#include "toolkit/icon_button.h"
+#include "toolkit/label.h"
+#include "toolkit/skin_dialog.h"
+#include "toolkit/window_skin.h"
+
+namespace vemo {
+
+// A slider that says when it lets the mouse go: the end of a drag or of a click on its channel.
+class CaptureSlider : public CColorSlider {
+public:
+    std::function<void()> on_release;
+
+protected:
+    void OnCaptureChanged(HWND) override {
+        Default();
+        if (on_release) on_release();
+    }
+};
+
+class ColourWindowView : public CSkinDialog {
+public:
+    static constexpr std::array<int, 5> kSwatchIds = {3069, 3070, 3071, 3072, 3073};
+    // Red, green, blue, then the window alpha; each with its value label.
+    static constexpr std::array<int, 4> kSliderIds = {3068, 3074, 3075, 3076};
+    static constexpr std::array<int, 4> kValueIds = {3006, 3007, 3009, 3011};
+    static constexpr std::array<COLORREF, 4> kValueColours = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00FF00FF};
+    static constexpr int kAlphaSlider = 3;
+    static constexpr int kHeaderId = 3082, kBorderId = 3083, kSaveId = 3084;
+
+    explicit ColourWindowView(Editor& model) : CSkinDialog(3058), model_(model) {}
+
+    // Swatch checks and colours, slider positions and value labels as the model has them.
+    void Refresh();
+    // Colours of the window, its controls and its frame from the scheme; ranges set again.
+    void Recolour();
+
+    std::array<CIconButton, 5> swatches;
+    std::array<CaptureSlider, 4> sliders;
+    std::array<CLabel, 4> values;
+    CIconButton header, border, save;
+    CWindowSkin skin;
+
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override;
+    void OnHScroll(UINT code, UINT pos, HWND bar) override;
+    void OnOK() override {}
+    // The close box and Escape hide the window and write nothing.
+    void OnCancel() override;
+
+private:
+    void ShowValue(int slider, int value);
+    void ShowSwatches();
+    void Released(int slider);
+
+    Editor& model_;
+    bool ready_ = false;
+    bool refreshing_ = false;
+};
+
+}  // namespace vemo

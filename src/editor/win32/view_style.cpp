@@ -1,0 +1,25 @@
+#include "editor/win32/view_style.h"
+
+namespace vemo {
+
+namespace {
+constexpr COLORREF kButtonText = RGB(0xF0, 0xF2, 0xF5);
+constexpr COLORREF kHoverText = RGB(0xFF, 0xFF, 0x80);
+}  // namespace
+
+void style_push_button(CIconButton& b, COLORREF main) {
+    b.SetColor(CIconButton::kBkOut, shift(main, 20), false);
+    b.SetColor(CIconButton::kFgOut, kButtonText, false);
+    b.SetColor(CIconButton::kBkIn, shift(main, 60), false);
+    b.SetColor(CIconButton::kFgIn, kHoverText, true);
+}
+
+void style_check_button(CIconButton& b) {
+    b.SetIcon(3019, 3020);
+    b.DrawTransparent(false);
+    b.SetColor(CIconButton::kFgOut, RGB(0xE8, 0xEC, 0xF0), false);
+    b.SetColor(CIconButton::kFgIn, kHoverText, false);
+    b.SetColor(CIconButton::kBkIn, RGB(0x1C, 0xB8, 0xC8), true);
+}
+
+}  // namespace vemo
