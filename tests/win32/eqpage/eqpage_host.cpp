@@ -358,15 +358,20 @@ void presets() {
         for (int k = 0; k < 10; ++k) report.expect_eq(pos_of(page().sliders[static_cast<size_t>(k)].m_hWnd), want[k], "slider");
         report.expect_eq(page().presets.GetCurSel(), 2, "selection");
     });
-    report.run("save: a name of another band count and an empty name are refused with the dialog open; a new one is kept", [] {
+    report.run("save: names that exist (any band count), empty, too long or not in code page 936 are refused with the "
+               "dialog open; a new one is kept", [] {
         click(page().GetDlgItem(3072));
-        modal::reset({L"Rock摇滚模式", L"", L"我的31段"});
+        // 22 Chinese characters are 44 bytes, and 20 more letters make 64.
+        const std::wstring long_name = std::wstring(22, L'音') + std::wstring(20, L'x');
+        modal::reset({L"Rock摇滚模式", L"", long_name, L"音效\U0001F600", L"我的31段"});
         click(page().GetDlgItem(EqPageView::kSaveId));
-        report.expect_eq(static_cast<long long>(modal::boxes.size()), 2, "message boxes");
+        report.expect_eq(static_cast<long long>(modal::boxes.size()), 4, "message boxes");
         expect_box(0, "", "输入音效模式名称已存在", false);
         expect_box(1, "", "必须输入音效模式名称", false);
+        expect_box(2, "", "音效模式名称太长，最多63个字节（31个汉字）", false);
+        expect_box(3, "", "音效模式名称含有无法保存的字符", false);
         for (const modal::Box& b : modal::boxes) report.expect(b.over_name_dialog, "the name dialog stays open");
-        report.expect_eq(modal::dialog_visits, 3, "names typed");
+        report.expect_eq(modal::dialog_visits, 5, "names typed");
         expect_names({"31频段缺省模式", "我的31段"}, "31-band presets");
         report.expect_eq(page().presets.GetCurSel(), 1, "the new preset selected");
         report.expect_eq(file_size(editor().preset_path), 196, "preset file of one record");
@@ -381,6 +386,19 @@ void presets() {
         report.expect_eq(modal::dialog_visits, 1, "dialog shown");
         report.expect_eq(editor().presets.count, count, "record count");
         report.expect_eq(page().presets.GetCount(), 2, "combo items");
+    });
+    report.run("save with a full table says so and opens no dialog", [] {
+        PresetTable& table = editor().presets;
+        const int count = table.count;
+        const int32_t gains[31] = {};
+        for (int i = 0; !table.full(); ++i) table.add("满" + std::to_string(i), 15, gains);
+        modal::reset({L"不会用到"});
+        click(page().GetDlgItem(EqPageView::kSaveId));
+        expect_box(0, "音效模式保存", "音效模式已满，请先删除不用的音效模式", false);
+        report.expect_eq(modal::dialog_visits, 0, "no name dialog");
+        report.expect_eq(table.count, kPresetCapacity, "table unchanged");
+        while (table.count > count) table.remove_at(table.count - 1);
+        report.expect_eq(file_size(editor().preset_path), 196, "preset file unchanged");
     });
     report.run("delete: a built-in preset is refused; a user preset is asked for, kept on No and removed on Yes", [] {
         choose_preset(0);
