@@ -164,20 +164,21 @@ bool is_box(HWND h) {
     return is_dialog_class(h) && !is_name_dialog(h) && (GetDlgItem(h, IDOK) != nullptr || GetDlgItem(h, IDYES) != nullptr);
 }
 
+struct Search {
+    bool (*pred)(HWND);
+    HWND found;
+};
+
+BOOL CALLBACK search_one(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    if (!s->pred(h)) return TRUE;
+    s->found = h;
+    return FALSE;
+}
+
 HWND find(bool (*pred)(HWND)) {
-    struct Search {
-        bool (*pred)(HWND);
-        HWND found;
-    } search{pred, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            if (!s->pred(h)) return TRUE;
-            s->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{pred, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), search_one, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
