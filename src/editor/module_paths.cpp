@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #endif
 
 namespace vemo {
@@ -27,10 +28,14 @@ std::string library_module_dir() {
     GetModuleFileNameA(self, buf, MAX_PATH);
     return dir_of(buf);
 #else
+    // Linked into an executable, dladdr names the program as it was started (argv[0]), which
+    // is a bare name when found through PATH: then the executable's own path is the answer.
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&library_module_dir), &info) != 0 && info.dli_fname != nullptr)
-        return dir_of(info.dli_fname);
-    return ".";
+    if (dladdr(reinterpret_cast<void*>(&library_module_dir), &info) == 0 || info.dli_fname == nullptr ||
+        std::string(info.dli_fname).find('/') == std::string::npos)
+        return host_executable_dir();
+    char resolved[PATH_MAX] = {};
+    return dir_of(realpath(info.dli_fname, resolved) != nullptr ? resolved : info.dli_fname);
 #endif
 }
 
