@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "toolkit/icon_button.h"
 #include "toolkit/skin_dialog.h"

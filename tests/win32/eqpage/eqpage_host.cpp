@@ -272,7 +272,6 @@ void band_counts() {
         expect_names(kTenBandPresets, "10-band presets");
         report.expect_eq(page().presets.GetCurSel(), 0, "first preset selected");
         report.expect(checked(page().GetDlgItem(3069)) && !checked(page().GetDlgItem(3072)), "10频段 checked");
-        save_png(win().m_hWnd, L"eq_page_10.png");
     });
 
     struct Case {
@@ -358,6 +357,7 @@ void presets() {
         const int want[10] = {15, 17, 32, 15, 27, 20, 15, 12, 12, 12};
         for (int k = 0; k < 10; ++k) report.expect_eq(pos_of(page().sliders[static_cast<size_t>(k)].m_hWnd), want[k], "slider");
         report.expect_eq(page().presets.GetCurSel(), 2, "selection");
+        save_png(win().m_hWnd, L"eq_page_10.png");
     });
     report.run("save: names that exist (any band count), empty, too long or not in code page 936 are refused with the "
                "dialog open; a new one is kept", [] {
