@@ -87,38 +87,42 @@ std::wstring text_of(HWND hwnd) {
     return buf;
 }
 
+// Enumeration callbacks are stdcall on 32-bit Windows, which a lambda cannot be.
+struct CaptionSearch {
+    const wchar_t* caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_by_caption(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<CaptionSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() && text_of(hwnd) == s->caption) s->found.push_back(hwnd);
+    return TRUE;
+}
+
 // Top-level windows of this process with that caption.
 std::vector<HWND> top_windows(const wchar_t* caption) {
-    struct Search {
-        const wchar_t* caption;
-        std::vector<HWND> found;
-    } search{caption, {}};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == GetCurrentProcessId() && text_of(hwnd) == s->caption) s->found.push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    CaptionSearch search{caption, {}};
+    EnumWindows(collect_by_caption, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
+struct IdSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK first_with_id(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<IdSearch*>(lp);
+    if (GetDlgCtrlID(hwnd) != s->id) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
 HWND find_descendant(HWND root, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            if (GetDlgCtrlID(hwnd) != s->id) return TRUE;
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    IdSearch search{id, nullptr};
+    EnumChildWindows(root, first_with_id, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
