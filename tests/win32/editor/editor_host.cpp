@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../host_checks.h"
+#include "../message_pump.h"
 #include "../vemo_api.h"
 
 using namespace vemo::host;
@@ -68,18 +69,6 @@ HWND make_host_window() {
 }
 
 // ------------------------------------------------------------------------------- finding windows
-
-void pump(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
 
 std::wstring text_of(HWND hwnd) {
     wchar_t buf[256] = {};

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../host_checks.h"
+#include "../message_pump.h"
 #include "../toolkit/png_writer.h"
 #include "editor/editor.h"
 #include "editor/module_paths.h"
@@ -37,18 +38,6 @@ std::wstring shot_dir;
 EditorWindow& win() { return *static_cast<Win32Backend&>(editor().backend()).window(); }
 EqPageView& page() { return win().eq; }
 ColourWindowView& colours() { return *win().colour; }
-
-void pump(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
 
 void click(HWND button) {
     SendMessageW(button, BM_CLICK, 0, 0);
