@@ -42,25 +42,6 @@ TEST_F(ChainWalk, OnlyTheFirstSixteenRowsRun) {
     EXPECT_EQ(buf[1], -1000);
 }
 
-TEST_F(ChainWalk, DuplicateRowsRunTwice) {
-    EffectSettings s = current();
-    std::memset(s.chain_order, 0, sizeof s.chain_order);
-    s.chain_order[0] = 15;
-    s.invert_enabled = 1;
-    vemomix_set(s);
-    int16_t once[2] = {1000, -32768};
-    vemomix_change(once, sizeof once);
-    EXPECT_EQ(once[0], -1000);
-    EXPECT_EQ(once[1], -32768);
-
-    s.chain_order[1] = 15;
-    vemomix_set(s);
-    int16_t twice[2] = {1000, 7};
-    vemomix_change(twice, sizeof twice);
-    EXPECT_EQ(twice[0], 1000);
-    EXPECT_EQ(twice[1], 7);
-}
-
 TEST_F(ChainWalk, FlagMustBeExactlyOne) {
     engine().enabled[kPhaseInvert].store(2);
     int16_t buf[2] = {1000, 7};

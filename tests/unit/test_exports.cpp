@@ -51,25 +51,19 @@ TEST(Wintran, PositiveMeansEnabled) {
 
 class Exports : public Session {};
 
-TEST_F(Exports, BeginTwiceLeavesOneHiddenEditor) {
+TEST_F(Exports, DisplayFlagFollowsSetdispInitAndBegin) {
     const int created = headless().windows_created;
     vemomix_setdisp(1);
     EXPECT_EQ(vemomix_get_dispstatus(), 1);
+    EXPECT_TRUE(headless().visible);
+    vemomix_setdisp(7);  // stored as given, but only 1 shows the editor
+    EXPECT_FALSE(headless().visible);
+    EXPECT_EQ(vemomix_get_dispstatus(), 7);
+    // A second begin makes no new editor and hides the one there is.
     vemomix_begin();
     EXPECT_EQ(headless().windows_created, created);
     EXPECT_FALSE(headless().visible);
     EXPECT_EQ(vemomix_get_dispstatus(), 0);
-}
-
-TEST_F(Exports, SetdispStoresTheValueGiven) {
-    vemomix_setdisp(1);
-    EXPECT_TRUE(headless().visible);
-    vemomix_setdisp(7);
-    EXPECT_FALSE(headless().visible);
-    EXPECT_EQ(vemomix_get_dispstatus(), 7);
-}
-
-TEST_F(Exports, InitWithShowOneShowsTheEditor) {
     start(48000, 1, 1);
     EXPECT_EQ(vemomix_get_dispstatus(), 1);
     EXPECT_TRUE(headless().visible);

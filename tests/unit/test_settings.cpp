@@ -63,27 +63,13 @@ TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
     s.eq_preamp_pos = 20;
     vemomix_set(s);
 
-    EffectSettings back = current();
-    EXPECT_EQ(back.chain_order[0], 12);
-    EXPECT_EQ(back.chain_order[1], 7);
-    EXPECT_EQ(back.chain_order[2], 15);
-    EXPECT_EQ(back.chain_order[3], 0);
-    EXPECT_EQ(back.reverb_enabled, 1);
-    EXPECT_EQ(back.echo_enabled, 1);
-    EXPECT_EQ(back.invert_enabled, 1);
+    // Every byte comes back as given but the phaser feedback, which the phaser keeps as a
+    // float and reports truncated (checked where the phaser is tested).
+    const EffectSettings back = current();
     EXPECT_EQ(back.comp_enabled, 0);
-    EXPECT_EQ(back.comp_threshold_db, -33);
-    EXPECT_EQ(back.dist_tone_hz, 2500);
-    EXPECT_EQ(back.drift_speed, 9);
-    EXPECT_EQ(back.chorus_wet, 77);
-    EXPECT_EQ(back.wah_offset, 44);
-    EXPECT_EQ(back.bass_gain_db, 6);
-    EXPECT_EQ(back.vibrato_period, 30);
-    EXPECT_EQ(back.eq_band_count, 15);
-    EXPECT_EQ(back.eq_band_level[0], 8);
-    EXPECT_EQ(back.eq_band_level[14], -12);
-    EXPECT_EQ(back.eq_extra_filter, 1);
-    EXPECT_EQ(back.eq_preamp_pos, 20);
+    EffectSettings as_given = back;
+    as_given.phaser_feedback = s.phaser_feedback;
+    EXPECT_EQ(std::memcmp(&as_given, &s, sizeof s), 0);
 
     // A second round trip is a fixed point on every byte the record defines.
     vemomix_set(back);
