@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "effects/vocoder_trig.h"
+
 namespace vemo {
 namespace {
 
@@ -48,10 +50,42 @@ void clear_arrays(PitchShifter& s) {
     std::memset(s.ana_magn, 0, sizeof s.ana_magn);
 }
 
+// Steps 2.4 to 2.9 of one bin's analysis: the phase change since the last frame, less the
+// expected advance, wrapped by an even multiple of pi and turned into the bin's true frequency.
+struct BinAnalysis {
+    float last_phase;
+    float freq;
+    int wraps;
+};
+[[gnu::always_inline]] inline BinAnalysis analyse_bin(double phase, double last, int k, double expected, int o,
+                                                      double bin) {
+    BinAnalysis out;
+    double d = phase - last;
+    out.last_phase = static_cast<float>(phase);
+    d -= k * expected;
+    // |d / pi| stays below S + 2 (at most 8194) for finite phases; the limit only keeps a
+    // non-finite value from reaching the integer conversion.
+    double turns = d / kPi;
+    turns = turns <= 1e9 ? turns : 1e9;
+    turns = turns >= -1e9 ? turns : -1e9;
+    int q = static_cast<int>(turns);
+    q += q >= 0 ? (q & 1) : -(q & 1);
+    out.wraps = q;
+    d -= kPi * q;
+    d = o * d / (2.0 * kPi);
+    out.freq = static_cast<float>((k + d) * bin);
+    return out;
+}
+
 // One full frame of in_fifo: analyse, remap by the factor, resynthesise, overlap-add.
 // Written so that the compiler can run several bins per instruction: every value still goes
-// through the same operations in the same order.
+// through the same operations in the same order. Outside the reference frame the library's
+// atan2, sin and cos give way to the branch-free versions wherever the stored float is provably
+// the same; the bins left over are recomputed with the library calls.
+template <bool kReference>
 [[gnu::always_inline]] inline void frame_body(PitchShifter& s, PitchChanger& fx) {
+    namespace trig = vocoder_trig;
+    constexpr bool kFastTrig = !kReference && trig::kLibraryWithinFewUlps;
     const int n = s.frame_size;
     const int o = s.oversampling;
     const int hop = n / o;
@@ -61,33 +95,58 @@ void clear_arrays(PitchShifter& s) {
     const double factor = s.factor;
     const double* window = fx.window;
     float* ws = s.workspace;
+    double* scratch = fx.bin_phase;
+    double* magn = fx.bin_magn;
+    uint8_t* redo = fx.bin_redo;
 
     for (int k = 0; k < n; ++k) {
         ws[2 * k] = static_cast<float>(s.in_fifo[k] * window[k]);
         ws[2 * k + 1] = 0.0f;
     }
-    fft(ws, n, -1, fx.twiddles);
+    if constexpr (kReference) fft_plain(ws, n, -1, fx.twiddles);
+    else fft(ws, n, -1, fx.twiddles);
 
-    // The library calls and the arithmetic run in separate loops so that the divisions of one
-    // bin overlap those of the next.
-    double* phase = fx.bin_phase;
-    double* magn = fx.bin_magn;
+    // The library calls and the arithmetic run in separate loops, over contiguous arrays, so that
+    // several bins share each instruction and the divisions of one bin overlap the next.
+    double* bin_re = fx.bin_re;
+    double* bin_im = fx.bin_im;
     for (int k = 0; k <= half; ++k) {
-        const double re = ws[2 * k], im = ws[2 * k + 1];
-        magn[k] = 2.0 * std::sqrt(re * re + im * im);
-        phase[k] = std::atan2(im, re);
+        bin_re[k] = ws[2 * k];
+        bin_im[k] = ws[2 * k + 1];
     }
     for (int k = 0; k <= half; ++k) {
-        double d = phase[k] - s.last_phase[k];
-        s.last_phase[k] = static_cast<float>(phase[k]);
-        d -= k * expected;
-        // |d / pi| stays below S + 2 (at most 8194), well inside int.
-        int q = static_cast<int>(d / kPi);
-        q += q >= 0 ? (q & 1) : -(q & 1);
-        d -= kPi * q;
-        d = o * d / (2.0 * kPi);
+        const double re = bin_re[k], im = bin_im[k];
+        magn[k] = 2.0 * std::sqrt(re * re + im * im);
+        scratch[k] = kFastTrig ? trig::atan2_fast(im, re) : std::atan2(im, re);
+    }
+    for (int k = 0; k <= half; ++k) {
+        const double last = s.last_phase[k];
         s.ana_magn[k] = static_cast<float>(magn[k]);
-        s.ana_freq[k] = static_cast<float>((k + d) * bin);
+        if constexpr (kFastTrig) {
+            // Every step after the phase is monotonic while the wrap count stays put, so equal
+            // results at both ends of the margin hold for the library's phase in between.
+            const double margin = std::fabs(scratch[k]) * trig::kMargin;
+            const BinAnalysis a = analyse_bin(scratch[k] - margin, last, k, expected, o, bin);
+            const BinAnalysis b = analyse_bin(scratch[k] + margin, last, k, expected, o, bin);
+            // (A zero phase is exact, so -0 and +0 never stand at the two ends.)
+            redo[k] = (a.last_phase != b.last_phase) | (a.wraps != b.wraps) | (a.freq != b.freq) |
+                      !(std::fabs(scratch[k]) <= 4.0);
+            scratch[k] = last;
+            s.last_phase[k] = a.last_phase;
+            s.ana_freq[k] = a.freq;
+        } else {
+            const BinAnalysis a = analyse_bin(scratch[k], last, k, expected, o, bin);
+            s.last_phase[k] = a.last_phase;
+            s.ana_freq[k] = a.freq;
+        }
+    }
+    if constexpr (kFastTrig) {
+        for (int k = 0; k <= half; ++k) {
+            if (!redo[k]) continue;
+            const BinAnalysis a = analyse_bin(std::atan2(bin_im[k], bin_re[k]), scratch[k], k, expected, o, bin);
+            s.last_phase[k] = a.last_phase;
+            s.ana_freq[k] = a.freq;
+        }
     }
 
     // Only bins 0..H are ever read back, so only they need zeroing.
@@ -112,14 +171,38 @@ void clear_arrays(PitchShifter& s) {
         d = 2.0 * kPi * d / o + k * expected;
         s.sum_phase[k] = static_cast<float>(s.sum_phase[k] + d);
     }
-    for (int k = 0; k <= half; ++k) {
-        const double ph = s.sum_phase[k];
-        const double magn = s.syn_magn[k];
-        ws[2 * k] = static_cast<float>(magn * std::cos(ph));
-        ws[2 * k + 1] = static_cast<float>(magn * std::sin(ph));
+    if constexpr (kFastTrig) {
+        float* out_re = fx.syn_re;
+        float* out_im = fx.syn_im;
+        for (int k = 0; k <= half; ++k) {
+            const double ph = s.sum_phase[k];
+            const trig::SinCos v = trig::sincos_fast(ph);
+            const bool sure_re = trig::product_is_certain(s.syn_magn[k], v.c, v.slack_c, out_re[k]);
+            const bool sure_im = trig::product_is_certain(s.syn_magn[k], v.s, v.slack_s, out_im[k]);
+            redo[k] = !(sure_re & sure_im & (std::fabs(ph) <= trig::kReducibleLimit));
+        }
+        for (int k = 0; k <= half; ++k) {
+            if (!redo[k]) continue;
+            const double ph = s.sum_phase[k];
+            const double m = s.syn_magn[k];
+            out_re[k] = static_cast<float>(m * std::cos(ph));
+            out_im[k] = static_cast<float>(m * std::sin(ph));
+        }
+        for (int k = 0; k <= half; ++k) {
+            ws[2 * k] = out_re[k];
+            ws[2 * k + 1] = out_im[k];
+        }
+    } else {
+        for (int k = 0; k <= half; ++k) {
+            const double ph = s.sum_phase[k];
+            const double m = s.syn_magn[k];
+            ws[2 * k] = static_cast<float>(m * std::cos(ph));
+            ws[2 * k + 1] = static_cast<float>(m * std::sin(ph));
+        }
     }
     std::fill(ws + n + 2, ws + 2 * n, 0.0f);
-    fft(ws, n, 1, fx.twiddles);
+    if constexpr (kReference) fft_plain(ws, n, 1, fx.twiddles);
+    else fft(ws, n, 1, fx.twiddles);
 
     const int norm = half * o;
     for (int k = 0; k < n; ++k)
@@ -130,20 +213,24 @@ void clear_arrays(PitchShifter& s) {
     std::memmove(s.in_fifo, s.in_fifo + hop, sizeof(float) * static_cast<size_t>(n - hop));
 }
 
-void process_frame_plain(PitchShifter& s, PitchChanger& fx) { frame_body(s, fx); }
+// The straightforward frame: library calls and the scalar transform.
+void process_frame_reference(PitchShifter& s, PitchChanger& fx) { frame_body<true>(s, fx); }
 
 // Same condition as the transform's 256-bit path (FftTwiddles::wide is never set elsewhere).
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
 #define VEMO_PITCH_WIDE 1
 // The same frame with 256-bit registers allowed (no fused multiply-add: AVX alone has none).
-[[gnu::target("avx")]] void process_frame_avx(PitchShifter& s, PitchChanger& fx) { frame_body(s, fx); }
+[[gnu::target("avx")]] void process_frame_avx(PitchShifter& s, PitchChanger& fx) {
+    frame_body<false>(s, fx);
+}
 #endif
 
 void process_frame(PitchShifter& s, PitchChanger& fx) {
+    if (fx.reference_path) return process_frame_reference(s, fx);
 #if defined(VEMO_PITCH_WIDE)
     if (fx.twiddles.wide) return process_frame_avx(s, fx);
 #endif
-    process_frame_plain(s, fx);
+    frame_body<false>(s, fx);
 }
 
 void process_channel(PitchShifter& s, PitchChanger& fx, float* work, int frames) {

@@ -49,9 +49,17 @@ struct PitchChanger {
     float source_factor = 0.0f;
     int source_half = -1;
     int32_t source_bin[kPitchMaxFrame / 2 + 1] = {};
-    // Scratch of one frame: the analysis phase and magnitude of each bin.
+    // Scratch of one frame: the analysis phase (then the previous frame's) and magnitude of each bin.
     double bin_phase[kPitchMaxFrame / 2 + 1] = {};
     double bin_magn[kPitchMaxFrame / 2 + 1] = {};
+    double bin_re[kPitchMaxFrame / 2 + 1] = {};
+    double bin_im[kPitchMaxFrame / 2 + 1] = {};
+    float syn_re[kPitchMaxFrame / 2 + 1] = {};
+    float syn_im[kPitchMaxFrame / 2 + 1] = {};
+    uint8_t bin_redo[kPitchMaxFrame / 2 + 1] = {};  // bins the library calls must recompute
+    // Tests set this to run the straightforward frame (library calls, scalar transform) that the
+    // fast frame must match bit for bit.
+    bool reference_path = false;
 };
 
 // vemomix_init: defaults for a new format.

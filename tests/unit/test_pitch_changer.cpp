@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "effects/fft.h"
 #include "effects/pitch_changer.h"
+#include "effects/vocoder_trig.h"
 #include "test_support.h"
 
 namespace vemo::test {
@@ -95,21 +97,91 @@ TEST(PitchFft, VectorPathsGiveThePlainResultBitForBit) {
     }
 }
 
-TEST(PitchChanger, WideAndPlainFramesAgreeBitForBit) {
-    // The frame's loops and the transform have 256-bit variants chosen at run time; forcing
-    // the plain ones must not change a single sample.
-    for (float octaves : {0.0f, 0.7f, -0.5f}) {
-        auto wide = make_pitch(octaves, 1024, 4);
-        auto plain = make_pitch(octaves, 1024, 4);
-        std::vector<int16_t> a = sine(2048, 440.0, 9000.0), b = a;
-        run(*wide, a, 1);
-        run(*plain, b, 1);
-        plain->twiddles.wide = false;
-        a = b = sine(4 * 4096, 523.0, 12000.0);
-        run(*wide, a, 1);
-        run(*plain, b, 1);
-        ASSERT_EQ(a, b) << octaves;
+TEST(PitchChanger, FastFramesMatchTheReferenceFrameBitForBit) {
+    // The vector transform, the branch-free atan2/sin/cos with their checks and the fallback to
+    // the library calls must not change a single sample or state value. The accumulated
+    // synthesis phases grow without bound over a long run, so they are also started far out:
+    // near the end of the fast range (2^36), beyond it, and at random large values.
+    struct Case {
+        float octaves;
+        int n, o;
+        float phase_start;
+    };
+    const Case cases[] = {{0.0f, 2048, 4, 0.0f},   {0.7f, 1024, 4, 3.0e6f}, {-0.5f, 512, 8, 6.8e10f},
+                          {0.9f, 2048, 2, 9.0e10f}, {-0.7f, 256, 1, 1.0e9f}, {0.2f, 8192, 4, -2.5e8f}};
+    for (const Case& c : cases) {
+        auto fast = make_pitch(c.octaves, c.n, c.o);
+        auto ref = make_pitch(c.octaves, c.n, c.o);
+        ref->reference_path = true;
+        std::vector<int16_t> a(static_cast<size_t>(2 * std::max(c.n, 4096)));
+        uint32_t seed = 7;
+        for (size_t i = 0; i < a.size(); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            a[i] = static_cast<int16_t>(9000.0 * std::sin(i * 0.031) + static_cast<int>(seed >> 20) - 2048);
+        }
+        std::vector<int16_t> b = a;
+        run(*fast, a, 1);
+        run(*ref, b, 1);
+        for (PitchChanger* fx : {fast.get(), ref.get()})
+            for (int k = 0; k <= c.n / 2; ++k) fx->shifter[0].sum_phase[k] = c.phase_start * (1.0f + k * 1e-3f);
+        for (int round = 0; round < 3; ++round) {
+            run(*fast, a, 1);
+            run(*ref, b, 1);
+            ASSERT_EQ(a, b) << c.octaves << ' ' << c.n << ' ' << c.o << ' ' << c.phase_start;
+        }
+        const PitchShifter &x = fast->shifter[0], &y = ref->shifter[0];
+        EXPECT_EQ(0, std::memcmp(x.last_phase, y.last_phase, sizeof x.last_phase));
+        EXPECT_EQ(0, std::memcmp(x.ana_freq, y.ana_freq, sizeof x.ana_freq));
+        EXPECT_EQ(0, std::memcmp(x.sum_phase, y.sum_phase, sizeof x.sum_phase));
+        EXPECT_EQ(0, std::memcmp(x.output_accum, y.output_accum, sizeof x.output_accum));
     }
+}
+
+TEST(PitchTrig, CertifiedResultsAreTheLibrarysAndRarelyFallBack) {
+    // Certification must never vouch for a float the library would not give; it may decline,
+    // but only rarely, or the fast path gains nothing.
+    namespace trig = vocoder_trig;
+    uint64_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 6364136223846793005ull + 1442695040888963407ull; };
+    auto random_float = [&](int max_exp) {
+        const uint64_t r = next();
+        const float mant = 1.0f + static_cast<float>(r >> 41) / 8388608.0f;
+        return std::ldexp(r >> 40 & 1 ? -mant : mant, static_cast<int>(r >> 8 & 0xFF) % (max_exp + 30) - 30);
+    };
+    int declined = 0, total = 0;
+    for (int i = 0; i < 400000; ++i) {
+        const double ph = random_float(37);
+        const double m = std::fabs(random_float(20));
+        const trig::SinCos v = trig::sincos_fast(ph);
+        const double cs = v.c, sn = v.s;
+        float re, im;
+        if (!(std::fabs(ph) <= trig::kReducibleLimit)) continue;
+        const bool ok = trig::product_is_certain(m, cs, v.slack_c, re) & trig::product_is_certain(m, sn, v.slack_s, im);
+        ++total;
+        if (!ok) {
+            ++declined;
+            continue;
+        }
+        const float want_re = static_cast<float>(m * std::cos(ph)), want_im = static_cast<float>(m * std::sin(ph));
+        ASSERT_EQ(0, std::memcmp(&re, &want_re, sizeof re)) << ph << ' ' << m;
+        ASSERT_EQ(0, std::memcmp(&im, &want_im, sizeof im)) << ph << ' ' << m;
+        ASSERT_LE(std::fabs(cs - std::cos(ph)), 0x1p-49) << ph;
+        ASSERT_LE(std::fabs(sn - std::sin(ph)), 0x1p-49) << ph;
+    }
+    for (int i = 0; i < 400000; ++i) {
+        const double y = i % 97 == 0 ? 0.0 : random_float(20), x = i % 89 == 0 ? -0.0 : random_float(20);
+        const double want = std::atan2(y, x), got = trig::atan2_fast(y, x);
+        ASSERT_LE(std::fabs(got - want), std::fabs(want) * 0x1p-49) << y << ' ' << x;
+        if (want == 0.0) {
+            ASSERT_EQ(std::signbit(got), std::signbit(want)) << y << ' ' << x;
+        }
+    }
+    // Signed zeros give the library's exact values.
+    for (double y : {0.0, -0.0})
+        for (double x : {0.0, -0.0, 2.0, -2.0}) EXPECT_EQ(trig::atan2_fast(y, x), std::atan2(y, x)) << y << ' ' << x;
+    EXPECT_EQ(trig::atan2_fast(3.0, 0.0), std::atan2(3.0, 0.0));
+    EXPECT_EQ(trig::atan2_fast(-3.0, -0.0), std::atan2(-3.0, -0.0));
+    EXPECT_LT(declined, total / 1000);
 }
 
 TEST(PitchChanger, UnitFactorGivesOneAndAHalfTimesTheInputDelayedByOneFrame) {
