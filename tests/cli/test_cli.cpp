@@ -4,21 +4,15 @@
 #include <nlohmann/json.hpp>
 
 #include "cli_support.h"
+#include "../torture/torture.h"
 #include "vemosoundmix.h"
 
 namespace {
 
 using namespace vemomix_test;
+using vemo::torture::reserved_byte;
 
 int16_t negated(int16_t v) { return v == INT16_MIN ? v : static_cast<int16_t>(-v); }
-
-// Bytes of the record that no field defines.
-bool reserved_byte(size_t i) {
-    static const size_t starts[] = {1, 197, 201, 209, 221, 237, 261, 285, 309, 333, 353, 385, 401, 425, 449, 469, 481};
-    for (size_t s : starts)
-        if (i >= s && i < s + 3) return true;
-    return false;
-}
 
 EffectSettings record_of(const std::string& bytes) {
     EffectSettings s{};

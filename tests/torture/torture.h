@@ -125,6 +125,15 @@ constexpr size_t kFlagOffset[17] = {
     offsetof(EffectSettings, invert_enabled),  offsetof(EffectSettings, vibrato_enabled),
 };
 
+// Where the record's three-byte reserved gaps start: bytes that no field defines.
+constexpr size_t kReservedStarts[17] = {1, 197, 201, 209, 221, 237, 261, 285, 309, 333, 353, 385, 401, 425, 449, 469, 481};
+
+inline bool reserved_byte(size_t i) {
+    for (size_t start : kReservedStarts)
+        if (i >= start && i < start + 3) return true;
+    return false;
+}
+
 constexpr const char* kEffectNames[17] = {"",      "eq",    "compressor", "pitch",  "distortion", "overdrive",
                                           "am",    "echo",  "drift",      "phaser", "denoise",    "chorus",
                                           "reverb", "wah",  "bass",       "invert", "vibrato"};

@@ -15,15 +15,17 @@ namespace vemo::test {
 
 inline HeadlessBackend& headless() { return dynamic_cast<HeadlessBackend&>(editor().backend()); }
 
-// Starts every test from the same place: closed, then begun and initialised.
+// Closed, then begun and initialised: where every session test starts.
+inline void start_library(int rate = 44100, int channels = 2, int show = 0) {
+    vemomix_close();
+    vemomix_set_dispmode(0);
+    vemomix_begin();
+    vemomix_init(rate, channels, show);
+}
+
 class Session : public ::testing::Test {
 protected:
-    void start(int rate = 44100, int channels = 2, int show = 0) {
-        vemomix_close();
-        vemomix_set_dispmode(0);
-        vemomix_begin();
-        vemomix_init(rate, channels, show);
-    }
+    static void start(int rate = 44100, int channels = 2, int show = 0) { start_library(rate, channels, show); }
     void SetUp() override { start(); }
     void TearDown() override { vemomix_close(); }
 

@@ -27,13 +27,6 @@ namespace {
 
 using namespace vemo::torture;
 
-void start_session(int rate, int channels) {
-    vemomix_close();
-    vemomix_set_dispmode(0);
-    vemomix_begin();
-    vemomix_init(rate, channels, 0);
-}
-
 // Byte counts a host may pass: empty, less than a frame, odd, one frame, the slice limit,
 // just past it, several slices.
 int32_t random_byte_count(Rng& rng, int channels) {
@@ -146,7 +139,7 @@ TEST(Torture, RandomSessionsAtEveryFormatRecover) {
     for (int rate : rates) {
         for (int channels = 1; channels <= 2; ++channels) {
             SCOPED_TRACE(::testing::Message() << rate << " Hz, " << channels << " channel(s)");
-            start_session(rate, channels);
+            start_library(rate, channels);
             // Where records are refused and nothing clears the history (a rate without equaliser
             // tables), parameters never leave their defaults: only the calls themselves are checked.
             const bool recoverable = rate_supported(rate);
@@ -191,7 +184,7 @@ TEST(Torture, EachEffectRecoversFromWildRecords) {
     const Signal loud[] = {Signal::kSquare, Signal::kNoise, Signal::kDc, Signal::kImpulses, Signal::kTiny};
     for (int type = 1; type <= 16; ++type) {
         for (auto [rate, channels] : formats) {
-            start_session(rate, channels);
+            start_library(rate, channels);
             const EffectSettings good = only(type);
             const Response fresh = settle_and_measure(good, channels);
             uint64_t phase = 0;
@@ -344,7 +337,7 @@ TEST(Torture, KnownHazardsNeitherCrashNorPoison) {
     for (const Hazard& h : kHazards) {
         for (auto [rate, channels] : formats) {
             {
-                start_session(rate, channels);
+                start_library(rate, channels);
                 const EffectSettings good = only(h.type);
                 const Response fresh = settle_and_measure(good, channels);
                 EffectSettings bad = good;
@@ -365,7 +358,7 @@ TEST(Torture, KnownHazardsNeitherCrashNorPoison) {
 
 // Byte counts that hold no whole frame, or are not counts at all, come back unchanged.
 TEST(Torture, DegenerateBuffersAreLeftAlone) {
-    start_session(44100, 2);
+    start_library(44100, 2);
     vemomix_set(all_on_defaults());
     int16_t buf[4] = {1111, -2222, 3333, -4444};
     const int16_t orig[4] = {1111, -2222, 3333, -4444};
@@ -386,7 +379,7 @@ TEST(Torture, DegenerateBuffersAreLeftAlone) {
 // The audio path flushes denormals for itself but hands the caller its own control word back,
 // rounding mode, flush modes and sticky flags alike.
 TEST(Torture, CallerFloatingPointStateSurvives) {
-    start_session(44100, 2);
+    start_library(44100, 2);
     vemomix_set(all_on_defaults());
     std::vector<int16_t> buf(2 * 4096);
     Rng rng(3);
@@ -414,7 +407,7 @@ uint64_t sequence_hash() {
     uint64_t hash = 0xCBF29CE484222325ull;
     for (int rate : kRates) {
         for (int channels = 1; channels <= 2; ++channels) {
-            start_session(rate, channels);
+            start_library(rate, channels);
             const EffectSettings base = current_record();
             uint64_t phase = 0;
             for (int round = 0; round < 6; ++round) {
