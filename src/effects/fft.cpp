@@ -92,7 +92,9 @@ void stages_sse2(float* data, int points, bool inverse, const FftTwiddles& tw, i
 #if defined(VEMO_FFT_WIDE)
 // Two butterflies per instruction: in the first stage those of two neighbouring groups, later
 // two neighbouring positions of one group.
-__attribute__((target("avx"))) void stages_avx(float* data, int points, bool inverse, const FftTwiddles& tw) {
+// `last_group` bounds the stages run (the whole transform: `points`); `points` is the block size.
+__attribute__((target("avx"))) void stages_avx(float* data, int last_group, bool inverse, const FftTwiddles& tw,
+                                               int points) {
     const __m256d flip = inverse ? _mm256_set1_pd(-0.0) : _mm256_setzero_pd();
     {
         const __m256d u_re = _mm256_set_m128d(_mm_load_pd(tw.re), _mm_load_pd(tw.re));
@@ -110,7 +112,7 @@ __attribute__((target("avx"))) void stages_avx(float* data, int points, bool inv
             _mm_storeu_ps(x + 4, _mm_shuffle_ps(a2, b2, _MM_SHUFFLE(3, 2, 3, 2)));
         }
     }
-    for (int group = 4; group <= points; group <<= 1) {
+    for (int group = 4; group <= last_group; group <<= 1) {
         const int half = group / 2;
         const double* ure = tw.re + 2 * (half - 1);
         const double* uim = tw.im + 2 * (half - 1);
@@ -126,6 +128,34 @@ __attribute__((target("avx"))) void stages_avx(float* data, int points, bool inv
                 const __m256d av = _mm256_cvtps_pd(_mm_loadu_ps(a + 2 * p));
                 _mm_storeu_ps(b + 2 * p, _mm256_cvtpd_ps(_mm256_sub_pd(av, t)));
                 _mm_storeu_ps(a + 2 * p, _mm256_cvtpd_ps(_mm256_add_pd(av, t)));
+            }
+        }
+    }
+}
+
+// Four butterflies per instruction for the stages whose groups hold at least eight points; the
+// two first stages run as in stages_avx. (The zero-masked conversions and permute are the plain
+// ones: GCC 12's plain forms trip -Wmaybe-uninitialized inside its own header.)
+__attribute__((target("avx512f"))) void stages_avx512(float* data, int points, bool inverse, const FftTwiddles& tw) {
+    stages_avx(data, points < 4 ? points : 4, inverse, tw, points);
+    const __m512d flip = inverse ? _mm512_set1_pd(-0.0) : _mm512_setzero_pd();
+    for (int group = 8; group <= points; group <<= 1) {
+        const int half = group / 2;
+        const double* ure = tw.re + 2 * (half - 1);
+        const double* uim = tw.im + 2 * (half - 1);
+        for (int start = 0; start < points; start += group) {
+            float* a = data + 2 * start;
+            float* b = a + 2 * half;
+            for (int p = 0; p < half; p += 4) {
+                const __m512d u_re = _mm512_loadu_pd(ure + 2 * p);
+                const __m512d u_im = _mm512_castsi512_pd(
+                    _mm512_xor_si512(_mm512_castpd_si512(_mm512_loadu_pd(uim + 2 * p)), _mm512_castpd_si512(flip)));
+                const __m512d bv = _mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(b + 2 * p));
+                const __m512d t =
+                    _mm512_add_pd(_mm512_mul_pd(bv, u_re), _mm512_mul_pd(_mm512_maskz_permute_pd(0xFF, bv, 0x55), u_im));
+                const __m512d av = _mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(a + 2 * p));
+                _mm256_storeu_ps(b + 2 * p, _mm512_maskz_cvtpd_ps(0xFF, _mm512_sub_pd(av, t)));
+                _mm256_storeu_ps(a + 2 * p, _mm512_maskz_cvtpd_ps(0xFF, _mm512_add_pd(av, t)));
             }
         }
     }
@@ -148,6 +178,7 @@ void fft_prepare(FftTwiddles& tw, int points) {
     }
 #if defined(VEMO_FFT_WIDE)
     tw.wide = __builtin_cpu_supports("avx");
+    tw.wider = tw.wide && __builtin_cpu_supports("avx512f");
 #endif
     for (int group = 2; group <= points; group <<= 1) {
         const int half = group / 2;
@@ -171,8 +202,12 @@ void fft_prepare(FftTwiddles& tw, int points) {
 void fft(float* data, int points, int sign, const FftTwiddles& tw) {
     bit_reverse(data, tw);
 #if defined(VEMO_FFT_WIDE) && defined(__SSE2__)
+    if (tw.wider && points >= 8) {
+        stages_avx512(data, points, sign > 0, tw);
+        return;
+    }
     if (tw.wide && points >= 4) {
-        stages_avx(data, points, sign > 0, tw);
+        stages_avx(data, points, sign > 0, tw, points);
         return;
     }
 #endif

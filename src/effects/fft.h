@@ -11,7 +11,8 @@ constexpr int kFftMaxPoints = 8192;
 // multiplication the transform is defined with, so a table lookup gives the identical values.
 struct FftTwiddles {
     int points = 0;     // size the table was built for; 0 = not built
-    bool wide = false;  // the processor runs the 256-bit butterflies
+    bool wide = false;   // the processor runs the 256-bit butterflies
+    bool wider = false;  // and the 512-bit ones
     // Factor i (stage with group size G keeps its G/2 factors from i = G/2 - 1; N - 1 in all)
     // is stored as a lane pair ready for the butterfly: re[2i] = re[2i+1] = Re u,
     // im[2i] = -Im u, im[2i+1] = Im u, for the forward direction. The inverse factors are

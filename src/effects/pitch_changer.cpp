@@ -33,9 +33,18 @@ void set_defaults(PitchChanger& fx, int rate) {
     for (PitchShifter& s : fx.shifter) configure_shifter(s, 1.0f, 2048, 4, rate);
 }
 
+// 256-bit frames where GCC can keep 32-byte stack alignment (not on Windows, where it cannot
+// realign the stack for spilled registers), as for the transform.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
+#define VEMO_PITCH_WIDE 1
+#endif
+
 void build_tables(PitchChanger& fx, int n) {
     for (int k = 0; k < n; ++k) fx.window[k] = 0.5 - 0.5 * std::cos(2.0 * kPi * k / n);
     fft_prepare(fx.twiddles, n);
+#if defined(VEMO_PITCH_WIDE)
+    fx.wide_frame = __builtin_cpu_supports("avx2");
+#endif
     fx.window_size = n;
 }
 
@@ -216,11 +225,10 @@ template <bool kReference>
 // The straightforward frame: library calls and the scalar transform.
 void process_frame_reference(PitchShifter& s, PitchChanger& fx) { frame_body<true>(s, fx); }
 
-// Same condition as the transform's 256-bit path (FftTwiddles::wide is never set elsewhere).
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
-#define VEMO_PITCH_WIDE 1
-// The same frame with 256-bit registers allowed (no fused multiply-add: AVX alone has none).
-[[gnu::target("avx")]] void process_frame_avx(PitchShifter& s, PitchChanger& fx) {
+// The same frame with 256-bit registers, integer ones included (AVX2 narrows the double
+// comparisons' masks for the float ones); -ffp-contract=off keeps fused multiply-adds out.
+#if defined(VEMO_PITCH_WIDE)
+[[gnu::target("avx2")]] void process_frame_avx2(PitchShifter& s, PitchChanger& fx) {
     frame_body<false>(s, fx);
 }
 #endif
@@ -228,7 +236,7 @@ void process_frame_reference(PitchShifter& s, PitchChanger& fx) { frame_body<tru
 void process_frame(PitchShifter& s, PitchChanger& fx) {
     if (fx.reference_path) return process_frame_reference(s, fx);
 #if defined(VEMO_PITCH_WIDE)
-    if (fx.twiddles.wide) return process_frame_avx(s, fx);
+    if (fx.wide_frame) return process_frame_avx2(s, fx);
 #endif
     frame_body<false>(s, fx);
 }

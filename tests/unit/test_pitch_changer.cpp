@@ -82,17 +82,22 @@ TEST(PitchFft, MatchesTheDiscreteTransformAndInvertsUnscaled) {
 }
 
 TEST(PitchFft, VectorPathsGiveThePlainResultBitForBit) {
-    for (int n = 1; n <= kFftMaxPoints; n *= 2) {
-        auto tw = std::make_unique<FftTwiddles>();
-        fft_prepare(*tw, n);
-        std::vector<float> a(2 * static_cast<size_t>(n));
-        for (int i = 0; i < 2 * n; ++i) a[i] = static_cast<float>(std::sin(i * 1.7) * 3e4 * (i % 5 == 0 ? 0.0 : 1.0));
-        a[0] = -0.0f;
-        std::vector<float> b = a;
-        for (int sign : {-1, 1}) {
-            fft(a.data(), n, sign, *tw);
-            fft_plain(b.data(), n, sign, *tw);
-            ASSERT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float))) << n << ' ' << sign;
+    // Each path the processor supports: 512-bit, then 256-bit, then the 128-bit one.
+    for (int level : {2, 1, 0}) {
+        for (int n = 1; n <= kFftMaxPoints; n *= 2) {
+            auto tw = std::make_unique<FftTwiddles>();
+            fft_prepare(*tw, n);
+            tw->wider = tw->wider && level >= 2;
+            tw->wide = tw->wide && level >= 1;
+            std::vector<float> a(2 * static_cast<size_t>(n));
+            for (int i = 0; i < 2 * n; ++i) a[i] = static_cast<float>(std::sin(i * 1.7) * 3e4 * (i % 5 == 0 ? 0.0 : 1.0));
+            a[0] = -0.0f;
+            std::vector<float> b = a;
+            for (int sign : {-1, 1}) {
+                fft(a.data(), n, sign, *tw);
+                fft_plain(b.data(), n, sign, *tw);
+                ASSERT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float))) << n << ' ' << sign << ' ' << level;
+            }
         }
     }
 }
@@ -110,30 +115,34 @@ TEST(PitchChanger, FastFramesMatchTheReferenceFrameBitForBit) {
     const Case cases[] = {{0.0f, 2048, 4, 0.0f},   {0.7f, 1024, 4, 3.0e6f}, {-0.5f, 512, 8, 6.8e10f},
                           {0.9f, 2048, 2, 9.0e10f}, {-0.7f, 256, 1, 1.0e9f}, {0.2f, 8192, 4, -2.5e8f}};
     for (const Case& c : cases) {
-        auto fast = make_pitch(c.octaves, c.n, c.o);
-        auto ref = make_pitch(c.octaves, c.n, c.o);
-        ref->reference_path = true;
-        std::vector<int16_t> a(static_cast<size_t>(2 * std::max(c.n, 4096)));
+        // The widest frame and transform the processor has, the 128-bit ones, and the reference.
+        std::unique_ptr<PitchChanger> fx[3];
+        for (auto& p : fx) p = make_pitch(c.octaves, c.n, c.o);
+        std::vector<int16_t> pcm[3];
+        pcm[0].resize(static_cast<size_t>(2 * std::max(c.n, 4096)));
         uint32_t seed = 7;
-        for (size_t i = 0; i < a.size(); ++i) {
+        for (size_t i = 0; i < pcm[0].size(); ++i) {
             seed = seed * 1664525u + 1013904223u;
-            a[i] = static_cast<int16_t>(9000.0 * std::sin(i * 0.031) + static_cast<int>(seed >> 20) - 2048);
+            pcm[0][i] = static_cast<int16_t>(9000.0 * std::sin(i * 0.031) + static_cast<int>(seed >> 20) - 2048);
         }
-        std::vector<int16_t> b = a;
-        run(*fast, a, 1);
-        run(*ref, b, 1);
-        for (PitchChanger* fx : {fast.get(), ref.get()})
-            for (int k = 0; k <= c.n / 2; ++k) fx->shifter[0].sum_phase[k] = c.phase_start * (1.0f + k * 1e-3f);
+        pcm[2] = pcm[1] = pcm[0];
+        for (int i = 0; i < 3; ++i) run(*fx[i], pcm[i], 1);
+        fx[1]->wide_frame = fx[1]->twiddles.wide = fx[1]->twiddles.wider = false;
+        fx[2]->reference_path = true;
+        for (auto& p : fx)
+            for (int k = 0; k <= c.n / 2; ++k) p->shifter[0].sum_phase[k] = c.phase_start * (1.0f + k * 1e-3f);
         for (int round = 0; round < 3; ++round) {
-            run(*fast, a, 1);
-            run(*ref, b, 1);
-            ASSERT_EQ(a, b) << c.octaves << ' ' << c.n << ' ' << c.o << ' ' << c.phase_start;
+            for (int i = 0; i < 3; ++i) run(*fx[i], pcm[i], 1);
+            ASSERT_EQ(pcm[0], pcm[2]) << c.octaves << ' ' << c.n << ' ' << c.o << ' ' << c.phase_start;
+            ASSERT_EQ(pcm[1], pcm[2]) << c.octaves << ' ' << c.n << ' ' << c.o << ' ' << c.phase_start;
         }
-        const PitchShifter &x = fast->shifter[0], &y = ref->shifter[0];
-        EXPECT_EQ(0, std::memcmp(x.last_phase, y.last_phase, sizeof x.last_phase));
-        EXPECT_EQ(0, std::memcmp(x.ana_freq, y.ana_freq, sizeof x.ana_freq));
-        EXPECT_EQ(0, std::memcmp(x.sum_phase, y.sum_phase, sizeof x.sum_phase));
-        EXPECT_EQ(0, std::memcmp(x.output_accum, y.output_accum, sizeof x.output_accum));
+        for (int i = 0; i < 2; ++i) {
+            const PitchShifter &x = fx[i]->shifter[0], &y = fx[2]->shifter[0];
+            EXPECT_EQ(0, std::memcmp(x.last_phase, y.last_phase, sizeof x.last_phase));
+            EXPECT_EQ(0, std::memcmp(x.ana_freq, y.ana_freq, sizeof x.ana_freq));
+            EXPECT_EQ(0, std::memcmp(x.sum_phase, y.sum_phase, sizeof x.sum_phase));
+            EXPECT_EQ(0, std::memcmp(x.output_accum, y.output_accum, sizeof x.output_accum));
+        }
     }
 }
 
