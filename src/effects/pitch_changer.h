@@ -57,7 +57,7 @@ struct PitchChanger {
     float syn_re[kPitchMaxFrame / 2 + 1] = {};
     float syn_im[kPitchMaxFrame / 2 + 1] = {};
     uint8_t bin_redo[kPitchMaxFrame / 2 + 1] = {};  // bins the library calls must recompute
-    bool wide_frame = false;  // the processor runs the 256-bit frame loops
+    int frame_width = 128;  // widest registers the processor gives the frame loops: 128, 256 or 512 bits
     // Tests set this to run the straightforward frame (library calls, scalar transform) that the
     // fast frame must match bit for bit.
     bool reference_path = false;

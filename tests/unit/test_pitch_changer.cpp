@@ -115,33 +115,38 @@ TEST(PitchChanger, FastFramesMatchTheReferenceFrameBitForBit) {
     const Case cases[] = {{0.0f, 2048, 4, 0.0f},   {0.7f, 1024, 4, 3.0e6f}, {-0.5f, 512, 8, 6.8e10f},
                           {0.9f, 2048, 2, 9.0e10f}, {-0.7f, 256, 1, 1.0e9f}, {0.2f, 8192, 4, -2.5e8f}};
     for (const Case& c : cases) {
-        // The widest frame and transform the processor has, the 128-bit ones, and the reference.
-        std::unique_ptr<PitchChanger> fx[3];
+        // The frame loops at each width the processor has (with the transform's matching path),
+        // then the reference, last.
+        constexpr int kPaths = 4;
+        std::unique_ptr<PitchChanger> fx[kPaths];
         for (auto& p : fx) p = make_pitch(c.octaves, c.n, c.o);
-        std::vector<int16_t> pcm[3];
+        std::vector<int16_t> pcm[kPaths];
         pcm[0].resize(static_cast<size_t>(2 * std::max(c.n, 4096)));
         uint32_t seed = 7;
         for (size_t i = 0; i < pcm[0].size(); ++i) {
             seed = seed * 1664525u + 1013904223u;
             pcm[0][i] = static_cast<int16_t>(9000.0 * std::sin(i * 0.031) + static_cast<int>(seed >> 20) - 2048);
         }
-        pcm[2] = pcm[1] = pcm[0];
-        for (int i = 0; i < 3; ++i) run(*fx[i], pcm[i], 1);
-        fx[1]->wide_frame = fx[1]->twiddles.wide = fx[1]->twiddles.wider = false;
-        fx[2]->reference_path = true;
+        for (int i = 1; i < kPaths; ++i) pcm[i] = pcm[0];
+        for (int i = 0; i < kPaths; ++i) run(*fx[i], pcm[i], 1);
+        fx[1]->frame_width = std::min(fx[1]->frame_width, 256);
+        fx[1]->twiddles.wider = false;
+        fx[2]->frame_width = 128;
+        fx[2]->twiddles.wide = fx[2]->twiddles.wider = false;
+        fx[kPaths - 1]->reference_path = true;
         for (auto& p : fx)
             for (int k = 0; k <= c.n / 2; ++k) p->shifter[0].sum_phase[k] = c.phase_start * (1.0f + k * 1e-3f);
         for (int round = 0; round < 3; ++round) {
-            for (int i = 0; i < 3; ++i) run(*fx[i], pcm[i], 1);
-            ASSERT_EQ(pcm[0], pcm[2]) << c.octaves << ' ' << c.n << ' ' << c.o << ' ' << c.phase_start;
-            ASSERT_EQ(pcm[1], pcm[2]) << c.octaves << ' ' << c.n << ' ' << c.o << ' ' << c.phase_start;
+            for (int i = 0; i < kPaths; ++i) run(*fx[i], pcm[i], 1);
+            for (int i = 0; i + 1 < kPaths; ++i)
+                ASSERT_EQ(pcm[i], pcm[kPaths - 1]) << i << ": " << c.octaves << ' ' << c.n << ' ' << c.o << ' ' << c.phase_start;
         }
-        for (int i = 0; i < 2; ++i) {
-            const PitchShifter &x = fx[i]->shifter[0], &y = fx[2]->shifter[0];
-            EXPECT_EQ(0, std::memcmp(x.last_phase, y.last_phase, sizeof x.last_phase));
-            EXPECT_EQ(0, std::memcmp(x.ana_freq, y.ana_freq, sizeof x.ana_freq));
-            EXPECT_EQ(0, std::memcmp(x.sum_phase, y.sum_phase, sizeof x.sum_phase));
-            EXPECT_EQ(0, std::memcmp(x.output_accum, y.output_accum, sizeof x.output_accum));
+        for (int i = 0; i + 1 < kPaths; ++i) {
+            const PitchShifter &x = fx[i]->shifter[0], &y = fx[kPaths - 1]->shifter[0];
+            EXPECT_EQ(0, std::memcmp(x.last_phase, y.last_phase, sizeof x.last_phase)) << i;
+            EXPECT_EQ(0, std::memcmp(x.ana_freq, y.ana_freq, sizeof x.ana_freq)) << i;
+            EXPECT_EQ(0, std::memcmp(x.sum_phase, y.sum_phase, sizeof x.sum_phase)) << i;
+            EXPECT_EQ(0, std::memcmp(x.output_accum, y.output_accum, sizeof x.output_accum)) << i;
         }
     }
 }
