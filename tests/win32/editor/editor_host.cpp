@@ -1,6 +1,6 @@
 // Drives the DLL's real editor window under Wine as a host program and a user would: exports
 // from the host side, clicks and menu commands on the controls, audio from a second thread; and
-// saves screenshots of the editor in each display mode and of the level display as BMP files.
+// saves screenshots of the editor in each display mode and of the level display as PNG files.
 //   editor_host <vemosoundmix.dll> <output directory>
 // The last line reads "editor: N passed, M failed".
 #ifndef NOMINMAX
@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "../host_checks.h"
-#include "../message_pump.h"
 #include "../vemo_api.h"
+#include "../wine_support.h"
 
 using namespace vemo::host;
 
@@ -70,49 +70,9 @@ HWND make_host_window() {
 
 // ------------------------------------------------------------------------------- finding windows
 
-std::wstring text_of(HWND hwnd) {
-    wchar_t buf[256] = {};
-    GetWindowTextW(hwnd, buf, 255);
-    return buf;
-}
-
-// Enumeration callbacks are stdcall on 32-bit Windows, which a lambda cannot be.
-struct CaptionSearch {
-    const wchar_t* caption;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collect_by_caption(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<CaptionSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == GetCurrentProcessId() && text_of(hwnd) == s->caption) s->found.push_back(hwnd);
-    return TRUE;
-}
-
-// Top-level windows of this process with that caption.
+// Top-level windows with that caption.
 std::vector<HWND> top_windows(const wchar_t* caption) {
-    CaptionSearch search{caption, {}};
-    EnumWindows(collect_by_caption, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-struct IdSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK first_with_id(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<IdSearch*>(lp);
-    if (GetDlgCtrlID(hwnd) != s->id) return TRUE;
-    s->found = hwnd;
-    return FALSE;
-}
-
-HWND find_descendant(HWND root, int id) {
-    IdSearch search{id, nullptr};
-    EnumChildWindows(root, first_with_id, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return thread_windows([caption](HWND hwnd) { return window_text(hwnd) == caption; });
 }
 
 struct Editor {
@@ -226,7 +186,7 @@ int shown_buttons(std::wstring* captions) {
     for (int i = 0; i < 4; ++i) {
         if (!visible(ed.item(kBottomIds[i]))) continue;
         mask |= 1 << i;
-        *captions += text_of(ed.item(kBottomIds[i])) + L" ";
+        *captions += window_text(ed.item(kBottomIds[i])) + L" ";
     }
     return mask;
 }
@@ -237,45 +197,7 @@ uint8_t engine_flag(int type) {
     return enabled_byte(s, type);
 }
 
-// ------------------------------------------------------------------------------- screenshots
-
-bool save_bmp(HWND hwnd, const wchar_t* name) {
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    pump(150);
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    const int stride = (w * 3 + 3) & ~3;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;  // bottom-up, as the file keeps it
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = static_cast<DWORD>(stride * h);
-    std::vector<uint8_t> bits(info.biSizeImage);
-    GetDIBits(mem, bmp, 0, static_cast<UINT>(h), bits.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    FILE* f = _wfopen((out_dir + L"\\" + name).c_str(), L"wb");
-    if (f == nullptr) return false;
-    bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
-              std::fwrite(bits.data(), 1, bits.size(), f) == bits.size();
-    ok = std::fclose(f) == 0 && ok;
-    return ok;
-}
+bool save_png(HWND hwnd, const wchar_t* name) { return save_window_png(hwnd, out_dir + L"\\" + name); }
 
 // ------------------------------------------------------------------------------- audio
 
@@ -354,7 +276,7 @@ void check_begin() {
         report.expect(find_editor(), "the editor's tab, strip and pages");
         report.expect(!visible(ed.window), "editor hidden");
         report.expect_eq(api.get_dispstatus(), 0, "shown flag");
-        report.expect(text_of(ed.strip) == L"广告音乐输出效果调整", "caption strip text");
+        report.expect(window_text(ed.strip) == L"广告音乐输出效果调整", "caption strip text");
         report.expect_eq(SendMessageW(ed.tab, TCM_GETITEMCOUNT, 0, 0), 2, "tab count");
         const wchar_t* titles[2] = {L"音效控制", L"均衡器"};
         for (int i = 0; i < 2; ++i) {
@@ -408,7 +330,7 @@ void check_display_modes() {
         report.expect(visible(ed.chain), "chain page shown");
         report.expect_eq(shown_buttons(&captions), 0x2, "only 3089 visible");
         report.expect(captions == L"关闭 ", "its caption");
-        save_bmp(ed.window, L"editor_mode0.bmp");
+        save_png(ed.window, L"editor_mode0.png");
     });
     report.run("changing the display mode while shown changes the buttons at once", [] {
         std::wstring captions;
@@ -416,11 +338,11 @@ void check_display_modes() {
         report.expect_eq(shown_buttons(&captions), 0xF, "mode 1: four buttons");
         report.expect(captions == L"放弃 确认 播放 停止 ", "mode 1 captions");
         report.expect(visible(ed.window), "still shown");
-        save_bmp(ed.window, L"editor_mode1.bmp");
+        save_png(ed.window, L"editor_mode1.png");
         api.set_dispmode(2);
         report.expect_eq(shown_buttons(&captions), 0x3, "mode 2: two buttons");
         report.expect(captions == L"载入 保存 ", "mode 2 captions");
-        save_bmp(ed.window, L"editor_mode2.bmp");
+        save_png(ed.window, L"editor_mode2.png");
         api.set_dispmode(0);
         report.expect_eq(shown_buttons(&captions), 0x6, "mode 0 from set_dispmode keeps 播放");
         api.setdisp(1);
@@ -456,7 +378,7 @@ void check_switches_and_moves() {
             report.expect_eq(back, 0x001010FF, "enabled background");
         }
         click_row(0);  // the enabled row shows its own colours, not the selection's
-        save_bmp(ed.window, L"editor_echo_on.bmp");
+        save_png(ed.window, L"editor_echo_on.png");
         click(kEchoSwitch);
         report.expect_eq(engine_flag(7), 0, "echo flag cleared");
         report.expect(cell(r, 2) == L"无效", "无效 again");
@@ -637,7 +559,7 @@ void check_levels() {
         api.init(44100, 2, 1);
         play_while(25, tone_buffer(2048, 0), [] {});
         pump(100);
-        report.expect(save_bmp(ed.window, L"editor_levels.bmp"), "written");
+        report.expect(save_png(ed.window, L"editor_levels.png"), "written");
     });
 }
 

@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "../host_checks.h"
-#include "../message_pump.h"
-#include "../toolkit/png_writer.h"
+#include "../wine_support.h"
 #include "editor/editor.h"
 #include "editor/module_paths.h"
 #include "editor/preset_file.h"
@@ -52,17 +51,8 @@ RECT rect_of(HWND hwnd) {
     return r;
 }
 
-std::string text_of(HWND hwnd) {
-    wchar_t buf[256] = {};
-    GetWindowTextW(hwnd, buf, 255);
-    return narrow(buf);
-}
-
-std::string class_of(HWND hwnd) {
-    wchar_t buf[64] = {};
-    GetClassNameW(hwnd, buf, 63);
-    return narrow(buf);
-}
+std::string text_of(HWND hwnd) { return narrow(window_text(hwnd)); }
+std::string class_of(HWND hwnd) { return narrow(class_name(hwnd)); }
 
 // The band sliders on screen, as the number of sliders in each row from the top.
 std::vector<int> visible_rows() {
@@ -118,15 +108,9 @@ long long file_size(const std::string& path) {
     return f ? static_cast<long long>(f.tellg()) : -1;
 }
 
-// settle: let the window's messages run first (not from inside the modal windows' timer).
 bool save_png(HWND hwnd, const wchar_t* name, bool settle = true) {
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (settle) pump(150);
-    const RECT r = rect_of(hwnd);
-    const std::vector<uint8_t> rgb = shot::screen_rgb(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    const std::string path = narrow(shot_dir + L"\\" + name);
-    const bool ok = shot::write_png(path.c_str(), r.right - r.left, r.bottom - r.top, rgb);
-    if (!ok) report.note("cannot write " + path);
+    const bool ok = save_window_png(hwnd, shot_dir + L"\\" + name, settle);
+    if (!ok) report.note("cannot write " + narrow(shot_dir + L"\\" + name));
     return ok;
 }
 
@@ -153,22 +137,9 @@ bool is_box(HWND h) {
     return is_dialog_class(h) && !is_name_dialog(h) && (GetDlgItem(h, IDOK) != nullptr || GetDlgItem(h, IDYES) != nullptr);
 }
 
-struct Search {
-    bool (*pred)(HWND);
-    HWND found;
-};
-
-BOOL CALLBACK search_one(HWND h, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    if (!s->pred(h)) return TRUE;
-    s->found = h;
-    return FALSE;
-}
-
 HWND find(bool (*pred)(HWND)) {
-    Search search{pred, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), search_one, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> found = thread_windows(pred);
+    return found.empty() ? nullptr : found[0];
 }
 
 std::string box_text(HWND box) {

@@ -35,8 +35,12 @@ inline void chunk(std::vector<uint8_t>& out, const char* type, const std::vector
     put32(out, crc32(body.data(), body.size()));
 }
 
+inline FILE* open_for_writing(const char* path) { return std::fopen(path, "wb"); }
+inline FILE* open_for_writing(const wchar_t* path) { return _wfopen(path, L"wb"); }
+
 // Writes w x h pixels given as RGB bytes, top row first.
-inline bool write_png(const char* path, int w, int h, const std::vector<uint8_t>& rgb) {
+template <typename Char>
+bool write_png(const Char* path, int w, int h, const std::vector<uint8_t>& rgb) {
     std::vector<uint8_t> raw;
     for (int y = 0; y < h; ++y) {
         raw.push_back(0);
@@ -66,7 +70,7 @@ inline bool write_png(const char* path, int w, int h, const std::vector<uint8_t>
     chunk(png, "IHDR", ihdr);
     chunk(png, "IDAT", z);
     chunk(png, "IEND", {});
-    FILE* f = std::fopen(path, "wb");
+    FILE* f = open_for_writing(path);
     if (f == nullptr) return false;
     const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
     return std::fclose(f) == 0 && ok;

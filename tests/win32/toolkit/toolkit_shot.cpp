@@ -6,27 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "png_writer.h"
+#include "../wine_support.h"
 #include "sample_dialog.h"
 
 using namespace vemo;
 using vemo::shot::write_png;
-
-namespace {
-
-void pump_for(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    while (GetTickCount() < end) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -57,7 +41,7 @@ int main(int argc, char** argv) {
     other.header_style = 3;
     other.border_style = 6;
     colours.skin.SetScheme(&other);
-    pump_for(400);
+    pump(400);
 
     // A hovered button, a pressed-looking check and the balloon of another button.
     SetForegroundWindow(chain_view.m_hWnd);
@@ -70,10 +54,10 @@ int main(int argc, char** argv) {
     GetWindowRect(chain_view.chain.play.m_hWnd, &play);
     chain_view.chain.play.SetTooltipText("播放选择音效的声音文件");
     chain_view.chain.play.Tooltip().Show(chain_view.chain.play.m_hWnd, POINT{play.left + 16, play.top + 4});
-    pump_for(400);
+    pump(400);
     for (HWND hwnd : {chain_view.m_hWnd, eq_view.m_hWnd, colours.m_hWnd}) RedrawWindow(hwnd, nullptr, nullptr,
         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    pump_for(300);
+    pump(300);
 
     // Copy what the screen shows.
     const int width = 4 * gap + 2 * w + cw;

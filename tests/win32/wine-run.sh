@@ -1,0 +1,50 @@
+# Sourced by the run-wine scripts: the Wine environment, a prefix made on first use with the
+# templates' Chinese fonts mapped, running a host under Xvfb and counting its checks.
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+winpath() { echo "Z:${1//\//\\}"; }
+passed=0
+failed=0
+
+# wine_setup PREFIX WORKDIR: exports the environment, boots the prefix if it is new, and maps
+# 宋体 and 楷体 of the templates to WenQuanYi Micro Hei (fonts-wqy-microhei); regedit reads UTF-16.
+wine_setup() {
+  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$(dirname "$1")" "$2"
+  if [[ ! -f $1/system.reg ]]; then
+    timeout 600 xvfb-run -a sh -c "$wine wineboot -i >/dev/null 2>&1; $wineserver -w" >/dev/null 2>&1
+  fi
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for face in 宋体 SimSun 楷体 KaiTi; do printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"; done
+  } | iconv -f UTF-8 -t UTF-16 >"$2/fonts.reg"
+  timeout 120 sh -c "$wine reg import '$(winpath "$2/fonts.reg")' >/dev/null 2>&1; $wineserver -w"
+}
+
+# wine_host LABEL SCREEN LOG ERRLOG COMMANDS: runs the commands on a virtual screen (WxHxD) and
+# adds the counts of the host's "LABEL: N passed, M failed" line.
+wine_host() {
+  local p f
+  timeout 300 xvfb-run -a -s "-screen 0 $2" sh -c "$5; $wineserver -k" 2>"$4" | tr -d '\r' | tee "$3"
+  read -r p f < <(sed -nE "s/^$1: ([0-9]+) passed, ([0-9]+) failed\$/\\1 \\2/p" "$3" | tail -1)
+  if [[ -z ${p:-} ]]; then
+    failed=$((failed + 1))
+    echo "FAIL the $1 host ended without a result (see $4)"
+  else
+    passed=$((passed + p)) failed=$((failed + f))
+  fi
+}
+
+# verdict OK TEXT: one more check.
+verdict() {
+  if [[ $1 == 0 ]]; then passed=$((passed + 1)); echo "ok   $2"; else failed=$((failed + 1)); echo "FAIL $2"; fi
+}
+
+# is_png FILE: the file starts with the PNG signature.
+is_png() { [[ $(head -c 8 "$1" 2>/dev/null | od -An -tx1 | tr -d ' ') == 89504e470d0a1a0a ]]; }
+
+# wine_total LABEL: the last line, and the exit status.
+wine_total() {
+  echo "$1: $passed passed, $failed failed"
+  ((failed == 0))
+}
