@@ -107,6 +107,10 @@ void CIconButton::SetHover(bool on) {
 }
 
 LRESULT CIconButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == TopLevelInactiveMessage()) {
+        SetHover(false);
+        return 0;
+    }
     switch (msg) {
     case WM_GETDLGCODE:
         // Enter works as for the system's buttons: the default one answers it.

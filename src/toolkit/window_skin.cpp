@@ -61,6 +61,11 @@ void draw_glyph(HDC dc, const RECT& r, UINT what, COLORREF c) {
     }
 }
 
+BOOL CALLBACK tell_inactive(HWND child, LPARAM) {
+    SendMessageW(child, TopLevelInactiveMessage(), 0, 0);
+    return TRUE;
+}
+
 }  // namespace
 
 RECT skin_close_box(int width) { return RECT{width - 25, kBoxTop, width - 4, kBoxBottom}; }
@@ -473,6 +478,7 @@ LRESULT CWindowSkin::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     case WM_ACTIVATE:
         m_bActive = LOWORD(wp) != WA_INACTIVE;
+        if (!m_bActive) EnumChildWindows(m_hWnd, tell_inactive, 0);
         RepaintFrame();
         return Default();
     case WM_SIZE: {

@@ -413,4 +413,9 @@ void DDX_CBIndex(CDataExchange& dx, int id, int& index) {
         SendMessageW(item, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+UINT TopLevelInactiveMessage() {
+    static const UINT message = RegisterWindowMessageW(L"vemosoundmix.TopLevelInactive");
+    return message;
+}
+
 }  // namespace vemo

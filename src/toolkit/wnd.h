@@ -174,4 +174,8 @@ void DDX_Slider(CDataExchange& dx, int id, int& value);
 void DDX_Text(CDataExchange& dx, int id, std::string& utf8);
 void DDX_CBIndex(CDataExchange& dx, int id, int& index);
 
+// Sent to every control of a skinned top-level window when that window is deactivated: child
+// windows get no activation messages of their own, and a hover look must not outlive it.
+UINT TopLevelInactiveMessage();
+
 }  // namespace vemo
