@@ -38,15 +38,6 @@ void rc_set_cutoff(RcFilter& f, double fc, int rate, int channels) {
 
 namespace {
 
-// One section over one channel's value: d = x - P; P = x; I += (d - I * dt/C) / R; output.
-template <RcMode Mode>
-inline float rc_section(double x, double& i, double& p, double k, double inv_r, double r, double g) {
-    const double d = x - p;
-    p = x;
-    i = i + (d - i * k) * inv_r;
-    return static_cast<float>(Mode == kRcHighPass ? i * r * g : (x - i * r) * g);
-}
-
 // Section by section over the whole block(s); with two blocks (channels 0 and 1) both channels'
 // recursions run in the same loop, so their dependency chains overlap.
 template <RcMode Mode, int Lanes>
@@ -86,28 +77,27 @@ void rc_run_stereo(RcFilter& f, float* left, float* right, int count, RcMode mod
         run_sections<kRcLowPass, 2>(f, blocks, kChannels, count);
 }
 
-void resonator_run(RcFilter& f, float* block, int count, double fc, int rate, int channels, int channel) {
-    const int ch = channel_slot(channel);
+ResonatorCoefs resonator_coefs(double fc, int rate, int channels) {
     const double n = samples_per_second(rate, channels);
     const double w = channels * fc * 3.1415927;
-    double a = w * w * 0.2 / n;
-    double b = 1.0 / (n * 0.05);
+    ResonatorCoefs k;
+    k.a = w * w * 0.2 / n;
+    k.b = 1.0 / (n * 0.05);
     // The two-pole recursion is stable for damping 300*b below 2 and a*b below 4 - 600*b; formats
     // under 6000 samples a second and tones near the sample rate are held inside that (damping 1,
     // a*b at nine tenths of its limit) so the charge cannot grow without bound.
-    b = std::min(b, 1.0 / 300.0);
-    a = std::min(a, 0.9 * (4.0 - 600.0 * b) / b);
+    k.b = std::min(k.b, 1.0 / 300.0);
+    k.a = std::min(k.a, 0.9 * (4.0 - 600.0 * k.b) / k.b);
+    return k;
+}
+
+void resonator_run(RcFilter& f, float* block, int count, double fc, int rate, int channels, int channel) {
+    const int ch = channel_slot(channel);
+    const ResonatorCoefs k = resonator_coefs(fc, rate, channels);
     double q = f.aux[0][0][ch];
     double i = f.aux[1][0][ch];
     double p = f.aux[2][0][ch];
-    for (int k = 0; k < count; ++k) {
-        const double x = block[k];
-        const double d = x - p;
-        p = x;
-        i = i + (d - a * q - 300.0 * i) * b;
-        q = q + i;
-        block[k] = static_cast<float>(std::trunc(500.0 * q));
-    }
+    for (int n = 0; n < count; ++n) block[n] = resonator_step(block[n], q, i, p, k);
     f.aux[0][0][ch] = q;
     f.aux[1][0][ch] = i;
     f.aux[2][0][ch] = p;
