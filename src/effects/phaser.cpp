@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace vemo {
 namespace {
@@ -95,38 +96,90 @@ PhaserParams phaser_report(const Phaser& fx) {
     return {ch.low_copy, ch.high_copy, ch.rate_copy, ch.feedback_copy, ch.mix_copy};
 }
 
-void phaser_process(Phaser& fx, int16_t* pcm, const StageContext& ctx) {
-    const int channels = std::min(ctx.channels, 2);
-    float* x = ctx.work;
-    for (int c = 0; c < channels; ++c) {
-        PhaserChannel& ch = fx.channel[c];
-        for (int i = 0; i < ctx.frames; ++i) x[i] = pcm[i * ctx.channels + c];
+namespace {
 
-        const double dmin = ch.dmin, span = static_cast<double>(ch.dmax) - ch.dmin;
+// The sweep's coefficients for the next `frames` samples of one channel, into a; the phase moves on.
+void sweep(PhaserChannel& ch, float* a, int frames) {
+    const double dmin = ch.dmin, span = static_cast<double>(ch.dmax) - ch.dmin;
+    for (int i = 0; i < frames; ++i) {
+        const double d = dmin + span * ((std::sin(static_cast<double>(ch.phase)) + 1.0) * 0.5);
+        ch.phase += ch.step;
+        if (!(ch.phase < kTurn)) ch.phase -= kTurn;
+        a[i] = static_cast<float>((1.0 - d) / (1.0 + d));
+    }
+}
+
+// Both channels run the same sweep when every value it is made of is the same, bit for bit.
+bool same_sweep(const PhaserChannel& a, const PhaserChannel& b) {
+    auto same = [](float x, float y) { return std::memcmp(&x, &y, sizeof x) == 0; };
+    return same(a.phase, b.phase) && same(a.step, b.step) && same(a.dmin, b.dmin) && same(a.dmax, b.dmax);
+}
+
+// The stages and the feedback over `frames` frames, the channels of a frame side by side (their
+// recursions are independent); a[c] holds channel c's coefficients.
+template <int Channels>
+void run_stages(Phaser& fx, int16_t* pcm, int frames, const float* const* a) {
+    double fb[Channels], mix[Channels], y1[Channels], z[Channels][6];
+    for (int c = 0; c < Channels; ++c) {
+        const PhaserChannel& ch = fx.channel[c];
         // Beyond +-1 the loop gain exceeds one and the state would run off to infinity.
-        const double fb = std::clamp(ch.fb, -1.0f, 1.0f);
-        const double mix = ch.mix;
-        for (int i = 0; i < ctx.frames; ++i) {
-            const double d = dmin + span * ((std::sin(static_cast<double>(ch.phase)) + 1.0) * 0.5);
-            ch.phase += ch.step;
-            if (!(ch.phase < kTurn)) ch.phase -= kTurn;
-            const float a = static_cast<float>((1.0 - d) / (1.0 + d));
-            double in = x[i] + fb * ch.y1;
-            for (AllpassStage& st : ch.stages) {
-                st.a = a;
-                const double out = st.z - static_cast<double>(a) * in;
-                st.z = static_cast<float>(in + static_cast<double>(a) * out);
+        fb[c] = std::clamp(ch.fb, -1.0f, 1.0f);
+        mix[c] = ch.mix;
+        y1[c] = ch.y1;
+        for (int s = 0; s < 6; ++s) z[c][s] = ch.stages[s].z;
+    }
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < Channels; ++c) {
+            int16_t& sample = pcm[i * Channels + c];
+            const double x = static_cast<float>(sample);
+            const double k = a[c][i];
+            double in = x + fb[c] * y1[c];
+            for (double& zs : z[c]) {
+                const double out = zs - k * in;
+                zs = static_cast<float>(in + k * out);
                 in = out;
             }
             // At a loop gain of exactly one the time-varying stages can still creep upwards;
             // the bound is far above anything audible and keeps the state finite.
-            ch.y1 = static_cast<float>(std::clamp(in, -1e30, 1e30));
-            double y = (x[i] + mix * ch.y1) * 0.9;
-            y = std::clamp(y, -32768.0, 32767.0);
-            x[i] = static_cast<float>(y);
+            y1[c] = static_cast<float>(std::clamp(in, -1e30, 1e30));
+            const double y = std::clamp((x + mix[c] * y1[c]) * 0.9, -32768.0, 32767.0);
+            sample = static_cast<int16_t>(static_cast<float>(y));
         }
+    }
+    for (int c = 0; c < Channels; ++c) {
+        PhaserChannel& ch = fx.channel[c];
+        ch.y1 = static_cast<float>(y1[c]);
+        for (int s = 0; s < 6; ++s) {
+            ch.stages[s].z = static_cast<float>(z[c][s]);
+            if (frames > 0) ch.stages[s].a = a[c][frames - 1];
+        }
+    }
+}
 
-        for (int i = 0; i < ctx.frames; ++i) pcm[i * ctx.channels + c] = static_cast<int16_t>(x[i]);
+}  // namespace
+
+void phaser_process(Phaser& fx, int16_t* pcm, const StageContext& ctx) {
+    if (ctx.channels != 1 && ctx.channels != 2) return;
+    // The work array holds each channel's coefficients for half of it at a time.
+    constexpr int kChunk = kMaxFrames / 2;
+    float* a[2] = {ctx.work, ctx.work + kChunk};
+    for (int done = 0; done < ctx.frames; done += kChunk) {
+        const int n = std::min(kChunk, ctx.frames - done);
+        int16_t* p = pcm + done * ctx.channels;
+        if (ctx.channels == 1) {
+            sweep(fx.channel[0], a[0], n);
+            run_stages<1>(fx, p, n, a);
+        } else if (same_sweep(fx.channel[0], fx.channel[1])) {
+            // The usual case: one sweep serves both channels.
+            sweep(fx.channel[0], a[0], n);
+            fx.channel[1].phase = fx.channel[0].phase;
+            const float* shared[2] = {a[0], a[0]};
+            run_stages<2>(fx, p, n, shared);
+        } else {
+            sweep(fx.channel[0], a[0], n);
+            sweep(fx.channel[1], a[1], n);
+            run_stages<2>(fx, p, n, a);
+        }
     }
 }
 
