@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "effects/delay_line.h"
 #include "effects/random.h"
@@ -95,30 +98,81 @@ void reverb_release(Reverb&) {}
 
 ReverbParams reverb_report(const Reverb& fx) { return fx.channel[0].params; }
 
-void reverb_process(Reverb& fx, int16_t* pcm, const StageContext& ctx) {
-    float* x = ctx.work;
-    for (int c = 0; c < ctx.channels && c < 2; ++c) {
-        ReverbChannel& ch = fx.channel[c];
-        float* line = ch.line.data();
-        const double f = ch.feedback_gain, g = ch.wet_gain;
-        const uint16_t fd = ch.feedback_delay;
-        const int taps = std::max<int>(ch.tap_count, 0);
-        uint16_t w = ch.write_pos;
-        load_channel(pcm, ctx.channels, c, ctx.frames, x);
-        for (int i = 0; i < ctx.frames; ++i) {
-            const double s = x[i] * 3.0517578125e-05;
-            line[w] = line_value(s - f * line[static_cast<uint16_t>(w - fd)]);
-            double a = s;
-            for (int j = 0; j < taps; ++j) {
-                const ReverbTap& tap = ch.taps[static_cast<size_t>(j)];
-                a += static_cast<double>(tap.weight) * line[static_cast<uint16_t>(w - tap.delay)];
-            }
-            const double y = std::clamp(s + g * a, -1.0, 1.0);
-            x[i] = static_cast<float>(y * 32767.0);
-            ++w;
+namespace {
+
+// One channel's view of the line for one buffer: its taps widened once.
+struct TapRun {
+    float* line;
+    double f, g;
+    uint16_t fd, w;
+    int taps;
+    uint16_t delay[kReverbMaxTaps];
+    double weight[kReverbMaxTaps];
+
+    explicit TapRun(ReverbChannel& ch)
+        : line(ch.line.data()), f(ch.feedback_gain), g(ch.wet_gain), fd(ch.feedback_delay), w(ch.write_pos),
+          taps(std::clamp<int>(ch.tap_count, 0, kReverbMaxTaps)) {
+        for (int j = 0; j < taps; ++j) {
+            delay[j] = ch.taps[static_cast<size_t>(j)].delay;
+            weight[j] = ch.taps[static_cast<size_t>(j)].weight;
         }
-        ch.write_pos = w;
-        store_channel(pcm, ctx.channels, c, ctx.frames, x);
+    }
+    // The line's new value, and the dry value that starts the sum.
+    double start(int16_t sample) {
+        const double s = static_cast<float>(sample) * 3.0517578125e-05;
+        line[w] = line_value(s - f * line[static_cast<uint16_t>(w - fd)]);
+        return s;
+    }
+    double tap(int j) const { return weight[j] * line[static_cast<uint16_t>(w - delay[j])]; }
+    int16_t finish(double s, double a) {
+        ++w;
+        const double y = std::clamp(s + g * a, -1.0, 1.0);
+        return static_cast<int16_t>(static_cast<float>(y * 32767.0));
+    }
+};
+
+}  // namespace
+
+void reverb_process(Reverb& fx, int16_t* pcm, const StageContext& ctx) {
+    const int frames = ctx.frames;
+    if (ctx.channels == 1) {
+        TapRun r(fx.channel[0]);
+        for (int i = 0; i < frames; ++i) {
+            const double s = r.start(pcm[i]);
+            double a = s;
+            for (int j = 0; j < r.taps; ++j) a += r.tap(j);
+            pcm[i] = r.finish(s, a);
+        }
+        fx.channel[0].write_pos = r.w;
+    } else if (ctx.channels == 2) {
+        // The channels' sums are independent chains: they run side by side, tap by tap.
+        TapRun r0(fx.channel[0]), r1(fx.channel[1]);
+        const int both = std::min(r0.taps, r1.taps);
+        for (int i = 0; i < frames; ++i) {
+            int16_t* frame = pcm + 2 * i;
+            const double s0 = r0.start(frame[0]), s1 = r1.start(frame[1]);
+            double a0 = s0, a1 = s1;
+            int j = 0;
+#if defined(__SSE2__)
+            // Both sums in the lanes of one register, each lane adding exactly its scalar terms.
+            __m128d acc = _mm_set_pd(a1, a0);
+            for (; j < both; ++j) {
+                const __m128 l0 = _mm_load_ss(&r0.line[static_cast<uint16_t>(r0.w - r0.delay[j])]);
+                const __m128 l1 = _mm_load_ss(&r1.line[static_cast<uint16_t>(r1.w - r1.delay[j])]);
+                const __m128d wt = _mm_set_pd(r1.weight[j], r0.weight[j]);
+                acc = _mm_add_pd(acc, _mm_mul_pd(wt, _mm_cvtps_pd(_mm_unpacklo_ps(l0, l1))));
+            }
+            _mm_storel_pd(&a0, acc);
+            _mm_storeh_pd(&a1, acc);
+#endif
+            // Taps that only one channel has (and every tap, without SSE2).
+            for (int k = j; k < r0.taps; ++k) a0 += r0.tap(k);
+            for (int k = j; k < r1.taps; ++k) a1 += r1.tap(k);
+            frame[0] = r0.finish(s0, a0);
+            frame[1] = r1.finish(s1, a1);
+        }
+        fx.channel[0].write_pos = r0.w;
+        fx.channel[1].write_pos = r1.w;
     }
 }
 
