@@ -61,28 +61,45 @@ void bass_release(SuperBass&) {}
 
 SuperBassParams bass_report(const SuperBass& fx) { return fx.params; }
 
-void bass_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx) {
-    const int channels = std::min(ctx.channels, 2);
-    float* work = ctx.work;
-    for (int c = 0; c < channels; ++c) {
-        BassChannel& ch = fx.channel[c];
-        for (int i = 0; i < ctx.frames; ++i) work[i] = pcm[i * ctx.channels + c];
+namespace {
 
-        for (int i = 0; i < ctx.frames; ++i) {
-            const float x = static_cast<float>(work[i] * kInv32767);
-            const double y = (static_cast<double>(ch.b0) * x + static_cast<double>(ch.b2) * ch.x2 +
-                              static_cast<double>(ch.b1) * ch.x1 - static_cast<double>(ch.a1) * ch.y1 -
-                              static_cast<double>(ch.a2) * ch.y2) /
-                             ch.a0;
-            ch.x2 = ch.x1;
-            ch.x1 = x;
-            ch.y2 = ch.y1;
-            ch.y1 = static_cast<float>(y);
-            work[i] = static_cast<float>(std::clamp(y, -1.0, 1.0) * 32767.0);
-        }
-
-        for (int i = 0; i < ctx.frames; ++i) pcm[i * ctx.channels + c] = static_cast<int16_t>(work[i]);
+// The shelf over `frames` frames, the channels of a frame side by side: their recursions are
+// independent, so their dependency chains (each through a division) overlap.
+template <int Channels>
+void run_frames(SuperBass& fx, int16_t* pcm, int frames) {
+    double b0[Channels], b1[Channels], b2[Channels], a0[Channels], a1[Channels], a2[Channels];
+    double x1[Channels], x2[Channels], y1[Channels], y2[Channels];
+    for (int c = 0; c < Channels; ++c) {
+        const BassChannel& ch = fx.channel[c];
+        b0[c] = ch.b0, b1[c] = ch.b1, b2[c] = ch.b2, a0[c] = ch.a0, a1[c] = ch.a1, a2[c] = ch.a2;
+        x1[c] = ch.x1, x2[c] = ch.x2, y1[c] = ch.y1, y2[c] = ch.y2;
     }
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < Channels; ++c) {
+            int16_t& sample = pcm[i * Channels + c];
+            const double x = static_cast<float>(static_cast<float>(sample) * kInv32767);
+            const double y = (b0[c] * x + b2[c] * x2[c] + b1[c] * x1[c] - a1[c] * y1[c] - a2[c] * y2[c]) / a0[c];
+            x2[c] = x1[c];
+            x1[c] = x;
+            y2[c] = y1[c];
+            y1[c] = static_cast<float>(y);
+            sample = static_cast<int16_t>(static_cast<float>(std::clamp(y, -1.0, 1.0) * 32767.0));
+        }
+    }
+    for (int c = 0; c < Channels; ++c) {
+        BassChannel& ch = fx.channel[c];
+        ch.x1 = static_cast<float>(x1[c]), ch.x2 = static_cast<float>(x2[c]);
+        ch.y1 = static_cast<float>(y1[c]), ch.y2 = static_cast<float>(y2[c]);
+    }
+}
+
+}  // namespace
+
+void bass_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx) {
+    if (ctx.channels == 2)
+        run_frames<2>(fx, pcm, ctx.frames);
+    else if (ctx.channels == 1)
+        run_frames<1>(fx, pcm, ctx.frames);
 }
 
 }  // namespace vemo
