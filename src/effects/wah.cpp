@@ -78,30 +78,50 @@ void wah_release(Wah&) {}
 
 WahParams wah_report(const Wah& fx) { return fx.params; }
 
-void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx) {
-    const int channels = std::min(ctx.channels, 2);
-    float* work = ctx.work;
-    for (int c = 0; c < channels; ++c) {
-        WahChannel& ch = fx.channel[c];
-        for (int i = 0; i < ctx.frames; ++i) work[i] = pcm[i * ctx.channels + c];
+namespace {
 
-        for (int i = 0; i < ctx.frames; ++i) {
-            const float x = static_cast<float>(work[i] * kInv32767);
+// The filter over `frames` frames, the channels of a frame side by side: their recursions are
+// independent, so their dependency chains (each through a division) overlap.  Each channel
+// redesigns on its own count.
+template <int Channels>
+void run_frames(Wah& fx, int16_t* pcm, int frames) {
+    double x1[Channels], x2[Channels], y1[Channels], y2[Channels];
+    for (int c = 0; c < Channels; ++c) {
+        const WahChannel& ch = fx.channel[c];
+        x1[c] = ch.x1, x2[c] = ch.x2, y1[c] = ch.y1, y2[c] = ch.y2;
+    }
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < Channels; ++c) {
+            WahChannel& ch = fx.channel[c];
+            int16_t& sample = pcm[i * Channels + c];
+            const double x = static_cast<float>(static_cast<float>(sample) * kInv32767);
             if (ch.n % kCoefficientPeriod == 0) design(ch);
             ++ch.n;
-            const double y = (static_cast<double>(ch.b1) * ch.x1 + static_cast<double>(ch.b0) * x +
-                              static_cast<double>(ch.b2) * ch.x2 - static_cast<double>(ch.a1) * ch.y1 -
-                              static_cast<double>(ch.a2) * ch.y2) /
+            const double y = (static_cast<double>(ch.b1) * x1[c] + static_cast<double>(ch.b0) * x +
+                              static_cast<double>(ch.b2) * x2[c] - static_cast<double>(ch.a1) * y1[c] -
+                              static_cast<double>(ch.a2) * y2[c]) /
                              ch.a0;
-            ch.x2 = ch.x1;
-            ch.x1 = x;
-            ch.y2 = ch.y1;
-            ch.y1 = static_cast<float>(std::clamp(y, -kMemoryLimit, kMemoryLimit));
-            work[i] = static_cast<float>(std::clamp(y, -1.0, 1.0) * 32767.0);
+            x2[c] = x1[c];
+            x1[c] = x;
+            y2[c] = y1[c];
+            y1[c] = static_cast<float>(std::clamp(y, -kMemoryLimit, kMemoryLimit));
+            sample = static_cast<int16_t>(static_cast<float>(std::clamp(y, -1.0, 1.0) * 32767.0));
         }
-
-        for (int i = 0; i < ctx.frames; ++i) pcm[i * ctx.channels + c] = static_cast<int16_t>(work[i]);
     }
+    for (int c = 0; c < Channels; ++c) {
+        WahChannel& ch = fx.channel[c];
+        ch.x1 = static_cast<float>(x1[c]), ch.x2 = static_cast<float>(x2[c]);
+        ch.y1 = static_cast<float>(y1[c]), ch.y2 = static_cast<float>(y2[c]);
+    }
+}
+
+}  // namespace
+
+void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx) {
+    if (ctx.channels == 2)
+        run_frames<2>(fx, pcm, ctx.frames);
+    else if (ctx.channels == 1)
+        run_frames<1>(fx, pcm, ctx.frames);
 }
 
 }  // namespace vemo
