@@ -47,51 +47,108 @@ void vibrato_release(Vibrato& fx) {
 
 VibratoParams vibrato_report(const Vibrato& fx) { return fx.params; }
 
+namespace {
+
+// The shared oscillator as one channel's pass sees it: the counter and k = N * counter / P,
+// kept as a quotient and remainder that advance by N / P and N % P per count, so the sample
+// loop has no 64-bit division.
+struct Sweep {
+    int32_t counter;
+    int64_t k, rem;
+
+    Sweep(int32_t c, int64_t N, int64_t P) : counter(c), k(N * c / P), rem(N * c % P) {}
+    void advance(int64_t P, int64_t step, int64_t step_rem) {
+        if (++counter >= P) {
+            counter = 0;
+            k = rem = 0;
+        } else {
+            k += step;
+            if ((rem += step_rem) >= P) rem -= P, ++k;
+        }
+    }
+};
+
+// Where the counter stands after `frames` counts from c (a counter at or past P goes to 0 first).
+int32_t counter_after(int32_t c, int frames, int64_t P) {
+    if (frames <= 0) return c;
+    if (c >= P) return static_cast<int32_t>((frames - 1) % P);
+    return static_cast<int32_t>((c + int64_t{frames}) % P);
+}
+
+// One channel's line and positions through a buffer.
+struct Tap {
+    double* line;
+    int32_t r, w;
+    explicit Tap(VibratoChannel& ch) : line(ch.line.data()), r(ch.r), w(ch.w) {}
+    void keep(VibratoChannel& ch) const {
+        ch.r = r;
+        ch.w = w;
+    }
+};
+
+struct Shape {
+    int32_t L;
+    int64_t P, step, step_rem;
+    double two_a, limit;
+    const double* table;
+
+    // One sample in, the delayed one out; the sweep moves on by one count.
+    float run(Tap& t, Sweep& s, float x) const {
+        t.line[t.w] = x;
+        if (++t.w == L) t.w = 0;
+        const int32_t pos = t.w < t.r ? t.w + L : t.w;
+        s.advance(P, step, step_rem);
+        const double u = (pos - two_a) - table[static_cast<size_t>(s.k)];
+        if (u < 0.0) {
+            t.r = 0;  // trunc toward zero, and a negative position held at 0
+        } else {
+            // A depth with 3A near or beyond L leaves positions outside the line: they are held inside it.
+            t.r = static_cast<int32_t>(std::min(u, limit));
+            if (t.r >= L) t.r -= L;
+        }
+        return static_cast<float>(t.line[t.r]);
+    }
+};
+
+}  // namespace
+
 void vibrato_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx) {
     const int32_t L = fx.line_length;
     const int64_t N = fx.table_length;
     if (L <= 0 || fx.table.size() != static_cast<size_t>(N)) return;
     // A period of 0 (or below) would divide by zero: it counts as 1, holding the oscillator at 0.
     const int64_t P = std::max(fx.period, 1);
-    const double two_a = 2.0 * fx.depth;
-    const double limit = 2.0 * L - 1;  // the largest position that one wrap brings back into the line
-    // k = N * counter / P is kept as a quotient and remainder that advance by N / P and
-    // N % P per count, so the sample loop has no 64-bit division.
-    const int64_t step = N / P, step_rem = N % P;
-    int64_t k = N * fx.counter / P, rem = N * fx.counter % P;
-    float* x = ctx.work;
+    const Shape shape{L, P, N / P, N % P, 2.0 * fx.depth, 2.0 * L - 1, fx.table.data()};
+    const int frames = ctx.frames;
+    auto usable = [&](int c) { return fx.channel[c].line.size() == static_cast<size_t>(L); };
 
-    for (int c = 0; c < ctx.channels && c < 2; ++c) {
-        VibratoChannel& ch = fx.channel[c];
-        if (ch.line.size() != static_cast<size_t>(L)) continue;
-        double* line = ch.line.data();
-        int32_t r = ch.r, w = ch.w;
-        load_channel(pcm, ctx.channels, c, ctx.frames, x);
-        for (int i = 0; i < ctx.frames; ++i) {
-            line[w] = x[i];
-            if (++w == L) w = 0;
-            const int32_t t = w < r ? w + L : w;
-            if (++fx.counter >= P) {
-                fx.counter = 0;
-                k = rem = 0;
-            } else {
-                k += step;
-                if ((rem += step_rem) >= P) rem -= P, ++k;
-            }
-            const double u = (t - two_a) - fx.table[static_cast<size_t>(k)];
-            if (u < 0.0) {
-                r = 0;  // trunc toward zero, and a negative position held at 0
-            } else {
-                // A depth with 3A near or beyond L leaves positions outside the line: they are held inside it.
-                r = static_cast<int32_t>(std::min(u, limit));
-                if (r >= L) r -= L;
-            }
-            x[i] = static_cast<float>(line[r]);
+    if (ctx.channels == 2 && usable(0) && usable(1)) {
+        // Channel 1's pass starts where channel 0's ends, which is known in advance: the two run
+        // side by side, each with its own copy of the oscillator.
+        Sweep s0(fx.counter, N, P), s1(counter_after(fx.counter, frames, P), N, P);
+        Tap t0(fx.channel[0]), t1(fx.channel[1]);
+        for (int i = 0; i < frames; ++i) {
+            int16_t* frame = pcm + 2 * i;
+            frame[0] = static_cast<int16_t>(shape.run(t0, s0, frame[0]));
+            frame[1] = static_cast<int16_t>(shape.run(t1, s1, frame[1]));
         }
-        ch.r = r;
-        ch.w = w;
-        store_channel(pcm, ctx.channels, c, ctx.frames, x);
+        t0.keep(fx.channel[0]);
+        t1.keep(fx.channel[1]);
+        if (frames > 0) fx.counter = s1.counter;
+        return;
     }
+    // One channel after the other, the oscillator running on through both.
+    Sweep s(fx.counter, N, P);
+    for (int c = 0; c < ctx.channels && c < 2; ++c) {
+        if (!usable(c)) continue;
+        Tap t(fx.channel[c]);
+        for (int i = 0; i < frames; ++i) {
+            int16_t& sample = pcm[static_cast<ptrdiff_t>(i) * ctx.channels + c];
+            sample = static_cast<int16_t>(shape.run(t, s, sample));
+        }
+        t.keep(fx.channel[c]);
+    }
+    fx.counter = s.counter;
 }
 
 }  // namespace vemo
