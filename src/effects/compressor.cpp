@@ -67,8 +67,11 @@ void compressor_process(Compressor& fx, int16_t* pcm, const StageContext& ctx) {
                 // An expanding slope could overflow; the gain is held finite so x * gain is never NaN.
                 g = std::min(std::pow(env / t2, exponent), static_cast<double>(FLT_MAX));
             }
-            const double a = g < gain ? attack : release;
-            gain = static_cast<float>((1.0 - a) * g + a * gain);
+            // Both candidates are worked out before the comparison picks one, which keeps the
+            // comparison off the gain's dependency chain.
+            const double by_attack = (1.0 - attack) * g + attack * gain;
+            const double by_release = (1.0 - release) * g + release * gain;
+            gain = static_cast<float>(g < gain ? by_attack : by_release);
             const double y = std::clamp(x * static_cast<double>(gain), -1.0, 1.0);
             const float work = static_cast<float>(y * 32768.0);
             *s = static_cast<int16_t>(std::clamp(static_cast<int>(work), -32768, 32767));
