@@ -33,39 +33,35 @@ bool finite_state(const PhaserChannel& ch) {
     return ok;
 }
 
-TEST(Phaser, LoadValuesReportFeedbackAsSixtyNine) {
-    const auto fx = std::make_unique<Phaser>();
-    const PhaserParams r = phaser_report(*fx);
-    EXPECT_EQ(r.phaser_low_hz, 440);
-    EXPECT_EQ(r.phaser_high_hz, 1600);
-    EXPECT_EQ(r.phaser_rate, 50);
-    EXPECT_EQ(r.phaser_feedback, 69);  // 0.7f * 100 = 69.99999..., truncated
-    EXPECT_EQ(r.phaser_mix, 10);
-    EXPECT_EQ(fx->channel[1].fs, 44100.0f);
-    EXPECT_FLOAT_EQ(fx->channel[0].dmin, 440.0f / 22050.0f);
-}
-
+// The reported values are truncations of the floats the phaser holds, saturated at the int range.
 TEST(Phaser, ReportCopiesComeFromTheHeldFloats) {
-    // mix 7 is held as 0.7f and reads back as 6; 30 % feedback as 0.3f, reading back 30.
-    const auto fx = make_phaser({100, 3000, 7, 30, 7});
-    const PhaserParams r = phaser_report(*fx);
-    EXPECT_EQ(r.phaser_low_hz, 100);
-    EXPECT_EQ(r.phaser_high_hz, 3000);
-    EXPECT_EQ(r.phaser_rate, 7);
-    EXPECT_EQ(r.phaser_feedback, 30);
-    EXPECT_EQ(r.phaser_mix, 6);
-    EXPECT_FLOAT_EQ(fx->channel[1].step, static_cast<float>(6.28318f * 0.07 / 44100));
-}
-
-TEST(Phaser, FarOutValuesSaturateTheirReportCopies) {
-    // INT32_MIN tenths is held as -214748368.0f; ten times that lies beyond the int range.
-    const auto lo = make_phaser({440, 1600, INT32_MIN, INT32_MIN, INT32_MIN});
-    EXPECT_EQ(phaser_report(*lo).phaser_mix, INT32_MIN);
-    // Hundredths come back in range: -21474836.0f * 100.
-    EXPECT_EQ(phaser_report(*lo).phaser_rate, -2147483600);
-    EXPECT_EQ(phaser_report(*lo).phaser_feedback, -2147483600);
-    const auto hi = make_phaser({440, 1600, INT32_MAX, INT32_MAX, INT32_MAX});
-    EXPECT_EQ(phaser_report(*hi).phaser_mix, INT32_MAX);
+    struct Case {
+        PhaserParams set;  // configured; the first row is the load state
+        PhaserParams report;
+    };
+    const Case cases[] = {
+        // 0.7f * 100 = 69.99999..., truncated
+        {{}, {440, 1600, 50, 69, 10}},
+        // mix 7 is held as 0.7f and reads back as 6; 30 % feedback as 0.3f, reading back 30
+        {{100, 3000, 7, 30, 7}, {100, 3000, 7, 30, 6}},
+        // INT32_MIN tenths is held as -214748368.0f, beyond the int range ten times over;
+        // hundredths come back in range: -21474836.0f * 100
+        {{440, 1600, INT32_MIN, INT32_MIN, INT32_MIN}, {440, 1600, -2147483600, -2147483600, INT32_MIN}},
+        {{440, 1600, INT32_MAX, INT32_MAX, INT32_MAX}, {440, 1600, 2147483600, 2147483600, INT32_MAX}},
+    };
+    for (const Case& c : cases) {
+        const auto fx = &c == cases ? std::make_unique<Phaser>() : make_phaser(c.set);
+        const PhaserParams r = phaser_report(*fx);
+        EXPECT_EQ(r.phaser_low_hz, c.report.phaser_low_hz);
+        EXPECT_EQ(r.phaser_high_hz, c.report.phaser_high_hz);
+        EXPECT_EQ(r.phaser_rate, c.report.phaser_rate);
+        EXPECT_EQ(r.phaser_feedback, c.report.phaser_feedback);
+        EXPECT_EQ(r.phaser_mix, c.report.phaser_mix);
+    }
+    const auto loaded = std::make_unique<Phaser>();
+    EXPECT_EQ(loaded->channel[1].fs, 44100.0f);
+    EXPECT_FLOAT_EQ(loaded->channel[0].dmin, 440.0f / 22050.0f);
+    EXPECT_FLOAT_EQ(make_phaser(cases[1].set)->channel[1].step, static_cast<float>(6.28318f * 0.07 / 44100));
 }
 
 TEST(Phaser, MixZeroGivesNineTenthsOfTheInput) {

@@ -64,37 +64,41 @@ TEST_F(Vibrato, LoadAndInitState) {
     EXPECT_EQ(pcm[3], 5);
 }
 
-TEST_F(Vibrato, StartsAtSlotZeroThenDelaysBetweenAAndThreeA) {
-    init(44100, 1);
-    const std::vector<int> src = ramp_sources(9000);
-    // Slot 0 holds the first input until the write position is 2A + table[k] ahead.
-    for (int i = 0; i < 50; ++i) ASSERT_EQ(src[i], 1) << i;
-    int lo = 1 << 30, hi = 0;
-    for (int i = 100; i < 9000; ++i) {
-        const int delay = (i + 1) - (src[i] - 1);  // write position minus read position
-        lo = std::min(lo, delay);
-        hi = std::max(hi, delay);
+// The delay (write position minus read position) swings over 2A + A sin; every delay between
+// the extremes occurs.  Before that, slot 0 holds the first input until the write position is
+// 2A + table[k] ahead.
+TEST_F(Vibrato, DelaysSwingBetweenAAndThreeA) {
+    struct Case {
+        int period, depth;  // period -1: as init leaves it (A = 25, P = rate / 10)
+        int frames, lowest_min, lowest_max, highest;
+    };
+    const Case cases[] = {
+        {-1, 25, 9000, 25, 26, 75},  // the trough lands on 25 or 26 as the table's sampling allows
+        {20, 1, 20000, 1, 1, 3},
+        {0, 10, 3000, 20, 20, 20},   // period 0 holds the oscillator: 2A, no swing
+    };
+    for (const Case& c : cases) {
+        fx = std::make_unique<vemo::Vibrato>();
+        init(44100, 1);
+        if (c.period >= 0) configure(c.period, c.depth, 1);
+        const std::vector<int> src = ramp_sources(c.frames);
+        if (c.period < 0) {
+            for (int i = 0; i < 50; ++i) ASSERT_EQ(src[i], 1) << i;
+        }
+        std::vector<int> seen(c.highest + 1, 0);
+        for (int i = 100; i < c.frames; ++i) {
+            const int delay = (i + 1) - (src[i] - 1);
+            ASSERT_GE(delay, c.lowest_min) << c.depth;
+            ASSERT_LE(delay, c.highest) << c.depth;
+            ++seen[delay];
+        }
+        EXPECT_LE(std::find_if(seen.begin(), seen.end(), [](int n) { return n > 0; }) - seen.begin(), c.lowest_max);
+        for (int delay = c.lowest_max; delay <= c.highest; ++delay) EXPECT_GT(seen[delay], 0) << c.depth << ": " << delay;
+        if (c.period == 0) {
+            EXPECT_EQ(fx->period, 0);
+            EXPECT_EQ(fx->counter, 0);
+        }
     }
-    // 2A + A sin: the trough lands on 25 or 26 as the table's sampling of the sine allows.
-    EXPECT_GE(lo, 25);
-    EXPECT_LE(lo, 26);
-    EXPECT_EQ(hi, 75);
-}
-
-TEST_F(Vibrato, DepthOneSwingsBetweenOneAndThreeSamples) {
-    init(44100, 1);
-    configure(20, 1, 1);
-    const std::vector<int> src = ramp_sources(20000);
-    std::vector<int> seen(5, 0);
-    for (int i = 100; i < 20000; ++i) {
-        const int delay = (i + 1) - (src[i] - 1);
-        ASSERT_GE(delay, 1);
-        ASSERT_LE(delay, 3);
-        ++seen[delay];
-    }
-    EXPECT_GT(seen[1], 0);
-    EXPECT_GT(seen[2], 0);
-    EXPECT_GT(seen[3], 0);
 }
 
 TEST_F(Vibrato, ConstantInputComesOutConstant) {
@@ -128,15 +132,6 @@ TEST_F(Vibrato, MonoAndStereoPeriodsAgreeInSecondsAfterConfigure) {
     init(44100, 2);
     std::vector<int16_t> pcm(2 * 2205, 0);
     process(pcm, 2);
-    EXPECT_EQ(fx->counter, 0);
-}
-
-TEST_F(Vibrato, ZeroPeriodHoldsTheOscillator) {
-    init(44100, 1);
-    configure(0, 10, 1);
-    EXPECT_EQ(fx->period, 0);
-    const std::vector<int> src = ramp_sources(3000);
-    for (int i = 100; i < 3000; ++i) ASSERT_EQ((i + 1) - (src[i] - 1), 20) << i;  // 2A, no swing
     EXPECT_EQ(fx->counter, 0);
 }
 
