@@ -2,6 +2,7 @@
 // tone, which operations clear the memories, and the limits for degenerate records.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -34,18 +35,11 @@ TEST(SuperBass, LoadDesignIsThe44100HzDesign) {
     auto init = std::make_unique<SuperBass>();
     bass_init(*init, 44100, 2);
     for (int c = 0; c < 2; ++c) {
-        const BassChannel& a = loaded->channel[c];
-        const BassChannel& b = init->channel[c];
-        EXPECT_EQ(a.w, b.w);
-        EXPECT_EQ(a.b0, b.b0);
-        EXPECT_EQ(a.b1, b.b1);
-        EXPECT_EQ(a.b2, b.b2);
-        EXPECT_EQ(a.a0, b.a0);
-        EXPECT_EQ(a.a1, b.a1);
-        EXPECT_EQ(a.a2, b.a2);
-        EXPECT_EQ(a.f, 200.0f);
-        EXPECT_EQ(a.g, 12.0f);
-        EXPECT_EQ(a.S, 1.0f);
+        // Every design term and coefficient, bit for bit.
+        EXPECT_EQ(std::memcmp(&loaded->channel[c], &init->channel[c], sizeof(BassChannel)), 0) << c;
+        EXPECT_EQ(loaded->channel[c].f, 200.0f);
+        EXPECT_EQ(loaded->channel[c].g, 12.0f);
+        EXPECT_EQ(loaded->channel[c].S, 1.0f);
     }
     // A = 10^(12/40) and beta = sqrt(2A), each held as a float.
     EXPECT_EQ(loaded->channel[0].A, static_cast<float>(std::pow(10.0, 0.3)));
