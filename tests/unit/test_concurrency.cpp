@@ -20,10 +20,7 @@ class Concurrency : public Session {};
 TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
     Rng ui_rng(0xC0C0);
     const EffectSettings base = current_record();
-    EffectSettings all_on = base;
-    set_all_flags(all_on, 1);
-    set_default_chain(all_on);
-    vemomix_set(all_on);
+    vemomix_set(all_on(base));
     vemomix_setdisp(1);  // level capture runs too
 
     std::atomic<bool> stop{false};

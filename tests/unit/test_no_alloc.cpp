@@ -15,30 +15,18 @@ std::atomic<long> g_allocations{0};
 void* counted(std::size_t n, std::size_t align = 0) {
     if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
     if (n == 0) n = 1;
-    void* p = align > alignof(std::max_align_t) ? std::aligned_alloc(align, (n + align - 1) / align * align)
-                                                : std::malloc(n);
-    return p;
+    return align > alignof(std::max_align_t) ? std::aligned_alloc(align, (n + align - 1) / align * align)
+                                              : std::malloc(n);
 }
+void* or_throw(void* p) { return p ? p : throw std::bad_alloc(); }
 }  // namespace
 
-void* operator new(std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
+void* operator new(std::size_t n) { return or_throw(counted(n)); }
+void* operator new[](std::size_t n) { return or_throw(counted(n)); }
 void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
 void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void* operator new(std::size_t n, std::align_val_t a) {
-    if (void* p = counted(n, static_cast<std::size_t>(a))) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n, std::align_val_t a) {
-    if (void* p = counted(n, static_cast<std::size_t>(a))) return p;
-    throw std::bad_alloc();
-}
+void* operator new(std::size_t n, std::align_val_t a) { return or_throw(counted(n, static_cast<std::size_t>(a))); }
+void* operator new[](std::size_t n, std::align_val_t a) { return or_throw(counted(n, static_cast<std::size_t>(a))); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -55,12 +43,8 @@ using namespace vemo::torture;
 
 void* volatile g_sink = nullptr;
 
-class Counting {
-public:
-    Counting() {
-        g_allocations.store(0);
-        g_counting.store(true);
-    }
+struct Counting {
+    Counting() { g_allocations.store(0), g_counting.store(true); }
     ~Counting() { g_counting.store(false); }
     long count() const { return g_allocations.load(); }
 };
@@ -88,13 +72,7 @@ TEST(NoAlloc, ChangeNeverAllocates) {
             vemomix_init(rate, channels, rng.chance(50) ? 1 : 0);
             const EffectSettings base = current_record();
             for (int round = 0; round < 8; ++round) {
-                EffectSettings rec = random_record(base, rng, round % 2 == 0);
-                if (round == 0) {
-                    rec = base;
-                    set_all_flags(rec, 1);
-                    set_default_chain(rec);
-                }
-                vemomix_set(rec);
+                vemomix_set(round == 0 ? all_on(base) : random_record(base, rng, round % 2 == 0));
                 if (round == 3) vemomix_datarefresh();
                 uint64_t phase = 0;
                 long allocations = 0;
