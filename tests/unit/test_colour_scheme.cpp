@@ -4,7 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -26,15 +26,18 @@ std::string gbk(const std::string& utf8) {
     return out;
 }
 
-struct Recorder {
+// A colour window on its own scheme, recording the commands it sends to the editor.
+class ColourWindowTest : public ::testing::Test {
+protected:
+    ColourWindowTest() { w.send_command = [this](int code, int arg) { commands.emplace_back(code, arg); }; }
+    ColourScheme s;
+    ColourWindow w{s};
     std::vector<std::pair<int, int>> commands;
-    void attach(ColourWindow& w) {
-        w.send_command = [this](int code, int arg) { commands.emplace_back(code, arg); };
-    }
+    test::ScratchDir dir;
+    const fs::path ini = dir / "quillaret.ini";
 };
 
-TEST(ColourScheme, DerivedColoursOfTheDefaultAndAtTheChannelLimits) {
-    ColourScheme s;
+TEST_F(ColourWindowTest, DerivedColoursOfTheDefaultAndAtTheChannelLimits) {
     EXPECT_EQ(s.main_colour, 0x00624C06u);
     EXPECT_EQ(s.header_style, 2);
     EXPECT_EQ(s.border_style, 0);
@@ -45,130 +48,90 @@ TEST(ColourScheme, DerivedColoursOfTheDefaultAndAtTheChannelLimits) {
     EXPECT_EQ(s.tab_header, rgb(58, 128, 150));
     EXPECT_EQ(s.cell_shade_1, rgb(13, 83, 105));
     EXPECT_EQ(s.cell_shade_2, rgb(20, 90, 112));
-
     s.set_main_colour(rgb(250, 10, 30));
-    EXPECT_EQ(s.tab_text, rgb(0, 211, 191));   // 5 - 34 stops at 0
+    EXPECT_EQ(s.tab_text, rgb(0, 211, 191));     // 5 - 34 stops at 0
     EXPECT_EQ(s.dialog_fill, rgb(255, 61, 81));  // 250 + 51 stops at 255
     EXPECT_EQ(s.cell_shade_2, rgb(255, 24, 44));
 }
 
-TEST(ColourScheme, StylesCycle) {
-    ColourScheme s;
-    ColourWindow w(s);
-    Recorder rec;
-    rec.attach(w);
-    const int border = s.border_style;
-    for (int i = 0; i < 6; ++i) {
-        w.on_next_border();
-        EXPECT_NE(s.border_style, border);
-    }
-    w.on_next_border();  // the seventh press
-    EXPECT_EQ(s.border_style, border);
-    int headers[4];
-    for (int& h : headers) w.on_next_header(), h = s.header_style;
-    EXPECT_EQ(headers[0], 3);
-    EXPECT_EQ(headers[1], 0);
-    EXPECT_EQ(headers[3], 2);
-    ASSERT_EQ(rec.commands.size(), 11u);
-    for (const auto& c : rec.commands) EXPECT_EQ(c.first, kCmdRecolour);
+// Seven border styles and four header styles, each press a re-colour.
+TEST_F(ColourWindowTest, StylesCycle) {
+    std::vector<int> borders, headers;
+    for (int i = 0; i < 7; ++i) w.on_next_border(), borders.push_back(s.border_style);
+    for (int i = 0; i < 4; ++i) w.on_next_header(), headers.push_back(s.header_style);
+    EXPECT_EQ(std::set<int>(borders.begin(), borders.end()).size(), 7u);
+    EXPECT_EQ(borders.back(), 0);
+    EXPECT_EQ(headers, (std::vector<int>{3, 0, 1, 2}));
+    ASSERT_EQ(commands.size(), 11u);
+    for (const auto& c : commands) EXPECT_EQ(c.first, kCmdRecolour);
 }
 
-TEST(ColourWindow, ShowingChecksTheSwatchOfTheMainColour) {
-    ColourScheme s;
-    ColourWindow w(s);
-    Recorder rec;
-    rec.attach(w);
+TEST_F(ColourWindowTest, ShowingChecksTheSwatchOfTheMainColour) {
     s.set_main_colour(0x00084808u);
     w.on_shown();
     EXPECT_EQ(w.checked, (std::array<bool, 5>{false, true, false, false, false}));
     EXPECT_EQ(w.channel, (std::array<int, 3>{0x08, 0x48, 0x08}));
-    ASSERT_EQ(rec.commands.size(), 1u);
-    EXPECT_EQ(rec.commands[0], std::make_pair(kCmdPreviewAlpha, 255));
+    EXPECT_EQ(commands, (std::vector<std::pair<int, int>>{{kCmdPreviewAlpha, 255}}));
 
     // A colour of no preset: the custom swatch takes it.
     s.set_main_colour(rgb(1, 2, 3));
     w.on_shown();
     EXPECT_EQ(w.checked, (std::array<bool, 5>{false, false, false, false, true}));
     EXPECT_EQ(w.custom_colour, rgb(1, 2, 3));
-
     w.on_swatch_clicked(3);
     EXPECT_EQ(s.main_colour, 0x00480808u);
     EXPECT_EQ(s.tab_header, lighten(0x00480808u, 52));
-    EXPECT_TRUE(w.checked[3]);
-    EXPECT_FALSE(w.checked[4]);
+    EXPECT_EQ(w.checked, (std::array<bool, 5>{false, false, false, true, false}));
     w.on_swatch_clicked(4);
     EXPECT_EQ(s.main_colour, rgb(1, 2, 3));
 }
 
-TEST(ColourWindow, DraggingAChannelChangesOnlyTheCustomSwatchUntilReleased) {
-    ColourScheme s;
-    ColourWindow w(s);
-    Recorder rec;
-    rec.attach(w);
+TEST_F(ColourWindowTest, DraggingAChannelChangesOnlyTheCustomSwatchUntilReleased) {
     w.on_shown();
-    rec.commands.clear();
+    commands.clear();
     w.on_channel_moved(0, 200);
     EXPECT_EQ(s.main_colour, kDefaultMainColour);
     EXPECT_EQ(w.custom_colour, rgb(200, 76, 98));
     EXPECT_TRUE(w.checked[4]);
-    EXPECT_TRUE(rec.commands.empty());
+    EXPECT_TRUE(commands.empty());
     w.on_channel_moved(2, 300);  // kept inside the slider's range
     EXPECT_EQ(w.custom_colour, rgb(6, 76, 255));
     w.on_channel_released();
     EXPECT_EQ(s.main_colour, rgb(200, 76, 255));
     EXPECT_EQ(s.cell_shade_1, rgb(207, 83, 255));
-    ASSERT_EQ(rec.commands.size(), 1u);
-    EXPECT_EQ(rec.commands[0].first, kCmdRecolour);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].first, kCmdRecolour);
 }
 
-TEST(ColourWindow, AlphaPreviewsThenApplies) {
-    ColourScheme s;
-    ColourWindow w(s);
-    Recorder rec;
-    rec.attach(w);
+TEST_F(ColourWindowTest, AlphaPreviewsThenApplies) {
     w.on_alpha_moved(60);  // the slider stops at 120
     EXPECT_EQ(w.alpha_pos, 120);
     EXPECT_EQ(s.window_alpha, 255);
     w.on_alpha_moved(180);
     w.on_alpha_released();
     EXPECT_EQ(s.window_alpha, 180);
-    const std::vector<std::pair<int, int>> expected = {
-        {kCmdPreviewAlpha, 120}, {kCmdPreviewAlpha, 180}, {kCmdPreviewAlpha, 255}, {kCmdApplyAlpha, 0}};
-    EXPECT_EQ(rec.commands, expected);
+    EXPECT_EQ(commands, (std::vector<std::pair<int, int>>{
+                            {kCmdPreviewAlpha, 120}, {kCmdPreviewAlpha, 180}, {kCmdPreviewAlpha, 255}, {kCmdApplyAlpha, 0}}));
 }
 
-class SettingsFileTest : public ::testing::Test {
-protected:
-    test::ScratchDir dir;
-};
-
-TEST_F(SettingsFileTest, FreshFileHoldsTheFourKeysInCodePage936) {
-    ColourScheme s;
-    const fs::path ini = dir / "quillaret.ini";
+// The settings file: the four keys in code page 936 under "Lorun音效器", CRLF line ends.
+TEST_F(ColourWindowTest, FreshSettingsFileHoldsTheFourKeysInCodePage936) {
     ASSERT_TRUE(write_colour_settings(ini.string(), s));
-    // "Lorun音效器" in code page 936.
-    const std::string section = "Lorun\xD2\xF4\xD0\xA7\xC6\xF7";
-    const std::string expected = "[" + section + "]\r\n" + gbk("软件界面类型") + "=2\r\n" + gbk("软件界面边框") +
-                                 "=0\r\n" + gbk("软件界面颜色") + "=412770\r\n" + gbk("主窗口透明度") + "=255\r\n";
-    EXPECT_EQ(file_bytes(ini), expected);
+    EXPECT_EQ(file_bytes(ini), "[Lorun\xD2\xF4\xD0\xA7\xC6\xF7]\r\n" + gbk("软件界面类型") + "=2\r\n" + gbk("软件界面边框") +
+                                   "=0\r\n" + gbk("软件界面颜色") + "=412770\r\n" + gbk("主窗口透明度") + "=255\r\n");
     EXPECT_EQ(settings_colour_value(rgb(0x12, 0x34, 0x56)), 0x123456);
 }
 
-TEST_F(SettingsFileTest, RewritingKeepsOtherSectionsAndReplacesValuesInPlace) {
-    const fs::path ini = dir / "quillaret.ini";
+TEST_F(ColourWindowTest, RewritingKeepsOtherSectionsAndReplacesValuesInPlace) {
     const std::string section = gbk("Lorun音效器");
-    {
-        std::ofstream out(ini, std::ios::binary);
-        out << "[other]\nkey=1\n\n[" << section << "]\n" << gbk("主窗口透明度") << " = 200\nmine=7\n\n[tail]\nx=y\n";
-    }
-    ColourScheme s;
+    std::ofstream(ini, std::ios::binary) << "[other]\nkey=1\n\n[" << section << "]\n"
+                                         << gbk("主窗口透明度") << " = 200\nmine=7\n\n[tail]\nx=y\n";
     s.set_main_colour(rgb(255, 0, 1));
     s.window_alpha = 130;
     ASSERT_TRUE(write_colour_settings(ini.string(), s));
-    const std::string expected = "[other]\r\nkey=1\r\n\r\n[" + section + "]\r\n" + gbk("主窗口透明度") + "=130\r\nmine=7\r\n" +
-                                 gbk("软件界面类型") + "=2\r\n" + gbk("软件界面边框") + "=0\r\n" + gbk("软件界面颜色") +
-                                 "=16711681\r\n\r\n[tail]\r\nx=y\r\n";
-    EXPECT_EQ(file_bytes(ini), expected);
+    EXPECT_EQ(file_bytes(ini), "[other]\r\nkey=1\r\n\r\n[" + section + "]\r\n" + gbk("主窗口透明度") + "=130\r\nmine=7\r\n" +
+                                   gbk("软件界面类型") + "=2\r\n" + gbk("软件界面边框") + "=0\r\n" + gbk("软件界面颜色") +
+                                   "=16711681\r\n\r\n[tail]\r\nx=y\r\n");
     EXPECT_FALSE(write_colour_settings((dir.path() / "missing" / "quillaret.ini").string(), s));
 }
 
