@@ -1,6 +1,4 @@
 // The chain walk: rows in order, at most sixteen, each stage only when its flag is exactly 1.
-#include <vector>
-
 #include "test_support.h"
 
 namespace vemo::test {
@@ -16,19 +14,17 @@ TEST_F(ChainWalk, MovingRowsRepublishesTheOrder) {
     EXPECT_EQ(published_chain()[14], 14);
     editor().move_selected_down();
     editor().move_selected_down();
+    editor().move_selected_down();  // the bottom row cannot go further down
+    EXPECT_EQ(editor().chain.selected_row, 15);
     EXPECT_EQ(published_chain()[15], 15);
     EXPECT_EQ(published_chain()[14], 16);
-    // The bottom row cannot go further down, the top row not further up.
-    editor().move_selected_down();
-    EXPECT_EQ(editor().chain.selected_row, 15);
+    EXPECT_EQ(editor().chain.rows[15].cells[0].back_colour, kSystemColour);  // a moved row starts over
     editor().select_row(0);
-    editor().move_selected_up();
+    editor().move_selected_up();  // nor the top row further up
     EXPECT_EQ(published_chain()[0], 1);
-    // A moved row starts over in the system colours.
-    EXPECT_EQ(editor().chain.rows[15].cells[0].back_colour, kSystemColour);
 }
 
-TEST_F(ChainWalk, OnlyTheFirstSixteenRowsRun) {
+TEST_F(ChainWalk, OnlyTheFirstSixteenRowsRunAndOnlyFlagOne) {
     EffectSettings s = current();
     std::memset(s.chain_order, 0, sizeof s.chain_order);
     for (int i = 0; i < 16; ++i) s.chain_order[i] = 2;  // compressor, switched off
@@ -40,11 +36,9 @@ TEST_F(ChainWalk, OnlyTheFirstSixteenRowsRun) {
     vemomix_change(buf, sizeof buf);
     EXPECT_EQ(buf[0], 1000);
     EXPECT_EQ(buf[1], -1000);
-}
 
-TEST_F(ChainWalk, FlagMustBeExactlyOne) {
+    start();
     engine().enabled[kPhaseInvert].store(2);
-    int16_t buf[2] = {1000, 7};
     vemomix_change(buf, sizeof buf);
     EXPECT_EQ(buf[0], 1000);
     engine().enabled[kPhaseInvert].store(1);
@@ -55,60 +49,58 @@ TEST_F(ChainWalk, FlagMustBeExactlyOne) {
 TEST_F(ChainWalk, SwitchColoursTheRowWhereverItStands) {
     editor().select_row(6);  // type 7
     editor().move_selected_up();
-    editor().on_switch_clicked(kEcho, true);
     const ChainRow& row = editor().chain.rows[5];
     ASSERT_EQ(row.type(), 7);
+    editor().on_switch_clicked(kEcho, true);
     EXPECT_EQ(row.cells[2].text, "有效");
+    EXPECT_EQ(engine().enabled[kEcho].load(), 1);
     for (const auto& c : row.cells) {
         EXPECT_EQ(c.text_colour, 0x00FFFFFFu);
         EXPECT_EQ(c.back_colour, 0x001010FFu);
     }
-    EXPECT_EQ(engine().enabled[kEcho].load(), 1);
     editor().on_switch_clicked(kEcho, false);
     EXPECT_EQ(row.cells[2].text, "无效");
-    EXPECT_EQ(row.cells[0].back_colour, kDefaultMainColour);
-    EXPECT_EQ(row.cells[1].text_colour, 0x0000FFFFu);
-    EXPECT_EQ(row.cells[1].back_colour, 0x0069530Du);  // main colour lightened by 7
-    EXPECT_EQ(row.cells[2].text_colour, 0x000000FFu);
-    EXPECT_EQ(row.cells[2].back_colour, 0x00705A14u);  // lightened by 14
+    // Text colours, and the main colour lightened by 0, 7 and 14.
+    const uint32_t off[3][2] = {{0x00FFFFFFu, kDefaultMainColour}, {0x0000FFFFu, 0x0069530Du}, {0x000000FFu, 0x00705A14u}};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(row.cells[c].text_colour, off[c][0]) << c;
+        EXPECT_EQ(row.cells[c].back_colour, off[c][1]) << c;
+    }
 }
 
 TEST_F(ChainWalk, LongBuffersAreSlicedLikeTheHostWould) {
-    EffectSettings s = current();
-    s.invert_enabled = 1;
-    vemomix_set(s);
+    set_record([](EffectSettings& s) { s.invert_enabled = 1; });
     std::vector<int16_t> big(2 * 10000 + 1);
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<int16_t>(i * 37 - 20000);
     std::vector<int16_t> sliced = big;
     // One odd trailing byte and one half frame are left alone.
     vemomix_change(big.data(), static_cast<int32_t>(big.size() * 2 + 1));
-    for (size_t off = 0; off < 20000; off += 8192) {
-        const size_t n = std::min<size_t>(8192, 20000 - off);
-        vemomix_change(sliced.data() + off, static_cast<int32_t>(n * 2));
-    }
+    for (size_t off = 0; off < 20000; off += 8192)
+        vemomix_change(sliced.data() + off, static_cast<int32_t>(std::min<size_t>(8192, 20000 - off) * 2));
     EXPECT_EQ(big, sliced);
     EXPECT_EQ(big[20000], static_cast<int16_t>(20000 * 37 - 20000));
 }
 
 TEST_F(ChainWalk, LevelsAreCapturedOnlyWhileShown) {
     int16_t buf[8] = {-32768, 256, 511, -300, 0, 0, 1000, 1};
+    const auto& lv = engine().levels;
     engine().levels.display_frames = 0;
     vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(engine().levels.display_frames, 0);
+    EXPECT_EQ(lv.display_frames, 0);
     vemomix_setdisp(1);
     vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(engine().levels.display_frames, 4);
-    EXPECT_EQ(engine().levels.left[0], 128);
-    EXPECT_EQ(engine().levels.right[0], 1);
-    EXPECT_EQ(engine().levels.left[1], 1);
-    EXPECT_EQ(engine().levels.right[1], 1);
-    EXPECT_EQ(engine().levels.left[3], 3);
+    EXPECT_EQ(lv.display_frames, 4);
+    EXPECT_EQ(lv.left[0], 128);
+    EXPECT_EQ(lv.right[0], 1);
+    EXPECT_EQ(lv.left[1], 1);
+    EXPECT_EQ(lv.right[1], 1);
+    EXPECT_EQ(lv.left[3], 3);
     start(44100, 1, 1);
     vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(engine().levels.display_frames, 8);
-    EXPECT_EQ(engine().levels.right[0], 0);
-    EXPECT_EQ(engine().levels.left[1], 1);
-    EXPECT_EQ(engine().levels.width, 414);
+    EXPECT_EQ(lv.display_frames, 8);
+    EXPECT_EQ(lv.right[0], 0);
+    EXPECT_EQ(lv.left[1], 1);
+    EXPECT_EQ(lv.width, 414);
 }
 
 }  // namespace

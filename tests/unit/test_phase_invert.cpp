@@ -1,6 +1,4 @@
 // Phase inversion: negation with the 16-bit wrap of -32768, and two inversions cancelling.
-#include <vector>
-
 #include "effects/phase_invert.h"
 #include "test_support.h"
 
@@ -8,48 +6,33 @@ namespace vemo::test {
 namespace {
 
 TEST(PhaseInvert, NegatesEverySampleAndKeepsMinusFullScale) {
-    PhaseInvert fx;
-    std::vector<float> work(kMaxFrames);
-    std::vector<int16_t> pcm = {1000, 0, 32767, -32768, -1, 1, -32767, 12345};
-    StageContext ctx{44100, 2, 4, 8, 1.0f, work.data()};
-    invert_process(fx, pcm.data(), ctx);
-    EXPECT_EQ(pcm, (std::vector<int16_t>{-1000, 0, -32767, -32768, 1, -1, 32767, -12345}));
+    for (int channels : {1, 2}) {
+        PhaseInvert fx;
+        std::vector<int16_t> pcm = {1000, 0, 32767, -32768, -1, 1, -32767, 12345};
+        run_stage(fx, invert_process, pcm, channels);
+        EXPECT_EQ(pcm, (std::vector<int16_t>{-1000, 0, -32767, -32768, 1, -1, 32767, -12345})) << channels;
+    }
 }
 
 class PhaseInvertSession : public Session {};
 
 TEST_F(PhaseInvertSession, TwoInversionsInTheChainCancel) {
-    EffectSettings s = current();
-    std::memset(s.chain_order, 0, sizeof s.chain_order);
-    s.chain_order[0] = 15;
-    s.chain_order[1] = 6;  // a switched-off stage between them changes nothing
-    s.chain_order[2] = 15;
-    s.invert_enabled = 1;
-    vemomix_set(s);
-    std::vector<int16_t> pcm(2 * 4096);
-    for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(i * 40503u);
+    EffectSettings s = set_record([](EffectSettings& r) {
+        std::memset(r.chain_order, 0, sizeof r.chain_order);
+        r.chain_order[0] = r.chain_order[2] = 15;
+        r.chain_order[1] = 6;  // a switched-off stage between them changes nothing
+        r.invert_enabled = 1;
+    });
+    std::vector<int16_t> pcm = noise(2 * 4096, 5);
     pcm[7] = -32768;
-    pcm[8] = 32767;
     const std::vector<int16_t> before = pcm;
-    vemomix_change(pcm.data(), static_cast<int32_t>(pcm.size() * 2));
+    change(pcm);
     EXPECT_EQ(pcm, before);
     // With the second row gone, the same buffer comes back negated.
     s.chain_order[2] = 0;
     vemomix_set(s);
-    vemomix_change(pcm.data(), static_cast<int32_t>(pcm.size() * 2));
-    EXPECT_EQ(pcm[7], -32768);
-    EXPECT_EQ(pcm[8], -32767);
-    EXPECT_EQ(pcm[1], static_cast<int16_t>(-before[1]));
-    // One inversion in mono.
-    start(22050, 1, 0);
-    s = current();
-    s.invert_enabled = 1;
-    vemomix_set(s);
-    int16_t mono[3] = {-32768, 5, -6};
-    vemomix_change(mono, sizeof mono);
-    EXPECT_EQ(mono[0], -32768);
-    EXPECT_EQ(mono[1], -5);
-    EXPECT_EQ(mono[2], 6);
+    change(pcm);
+    for (size_t i = 0; i < pcm.size(); ++i) ASSERT_EQ(pcm[i], static_cast<int16_t>(-before[i])) << i;
 }
 
 }  // namespace
