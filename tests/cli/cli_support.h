@@ -7,47 +7,26 @@
 #include <sndfile.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "../unit/scratch_dir.h"
 
 extern char** environ;
 
 namespace vemomix_test {
 
 namespace fs = std::filesystem;
+using vemo::test::file_bytes;
 
 struct Outcome {
     int status = -1;
     std::string out, err;
 };
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "vemomix-cli-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-inline std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 inline void spit(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
@@ -62,12 +41,8 @@ struct Audio {
     std::vector<int16_t> samples;
 };
 
-inline void write_audio(const fs::path& p, int rate, int channels, const std::vector<int16_t>& samples,
-                 int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
+inline void write_audio(const fs::path& p, int rate, int channels, const std::vector<int16_t>& samples) {
+    SF_INFO info{0, rate, channels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
     SNDFILE* sf = sf_open(p.c_str(), SFM_WRITE, &info);
     ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
     sf_writef_short(sf, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
@@ -79,16 +54,12 @@ inline Audio read_audio(const fs::path& p) {
     SF_INFO info{};
     SNDFILE* sf = sf_open(p.c_str(), SFM_READ, &info);
     if (!sf) return a;
-    a.rate = info.samplerate;
-    a.channels = info.channels;
-    a.format = info.format;
-    a.samples.resize(static_cast<size_t>(info.frames * info.channels));
+    a = {info.samplerate, info.channels, info.format, std::vector<int16_t>(info.frames * info.channels)};
     sf_readf_short(sf, a.samples.data(), info.frames);
     sf_close(sf);
     return a;
 }
 
-// Every value a 16-bit sample can take shows up, the extremes first.
 // A decoded PNG: what the file says it is, and its pixels as 8-bit RGB.
 struct Picture {
     bool ok = false;
@@ -116,23 +87,20 @@ inline Picture read_png(const fs::path& p) {
     return pic;
 }
 
+// Every value a 16-bit sample can take shows up, the extremes first.
 inline std::vector<int16_t> test_samples(size_t count) {
     std::vector<int16_t> s = {32767, -32768, 0, 1, -1, -32767, 1000, -1000};
-    uint32_t x = 2024;
-    while (s.size() < count) {
-        x = x * 1103515245u + 12345u;
-        s.push_back(static_cast<int16_t>(x >> 16));
-    }
+    for (uint32_t x = 2024; s.size() < count;) s.push_back(static_cast<int16_t>((x = x * 1103515245u + 12345u) >> 16));
     s.resize(count);
     return s;
 }
 
 class Cli : public ::testing::Test {
 protected:
-    fs::path at(const std::string& name) const { return work_.path() / name; }
+    fs::path at(const std::string& name) const { return work_ / name; }
 
     Outcome vemomix(const std::vector<std::string>& args, const fs::path& cwd = {}) {
-        const fs::path out = capture_.path() / "stdout", err = capture_.path() / "stderr";
+        const fs::path out = capture_ / "stdout", err = capture_ / "stderr";
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
         posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
@@ -144,28 +112,27 @@ protected:
         std::vector<char*> argv;
         for (auto& a : all) argv.push_back(a.data());
         argv.push_back(nullptr);
-        Outcome r;
+        int status = -1;
         pid_t pid;
         if (posix_spawn(&pid, program.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
             int ws = 0;
             waitpid(pid, &ws, 0);
-            r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+            status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
         }
         posix_spawn_file_actions_destroy(&fa);
-        r.out = slurp(out);
-        r.err = slurp(err);
-        return r;
+        return {status, file_bytes(out), file_bytes(err)};
     }
 
-    // A failed command names the file in one line on stderr and leaves the directory as it was.
-    void expect_refused(const Outcome& r, const std::string& named, const std::set<std::string>& before) {
+    // A failed command names `named` on stderr in one line (a usage error adds a pointer to --help) and
+    // leaves the directory as it was.
+    void expect_refused(const Outcome& r, const std::string& named, const std::set<std::string>& before, int lines = 1) {
         EXPECT_NE(r.status, 0);
         EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), lines) << r.err;
         EXPECT_EQ(listing(work_.path()), before);
     }
 
-    TempDir work_, capture_;
+    vemo::test::ScratchDir work_, capture_;
     // The binary that runs, and the name it is given as argv[0] (a shell gives the bare name it found in PATH).
     fs::path program = VEMOMIX_BIN;
     std::string argv0 = VEMOMIX_BIN;

@@ -13,25 +13,20 @@ namespace {
 using namespace vemomix_test;
 using nlohmann::json;
 
-const char* const kBuiltinNames[] = {"10频段缺省模式", "15频段缺省模式", "25频段缺省模式", "31频段缺省模式",
-                                     "Normal自然模式", "Rock摇滚模式",   "POP流行模式",    "重金属模式",
-                                     "超低音模式",     "重金属超低音模式", "SoftRock柔和模式"};
-
 json preset_json(const std::string& name, int bands, std::vector<int> gains = {}) {
     return json{{"name", name}, {"band_count", bands}, {"gains", gains}};
 }
 
-std::vector<vemo::PresetRecord> records_in(const fs::path& p) {
-    const std::string bytes = slurp(p);
-    std::vector<vemo::PresetRecord> out(bytes.size() / sizeof(vemo::PresetRecord));
-    std::memcpy(out.data(), bytes.data(), out.size() * sizeof(vemo::PresetRecord));
-    return out;
+// The gains as export writes them: all 31 slots.
+json all_slots(std::vector<int> gains) {
+    gains.resize(31, 0);
+    return gains;
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
+std::vector<vemo::PresetRecord> records_in(const fs::path& p) {
+    const std::string bytes = file_bytes(p);
+    std::vector<vemo::PresetRecord> out(bytes.size() / sizeof(vemo::PresetRecord));
+    std::memcpy(out.data(), bytes.data(), out.size() * sizeof(vemo::PresetRecord));
     return out;
 }
 
@@ -53,7 +48,7 @@ TEST_F(Presets, ListShowsTheBuiltInsThenTheUserPresets) {
     ASSERT_EQ(import(preset_json("低音31", 31, std::vector<int>(31, -3))).status, 0);
     ASSERT_EQ(import(preset_json("Mine", 10, {1, 2, 3})).status, 0);
     // A name from the file that is not code page 936 text is shown by its bytes.
-    std::string bytes = slurp(file());
+    std::string bytes = file_bytes(file());
     bytes.append(196, '\0');
     std::memcpy(&bytes[2 * 196], "\xFF\x01z", 3);
     bytes[2 * 196 + 64] = 25;
@@ -61,37 +56,44 @@ TEST_F(Presets, ListShowsTheBuiltInsThenTheUserPresets) {
 
     const Outcome r = presets({"list"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::vector<std::string> lines = lines_of(r.out);
+    std::vector<std::string> lines;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 1u + 11 + 3) << r.out;
     EXPECT_NE(lines[0].find("3 user presets"), std::string::npos) << lines[0];
+    const char* const builtins[] = {"10频段缺省模式", "15频段缺省模式", "25频段缺省模式", "31频段缺省模式",
+                                    "Normal自然模式", "Rock摇滚模式",   "POP流行模式",    "重金属模式",
+                                    "超低音模式",     "重金属超低音模式", "SoftRock柔和模式"};
     for (int i = 0; i < 11; ++i) {
-        EXPECT_EQ(lines[1 + i].rfind(kBuiltinNames[i], 0), 0u) << lines[1 + i];
+        EXPECT_EQ(lines[1 + i].rfind(builtins[i], 0), 0u) << lines[1 + i];
         EXPECT_NE(lines[1 + i].find("built-in"), std::string::npos) << lines[1 + i];
     }
-    EXPECT_NE(lines[6].find("10 bands  built-in  8 6 -6 8 -2 4 8 10 10 10"), std::string::npos) << lines[6];
-    EXPECT_EQ(lines[12].rfind("低音31 ", 0), 0u) << lines[12];
     std::string minus_three;
     for (int b = 0; b < 31; ++b) minus_three += " -3";
-    EXPECT_NE(lines[12].find("31 bands  user     " + minus_three), std::string::npos) << lines[12];
-    EXPECT_NE(lines[13].find("Mine"), std::string::npos);
-    EXPECT_NE(lines[13].find("user      1 2 3 0 0 0 0 0 0 0"), std::string::npos) << lines[13];
-    EXPECT_EQ(lines[14].rfind("\\xFF\\x01z ", 0), 0u) << lines[14];
-    EXPECT_NE(lines[14].find("25 bands  user"), std::string::npos) << lines[14];
+    // Each row: the line, how it starts, and what it holds.
+    const std::tuple<int, std::string, std::string> rows[] = {
+        {6, "Rock摇滚模式", "10 bands  built-in  8 6 -6 8 -2 4 8 10 10 10"},
+        {8, "重金属模式", "10 bands  built-in  -10 -10 -10 -4 -4 12 16 16 16 16"},
+        {12, "低音31 ", "31 bands  user     " + minus_three},
+        {13, "Mine", "user      1 2 3 0 0 0 0 0 0 0"},
+        {14, "\\xFF\\x01z ", "25 bands  user"}};
+    for (const auto& [line, start, holds] : rows) {
+        EXPECT_EQ(lines[line].rfind(start, 0), 0u) << lines[line];
+        EXPECT_NE(lines[line].find(holds), std::string::npos) << lines[line];
+    }
 }
 
-TEST_F(Presets, ImportThenExportGivesTheSamePreset) {
+TEST_F(Presets, ImportExportAndDeleteKeepTheRecordsInOrder) {
     std::vector<int> gains(31, 0);
     for (int b = 0; b < 15; ++b) gains[b] = b - 7;
     gains[20] = 99;  // slots past the band count are kept as they are
     const json want = preset_json("我的摇滚", 15, gains);
-    Outcome r = import(want);
+    ASSERT_EQ(import(want).status, 0);
+    Outcome r = presets({"export", "我的摇滚", at("out.json")});
     ASSERT_EQ(r.status, 0) << r.err;
-    r = presets({"export", "我的摇滚", at("out.json")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(json::parse(slurp(at("out.json"))), want);
-
+    EXPECT_EQ(json::parse(file_bytes(at("out.json"))), want);
     // Stored as one user record with the name in code page 936.
-    const auto recs = records_in(file());
+    auto recs = records_in(file());
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_STREQ(recs[0].name, "\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6");
     EXPECT_EQ(recs[0].band_count, 15);
@@ -102,64 +104,54 @@ TEST_F(Presets, ImportThenExportGivesTheSamePreset) {
     // A built-in preset exports too, all 31 slots; fewer gains on import leave the rest at 0.
     r = presets({"export", "Rock摇滚模式", at("rock.json")});
     ASSERT_EQ(r.status, 0) << r.err;
-    std::vector<int> rock = {8, 6, -6, 8, -2, 4, 8, 10, 10, 10};
-    rock.resize(31, 0);
-    EXPECT_EQ(json::parse(slurp(at("rock.json"))), preset_json("Rock摇滚模式", 10, rock));
+    const json rock = preset_json("Rock摇滚模式", 10, all_slots({8, 6, -6, 8, -2, 4, 8, 10, 10, 10}));
+    EXPECT_EQ(json::parse(file_bytes(at("rock.json"))), rock);
     ASSERT_EQ(import(preset_json("short", 10, {5, 4})).status, 0);
     ASSERT_EQ(presets({"export", "short", at("short.json")}).status, 0);
-    std::vector<int> short_gains(31, 0);
-    short_gains[0] = 5;
-    short_gains[1] = 4;
-    EXPECT_EQ(json::parse(slurp(at("short.json")))["gains"], json(short_gains));
+    EXPECT_EQ(json::parse(file_bytes(at("short.json")))["gains"], all_slots({5, 4}));
+
+    // Three records are 588 bytes; a deletion keeps the others in order, and what was deleted can
+    // be imported again, at the end.
+    ASSERT_EQ(import(preset_json("二", 10, {1})).status, 0);
+    EXPECT_EQ(fs::file_size(file()), 588u);
+    ASSERT_EQ(presets({"delete", "short"}).status, 0);
+    ASSERT_EQ(import(preset_json("short", 15)).status, 0);
+    recs = records_in(file());
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_STREQ(recs[0].name, "\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6");
+    EXPECT_STREQ(recs[1].name, "\xB6\xFE");
+    EXPECT_STREQ(recs[2].name, "short");
+    EXPECT_EQ(recs[2].band_count, 15);
 }
 
 TEST_F(Presets, RefusalsUseThePageTextsAndLeaveTheFile) {
     ASSERT_EQ(import(preset_json("Mine", 25)).status, 0);
-    const std::string before = slurp(file());
-    const auto refused = [&](const Outcome& r, const std::string& text) {
-        EXPECT_NE(r.status, 0);
+    const std::string before = file_bytes(file());
+    spit(at("no-gains.json"), R"({"name": "X", "band_count": 10, "gain": [1]})");
+    spit(at("fraction.json"), R"({"name": "X", "band_count": 10, "gains": [1, 2.5]})");
+    spit(at("huge.json"), R"({"name": "X", "band_count": 10, "gains": [1, 4294967296]})");
+    spit(at("32.json"), preset_json("X", 10, std::vector<int>(32, 0)).dump());
+    const std::pair<Outcome, std::string> rows[] = {
+        {import(preset_json("31频段缺省模式", 10)), "输入音效模式名称已存在"},  // an existing name, any band count
+        {import(preset_json("Mine", 10)), "输入音效模式名称已存在"},
+        {import(preset_json("", 10)), "必须输入音效模式名称"},
+        {import(preset_json("Mine2", 12)), "频段数只能是10、15、25或31"},
+        {import(preset_json(std::string(64, 'n'), 10)), "音效模式名称太长"},
+        {import(preset_json("emoji \xF0\x9F\x8E\xB5", 10)), "音效模式名称含有无法保存的字符"},
+        {presets({"delete", "Rock摇滚模式"}), "内置音效，无法删除"},
+        {presets({"delete", "Nobody"}), "音效模式不存在"},
+        {presets({"export", "Nobody", at("x.json")}), "音效模式不存在"},
+        // JSON that is not a preset names what is wrong with it.
+        {presets({"import", at("no-gains.json")}), "gain"},
+        {presets({"import", at("fraction.json")}), "gains[1]"},
+        {presets({"import", at("huge.json")}), "gains[1]"},
+        {presets({"import", at("32.json")}), "at most 31"}};
+    for (const auto& [r, text] : rows) {
+        EXPECT_NE(r.status, 0) << text;
         EXPECT_NE(r.err.find(text), std::string::npos) << r.err;
-        EXPECT_EQ(slurp(file()), before);
-    };
-    // An existing name under any band count.
-    refused(import(preset_json("31频段缺省模式", 10)), "输入音效模式名称已存在");
-    refused(import(preset_json("Mine", 10)), "输入音效模式名称已存在");
-    refused(import(preset_json("", 10)), "必须输入音效模式名称");
-    refused(import(preset_json("Mine2", 12)), "频段数只能是10、15、25或31");
-    refused(import(preset_json(std::string(64, 'n'), 10)), "音效模式名称太长");
-    refused(import(preset_json("emoji \xF0\x9F\x8E\xB5", 10)), "音效模式名称含有无法保存的字符");
-    refused(presets({"delete", "Rock摇滚模式"}), "内置音效，无法删除");
-    refused(presets({"delete", "Nobody"}), "音效模式不存在");
-    refused(presets({"export", "Nobody", at("x.json")}), "音效模式不存在");
+    }
+    EXPECT_EQ(file_bytes(file()), before);
     EXPECT_FALSE(fs::exists(at("x.json")));
-
-    // JSON that is not a preset names what is wrong with it.
-    spit(at("bad.json"), R"({"name": "X", "band_count": 10, "gain": [1]})");
-    refused(presets({"import", at("bad.json")}), "gain");
-    spit(at("bad.json"), R"({"name": "X", "band_count": 10, "gains": [1, 2.5]})");
-    refused(presets({"import", at("bad.json")}), "gains[1]");
-    spit(at("bad.json"), R"({"name": "X", "band_count": 10, "gains": [1, 4294967296]})");
-    refused(presets({"import", at("bad.json")}), "gains[1]");
-    spit(at("bad.json"), json{{"name", "X"}, {"band_count", 10}, {"gains", std::vector<int>(32, 0)}}.dump());
-    refused(presets({"import", at("bad.json")}), "at most 31");
-}
-
-TEST_F(Presets, ThreeUserPresetsMake588BytesAndDeleteKeepsTheOrder) {
-    for (const char* name : {"一", "二", "三"}) ASSERT_EQ(import(preset_json(name, 10, {1})).status, 0);
-    EXPECT_EQ(fs::file_size(file()), 588u);
-    auto recs = records_in(file());
-    for (const auto& r : recs) EXPECT_EQ(r.builtin, 0);
-    EXPECT_STREQ(recs[0].name, "\xD2\xBB");
-    EXPECT_STREQ(recs[2].name, "\xC8\xFD");
-
-    ASSERT_EQ(presets({"delete", "二"}).status, 0);
-    recs = records_in(file());
-    ASSERT_EQ(recs.size(), 2u);
-    EXPECT_STREQ(recs[0].name, "\xD2\xBB");
-    EXPECT_STREQ(recs[1].name, "\xC8\xFD");
-    // What was deleted can be imported again, at the end.
-    ASSERT_EQ(import(preset_json("二", 15)).status, 0);
-    EXPECT_STREQ(records_in(file())[2].name, "\xB6\xFE");
 }
 
 TEST_F(Presets, FailedWriteLeavesTheOldFile) {
@@ -170,14 +162,13 @@ TEST_F(Presets, FailedWriteLeavesTheOldFile) {
     EXPECT_NE(r.err.find("no-dir/vemoeqset.eq"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(at("no-dir")));
     fs::create_directory(at("a-dir"));
-    r = vemomix({"presets", "import", at("in.json"), "--file", at("a-dir")});
-    EXPECT_NE(r.status, 0);
+    EXPECT_NE(vemomix({"presets", "import", at("in.json"), "--file", at("a-dir")}).status, 0);
     EXPECT_TRUE(fs::is_directory(at("a-dir")));
 
     // A write that stops half way (root ignores permissions, not a file size limit): the file keeps its
     // one preset and no temporary file is left beside it.
     ASSERT_EQ(import(preset_json("Old", 10, {3}), "old.json").status, 0);
-    const std::string old = slurp(file());
+    const std::string old = file_bytes(file());
     const auto before = listing(work_.path());
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -190,7 +181,7 @@ TEST_F(Presets, FailedWriteLeavesTheOldFile) {
     std::signal(SIGXFSZ, old_handler);
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("vemoeqset.eq: cannot write: File too large"), std::string::npos) << r.err;
-    EXPECT_EQ(slurp(file()), old);
+    EXPECT_EQ(file_bytes(file()), old);
     EXPECT_EQ(listing(work_.path()), before);
 }
 
@@ -205,8 +196,7 @@ TEST_F(Presets, DefaultFileIsBesideVemomixHoweverItWasFound) {
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(records_in(at("bin/vemoeqset.eq")).size(), 1u);
     EXPECT_FALSE(fs::exists(capture_.path() / "vemoeqset.eq"));
-    const Outcome list = vemomix({"presets", "list"});
-    EXPECT_NE(list.out.find("Beside"), std::string::npos) << list.out;
+    EXPECT_NE(vemomix({"presets", "list"}).out.find("Beside"), std::string::npos);
 }
 
 }  // namespace

@@ -14,20 +14,11 @@ using namespace vemomix_test;
 constexpr uint32_t kBar = 212 | (212 << 8) | (16u << 16);
 constexpr uint32_t kNoStrip = 0x00303030;
 
-struct StripSize {
-    int width, height;  // the picture: strip width W and client height
-};
-
-StripSize headless_strip() {
-    const vemo::HeadlessBackend b;
-    return {b.strip_width, b.strip_height};
-}
-
 // The picture the editor shows for one buffer of output: its levels, column means and the raster.
 vemo::StripRaster strip_of(const std::vector<int16_t>& pcm, int channels, size_t first_frame, size_t frames) {
-    const StripSize size = headless_strip();
+    const vemo::HeadlessBackend b;
     auto lv = std::make_unique<vemo::LevelCapture>();
-    vemo::set_strip_geometry(*lv, size.width, size.height);
+    vemo::set_strip_geometry(*lv, b.strip_width, b.strip_height);
     vemo::capture_levels(*lv, pcm.data() + first_frame * channels, static_cast<int>(frames), channels);
     auto cols = std::make_unique<vemo::LevelColumns>();
     EXPECT_TRUE(vemo::take_level_columns(*lv, *cols)) << frames << " frames";
@@ -66,9 +57,8 @@ std::vector<int16_t> swelling(size_t frames, int channels) {
 using Strip = Cli;
 
 TEST_F(Strip, LastBufferIsDrawnAsTheEditorDrawsIt) {
-    const StripSize size = headless_strip();
-    ASSERT_EQ(size.width, 414);
-    ASSERT_EQ(size.height, 42);
+    ASSERT_EQ(vemo::HeadlessBackend().strip_width, 414);
+    ASSERT_EQ(vemo::HeadlessBackend().strip_height, 42);
     // A last buffer of 791 frames (long enough), and one of 100 frames (too short: the one before it shows).
     for (const size_t frames : {size_t{10007}, size_t{3 * 1024 + 100}}) {
         SCOPED_TRACE(frames);
@@ -76,12 +66,11 @@ TEST_F(Strip, LastBufferIsDrawnAsTheEditorDrawsIt) {
         const Outcome r = vemomix({"render", at("in.wav"), at("out.wav"), "--enable", "invert", "--strip", at("s.png")});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
-        const Audio out = read_audio(at("out.wav"));
         // Showing the strip changes nothing in the audio.
-        const Audio in = read_audio(at("in.wav"));
-        ASSERT_EQ(out.samples.size(), in.samples.size());
-        for (size_t i = 0; i < in.samples.size(); ++i)
-            ASSERT_EQ(out.samples[i], in.samples[i] == INT16_MIN ? INT16_MIN : -in.samples[i]);
+        const Audio in = read_audio(at("in.wav")), out = read_audio(at("out.wav"));
+        std::vector<int16_t> inverted = in.samples;
+        for (int16_t& v : inverted) v = v == INT16_MIN ? v : static_cast<int16_t>(-v);
+        ASSERT_EQ(out.samples, inverted);
 
         const Picture pic = read_png(at("s.png"));
         ASSERT_TRUE(pic.ok);
@@ -140,11 +129,11 @@ TEST_F(Strip, NoStripWithoutALongEnoughBuffer) {
     write_audio(at("ok.wav"), 44100, 2, test_samples(2 * 2000));
     const auto before = listing(work_.path());
 
-    Outcome r = vemomix({"render", at("short.wav"), at("out.wav"), "--strip", at("s.png")});
+    const Outcome r = vemomix({"render", at("short.wav"), at("out.wav"), "--strip", at("s.png")});
     expect_refused(r, "s.png", before);
-    EXPECT_NE(r.err.find("414"), std::string::npos) << r.err;
-    r = vemomix({"render", at("ok.wav"), at("out.wav"), "--buffer", "413", "--strip-timeline", at("t.png")});
-    expect_refused(r, "--buffer", before);
+    expect_refused(r, "414", before);
+    expect_refused(vemomix({"render", at("ok.wav"), at("out.wav"), "--buffer", "413", "--strip-timeline", at("t.png")}),
+                   "--buffer", before);
     // A picture that cannot be written stops the render before it starts.
     expect_refused(vemomix({"render", at("ok.wav"), at("out.wav"), "--strip", at("no-dir/s.png")}), "no-dir/s.png",
                    before);
