@@ -461,7 +461,7 @@ void icon_button(Suite& s, sample::Editor& editor) {
         push.SetCheck(1);
         s.expect_eq(push.GetCheck(), 0, "a push button keeps no check");
     });
-    s.run("hover: set only over the button of the active window without a held button, cleared on leaving", [&] {
+    s.run("hover: set only over the button of the active window without a held button, cleared on leaving and deactivation", [&] {
         CIconButton& btn = editor.chain.down;
         ShowWindow(editor.m_hWnd, SW_SHOW);
         SetForegroundWindow(editor.m_hWnd);
@@ -479,6 +479,9 @@ void icon_button(Suite& s, sample::Editor& editor) {
         btn.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
         btn.SendMessage(WM_KILLFOCUS);
         s.expect(!btn.IsHover(), "cleared when the focus goes");
+        btn.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+        SendMessageW(editor.m_hWnd, WM_ACTIVATE, WA_INACTIVE, 0);
+        s.expect(!btn.IsHover(), "cleared when its window is deactivated");
         ShowWindow(editor.m_hWnd, SW_HIDE);
         pump(0);
     });
