@@ -1,9 +1,4 @@
 // The RC cascade, the resonator and the distortion stage built from them.
-#include <algorithm>
-#include <cmath>
-#include <memory>
-#include <vector>
-
 #include "effects/distortion.h"
 #include "test_support.h"
 
@@ -15,23 +10,19 @@ constexpr double kTwoPi = 6.283185307179586;
 bool all_finite(const RcFilter& f) {
     for (int s = 0; s < kRcMaxStages; ++s)
         for (int m = 0; m < 2; ++m)
-            for (int c = 0; c < 2; ++c)
-                if (!std::isfinite(f.current[s][m][c]) || !std::isfinite(f.prev_in[s][m][c]) ||
-                    !std::isfinite(f.aux[s][m][c]))
-                    return false;
+            if (!test::all_finite(f.current[s][m]) || !test::all_finite(f.prev_in[s][m]) || !test::all_finite(f.aux[s][m]))
+                return false;
     return true;
 }
 
-// Peak amplitude of the second half of a sine at hz after the resonator.
+// Peak amplitude of the second half of a 3000-peak sine at hz after the resonator.
 double resonator_amplitude(double hz, int channels) {
     RcFilter f;
     rc_design(f, 4, 1.0);
     std::vector<float> block(8192);
     for (size_t n = 0; n < block.size(); ++n) block[n] = static_cast<float>(3000.0 * std::sin(kTwoPi * hz * n / 44100));
     resonator_run(f, block.data(), 8192, 3000.0, 44100, channels, 0);
-    double peak = 0;
-    for (size_t n = 4096; n < block.size(); ++n) peak = std::max(peak, double(std::fabs(block[n])));
-    return peak;
+    return std::fabs(*std::max_element(block.begin() + 4096, block.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
 }
 
 TEST(RcFilter, DesignAndCutoff) {
@@ -41,28 +32,23 @@ TEST(RcFilter, DesignAndCutoff) {
     rc_set_cutoff(f, 350, 44100, 2);
     EXPECT_EQ(f.current[3][1][1], 5.0);  // a new cut-off keeps the memories
     EXPECT_DOUBLE_EQ(f.c, 1.0 / (2 * 350.0 * 1000.0 * 6.2831854));
-    EXPECT_EQ(f.r, 1000.0);
-    EXPECT_EQ(f.inv_r, 0.001);
+    EXPECT_TRUE(f.r == 1000.0 && f.inv_r == 0.001);
     // The channel count cancels: each section moves by 2*pi*fc/rate of its voltage.
     EXPECT_NEAR(f.dt_over_c * f.inv_r, kTwoPi * 350 / 44100, 1e-8);
     rc_design(f, 4, 1.5);
-    EXPECT_EQ(f.stages, 4.0);
-    EXPECT_EQ(f.stage_gain, 1.5);
-    EXPECT_EQ(f.current[3][1][1], 0.0);
-    EXPECT_EQ(f.aux[0][0][1], 0.0);
+    EXPECT_TRUE(f.stages == 4.0 && f.stage_gain == 1.5);
+    EXPECT_TRUE(f.current[3][1][1] == 0.0 && f.aux[0][0][1] == 0.0);
 }
 
 TEST(RcFilter, HighPassPassesStepsAndLowPassPassesDc) {
     RcFilter f;
     rc_design(f, 4, 1.5);
     rc_set_cutoff(f, 350, 44100, 1);
-    std::vector<float> step(4096, 1000.0f);
+    std::vector<float> step(4096, 1000.0f), dc(4096, 1000.0f), one(2000, 1.0f);
     rc_run(f, step.data(), 4096, kRcHighPass, 0);
-    // The edge goes through every section whole: 1.5^4.
-    EXPECT_NEAR(step[0], 5062.5, 1e-3);
+    EXPECT_NEAR(step[0], 5062.5, 1e-3);  // the edge goes through every section whole: 1.5^4
     EXPECT_LT(std::fabs(step[4095]), 1e-3);  // and DC dies away
     // The low-pass memories are separate: DC comes out at the stage gain to the fourth.
-    std::vector<float> dc(4096, 1000.0f);
     rc_run(f, dc.data(), 4096, kRcLowPass, 0);
     EXPECT_LT(dc[0], 100.0f);
     EXPECT_NEAR(dc[4095], 5062.5, 0.01);
@@ -70,21 +56,18 @@ TEST(RcFilter, HighPassPassesStepsAndLowPassPassesDc) {
     RcFilter ten;
     rc_design(ten, 10, 1.0);
     rc_set_cutoff(ten, 3500, 44100, 2);
-    std::vector<float> one(2000, 1.0f);
     rc_run(ten, one.data(), 2000, kRcLowPass, 1);
     EXPECT_NEAR(one[1999], 1.0, 1e-6);
     EXPECT_NE(ten.current[9][kRcLowPass][1], 0.0);
     EXPECT_EQ(ten.current[9][kRcLowPass][0], 0.0);
 }
 
-TEST(RcFilter, ResonatorPeaksAtFiveThirdsAndIsSharperInStereo) {
-    const double mono_peak = resonator_amplitude(3000, 1);
-    const double stereo_peak = resonator_amplitude(3000, 2);
+TEST(RcFilter, ResonatorPeaksAtFiveThirdsIsSharperInStereoAndGivesWholeNumbers) {
+    const double mono_peak = resonator_amplitude(3000, 1), stereo_peak = resonator_amplitude(3000, 2);
     EXPECT_NEAR(mono_peak / 3000, 5.0 / 3.0, 0.05);
     EXPECT_NEAR(stereo_peak / 3000, 5.0 / 3.0, 0.05);
     // Half the damping in stereo: an octave away the response has fallen further.
     EXPECT_LT(resonator_amplitude(6000, 2) / stereo_peak, 0.8 * resonator_amplitude(6000, 1) / mono_peak);
-    // Outputs are whole numbers.
     RcFilter f;
     rc_design(f, 4, 1.0);
     std::vector<float> block = {1000, 333, -777, 5, 0, 0};
@@ -94,7 +77,6 @@ TEST(RcFilter, ResonatorPeaksAtFiveThirdsAndIsSharperInStereo) {
 
 TEST(RcFilter, AbsurdCutoffsStayFinite) {
     for (double fc : {0.0, -350.0, 1e9, 21000.0}) {
-        SCOPED_TRACE(fc);
         RcFilter f;
         rc_design(f, 10, 1.5);
         rc_set_cutoff(f, fc, 44100, 2);
@@ -105,94 +87,55 @@ TEST(RcFilter, AbsurdCutoffsStayFinite) {
             resonator_run(f, block.data(), 4096, fc, 44100, 2, 0);
             for (float& v : block) v = std::clamp(v, -32768.0f, 32767.0f);
         }
-        EXPECT_TRUE(all_finite(f));
+        EXPECT_TRUE(all_finite(f)) << fc;
     }
 }
 
-struct DistRig {
-    std::unique_ptr<Distortion> fx = std::make_unique<Distortion>();
-    std::vector<float> work = std::vector<float>(kMaxFrames);
-    int channels;
-    explicit DistRig(int ch) : channels(ch) { distortion_init(*fx, 44100, ch); }
-    void run(std::vector<int16_t>& pcm) {
-        const int frames = static_cast<int>(pcm.size()) / channels;
-        StageContext ctx{44100, channels, frames, frames * channels, 1.0f, work.data()};
-        distortion_process(*fx, pcm.data(), ctx);
-    }
-};
+std::unique_ptr<Distortion> make(int channels, DistortionParams p = {}) {
+    return make_stage(distortion_init, distortion_configure, p, 44100, channels);
+}
 
 TEST(Distortion, LimiterStepsBetweenConsecutiveSamples) {
-    DistRig rig(1);
-    rig.fx->params.dist_drive = 1000;  // 800 * 1000 / 16 = 50000
-    rig.fx->params.dist_level = 256;   // level 1: the limited values come out as they are
-    std::vector<float> block(6, 800.0f);
-    distortion_drive_limit(*rig.fx, block.data(), 6, 0);
-    EXPECT_EQ(block, (std::vector<float>{10000, 20000, 30000, 40000, 50000, 50000}));
-    EXPECT_EQ(rig.fx->dist_prev[0], 50000);
-    EXPECT_EQ(rig.fx->dist_prev[1], 0);
+    // Drive 1000: 800 * 1000 / 16 = 50000; level 256: the limited values come out as they are.
+    auto fx = make(1, {10000, 256, 1000, 350, 3000});
+    auto limit = [&](std::vector<float> block) {
+        distortion_drive_limit(*fx, block.data(), static_cast<int>(block.size()), 0);
+        return block;
+    };
+    EXPECT_EQ(limit(std::vector<float>(6, 800.0f)), (std::vector<float>{10000, 20000, 30000, 40000, 50000, 50000}));
+    EXPECT_TRUE(fx->dist_prev[0] == 50000 && fx->dist_prev[1] == 0);
     // Down again by the same steps; a step larger than any change lets everything through.
-    std::vector<float> down(3, -80.0f);
-    distortion_drive_limit(*rig.fx, down.data(), 3, 0);
-    EXPECT_EQ(down, (std::vector<float>{40000, 30000, 20000}));
-    rig.fx->params.dist_max_step = INT32_MAX;
-    std::vector<float> free_run = {-80.0f, 800.0f};
-    distortion_drive_limit(*rig.fx, free_run.data(), 2, 0);
-    EXPECT_EQ(free_run, (std::vector<float>{-5000, 50000}));
-    // The default level scales by 20/256.
-    rig.fx->params.dist_level = 20;
-    std::vector<float> scaled = {16.0f};
-    distortion_drive_limit(*rig.fx, scaled.data(), 1, 0);
-    EXPECT_EQ(scaled[0], float(1000 * 20 * 0.00390625));
+    EXPECT_EQ(limit(std::vector<float>(3, -80.0f)), (std::vector<float>{40000, 30000, 20000}));
+    fx->params.dist_max_step = INT32_MAX;
+    EXPECT_EQ(limit({-80.0f, 800.0f}), (std::vector<float>{-5000, 50000}));
+    fx->params.dist_level = 20;  // the default level scales by 20/256
+    EXPECT_EQ(limit({16.0f})[0], float(1000 * 20 * 0.00390625));
 }
 
-TEST(Distortion, LimiterStateSurvivesInitAndRecords) {
-    DistRig rig(2);
-    std::vector<int16_t> loud(2 * 512);
-    for (size_t i = 0; i < loud.size(); ++i) loud[i] = (i / 20) % 2 ? 30000 : -30000;
-    rig.run(loud);
-    const int32_t prev0 = rig.fx->dist_prev[0], prev1 = rig.fx->dist_prev[1];
-    ASSERT_NE(prev0, 0);
-    ASSERT_NE(prev1, 0);
-    distortion_configure(*rig.fx, 44100, 2);
-    distortion_init(*rig.fx, 44100, 2);
-    EXPECT_EQ(rig.fx->dist_prev[0], prev0);
-    EXPECT_EQ(rig.fx->dist_prev[1], prev1);
+TEST(Distortion, LimiterStateSurvivesInitAndRecordsAndSilenceReturnsToSilence) {
+    auto fx = make(2);
+    std::vector<int16_t> loud = square(2 * 512, 20, true), quiet(4 * 2 * 4096, 0);
+    run_stage(*fx, distortion_process, loud, 2);
+    const int32_t prev0 = fx->dist_prev[0], prev1 = fx->dist_prev[1];
+    ASSERT_TRUE(prev0 != 0 && prev1 != 0);
+    distortion_configure(*fx, 44100, 2);
+    distortion_init(*fx, 44100, 2);
+    EXPECT_TRUE(fx->dist_prev[0] == prev0 && fx->dist_prev[1] == prev1);
     // ... while the filter memories are cleared.
-    EXPECT_EQ(rig.fx->low_cut.current[0][kRcHighPass][0], 0.0);
-    EXPECT_EQ(rig.fx->tone.aux[0][0][1], 0.0);
-}
-
-TEST(Distortion, SilenceReturnsToSilence) {
-    DistRig rig(2);
-    std::vector<int16_t> loud(2 * 1024);
-    for (size_t i = 0; i < loud.size(); ++i) loud[i] = static_cast<int16_t>(25000 * std::sin(i * 0.05));
-    rig.run(loud);
-    EXPECT_NE(std::count(loud.begin(), loud.end(), 0), static_cast<long>(loud.size()));
-    for (int pass = 0; pass < 4; ++pass) {
-        std::vector<int16_t> quiet(2 * 4096, 0);
-        rig.run(quiet);
-        if (pass == 3) {
-            EXPECT_EQ(rig.fx->dist_prev[0], 0);
-            EXPECT_EQ(rig.fx->dist_prev[1], 0);
-            EXPECT_EQ(std::count(quiet.begin(), quiet.end(), 0), static_cast<long>(quiet.size()));
-        }
-    }
+    EXPECT_TRUE(fx->low_cut.current[0][kRcHighPass][0] == 0.0 && fx->tone.aux[0][0][1] == 0.0);
+    run_stage(*fx, distortion_process, quiet, 2);
+    EXPECT_TRUE(fx->dist_prev[0] == 0 && fx->dist_prev[1] == 0);
+    EXPECT_EQ(std::count(quiet.end() - 2 * 4096, quiet.end(), 0), 2 * 4096);
 }
 
 TEST(Distortion, OutputStaysInRangeWhateverTheSettings) {
-    for (const DistortionParams& p : {DistortionParams{0, 20, 555, 350, 3000}, DistortionParams{-500, INT32_MAX, 555, 0, 0},
-                                      DistortionParams{10000, 256, INT32_MAX, -1, INT32_MAX},
-                                      DistortionParams{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN}}) {
-        DistRig rig(2);
-        rig.fx->params = p;
-        distortion_configure(*rig.fx, 44100, 2);
-        for (int pass = 0; pass < 3; ++pass) {
-            std::vector<int16_t> pcm(2 * 2048);
-            for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = (i / 7) % 2 ? 32767 : -32768;
-            rig.run(pcm);
-        }
-        EXPECT_TRUE(all_finite(rig.fx->low_cut));
-        EXPECT_TRUE(all_finite(rig.fx->tone));
+    for (const DistortionParams& p : {DistortionParams{0, 20, 555, 350, 3000}, {-500, INT32_MAX, 555, 0, 0},
+                                      {10000, 256, INT32_MAX, -1, INT32_MAX},
+                                      {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN}}) {
+        auto fx = make(2, p);
+        std::vector<int16_t> pcm = square(3 * 2 * 2048, 7, true);
+        run_stage(*fx, distortion_process, pcm, 2, 44100, 2048);
+        EXPECT_TRUE(all_finite(fx->low_cut) && all_finite(fx->tone)) << p.dist_max_step << ' ' << p.dist_drive;
     }
 }
 
@@ -202,7 +145,6 @@ TEST_F(DistortionSession, RecordRedesignsTheFilters) {
     EffectSettings s = current();
     EXPECT_EQ(s.dist_max_step, 10000);
     EXPECT_EQ(s.dist_level, 20);
-    EXPECT_EQ(s.dist_drive, 555);
     EXPECT_EQ(s.dist_low_cut_hz, 350);
     EXPECT_EQ(s.dist_tone_hz, 3000);
     s.dist_enabled = 1;
@@ -210,11 +152,11 @@ TEST_F(DistortionSession, RecordRedesignsTheFilters) {
     vemomix_set(s);
     EXPECT_NEAR(engine().dist.low_cut.dt_over_c * 0.001, kTwoPi * 700 / 44100, 1e-8);
     EXPECT_EQ(engine().dist.tone.stage_gain, 1.0);
-    std::vector<int16_t> pcm(2 * 256);
-    for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = (i / 40) % 2 ? 8000 : -8000;
-    vemomix_change(pcm.data(), static_cast<int32_t>(pcm.size() * 2));
+    const std::vector<int16_t> in = square(2 * 256, 40, true);
+    std::vector<int16_t> pcm = in;
+    change(pcm);
     EXPECT_NE(engine().dist.tone.aux[0][0][0], 0.0);
-    EXPECT_NE(pcm[100], (100 / 40) % 2 ? 8000 : -8000);
+    EXPECT_NE(pcm[100], in[100]);
     vemomix_set(s);
     EXPECT_EQ(engine().dist.tone.aux[0][0][0], 0.0);
 }

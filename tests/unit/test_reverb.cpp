@@ -1,8 +1,6 @@
 // Reverberation: metres to samples, taps drawn from the project's generator, the dry path
 // with weight 1 + g, clamping, and state that configure, clear and switching must keep.
 #include <cfloat>
-#include <cmath>
-#include <memory>
 
 #include "effects/random.h"
 #include "effects/reverb.h"
@@ -13,25 +11,24 @@ namespace {
 
 class Reverb : public ::testing::Test {
 protected:
-    std::unique_ptr<vemo::Reverb> fx = std::make_unique<vemo::Reverb>();
-    float work[kMaxFrames];
-    void SetUp() override { reverb_init(*fx, 44100, 2); }
-    void process(std::vector<int16_t>& pcm, int channels = 1) {
-        const int frames = static_cast<int>(pcm.size()) / channels;
-        reverb_process(*fx, pcm.data(), StageContext{44100, channels, frames, frames * channels, 1.0f, work});
+    std::unique_ptr<vemo::Reverb> fx = make_stage(reverb_init, reverb_configure, ReverbParams{});
+    std::vector<int16_t> process(std::vector<int16_t> pcm, int channels = 1) {
+        run_stage(*fx, reverb_process, pcm, channels);
+        return pcm;
     }
-    void configure() { reverb_configure(*fx, 44100, 2); }
+    void configure(uint32_t seed = 0) {
+        if (seed) vemo_srand(seed);
+        reverb_configure(*fx, 44100, 2);
+    }
 };
 
 TEST_F(Reverb, MetresBecomeSamplesWithTheSinglePrecisionFactor) {
-    EXPECT_EQ(reverb_samples(20, 44100), 2672);
-    EXPECT_EQ(reverb_samples(5, 44100), 668);
-    EXPECT_EQ(reverb_samples(-20, 44100), -2672);
-    // 1/330 in single precision is a little below 1/330: exact multiples land one short.
-    EXPECT_EQ(reverb_samples(330, 1000), 999);
-    EXPECT_EQ(reverb_samples(1, 33000), 99);
-    // The metres-by-rate product is a 32-bit one and wraps.
-    EXPECT_EQ(reverb_samples(32767, 2000000), 3362092);  // 65534000000 wraps to 1109490560
+    // 1/330 in single precision is a little below 1/330: exact multiples land one short; the
+    // metres-by-rate product is a 32-bit one and wraps (65534000000 to 1109490560).
+    const struct {
+        int metres, rate, samples;
+    } rows[] = {{20, 44100, 2672}, {5, 44100, 668}, {-20, 44100, -2672}, {330, 1000, 999}, {1, 33000, 99}, {32767, 2000000, 3362092}};
+    for (const auto& r : rows) EXPECT_EQ(reverb_samples(r.metres, r.rate), r.samples) << r.metres << " m at " << r.rate;
 }
 
 TEST_F(Reverb, ConfigureDerivesDelayAndGains) {
@@ -44,78 +41,62 @@ TEST_F(Reverb, ConfigureDerivesDelayAndGains) {
     // Distances past 65535 samples alias to the low 16 bits.
     fx->params.reverb_feedback_m = 1000;
     configure();
-    EXPECT_EQ(fx->channel[0].feedback_delay, static_cast<uint16_t>(2 * reverb_samples(1000, 44100)));
     EXPECT_EQ(fx->channel[0].feedback_delay, 2 * 133636 - 4 * 65536);
 }
 
 TEST_F(Reverb, TapsComeFromTheProjectGeneratorChannelZeroFirst) {
-    vemo_srand(1);
-    configure();
+    configure(1);
     // The generator's first draws from seed 1 are 41, 18467, 6334, 26500.
     const float q = 1.0f / 32767.0f;
-    const float t0 = static_cast<float>(5344.0f * (41 * double(q)));
+    const float t0 = static_cast<float>(5344.0f * (41 * double(q))), t1 = static_cast<float>(5344.0f * (6334 * double(q)));
     const ReverbTap& tap0 = fx->channel[0].taps[0];
     EXPECT_EQ(tap0.delay, static_cast<uint16_t>(std::trunc(668.0 + t0)));
     EXPECT_EQ(tap0.delay, 674);
     EXPECT_EQ(tap0.weight, static_cast<float>(std::exp(-double(t0) / 2672.0) * (2 * 18467 - 1) * double(q)));
-    const float t1 = static_cast<float>(5344.0f * (6334 * double(q)));
     EXPECT_EQ(fx->channel[0].taps[1].delay, static_cast<uint16_t>(std::trunc(668.0 + t1)));
-
     // Each configure draws anew; delay and gains stay.
     const auto before = fx->channel[0].taps;
     configure();
     EXPECT_NE(fx->channel[0].taps[0].delay, before[0].delay);
     EXPECT_NE(fx->channel[1].taps[0].delay, fx->channel[0].taps[0].delay);
     EXPECT_EQ(fx->channel[0].feedback_delay, 5344);
-
     // The editor's redraw draws channel 1 first.
     vemo_srand(1);
     reverb_redraw_taps(*fx, 44100);
     EXPECT_EQ(fx->channel[1].taps[0].delay, 674);
 }
 
-TEST_F(Reverb, NoTapsGiveTheDryPathTimesOnePlusWet) {
+TEST_F(Reverb, DryPathIsOnePlusWetClampedAtPlusMinus32767) {
+    EXPECT_EQ(process({32767, -32768, 32767, -32768}, 2), (std::vector<int16_t>{32767, -32767, 32767, -32767}));
     fx->params.reverb_tap_count = 0;
     configure();
-    std::vector<int16_t> pcm = {10000, -10000, 1, 20000, 32767, -32768};
-    process(pcm);
     const double g = fx->channel[0].wet_gain;
     auto expect = [&](int x) {
         const double s = x * 3.0517578125e-05;
         return static_cast<int16_t>(static_cast<float>(std::clamp(s + g * s, -1.0, 1.0) * 32767.0));
     };
-    EXPECT_EQ(pcm, (std::vector<int16_t>{expect(10000), expect(-10000), expect(1), expect(20000), 32767, -32767}));
-    EXPECT_NEAR(pcm[0] / 10000.0, 1.316, 0.001);
-}
-
-TEST_F(Reverb, FullScaleClampsWithTheDefaults) {
-    std::vector<int16_t> pcm = {32767, -32768, 32767, -32768};
-    process(pcm, 2);
-    EXPECT_EQ(pcm, (std::vector<int16_t>{32767, -32767, 32767, -32767}));
+    const std::vector<int16_t> out = process({10000, -10000, 1, 20000, 32767, -32768});
+    EXPECT_EQ(out, (std::vector<int16_t>{expect(10000), expect(-10000), expect(1), expect(20000), 32767, -32767}));
+    EXPECT_NEAR(out[0] / 10000.0, 1.316, 0.001);
 }
 
 TEST_F(Reverb, ReflectionsFollowTheTaps) {
     fx->params.reverb_tap_count = 1;
     fx->params.reverb_feedback_db = -100;
-    vemo_srand(1);
-    configure();
+    configure(1);
     fx->channel[0].feedback_gain = 0;
     const ReverbTap tap = fx->channel[0].taps[0];
-    std::vector<int16_t> pcm(3500, 0), later(3500, 0);
-    pcm[0] = 16384;
-    process(pcm);
-    process(later);
+    std::vector<int16_t> pcm = process([] { std::vector<int16_t> v(3500, 0); v[0] = 16384; return v; }()),
+                         later = process(std::vector<int16_t>(3500, 0));
     pcm.insert(pcm.end(), later.begin(), later.end());
-    const double g = fx->channel[0].wet_gain;
-    EXPECT_EQ(pcm[tap.delay], static_cast<int16_t>(static_cast<float>(g * (tap.weight * 0.5f) * 32767.0)));
+    EXPECT_EQ(pcm[tap.delay], static_cast<int16_t>(static_cast<float>(fx->channel[0].wet_gain * (tap.weight * 0.5f) * 32767.0)));
     EXPECT_EQ(std::count(pcm.begin() + 1, pcm.end(), 0), 6998);
 }
 
 TEST_F(Reverb, WritePositionSurvivesConfigureClearAndSwitching) {
-    std::vector<int16_t> pcm(3000, 100);
+    const std::vector<int16_t> pcm(3000, 100);
     process(pcm, 2);
-    EXPECT_EQ(fx->channel[0].write_pos, 1500);
-    EXPECT_EQ(fx->channel[1].write_pos, 1500);
+    EXPECT_TRUE(fx->channel[0].write_pos == 1500 && fx->channel[1].write_pos == 1500);
     EXPECT_NE(fx->channel[0].line[10], 0.0f);
     configure();
     EXPECT_EQ(fx->channel[0].write_pos, 1500);
@@ -129,14 +110,13 @@ TEST_F(Reverb, WritePositionSurvivesConfigureClearAndSwitching) {
 }
 
 TEST_F(Reverb, UnsoundRecordValuesAreHandled) {
-    // A decay of 0 samples: weights stay finite.
+    // A decay of 0 samples: weights stay finite; tap counts beyond the table are limited, yet reported.
     fx->params.reverb_decay_m = 0;
     fx->params.reverb_tap_count = 150;
     configure();
     EXPECT_EQ(fx->channel[0].tap_count, kReverbMaxTaps);
     EXPECT_EQ(reverb_report(*fx).reverb_tap_count, 150);
     for (const ReverbTap& t : fx->channel[0].taps) ASSERT_TRUE(std::isfinite(t.weight));
-
     // Levels far above 0 dB would overflow a float; the line and the output stay defined.
     fx->params = ReverbParams{100, 32767, 0, 32767, 0, 32767, 32767};
     configure();
@@ -144,41 +124,34 @@ TEST_F(Reverb, UnsoundRecordValuesAreHandled) {
     std::vector<int16_t> pcm(8000);
     for (int pass = 0; pass < 10; ++pass) {
         for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(i % 2 ? 30000 : -30000);
-        process(pcm, 2);
+        pcm = process(pcm, 2);
     }
     for (int16_t v : pcm) ASSERT_EQ(std::abs(v), 32767);
     for (float v : fx->channel[0].line) ASSERT_FALSE(std::isnan(v));
-
     // A negative count draws nothing and leaves only the dry path.
     fx->params = ReverbParams{};
     fx->params.reverb_tap_count = -4;
-    vemo_srand(1);
-    configure();
+    configure(1);
     EXPECT_EQ(vemo_rand(), 41);
 }
 
 class ReverbSession : public Session {};
 
 TEST_F(ReverbSession, RecordsReachBothChannelsAndReportChannelZero) {
-    EffectSettings s = current();
-    EXPECT_EQ(s.reverb_tap_count, 20);
-    EXPECT_EQ(s.reverb_wet_db, -10);
-    s.reverb_enabled = 1;
-    s.reverb_tap_count = 0x10007;  // used as 16 bits: 7
-    s.reverb_wet_db = -6;
-    vemomix_set(s);
+    EXPECT_EQ(current().reverb_wet_db, -10);
+    set_record([](EffectSettings& s) {
+        s.reverb_enabled = 1;
+        s.reverb_tap_count = 0x10007;  // used as 16 bits: 7
+        s.reverb_wet_db = -6;
+    });
     EXPECT_EQ(engine().reverb.channel[1].tap_count, 7);
-    const EffectSettings back = current();
-    EXPECT_EQ(back.reverb_tap_count, 7);
-    EXPECT_EQ(back.reverb_wet_db, -6);
-
+    EXPECT_EQ(current().reverb_wet_db, -6);
     std::vector<int16_t> pcm(2 * 1000, 1000);
-    vemomix_change(pcm.data(), 4000);
+    change(pcm);
     const uint16_t w = engine().reverb.channel[0].write_pos;
     vemomix_datarefresh();
     engine().enabled[kReverb].store(0);
-    vemomix_change(pcm.data(), 4000);
-    engine().enabled[kReverb].store(1);
+    change(pcm);
     EXPECT_EQ(engine().reverb.channel[0].write_pos, w);
 }
 
