@@ -13,14 +13,8 @@
 
 #include "vemosoundmix.h"
 
-namespace {
-
-constexpr size_t kHeader = 2;
-constexpr size_t kRecord = sizeof(EffectSettings);
-// Several slices' worth, so the slicing of long buffers is exercised too.
-constexpr size_t kMaxBuffer = 65536;
-
-}  // namespace
+constexpr size_t kHeader = 2, kRecord = sizeof(EffectSettings);
+constexpr size_t kMaxBuffer = 65536;  // several slices' worth, so the slicing of long buffers is exercised too
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     vemomix_begin();
@@ -35,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t channels = (format & 0x20) ? 2 : 1;
     vemomix_init(rate, channels, (format >> 6) & 1);
 
-    EffectSettings rec;
-    std::memset(&rec, 0, sizeof rec);
+    EffectSettings rec{};
     vemomix_get(&rec);
     auto* rb = reinterpret_cast<uint8_t*>(&rec);
     for (size_t i = 0; i < kRecord && kHeader + i < size; ++i) rb[i] ^= data[kHeader + i];
@@ -58,9 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         done += n;
         if ((calls & 0x10) && p + 1 < pieces) vemomix_datarefresh();
     }
-
-    EffectSettings back;
-    std::memset(&back, 0, sizeof back);
-    vemomix_get(&back);
+    vemomix_get(&rec);
     return 0;
 }

@@ -3,6 +3,7 @@
 // signals and a guarded sample buffer.
 #pragma once
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -48,50 +49,40 @@ struct Field {
     double lo, hi, step;
 };
 
-#define VEMO_F(t, name, lo, hi, step) \
+#define F(t, name, lo, hi, step) \
     Field{t, offsetof(EffectSettings, name), std::is_same_v<decltype(EffectSettings::name), float>, lo, hi, step}
 inline const std::vector<Field>& fields() {
     static const std::vector<Field> f = {
-        VEMO_F(2, comp_threshold_db, -60, 0, 1), VEMO_F(2, comp_slope_x10, 1, 10, 1),
-        VEMO_F(2, comp_attack_ms, 1, 1000, 1), VEMO_F(2, comp_release_ms, 1, 5000, 1),
-        VEMO_F(3, pitch_octaves, -0.7, 0.9, 0.1), VEMO_F(3, pitch_oversampling, 1, 8, 1),
-        VEMO_F(4, dist_max_step, 1, 32767, 1), VEMO_F(4, dist_level, 1, 1024, 1), VEMO_F(4, dist_drive, 1, 2000, 1),
-        VEMO_F(4, dist_low_cut_hz, 20, 2000, 1), VEMO_F(4, dist_tone_hz, 100, 2700, 1),
-        VEMO_F(5, odrive_drive_ohms, 10, 5000, 1), VEMO_F(5, odrive_lowpass_hz, 100, 2700, 1),
-        VEMO_F(5, odrive_lowpass_on, 0, 1, 1), VEMO_F(6, am_depth_pct, 0, 100, 1),
-        VEMO_F(6, am_period_ms, 10, 5000, 1), VEMO_F(6, am_level_db, -40, 0, 1), VEMO_F(6, am_waveform, 0, 1, 1),
-        VEMO_F(7, echo_delay_s, 0.0, 1.6, 0.1), VEMO_F(7, echo_feedback, 0.0, 1.0, 0.1),
-        VEMO_F(8, drift_feedback, 0, 204, 1), VEMO_F(8, drift_depth, 0, 50, 1), VEMO_F(8, drift_wet, 0, 256, 1),
-        VEMO_F(8, drift_dry, 0, 256, 1), VEMO_F(8, drift_speed, 1, 100, 1),
-        VEMO_F(9, phaser_low_hz, 10, 800, 1), VEMO_F(9, phaser_high_hz, 801, 4000, 1),
-        VEMO_F(9, phaser_rate, 1, 100, 1), VEMO_F(9, phaser_feedback, 1, 99, 1), VEMO_F(9, phaser_mix, 1, 10, 1),
-        VEMO_F(10, denoise_open_level, 0, 1010, 10), VEMO_F(10, denoise_hold, 0, 19200, 1),
-        VEMO_F(10, denoise_release, 0, 100000, 1), VEMO_F(10, denoise_attack, 0, 100000, 1),
-        VEMO_F(10, denoise_close_level, 0, 1010, 10), VEMO_F(11, chorus_depth, 0, 50, 1),
-        VEMO_F(11, chorus_rate, 1, 17280, 1), VEMO_F(11, chorus_wet, 0, 256, 1), VEMO_F(11, chorus_dry, 0, 256, 1),
-        VEMO_F(11, chorus_feedback, 0, 204, 1), VEMO_F(12, reverb_tap_count, 1, 100, 1),
-        VEMO_F(12, reverb_room_m, 1, 50, 1), VEMO_F(12, reverb_offset_m, 0, 100, 1),
-        VEMO_F(12, reverb_decay_m, 1, 1000, 1), VEMO_F(12, reverb_feedback_m, 1, 1000, 1),
-        VEMO_F(12, reverb_feedback_db, -100, 0, 1), VEMO_F(12, reverb_wet_db, -80, 0, 1),
-        VEMO_F(13, wah_rate, 1, 40, 1), VEMO_F(13, wah_offset, 0, 100, 1), VEMO_F(13, wah_depth, 0, 100, 1),
-        VEMO_F(13, wah_resonance, 1, 100, 1), VEMO_F(14, bass_freq_hz, 1, 1000, 1), VEMO_F(14, bass_gain_db, 0, 36, 1),
-        VEMO_F(16, vibrato_period, 1, 100, 1), VEMO_F(16, vibrato_depth, 1, 100, 1),
+        F(2, comp_threshold_db, -60, 0, 1), F(2, comp_slope_x10, 1, 10, 1), F(2, comp_attack_ms, 1, 1000, 1),
+        F(2, comp_release_ms, 1, 5000, 1), F(3, pitch_octaves, -0.7, 0.9, 0.1), F(3, pitch_oversampling, 1, 8, 1),
+        F(4, dist_max_step, 1, 32767, 1), F(4, dist_level, 1, 1024, 1), F(4, dist_drive, 1, 2000, 1),
+        F(4, dist_low_cut_hz, 20, 2000, 1), F(4, dist_tone_hz, 100, 2700, 1), F(5, odrive_drive_ohms, 10, 5000, 1),
+        F(5, odrive_lowpass_hz, 100, 2700, 1), F(5, odrive_lowpass_on, 0, 1, 1), F(6, am_depth_pct, 0, 100, 1),
+        F(6, am_period_ms, 10, 5000, 1), F(6, am_level_db, -40, 0, 1), F(6, am_waveform, 0, 1, 1),
+        F(7, echo_delay_s, 0.0, 1.6, 0.1), F(7, echo_feedback, 0.0, 1.0, 0.1), F(8, drift_feedback, 0, 204, 1),
+        F(8, drift_depth, 0, 50, 1), F(8, drift_wet, 0, 256, 1), F(8, drift_dry, 0, 256, 1),
+        F(8, drift_speed, 1, 100, 1), F(9, phaser_low_hz, 10, 800, 1), F(9, phaser_high_hz, 801, 4000, 1),
+        F(9, phaser_rate, 1, 100, 1), F(9, phaser_feedback, 1, 99, 1), F(9, phaser_mix, 1, 10, 1),
+        F(10, denoise_open_level, 0, 1010, 10), F(10, denoise_hold, 0, 19200, 1), F(10, denoise_release, 0, 100000, 1),
+        F(10, denoise_attack, 0, 100000, 1), F(10, denoise_close_level, 0, 1010, 10), F(11, chorus_depth, 0, 50, 1),
+        F(11, chorus_rate, 1, 17280, 1), F(11, chorus_wet, 0, 256, 1), F(11, chorus_dry, 0, 256, 1),
+        F(11, chorus_feedback, 0, 204, 1), F(12, reverb_tap_count, 1, 100, 1), F(12, reverb_room_m, 1, 50, 1),
+        F(12, reverb_offset_m, 0, 100, 1), F(12, reverb_decay_m, 1, 1000, 1), F(12, reverb_feedback_m, 1, 1000, 1),
+        F(12, reverb_feedback_db, -100, 0, 1), F(12, reverb_wet_db, -80, 0, 1), F(13, wah_rate, 1, 40, 1),
+        F(13, wah_offset, 0, 100, 1), F(13, wah_depth, 0, 100, 1), F(13, wah_resonance, 1, 100, 1),
+        F(14, bass_freq_hz, 1, 1000, 1), F(14, bass_gain_db, 0, 36, 1), F(16, vibrato_period, 1, 100, 1),
+        F(16, vibrato_depth, 1, 100, 1),
     };
     return f;
 }
-#undef VEMO_F
+#undef F
 
 // Offset of each effect's enabled byte, by EffectType (index 0 unused).
-constexpr size_t kFlagOffset[17] = {
-    0, offsetof(EffectSettings, eq_enabled), offsetof(EffectSettings, comp_enabled),
-    offsetof(EffectSettings, pitch_enabled), offsetof(EffectSettings, dist_enabled),
-    offsetof(EffectSettings, odrive_enabled), offsetof(EffectSettings, am_enabled),
-    offsetof(EffectSettings, echo_enabled), offsetof(EffectSettings, drift_enabled),
-    offsetof(EffectSettings, phaser_enabled), offsetof(EffectSettings, denoise_enabled),
-    offsetof(EffectSettings, chorus_enabled), offsetof(EffectSettings, reverb_enabled),
-    offsetof(EffectSettings, wah_enabled), offsetof(EffectSettings, bass_enabled),
-    offsetof(EffectSettings, invert_enabled), offsetof(EffectSettings, vibrato_enabled),
-};
+#define O(effect) offsetof(EffectSettings, effect##_enabled)
+constexpr size_t kFlagOffset[17] = {0,         O(eq),     O(comp),    O(pitch),  O(dist),   O(odrive),
+                                    O(am),     O(echo),   O(drift),   O(phaser), O(denoise), O(chorus),
+                                    O(reverb), O(wah),    O(bass),    O(invert), O(vibrato)};
+#undef O
 
 // Where the record's three-byte reserved gaps start: bytes that no field defines.
 constexpr size_t kReservedStarts[17] = {
@@ -113,9 +104,7 @@ template <typename T>
 void put(EffectSettings& s, size_t off, T v) { std::memcpy(bytes_of(s) + off, &v, 4); }
 
 inline void set_flag(EffectSettings& s, int type, uint8_t v) { bytes_of(s)[kFlagOffset[type]] = v; }
-inline void set_all_flags(EffectSettings& s, uint8_t v) {
-    for (int t = 1; t <= 16; ++t) set_flag(s, t, v);
-}
+inline void set_all_flags(EffectSettings& s, uint8_t v) { for (int t = 1; t <= 16; ++t) set_flag(s, t, v); }
 
 // A chain of the given types in order, every other byte 0.
 inline void set_chain(EffectSettings& s, std::initializer_list<int> types) {
@@ -147,17 +136,13 @@ inline EffectSettings all_on(EffectSettings s) {
 // Puts one field at a random value inside the editor's range.
 inline void valid_value(EffectSettings& s, const Field& f, Rng& rng) {
     const double v = f.lo + rng.range(0, static_cast<int>(std::lround((f.hi - f.lo) / f.step))) * f.step;
-    if (f.is_float)
-        put(s, f.offset, static_cast<float>(v));
-    else
-        put(s, f.offset, static_cast<int32_t>(std::lround(v)));
+    f.is_float ? put(s, f.offset, static_cast<float>(v)) : put(s, f.offset, static_cast<int32_t>(std::lround(v)));
 }
 
 // Values that break naive arithmetic: zero, signs, the ends of the 16- and 32-bit ranges.
 inline int32_t wild_int(Rng& rng, const Field& f) {
-    static const int32_t special[] = {0,      -1,      1,       2,          -2,         32767,
-                                      -32768, 32768,   65535,   65536,      -65536,     100000,
-                                      -100000, 1 << 24, 2147483647, -2147483647 - 1, 1000000000};
+    static const int32_t special[] = {0, -1, 1, 2, -2, 32767, -32768, 32768, 65535, 65536, -65536, 100000, -100000,
+                                      1 << 24, 2147483647, -2147483647 - 1, 1000000000};
     switch (rng.range(0, 3)) {
         case 0: return rng.pick(special);
         case 1: return static_cast<int32_t>(rng.next());
@@ -173,12 +158,7 @@ inline float wild_float(Rng& rng, const Field& f) {
                                     -2147483904.0f, 65536.0f, -1.0f};
     switch (rng.range(0, 3)) {
         case 0: return rng.pick(special);
-        case 1: {
-            const uint32_t bits = static_cast<uint32_t>(rng.next());
-            float v;
-            std::memcpy(&v, &bits, 4);
-            return v;
-        }
+        case 1: return std::bit_cast<float>(static_cast<uint32_t>(rng.next()));
         case 2: return static_cast<float>(f.hi * rng.range(2, 1000));
         default: return static_cast<float>(f.lo - rng.range(1, 100000));
     }
@@ -205,10 +185,8 @@ inline void effect_values(EffectSettings& s, int type, Rng& rng, bool valid) {
         if (f.type != type) continue;
         if (valid || rng.chance(40))
             valid_value(s, f, rng);
-        else if (f.is_float)
-            put(s, f.offset, wild_float(rng, f));
         else
-            put(s, f.offset, wild_int(rng, f));
+            f.is_float ? put(s, f.offset, wild_float(rng, f)) : put(s, f.offset, wild_int(rng, f));
     }
 }
 
@@ -230,22 +208,14 @@ inline EffectSettings random_record(const EffectSettings& base, Rng& rng, bool v
     std::memset(s.chain_order, 0, sizeof s.chain_order);
     const int shape = rng.range(0, 9);
     const int rows = shape < 5 ? rng.range(1, 16) : shape < 8 ? rng.range(17, 40) : shape < 9 ? 255 : 0;
-    for (int i = 0; i < rows; ++i) {
-        uint8_t b = static_cast<uint8_t>(rng.range(1, 16));
-        if (rng.chance(8)) b = static_cast<uint8_t>(rng.chance(50) ? 0 : rng.range(17, 255));
-        s.chain_order[i] = b;
-    }
+    for (int i = 0; i < rows; ++i)
+        s.chain_order[i] = static_cast<uint8_t>(!rng.chance(8) ? rng.range(1, 16) : rng.chance(50) ? 0 : rng.range(17, 255));
     return s;
 }
 
 // ------------------------------------------------------------------ signals and buffers
 
 enum class Signal { kSilence, kDc, kSquare, kImpulses, kTiny, kNoise, kSine, kCount };
-
-inline const char* signal_name(Signal s) {
-    static const char* n[] = {"silence", "dc", "square", "impulses", "tiny", "noise", "sine"};
-    return n[static_cast<int>(s)];
-}
 
 // Fills n interleaved samples. phase carries the waveform over from buffer to buffer.
 inline void fill_signal(int16_t* out, size_t n, int channels, Signal kind, Rng& rng, uint64_t& phase) {
@@ -269,25 +239,19 @@ inline void fill_signal(int16_t* out, size_t n, int channels, Signal kind, Rng& 
     phase += n / static_cast<size_t>(channels);
 }
 
-// Samples with canary zones on both sides (and one more slot after the buffer), so a write
-// outside the buffer is seen.
-class GuardedBuffer {
-public:
-    static constexpr size_t kGuard = 64;  // samples each side
+// Samples with canary zones of kGuard samples on both sides (and one more slot after the buffer),
+// so a write outside the buffer is seen.
+struct GuardedBuffer {
+    static constexpr size_t kGuard = 64;
     static constexpr int16_t kCanary = 0x5A3C;
-
-    explicit GuardedBuffer(size_t samples) : data_(samples + 2 * kGuard + 1, kCanary), samples_(samples) {}
-    int16_t* samples() { return data_.data() + kGuard; }
-    size_t size() const { return samples_; }
+    explicit GuardedBuffer(size_t n) : data(n + 2 * kGuard + 1, kCanary), size(n) {}
+    int16_t* samples() { return data.data() + kGuard; }
     bool guards_intact() const {
-        for (size_t i = 0; i < kGuard; ++i)
-            if (data_[i] != kCanary || data_[kGuard + samples_ + i] != kCanary) return false;
-        return true;
+        return std::all_of(data.begin(), data.begin() + kGuard, [](int16_t v) { return v == kCanary; }) &&
+               std::all_of(data.end() - kGuard - 1, data.end(), [](int16_t v) { return v == kCanary; });
     }
-
-private:
-    std::vector<int16_t> data_;
-    size_t samples_;
+    std::vector<int16_t> data;
+    size_t size;
 };
 
 inline uint64_t fnv1a(const void* p, size_t n, uint64_t h = 0xCBF29CE484222325ull) {

@@ -106,18 +106,17 @@ TEST_F(EqPageTest, SliderEndsSmallStepsAndPreGainFollowTheLaw) {
     ed.eq_on_band_slider(4, 26);  // -0.8 dB, remembered as 0
     ed.eq_on_band_slider(5, 0);
     expect_slots({{3, -20, 50}, {4, 0, 26}, {5, 20, 0}});
-    EXPECT_EQ(engine().eq.eq_gain[3][0].load(), stored_gain(-20.0f, 3));
-    EXPECT_EQ(engine().eq.eq_gain[4][1].load(), stored_gain(static_cast<float>(20 - 26 * 20 * 0.04), 4));
+    EXPECT_EQ(std::tuple(engine().eq.eq_gain[3][0].load(), engine().eq.eq_gain[4][1].load()),
+              std::tuple(stored_gain(-20.0f, 3), stored_gain(static_cast<float>(20 - 26 * 20 * 0.04), 4)));
     save_as("小步");
     const auto& gains = ed.presets.records[ed.presets.count - 1].gains;
     EXPECT_EQ((std::array<int, 4>{gains[3], gains[4], gains[5], gains[30]}), (std::array<int, 4>{-20, 0, 20, 0}));
 
     // Pre-gain: (pos - 12) * 1.5 dB.
-    ed.eq_on_preamp(0);
-    EXPECT_EQ(engine().eq.eq_preamp[1].load(), stored_gain(-18.0f, -1));
-    ed.eq_on_preamp(17);
-    EXPECT_EQ(ed.eq.preamp_pos, 17);
-    EXPECT_EQ(engine().eq.eq_preamp[0].load(), stored_gain(7.5f, -1));
+    for (const auto& [pos, db] : {std::pair(0, -18.0f), std::pair(17, 7.5f)}) {
+        ed.eq_on_preamp(pos);
+        EXPECT_EQ(std::tuple(ed.eq.preamp_pos, engine().eq.eq_preamp[pos % 2].load()), std::tuple(pos, stored_gain(db, -1)));
+    }
 }
 
 // Each band count, through its button or a record: rows, the second scale, which slots show
@@ -137,18 +136,15 @@ TEST_F(EqPageTest, BandCountsLayThePageOut) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.bands);
         ed.eq_on_band_button(r.button);
-        EXPECT_EQ(ed.eq.band_count, r.bands);
-        EXPECT_EQ(engine().eq.eq_band_count, r.bands);
+        EXPECT_EQ(std::tuple(ed.eq.band_count, engine().eq.eq_band_count, ed.eq.row_length[0], ed.eq.row_length[1],
+                             ed.eq.second_scale_visible),
+                  std::tuple(r.bands, r.bands, r.row0, r.row1, r.second_scale));
         for (int b = 0; b < 4; ++b) EXPECT_EQ(ed.eq.band_buttons[b].checked, b == r.button) << b;
-        EXPECT_EQ(ed.eq.row_length[0], r.row0);
-        EXPECT_EQ(ed.eq.row_length[1], r.row1);
-        EXPECT_EQ(ed.eq.second_scale_visible, r.second_scale);
         for (int s = 0; s < 32; ++s) EXPECT_EQ(ed.eq.slots[s].shown, s < r.bands) << s;
         EXPECT_EQ(ed.eq.slots[r.last_in_row0].row, 0);
         if (r.row1) {
-            EXPECT_EQ(ed.eq.slots[r.last_in_row0 + 1].row, 1);
-            EXPECT_EQ(ed.eq.slots[r.last_in_row0 + 1].column, 0);
-            EXPECT_EQ(ed.eq.slots[r.bands - 1].column, r.row1 - 1);
+            const EqSlot &first = ed.eq.slots[r.last_in_row0 + 1], &last = ed.eq.slots[r.bands - 1];
+            EXPECT_EQ(std::tuple(first.row, first.column, last.column), std::tuple(1, 0, r.row1 - 1));
         }
         EXPECT_EQ(ed.eq.combo.front(), r.first_preset);
     }
@@ -181,8 +177,7 @@ TEST_F(EqPageTest, BelowFortyFourKilohertzOnlyTenBandsCanBeChosen) {
     Editor& ed = editor();
     for (int i = 0; i < 4; ++i) EXPECT_EQ(ed.eq.band_buttons[i].enabled, i == 0) << i;
     ed.eq_on_band_button(3);
-    EXPECT_EQ(ed.eq.band_count, 10);
-    EXPECT_EQ(engine().eq.eq_band_count, 10);
+    EXPECT_EQ(std::tuple(ed.eq.band_count, engine().eq.eq_band_count), std::tuple(10, 10));
     start(48000, 2);
     EXPECT_TRUE(editor().eq.band_buttons[3].enabled);
 }
@@ -204,25 +199,19 @@ TEST_F(EqPageTest, ChoosingAPresetSetsEngineSlidersAndLastGains) {
 
 TEST_F(EqPageTest, InitialisationResetsThePageAndOptionWritesTheExtraFilterFlag) {
     Editor& ed = editor();
-    ed.eq_on_option(true);
-    EXPECT_EQ(engine().eq.eq_extra_filter.load(), 1);
-    EXPECT_EQ(current().eq_extra_filter, 1);
-    ed.eq_on_option(false);
-    EXPECT_EQ(engine().eq.eq_extra_filter.load(), 0);
-    ed.eq_on_option(true);
+    for (const bool on : {true, false, true}) {
+        ed.eq_on_option(on);
+        EXPECT_EQ(std::tuple(engine().eq.eq_extra_filter.load(), current().eq_extra_filter), std::tuple(on, on));
+    }
     ed.eq_on_band_button(3);
     ed.eq_on_linked(true);
     ed.eq_on_preamp(3);
     ed.eq_on_band_slider(20, 0);
     vemomix_init(44100, 2, 0);
-    EXPECT_EQ(ed.eq.band_count, 10);
-    EXPECT_TRUE(ed.eq.band_buttons[0].checked);
-    EXPECT_FALSE(ed.eq.band_buttons[3].checked);
-    EXPECT_FALSE(ed.eq.option.checked);
-    EXPECT_FALSE(ed.eq.linked.checked);
-    EXPECT_EQ(ed.eq.preamp_pos, 12);
+    EXPECT_EQ(std::tuple(ed.eq.band_count, ed.eq.band_buttons[0].checked, ed.eq.band_buttons[3].checked,
+                         ed.eq.option.checked, ed.eq.linked.checked, ed.eq.preamp_pos, ed.eq.combo_sel),
+              std::tuple(10, true, false, false, false, 12, 0));
     expect_slots({{20, 0, 25}});
-    EXPECT_EQ(ed.eq.combo_sel, 0);
 }
 
 TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
@@ -237,12 +226,10 @@ TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
     expect_message(3, preset_status_text(PresetStatus::kNameNotCp936), "", MessageBoxKind::kOk);
 
     // The fifth name was taken: it is offered at 31 bands, selected, and in the file.
-    EXPECT_EQ(ed.presets.count, kBuiltinPresets + 1);
     EXPECT_EQ(ed.eq.combo, (std::vector<std::string>{"31频段缺省模式", "三十一段"}));
-    EXPECT_EQ(ed.eq.combo_sel, 1);
-    EXPECT_EQ(fs::file_size(preset_file()), 196u);
-    EXPECT_EQ(ed.presets.records[kBuiltinPresets].band_count, 31);
-    EXPECT_EQ(ed.presets.records[kBuiltinPresets].builtin, 0);
+    const PresetRecord& saved = ed.presets.records[kBuiltinPresets];
+    EXPECT_EQ(std::tuple(ed.presets.count, ed.eq.combo_sel, fs::file_size(preset_file()), saved.band_count, saved.builtin),
+              std::tuple(kBuiltinPresets + 1, 1, 196u, 31, 0));
 
     // Exactly 63 bytes is accepted; giving up saves nothing.
     save_as(std::string(63, 'b'));

@@ -22,11 +22,8 @@ TEST(SharedLibrary, ExportsExactlyTheSixteenNames) {
     while (fgets(line, sizeof line, p)) {
         char addr[64], kind[8], name[400];
         if (sscanf(line, "%63s %7s %399s", addr, kind, name) != 3) continue;
-        std::string n(name);
-        const size_t at = n.find('@');
-        if (at != std::string::npos) n.resize(at);
-        if (kind[0] == 'T') functions.insert(n);
-        else others.insert(n);
+        const std::string n = std::string(name).substr(0, std::string(name).find('@'));
+        (kind[0] == 'T' ? functions : others).insert(n);
     }
     pclose(p);
     EXPECT_EQ(functions, kExports);
