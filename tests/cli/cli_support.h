@@ -1,22 +1,19 @@
 // What the command-line tests share: running the built vemomix as a separate process on files made in a
 // temporary directory, and reading and writing those files.
 #pragma once
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sndfile.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "../unit/scratch_dir.h"
-
-extern char** environ;
 
 namespace vemomix_test {
 
@@ -99,28 +96,19 @@ class Cli : public ::testing::Test {
 protected:
     fs::path at(const std::string& name) const { return work_ / name; }
 
+    // Runs `program` through the shell, in `cwd` when given, with no input.
     Outcome vemomix(const std::vector<std::string>& args, const fs::path& cwd = {}) {
-        const fs::path out = capture_ / "stdout", err = capture_ / "stderr";
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
-        std::vector<std::string> all = {argv0};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int status = -1;
-        pid_t pid;
-        if (posix_spawn(&pid, program.c_str(), &fa, nullptr, argv.data(), environ) == 0) {
-            int ws = 0;
-            waitpid(pid, &ws, 0);
-            status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
-        }
-        posix_spawn_file_actions_destroy(&fa);
-        return {status, file_bytes(out), file_bytes(err)};
+        const auto quote = [](const std::string& a) {
+            std::string q = "'";
+            for (char c : a) q.append(c == '\'' ? "'\\''" : std::string(1, c));
+            return q.append("'");
+        };
+        std::string cmd = cwd.empty() ? std::string() : std::string("cd ").append(quote(cwd)).append(" && ");
+        cmd.append(program);
+        for (const std::string& a : args) cmd.append(" ").append(quote(a));
+        cmd.append(" </dev/null >").append(quote(capture_ / "stdout")).append(" 2>").append(quote(capture_ / "stderr"));
+        const int ws = std::system(cmd.c_str());
+        return {WIFEXITED(ws) ? WEXITSTATUS(ws) : -1, file_bytes(capture_ / "stdout"), file_bytes(capture_ / "stderr")};
     }
 
     // A failed command names `named` on stderr in one line (a usage error adds a pointer to --help) and
@@ -133,9 +121,8 @@ protected:
     }
 
     vemo::test::ScratchDir work_, capture_;
-    // The binary that runs, and the name it is given as argv[0] (a shell gives the bare name it found in PATH).
-    fs::path program = VEMOMIX_BIN;
-    std::string argv0 = VEMOMIX_BIN;
+    std::string program = "'" VEMOMIX_BIN "'";  // the command the shell runs
+
 };
 
 }  // namespace vemomix_test
