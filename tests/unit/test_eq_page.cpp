@@ -115,7 +115,8 @@ TEST_F(EqPageTest, SliderEndsSmallStepsAndPreGainFollowTheLaw) {
     // Pre-gain: (pos - 12) * 1.5 dB.
     for (const auto& [pos, db] : {std::pair(0, -18.0f), std::pair(17, 7.5f)}) {
         ed.eq_on_preamp(pos);
-        EXPECT_EQ(std::tuple(ed.eq.preamp_pos, engine().eq.eq_preamp[pos % 2].load()), std::tuple(pos, stored_gain(db, -1)));
+        EXPECT_EQ(std::tuple(ed.eq.preamp_pos, engine().eq.eq_preamp[pos % 2].load()),
+                  std::tuple(pos, stored_gain(db, -1)));
     }
 }
 
@@ -228,7 +229,8 @@ TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
     // The fifth name was taken: it is offered at 31 bands, selected, and in the file.
     EXPECT_EQ(ed.eq.combo, (std::vector<std::string>{"31频段缺省模式", "三十一段"}));
     const PresetRecord& saved = ed.presets.records[kBuiltinPresets];
-    EXPECT_EQ(std::tuple(ed.presets.count, ed.eq.combo_sel, fs::file_size(preset_file()), saved.band_count, saved.builtin),
+    EXPECT_EQ(std::tuple(ed.presets.count, ed.eq.combo_sel, fs::file_size(preset_file()), saved.band_count,
+                         saved.builtin),
               std::tuple(kBuiltinPresets + 1, 1, 196u, 31, 0));
 
     // Exactly 63 bytes is accepted; giving up saves nothing.

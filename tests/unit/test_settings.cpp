@@ -19,12 +19,9 @@ TEST_F(Settings, DefaultsAfterInitAndTheBytesGetLeavesAlone) {
     const EffectSettings s = get_over(0xEE);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(s.chain_order[i], i + 1);
     // Neither chain bytes beyond the rows nor reserved bytes are written.
-    EXPECT_EQ(s.chain_order[16], 0xEE);
-    EXPECT_EQ(s.reserved_1[0], 0xEE);
-    EXPECT_EQ(s.reserved_333[2], 0xEE);
-    for (int b = 0; b < 31; ++b) EXPECT_EQ(s.eq_band_level[b], 0);
-    EXPECT_FLOAT_EQ(s.echo_delay_s, 0.6f);
-    EXPECT_FLOAT_EQ(s.echo_feedback, 0.5f);
+    EXPECT_EQ(std::tuple(s.chain_order[16], s.reserved_1[0], s.reserved_333[2]), std::tuple(0xEE, 0xEE, 0xEE));
+    EXPECT_EQ(std::vector<int32_t>(s.eq_band_level, s.eq_band_level + 31), std::vector<int32_t>(31, 0));
+    EXPECT_EQ(std::tuple(s.echo_delay_s, s.echo_feedback), std::tuple(0.6f, 0.5f));
     const std::pair<int32_t, int32_t> ints[] = {
         {s.eq_preset_name[0], 0}, {s.eq_preset_builtin, 0}, {s.eq_band_count, 10}, {s.eq_preamp_pos, 12},
         {s.comp_threshold_db, -20}, {s.comp_slope_x10, 5}, {s.pitch_frame_size, 2048}, {s.dist_drive, 555},
@@ -39,18 +36,9 @@ TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
     std::memset(s.chain_order, 0, sizeof s.chain_order);
     std::memcpy(s.chain_order, chain, 3);
     s.reverb_enabled = s.echo_enabled = s.invert_enabled = 1;
-    s.comp_threshold_db = -33;
-    s.dist_tone_hz = 2500;
-    s.drift_speed = 9;
-    s.chorus_wet = 77;
-    s.wah_offset = 44;
-    s.bass_gain_db = 6;
-    s.vibrato_period = 30;
-    s.eq_band_count = 15;
-    s.eq_band_level[0] = 8;
-    s.eq_band_level[14] = -12;
-    s.eq_extra_filter = 1;
-    s.eq_preamp_pos = 20;
+    s.comp_threshold_db = -33, s.dist_tone_hz = 2500, s.drift_speed = 9, s.chorus_wet = 77, s.wah_offset = 44;
+    s.bass_gain_db = 6, s.vibrato_period = 30, s.eq_band_count = 15, s.eq_band_level[0] = 8, s.eq_band_level[14] = -12;
+    s.eq_extra_filter = 1, s.eq_preamp_pos = 20;
     vemomix_set(s);
 
     // Every byte comes back as given but the phaser feedback, which the phaser keeps as a
@@ -84,38 +72,28 @@ TEST_F(Settings, BandSliderLawsTruncateTowardZero) {
     }
 }
 
-// Regression: the editor's 32nd slider slot, one past the last band, must not spill into the
-// built-in flag that follows the levels.
+// The editor's 32nd slider slot, one past the last band, is written as level 31: over the built-in
+// word, its little-endian 20 filling bytes 196..199; the built-in flag, written last, puts 0 at 196.
 TEST_F(Settings, SliderSlot31LandsOnTheBuiltinWord) {
     editor().eq.slider_pos[31] = 0;  // +20 dB
     const EffectSettings s = get_over(0xAB);
-    const auto* b = reinterpret_cast<const uint8_t*>(&s);
-    EXPECT_EQ(b[196], 0);  // the built-in flag is written last
-    EXPECT_EQ(b[197], 0);  // the rest of the little-endian 20
-    EXPECT_EQ(b[199], 0);
+    EXPECT_EQ(std::tuple(s.eq_preset_builtin, s.reserved_197[0], s.reserved_197[2]), std::tuple(0, 0, 0));
 }
 
 TEST_F(Settings, SixteenBitFieldsWaveformAndTruncatedPhaserFloats) {
     EffectSettings s = current();
-    s.am_level_db = -10;
-    s.am_waveform = 7;
+    s.am_level_db = -10, s.am_waveform = 7;
     s.am_depth_pct = 0x00018005;  // low 16 bits 0x8005 = -32763
     s.am_period_ms = 70000;       // low 16 bits 4464
     s.reverb_tap_count = 65536 + 30;
-    s.phaser_low_hz = 450.9f;
-    s.phaser_high_hz = 1999.5f;
-    s.phaser_rate = -3.7f;
+    s.phaser_low_hz = 450.9f, s.phaser_high_hz = 1999.5f, s.phaser_rate = -3.7f;
     vemomix_set(s);
-    const EffectSettings back = current();
-    EXPECT_EQ(back.am_level_db, -10);
-    EXPECT_EQ(back.am_level_db_copy, -10);
-    EXPECT_EQ(back.am_waveform, 1);
-    EXPECT_EQ(back.am_depth_pct, -32763);
-    EXPECT_EQ(back.am_period_ms, 4464);
-    EXPECT_EQ(back.reverb_tap_count, 30);
-    EXPECT_EQ(engine().phaser.params.phaser_low_hz, 450);
-    EXPECT_EQ(engine().phaser.params.phaser_high_hz, 1999);
-    EXPECT_EQ(engine().phaser.params.phaser_rate, -3);
+    const EffectSettings b = current();
+    EXPECT_EQ(std::tuple(b.am_level_db, b.am_level_db_copy, b.am_waveform, b.am_depth_pct, b.am_period_ms,
+                         b.reverb_tap_count),
+              std::tuple(-10, -10, 1, -32763, 4464, 30));
+    const auto& p = engine().phaser.params;
+    EXPECT_EQ(std::tuple(p.phaser_low_hz, p.phaser_high_hz, p.phaser_rate), std::tuple(450, 1999, -3));
 }
 
 TEST_F(Settings, ChainOrderBytesMakeRows) {
@@ -126,9 +104,9 @@ TEST_F(Settings, ChainOrderBytesMakeRows) {
     vemomix_set(s);
     EXPECT_EQ(chain_types(), (std::vector<int>{3, 1}));
     ASSERT_EQ(editor().chain.rows.size(), 2u);
-    EXPECT_EQ(editor().chain.rows[0].cells[1].text, "音调变化器");
-    EXPECT_EQ(editor().chain.rows[1].cells[1].text, "图形均衡器");
-    EXPECT_EQ(editor().chain.rows[1].cells[2].text, "无效");
+    EXPECT_EQ(std::tuple(editor().chain.rows[0].cells[1].text, editor().chain.rows[1].cells[1].text,
+                         editor().chain.rows[1].cells[2].text),
+              std::tuple("音调变化器", "图形均衡器", "无效"));
     const std::vector<int> published = published_chain();
     EXPECT_EQ(std::vector<int>(published.begin(), published.begin() + 3), (std::vector<int>{3, 1, 0}));
 
@@ -139,8 +117,7 @@ TEST_F(Settings, ChainOrderBytesMakeRows) {
     s.invert_enabled = 1;
     vemomix_set(s);
     EXPECT_EQ(chain_types(), (std::vector<int>{15, 15, 2}));
-    EXPECT_EQ(editor().chain.rows[0].cells[2].text, "有效");
-    EXPECT_EQ(editor().chain.rows[0].image, 0);
+    EXPECT_EQ(std::tuple(editor().chain.rows[0].cells[2].text, editor().chain.rows[0].image), std::tuple("有效", 0));
 }
 
 // The preset list follows the record's band count: eight presets at 10 bands, one at 15.
@@ -151,11 +128,10 @@ TEST_F(Settings, BandCountOfTheRecordChoosesThePresetList) {
     EffectSettings s = current();
     s.eq_band_count = 15;
     vemomix_set(s);
-    EXPECT_TRUE(editor().eq.band_buttons[1].checked);
-    EXPECT_FALSE(editor().eq.band_buttons[0].checked);
     EXPECT_EQ(editor().eq.combo, (std::vector<std::string>{"15频段缺省模式"}));
-    EXPECT_EQ(editor().eq.combo_sel, 0);
-    EXPECT_EQ(engine().eq.eq_bands_in_use, 15);
+    const EqPage& eq = editor().eq;
+    EXPECT_EQ(std::tuple(eq.band_buttons[0].checked, eq.band_buttons[1].checked, eq.combo_sel, engine().eq.eq_bands_in_use),
+              std::tuple(false, true, 0, 15));
 }
 
 TEST_F(Settings, FarOutEqualiserValuesStayInsideTheirControls) {
@@ -164,14 +140,10 @@ TEST_F(Settings, FarOutEqualiserValuesStayInsideTheirControls) {
     s.eq_preamp_pos = -2147483647 - 1;
     for (int b = 0; b < 31; ++b) s.eq_band_level[b] = (b % 2) ? 2147483647 : -2147483647 - 1;
     vemomix_set(s);
-    EXPECT_EQ(editor().eq.preamp_pos, 0);
-    EXPECT_EQ(editor().eq.slider_pos[0], 50);
-    EXPECT_EQ(editor().eq.slider_pos[1], 0);
-    const EffectSettings back = current();
-    EXPECT_EQ(back.eq_band_count, 1000000);
-    EXPECT_EQ(back.eq_band_level[0], -20);
-    EXPECT_EQ(back.eq_band_level[1], 20);
-    EXPECT_EQ(engine().eq.eq_bands_in_use, 10);
+    const EffectSettings b = current();
+    EXPECT_EQ(std::tuple(editor().eq.preamp_pos, editor().eq.slider_pos[0], editor().eq.slider_pos[1], b.eq_band_count,
+                         b.eq_band_level[0], b.eq_band_level[1], engine().eq.eq_bands_in_use),
+              std::tuple(0, 50, 0, 1000000, -20, 20, 10));
 }
 
 }  // namespace
