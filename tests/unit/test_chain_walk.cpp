@@ -1,10 +1,13 @@
-// The chain walk: rows in order, at most sixteen, each stage only when its flag is exactly 1.
+// The chain walk: rows in order, at most sixteen, each stage only when its flag is exactly 1,
+// and what the controls do to each stage's history.
+#include <functional>
+
 #include "test_support.h"
 
 namespace vemo::test {
 namespace {
 
-class ChainWalk : public Session {};
+using ChainWalk = Session;
 
 TEST_F(ChainWalk, MovingRowsRepublishesTheOrder) {
     editor().select_row(14);  // type 15
@@ -12,9 +15,7 @@ TEST_F(ChainWalk, MovingRowsRepublishesTheOrder) {
     EXPECT_EQ(editor().chain.selected_row, 13);
     EXPECT_EQ(published_chain()[13], 15);
     EXPECT_EQ(published_chain()[14], 14);
-    editor().move_selected_down();
-    editor().move_selected_down();
-    editor().move_selected_down();  // the bottom row cannot go further down
+    for (int n = 0; n < 3; ++n) editor().move_selected_down();  // the bottom row cannot go further down
     EXPECT_EQ(editor().chain.selected_row, 15);
     EXPECT_EQ(published_chain()[15], 15);
     EXPECT_EQ(published_chain()[14], 16);
@@ -25,46 +26,21 @@ TEST_F(ChainWalk, MovingRowsRepublishesTheOrder) {
 }
 
 TEST_F(ChainWalk, OnlyTheFirstSixteenRowsRunAndOnlyFlagOne) {
-    EffectSettings s = current();
-    std::memset(s.chain_order, 0, sizeof s.chain_order);
-    for (int i = 0; i < 16; ++i) s.chain_order[i] = 2;  // compressor, switched off
-    s.chain_order[16] = 15;                              // row 16: never runs
-    s.invert_enabled = 1;
-    vemomix_set(s);
+    set_record([](EffectSettings& s) {
+        std::memset(s.chain_order, 0, sizeof s.chain_order);
+        std::fill(s.chain_order, s.chain_order + 16, 2);  // compressor, switched off
+        s.chain_order[16] = 15;                           // row 16: never runs
+        s.invert_enabled = 1;
+    });
     EXPECT_EQ(editor().chain.rows.size(), 17u);
     int16_t buf[4] = {1000, -1000, 5, 6};
     vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(buf[0], 1000);
-    EXPECT_EQ(buf[1], -1000);
-
+    EXPECT_TRUE(buf[0] == 1000 && buf[1] == -1000);
     start();
-    engine().enabled[kPhaseInvert].store(2);
-    vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(buf[0], 1000);
-    engine().enabled[kPhaseInvert].store(1);
-    vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(buf[0], -1000);
-}
-
-TEST_F(ChainWalk, SwitchColoursTheRowWhereverItStands) {
-    editor().select_row(6);  // type 7
-    editor().move_selected_up();
-    const ChainRow& row = editor().chain.rows[5];
-    ASSERT_EQ(row.type(), 7);
-    editor().on_switch_clicked(kEcho, true);
-    EXPECT_EQ(row.cells[2].text, "有效");
-    EXPECT_EQ(engine().enabled[kEcho].load(), 1);
-    for (const auto& c : row.cells) {
-        EXPECT_EQ(c.text_colour, 0x00FFFFFFu);
-        EXPECT_EQ(c.back_colour, 0x001010FFu);
-    }
-    editor().on_switch_clicked(kEcho, false);
-    EXPECT_EQ(row.cells[2].text, "无效");
-    // Text colours, and the main colour lightened by 0, 7 and 14.
-    const uint32_t off[3][2] = {{0x00FFFFFFu, kDefaultMainColour}, {0x0000FFFFu, 0x0069530Du}, {0x000000FFu, 0x00705A14u}};
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_EQ(row.cells[c].text_colour, off[c][0]) << c;
-        EXPECT_EQ(row.cells[c].back_colour, off[c][1]) << c;
+    for (int flag : {2, 1}) {
+        engine().enabled[kPhaseInvert].store(flag);
+        vemomix_change(buf, sizeof buf);
+        EXPECT_EQ(buf[0], flag == 1 ? -1000 : 1000);
     }
 }
 
@@ -90,17 +66,74 @@ TEST_F(ChainWalk, LevelsAreCapturedOnlyWhileShown) {
     vemomix_setdisp(1);
     vemomix_change(buf, sizeof buf);
     EXPECT_EQ(lv.display_frames, 4);
-    EXPECT_EQ(lv.left[0], 128);
-    EXPECT_EQ(lv.right[0], 1);
-    EXPECT_EQ(lv.left[1], 1);
-    EXPECT_EQ(lv.right[1], 1);
-    EXPECT_EQ(lv.left[3], 3);
+    EXPECT_EQ((std::array<int, 5>{lv.left[0], lv.right[0], lv.left[1], lv.right[1], lv.left[3]}), (std::array<int, 5>{128, 1, 1, 1, 3}));
     start(44100, 1, 1);
     vemomix_change(buf, sizeof buf);
     EXPECT_EQ(lv.display_frames, 8);
-    EXPECT_EQ(lv.right[0], 0);
-    EXPECT_EQ(lv.left[1], 1);
-    EXPECT_EQ(lv.width, 414);
+    EXPECT_TRUE(lv.right[0] == 0 && lv.left[1] == 1 && lv.width == 414);
+}
+
+// Switching a stage off, vemomix_set, vemomix_datarefresh and vemomix_init (same format) keep
+// each part of a stage's history or clear it to 0.
+TEST_F(ChainWalk, WhatSwitchingSetRefreshAndInitDoToEachStagesHistory) {
+    enum Fate { kKeeps, kClears, kAny };
+    auto top = [](const auto& v) { return double(*std::max_element(std::begin(v), std::end(v))); };
+    const EngineState& e = engine();
+    const struct {
+        int type;
+        const char* what;
+        std::function<double()> probe;
+        Fate set, refresh, init;
+    } rows[] = {
+        {kGraphicEq, "histories", [&] { return e.eq.eq_hist1[3].y[0][0] + e.eq.eq_hist1[3].y[1][0]; }, kClears, kClears, kClears},
+        {kCompressor, "detector", [&] { return e.comp.comp_env; }, kKeeps, kKeeps, kKeeps},
+        {kPitchChanger, "arrays, cleared lazily", [&] { return e.pitch.shifter[1].initialised; }, kClears, kClears, kAny},
+        {kDistortion, "filter memories", [&] { return e.dist.tone.aux[0][0][1]; }, kClears, kKeeps, kClears},
+        {kDistortion, "limited sample", [&] { return e.dist.dist_prev[1]; }, kKeeps, kKeeps, kKeeps},
+        {kOverdrive, "node voltage", [&] { return e.odrive.od_v[1]; }, kKeeps, kKeeps, kClears},
+        {kAmpMod, "oscillator phase", [&] { return e.am.am_phase; }, kKeeps, kKeeps, kKeeps},
+        {kEcho, "write position", [&] { return e.echo.pos1; }, kKeeps, kAny, kAny},
+        {kEcho, "buffer", [&] { return top(e.echo.line2); }, kKeeps, kClears, kClears},
+        {kDrift, "lines", [&] { return top(e.drift.line[1].buf); }, kClears, kClears, kClears},
+        {kDrift, "oscillator phase", [&] { return e.drift.phase; }, kKeeps, kKeeps, kClears},
+        {kPhaser, "memories", [&] { return e.phaser.channel[1].y1; }, kKeeps, kKeeps, kKeeps},
+        {kPhaser, "oscillator phase", [&] { return e.phaser.channel[1].phase; }, kKeeps, kKeeps, kKeeps},
+        {kNoiseReduction, "gate state", [&] { return e.denoise.state.release_count; }, kKeeps, kKeeps, kKeeps},
+        {kChorus, "lines", [&] { return top(e.chorus.line[0].buf); }, kClears, kClears, kClears},
+        {kReverb, "lines", [&] { return top(e.reverb.channel[1].line); }, kClears, kClears, kClears},
+        {kReverb, "write position", [&] { return e.reverb.channel[1].write_pos; }, kKeeps, kKeeps, kKeeps},
+        {kWah, "filter memories", [&] { return e.wah.channel[1].y1; }, kClears, kKeeps, kClears},
+        {kSuperBass, "filter memories", [&] { return e.bass.channel[1].y1; }, kClears, kKeeps, kClears},
+        {kVibrato, "oscillator counter", [&] { return e.vibrato.counter; }, kKeeps, kKeeps, kKeeps},
+        {kVibrato, "line positions", [&] { return e.vibrato.channel[1].w; }, kKeeps, kKeeps, kClears},
+    };
+    // Noise, then a quiet tail that is not silence (the gate is releasing when it ends).
+    auto feed = [] {
+        std::vector<int16_t> pcm = noise(2 * 4096, 5);
+        for (size_t i = 2 * 3000; i < pcm.size(); ++i) pcm[i] = (i / 2) % 3 ? 300 : -300;
+        change(pcm);
+    };
+    for (const auto& r : rows) {
+        start();
+        editor().on_switch_clicked(r.type, true);
+        auto check = [&](Fate fate, const char* op, auto operation) {
+            feed();
+            const double before = r.probe();
+            ASSERT_NE(before, 0.0) << r.what << " of " << r.type << " before " << op;
+            operation();
+            if (fate != kAny) {
+                EXPECT_EQ(r.probe(), fate == kKeeps ? before : 0.0) << r.what << " of " << r.type << " after " << op;
+            }
+        };
+        check(kKeeps, "switching off", [&] {
+            editor().on_switch_clicked(r.type, false);
+            feed();
+            editor().on_switch_clicked(r.type, true);
+        });
+        check(r.set, "vemomix_set", [] { vemomix_set(current()); });
+        check(r.refresh, "vemomix_datarefresh", [] { vemomix_datarefresh(); });
+        check(r.init, "vemomix_init", [] { vemomix_init(44100, 2, 0); });
+    }
 }
 
 }  // namespace

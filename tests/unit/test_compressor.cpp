@@ -112,25 +112,5 @@ TEST(Compressor, NonsenseParametersStayFinite) {
     }
 }
 
-class CompressorStage : public Session {};
-
-TEST_F(CompressorStage, RecordSwitchesItOnAndKeepsItsState) {
-    EffectSettings s = set_record([](EffectSettings& r) { r.comp_enabled = 1; });
-    std::vector<int16_t> pcm = square(4 * 2 * 4096, 100, true);
-    change(pcm);
-    EXPECT_EQ(pcm.back(), 8718);
-    const float gain = engine().comp.comp_gain, env = engine().comp.comp_env;
-    // Neither a new record nor a refresh forgets the detector or the gain.
-    vemomix_set(s);
-    vemomix_datarefresh();
-    EXPECT_TRUE(engine().comp.comp_gain == gain && engine().comp.comp_env == env);
-    EXPECT_EQ(current().comp_release_ms, 10);
-    s.comp_enabled = 2;
-    vemomix_set(s);
-    std::vector<int16_t> untouched = square(64, 100);
-    change(untouched);
-    EXPECT_EQ(untouched, square(64, 100));
-}
-
 }  // namespace
 }  // namespace vemo::test

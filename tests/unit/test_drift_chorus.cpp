@@ -149,23 +149,5 @@ TEST(Chorus, SteadyInputSettlesNearTwiceItsLevelAndRunawayFeedbackStaysFinite) {
     EXPECT_EQ(pcm.back(), trunc16(30000 * 0.00390625 * 200 * 0.85));
 }
 
-class DriftSession : public Session {};
-
-TEST_F(DriftSession, SetAndDatarefreshEmptyTheLinesButKeepThePhase) {
-    const EffectSettings s = set_record([](EffectSettings& r) { r.drift_enabled = 1; });
-    const auto& fx = engine().drift;
-    std::vector<int16_t> pcm(8192, 5000);
-    change(pcm);
-    const float phase = fx.phase;
-    EXPECT_GT(phase, 0.0f);
-    EXPECT_NE(fx.line[0].buf[100], 0.0f);
-    vemomix_set(s);
-    EXPECT_EQ(fx.phase, phase);
-    EXPECT_EQ(std::count(fx.line[0].buf.begin(), fx.line[0].buf.end(), 0.0f), 44101);
-    change(pcm);
-    vemomix_datarefresh();
-    EXPECT_EQ(std::count(fx.line[1].buf.begin(), fx.line[1].buf.end(), 0.0f), 44101);
-}
-
 }  // namespace
 }  // namespace vemo::test

@@ -115,32 +115,6 @@ TEST_F(Echo, ResultsWrapInsteadOfLimiting) {
     EXPECT_EQ(b[0], static_cast<int16_t>(static_cast<int64_t>(y) - 65536));
 }
 
-TEST_F(Echo, HistorySurvivesSetAndSwitchingButNotDatarefresh) {
-    set_echo(0.5f, 0.5f);
-    auto click_then_silence = [] {
-        std::vector<int16_t> on(40960, 0);
-        on[0] = 20000;
-        run(on);
-        return on[0];
-    };
-    auto resume = [] {
-        std::vector<int16_t> more(8192, 0);
-        change(more);
-        return more[44100 - 40960];
-    };
-    const int16_t direct = click_then_silence();
-    vemomix_setecho(0);
-    std::vector<int16_t> off(8192, 123);
-    change(off);
-    EXPECT_EQ(off[5], 123);  // switched off: untouched, and the lines do not move
-    vemomix_setecho(1);
-    vemomix_set(current());
-    EXPECT_EQ(resume(), expect(ratio(0.5f) * (0.5 * direct)));
-    click_then_silence();
-    vemomix_datarefresh();
-    EXPECT_EQ(resume(), 0);
-}
-
 TEST_F(Echo, RecordValuesOutOfRangeStayInsideTheLines) {
     const auto& fx = engine().echo;
     const float nan = std::numeric_limits<float>::quiet_NaN();

