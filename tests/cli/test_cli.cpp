@@ -53,9 +53,8 @@ TEST_F(Cli, RenderRunsWhatTheRecordAndTheOptionsSwitchOn) {
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_TRUE(row.told ? r.err.find(row.told) != std::string::npos : r.err.empty()) << r.err;
         const Audio in = read_audio(at(row.in)), out = read_audio(at("out.wav"));
-        EXPECT_EQ(out.rate, in.rate);
-        EXPECT_EQ(out.channels, in.channels);
-        EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+        EXPECT_EQ(std::tuple(out.rate, out.channels, out.format),
+                  std::tuple(in.rate, in.channels, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
         std::vector<int16_t> want = in.samples;
         for (int16_t& v : want) v = row.inverted && v != INT16_MIN ? static_cast<int16_t>(-v) : v;
         ASSERT_EQ(out.samples.size(), want.size());
@@ -76,8 +75,7 @@ TEST_F(Cli, FloatingPointInputIsScaledRoundedAndClipped) {
     const Outcome r = vemomix({"render", at("float.wav"), at("out.wav")});
     ASSERT_EQ(r.status, 0) << r.err;
     const Audio out = read_audio(at("out.wav"));
-    EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-    EXPECT_EQ(out.rate, 11025);
+    EXPECT_EQ(std::tuple(out.format, out.rate), std::tuple(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 11025));
     // Full scale is 32768.
     EXPECT_EQ(out.samples, (std::vector<int16_t>{16384, -32768, 32767, -32768, 0, 3, -24576}));
 }
@@ -113,10 +111,9 @@ TEST_F(Cli, DumpThenBuildGivesBackEveryDefinedByte) {
             EXPECT_EQ(after[i], reserved_byte(i) ? 0 : before[i]) << name << " byte " << i;
     }
     const auto j = nlohmann::json::parse(file_bytes(at("named.json")));
-    EXPECT_EQ(j["eq_preset_name"], "你好 EQ");
-    EXPECT_EQ(j["echo_delay_s"], "0x7FC01234");
-    EXPECT_EQ(j["echo_feedback"], "-inf");
-    EXPECT_EQ(j["phaser_rate"], "nan");
+    for (const auto& [key, want] : {std::pair("eq_preset_name", "你好 EQ"), {"echo_delay_s", "0x7FC01234"},
+                                    {"echo_feedback", "-inf"}, {"phaser_rate", "nan"}})
+        EXPECT_EQ(j[key], want) << key;
     EXPECT_EQ(j["phaser_high_hz"].get<double>(), 0.1);  // the float's shortest spelling
     EXPECT_EQ(j["chain_order"].size(), 200u);
 }
@@ -171,11 +168,9 @@ TEST_F(Cli, BuildFillsInTheLibraryDefaultsAndDumpNamesTheHeaderFields) {
     EXPECT_EQ(keys, header_fields);
     EXPECT_EQ(j["chain_order"], nlohmann::json({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
     EXPECT_EQ(j["eq_band_level"], nlohmann::json(std::vector<int>(31, 0)));
-    EXPECT_EQ(j["eq_band_count"], 10);
-    EXPECT_EQ(j["eq_preset_name"], "");
-    EXPECT_EQ(j["echo_delay_s"].get<double>(), 0.6);
-    EXPECT_EQ(j["echo_feedback"].get<double>(), 0.5);
-    EXPECT_EQ(j["invert_enabled"], 0);
+    EXPECT_EQ(std::tuple(j["eq_band_count"], j["eq_preset_name"], j["echo_delay_s"].get<double>(),
+                         j["echo_feedback"].get<double>(), j["invert_enabled"]),
+              std::tuple(10, "", 0.6, 0.5, 0));
 }
 
 // Every refusal names what is wrong in one line on stderr, fails, and writes nothing.
@@ -236,15 +231,11 @@ TEST_F(Cli, DemoWritesTheSameMusicEveryTime) {
     const Outcome r = vemomix({"demo"}, work_.path());
     ASSERT_EQ(r.status, 0) << r.err;
     const Audio a = read_audio(at("demo-out.wav"));
-    EXPECT_EQ(a.rate, 44100);
-    EXPECT_EQ(a.channels, 2);
-    EXPECT_EQ(a.samples.size(), 2u * 8 * 44100);
+    EXPECT_EQ(std::tuple(a.rate, a.channels, a.samples.size()), std::tuple(44100, 2, 2u * 8 * 44100));
     for (const char* text : {"eq > compressor > chorus > echo > reverb", "demo-out.wav", "peak"})
         EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
     const Picture strip = read_png(at("demo-strip.png"));
-    ASSERT_TRUE(strip.ok);
-    EXPECT_EQ(strip.width, 414);
-    EXPECT_EQ(strip.height, 42);
+    EXPECT_EQ(std::tuple(strip.ok, strip.width, strip.height), std::tuple(true, 414, 42));
 
     // The strip goes beside the output wherever that is.
     fs::create_directory(at("sub"));

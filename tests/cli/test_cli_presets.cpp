@@ -93,10 +93,8 @@ TEST_F(Presets, ImportExportAndDeleteKeepTheRecordsInOrder) {
     auto recs = records_in(file());
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_STREQ(recs[0].name, "\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6");
-    EXPECT_EQ(recs[0].band_count, 15);
-    EXPECT_EQ(recs[0].gains[0], -7);
-    EXPECT_EQ(recs[0].gains[20], 99);
-    EXPECT_EQ(recs[0].builtin, 0);
+    EXPECT_EQ(std::tuple(recs[0].band_count, recs[0].gains[0], recs[0].gains[20], recs[0].builtin),
+              std::tuple(15, -7, 99, 0));
 
     // A built-in preset exports too, all 31 slots; fewer gains on import leave the rest at 0.
     r = presets({"export", "Rock摇滚模式", at("rock.json")});
@@ -115,10 +113,9 @@ TEST_F(Presets, ImportExportAndDeleteKeepTheRecordsInOrder) {
     ASSERT_EQ(import(preset_json("short", 15)).status, 0);
     recs = records_in(file());
     ASSERT_EQ(recs.size(), 3u);
-    EXPECT_STREQ(recs[0].name, "\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6");
-    EXPECT_STREQ(recs[1].name, "\xB6\xFE");
-    EXPECT_STREQ(recs[2].name, "short");
-    EXPECT_EQ(recs[2].band_count, 15);
+    EXPECT_EQ(std::tuple(std::string(recs[0].name), std::string(recs[1].name), std::string(recs[2].name),
+                         recs[2].band_count),
+              std::tuple("\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6", "\xB6\xFE", "short", 15));
 }
 
 TEST_F(Presets, RefusalsUseThePageTextsAndLeaveTheFile) {

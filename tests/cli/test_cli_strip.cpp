@@ -57,13 +57,14 @@ std::vector<int16_t> swelling(size_t frames, int channels) {
 using Strip = Cli;
 
 TEST_F(Strip, LastBufferIsDrawnAsTheEditorDrawsIt) {
-    ASSERT_EQ(vemo::HeadlessBackend().strip_width, 414);
-    ASSERT_EQ(vemo::HeadlessBackend().strip_height, 42);
+    const vemo::HeadlessBackend editor;
+    ASSERT_EQ(std::tuple(editor.strip_width, editor.strip_height), std::tuple(414, 42));
     // A last buffer of 791 frames (long enough), and one of 100 frames (too short: the one before it shows).
     for (const size_t frames : {size_t{10007}, size_t{3 * 1024 + 100}}) {
         SCOPED_TRACE(frames);
         write_audio(at("in.wav"), 44100, 2, swelling(frames, 2));
-        const Outcome r = vemomix({"render", at("in.wav"), at("out.wav"), "--enable", "invert", "--strip", at("s.png")});
+        const Outcome r =
+            vemomix({"render", at("in.wav"), at("out.wav"), "--enable", "invert", "--strip", at("s.png")});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
         // Showing the strip changes nothing in the audio.
@@ -73,11 +74,8 @@ TEST_F(Strip, LastBufferIsDrawnAsTheEditorDrawsIt) {
         ASSERT_EQ(out.samples, inverted);
 
         const Picture pic = read_png(at("s.png"));
-        ASSERT_TRUE(pic.ok);
-        EXPECT_EQ(pic.width, 414);
-        EXPECT_EQ(pic.height, 42);
-        EXPECT_TRUE(pic.colour);
-        EXPECT_FALSE(pic.alpha);
+        EXPECT_EQ(std::tuple(pic.ok, pic.width, pic.height, pic.colour, pic.alpha),
+                  std::tuple(true, 414, 42, true, false));
         const size_t drawn = frames % 1024 >= 414 ? frames - frames % 1024 : frames - frames % 1024 - 1024;
         const size_t length = std::min<size_t>(1024, frames - drawn);
         expect_panel(pic, 0, strip_of(out.samples, 2, drawn, length));

@@ -38,20 +38,15 @@ protected:
 };
 
 TEST_F(ColourWindowTest, DerivedColoursOfTheDefaultAndAtTheChannelLimits) {
-    EXPECT_EQ(s.main_colour, 0x00624C06u);
-    EXPECT_EQ(s.header_style, 2);
-    EXPECT_EQ(s.border_style, 0);
-    EXPECT_EQ(s.window_alpha, 255);
-    EXPECT_EQ(s.tab_text, rgb(249 - 34, 179 - 34, 157 - 34));
-    EXPECT_EQ(s.caption, 0x00624C06u);
-    EXPECT_EQ(s.dialog_fill, rgb(57, 127, 149));
-    EXPECT_EQ(s.tab_header, rgb(58, 128, 150));
-    EXPECT_EQ(s.cell_shade_1, rgb(13, 83, 105));
-    EXPECT_EQ(s.cell_shade_2, rgb(20, 90, 112));
+    EXPECT_EQ(std::tuple(s.main_colour, s.header_style, s.border_style, s.window_alpha),
+              std::tuple(0x00624C06u, 2, 0, 255));
+    EXPECT_EQ(std::tuple(s.tab_text, s.caption, s.dialog_fill, s.tab_header, s.cell_shade_1, s.cell_shade_2),
+              std::tuple(rgb(249 - 34, 179 - 34, 157 - 34), 0x00624C06u, rgb(57, 127, 149), rgb(58, 128, 150),
+                         rgb(13, 83, 105), rgb(20, 90, 112)));
+    // At the channel limits: 5 - 34 stops at 0, 250 + 51 at 255.
     s.set_main_colour(rgb(250, 10, 30));
-    EXPECT_EQ(s.tab_text, rgb(0, 211, 191));     // 5 - 34 stops at 0
-    EXPECT_EQ(s.dialog_fill, rgb(255, 61, 81));  // 250 + 51 stops at 255
-    EXPECT_EQ(s.cell_shade_2, rgb(255, 24, 44));
+    EXPECT_EQ(std::tuple(s.tab_text, s.dialog_fill, s.cell_shade_2),
+              std::tuple(rgb(0, 211, 191), rgb(255, 61, 81), rgb(255, 24, 44)));
 }
 
 // Seven border styles and four header styles, each press a re-colour.
@@ -79,8 +74,7 @@ TEST_F(ColourWindowTest, ShowingChecksTheSwatchOfTheMainColour) {
     EXPECT_EQ(w.checked, (std::array<bool, 5>{false, false, false, false, true}));
     EXPECT_EQ(w.custom_colour, rgb(1, 2, 3));
     w.on_swatch_clicked(3);
-    EXPECT_EQ(s.main_colour, 0x00480808u);
-    EXPECT_EQ(s.tab_header, lighten(0x00480808u, 52));
+    EXPECT_EQ(std::tuple(s.main_colour, s.tab_header), std::tuple(0x00480808u, lighten(0x00480808u, 52)));
     EXPECT_EQ(w.checked, (std::array<bool, 5>{false, false, false, true, false}));
     w.on_swatch_clicked(4);
     EXPECT_EQ(s.main_colour, rgb(1, 2, 3));
@@ -90,28 +84,24 @@ TEST_F(ColourWindowTest, DraggingAChannelChangesOnlyTheCustomSwatchUntilReleased
     w.on_shown();
     commands.clear();
     w.on_channel_moved(0, 200);
-    EXPECT_EQ(s.main_colour, kDefaultMainColour);
-    EXPECT_EQ(w.custom_colour, rgb(200, 76, 98));
-    EXPECT_TRUE(w.checked[4]);
-    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(std::tuple(s.main_colour, w.custom_colour, w.checked[4], commands.size()),
+              std::tuple(kDefaultMainColour, rgb(200, 76, 98), true, 0u));
     w.on_channel_moved(2, 300);  // kept inside the slider's range
     EXPECT_EQ(w.custom_colour, rgb(6, 76, 255));
     w.on_channel_released();
-    EXPECT_EQ(s.main_colour, rgb(200, 76, 255));
-    EXPECT_EQ(s.cell_shade_1, rgb(207, 83, 255));
+    EXPECT_EQ(std::tuple(s.main_colour, s.cell_shade_1), std::tuple(rgb(200, 76, 255), rgb(207, 83, 255)));
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0].first, kCmdRecolour);
 }
 
 TEST_F(ColourWindowTest, AlphaPreviewsThenApplies) {
     w.on_alpha_moved(60);  // the slider stops at 120
-    EXPECT_EQ(w.alpha_pos, 120);
-    EXPECT_EQ(s.window_alpha, 255);
+    EXPECT_EQ(std::tuple(w.alpha_pos, s.window_alpha), std::tuple(120, 255));
     w.on_alpha_moved(180);
     w.on_alpha_released();
     EXPECT_EQ(s.window_alpha, 180);
-    EXPECT_EQ(commands, (std::vector<std::pair<int, int>>{
-                            {kCmdPreviewAlpha, 120}, {kCmdPreviewAlpha, 180}, {kCmdPreviewAlpha, 255}, {kCmdApplyAlpha, 0}}));
+    EXPECT_EQ(commands, (std::vector<std::pair<int, int>>{{kCmdPreviewAlpha, 120}, {kCmdPreviewAlpha, 180},
+                                                          {kCmdPreviewAlpha, 255}, {kCmdApplyAlpha, 0}}));
 }
 
 // The settings file: the four keys in code page 936 under "Lorun音效器", CRLF line ends.
@@ -163,8 +153,8 @@ TEST_F(ColourEditorTest, ReleaseRecoloursRowsAndSaveWritesTheFile) {
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->cells[0].back_colour, kDefaultMainColour);
     ed.colour_window.on_channel_released();
-    EXPECT_EQ(row->cells[0].back_colour, rgb(200, 76, 98));
-    EXPECT_EQ(row->cells[2].back_colour, rgb(214, 90, 112));
+    EXPECT_EQ(std::tuple(row->cells[0].back_colour, row->cells[2].back_colour),
+              std::tuple(rgb(200, 76, 98), rgb(214, 90, 112)));
 
     ed.colour_save();
     EXPECT_FALSE(ed.colour_window.shown);
@@ -177,14 +167,12 @@ TEST_F(ColourEditorTest, AlphaReachesTheWindowsOnlyWhileTransparencyIsEnabled) {
     vemomix_set_wintran(0);
     ed.colour_window.on_alpha_moved(150);
     ed.colour_window.on_alpha_released();
-    EXPECT_EQ(ed.colours.window_alpha, 150);
-    EXPECT_EQ(ed.editor_alpha, 255);
+    EXPECT_EQ(std::tuple(ed.colours.window_alpha, ed.editor_alpha), std::tuple(150, 255));
     vemomix_set_wintran(1);
     ed.colour_window.on_alpha_moved(140);
     EXPECT_EQ(ed.colour_window_alpha, 140);
     ed.colour_window.on_alpha_released();
-    EXPECT_EQ(ed.colour_window_alpha, 255);
-    EXPECT_EQ(ed.editor_alpha, 140);
+    EXPECT_EQ(std::tuple(ed.colour_window_alpha, ed.editor_alpha), std::tuple(255, 140));
 }
 
 }  // namespace

@@ -14,8 +14,7 @@ TEST(ExportsBeforeBegin, SwitchesOnlyStoreTheFlag) {
     vemomix_close();
     vemomix_setiir(2);
     vemomix_setecho(1);
-    EXPECT_EQ(engine().enabled[kGraphicEq].load(), 2);
-    EXPECT_EQ(engine().enabled[kEcho].load(), 1);
+    EXPECT_EQ(std::tuple(engine().enabled[kGraphicEq].load(), engine().enabled[kEcho].load()), std::tuple(2, 1));
     vemomix_setiir(0);
     vemomix_setecho(0);
 }
@@ -25,13 +24,11 @@ TEST_F(Exports, DisplayFlagShowsTheEditorOnlyForOne) {
     vemomix_setdisp(1);
     EXPECT_TRUE(headless().visible);
     vemomix_setdisp(7);  // stored as given, but only 1 shows the editor
-    EXPECT_FALSE(headless().visible);
-    EXPECT_EQ(vemomix_get_dispstatus(), 7);
+    EXPECT_EQ(std::tuple(headless().visible, vemomix_get_dispstatus()), std::tuple(false, 7));
     // A second begin makes no new editor and hides the one there is.
     vemomix_setdisp(1);
     vemomix_begin();
-    EXPECT_EQ(headless().windows_created, created);
-    EXPECT_FALSE(headless().visible);
+    EXPECT_EQ(std::tuple(headless().windows_created, headless().visible), std::tuple(created, false));
     start(48000, 1, 1);
     EXPECT_TRUE(headless().visible);
 }
@@ -54,8 +51,7 @@ TEST_F(Exports, InitAgainResetsFormatFlagsAndChain) {
     vemomix_init(44100, 0, 0);
     EXPECT_EQ(engine().channels, 2);
     start(22050, 1, 0);
-    EXPECT_EQ(engine().rate, 22050);
-    EXPECT_EQ(engine().channels, 1);
+    EXPECT_EQ(std::tuple(engine().rate, engine().channels), std::tuple(22050, 1));
     std::vector<int> expected;
     for (int t = 1; t <= 16; ++t) {
         EXPECT_EQ(engine().enabled[t].load(), 0) << t;
@@ -78,16 +74,12 @@ TEST_F(Exports, UnsupportedRateRefusesRecordsAndLeavesOnlyTheEqualiserOut) {
     const EffectSettings after = current();
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
     EXPECT_EQ(engine().enabled[kPhaseInvert].load(), 0);
-
-    EXPECT_FALSE(editor().chain.switches[kGraphicEq].enabled);
-    EXPECT_TRUE(editor().chain.switches[kPhaseInvert].enabled);
+    EXPECT_EQ(std::tuple(editor().chain.switches[kGraphicEq].enabled, editor().chain.switches[kPhaseInvert].enabled),
+              std::tuple(false, true));
     editor().on_switch_clicked(kPhaseInvert, true);
     int16_t buf[4] = {100, -200, 300, -32768};
     vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(buf[0], -100);
-    EXPECT_EQ(buf[1], 200);
-    EXPECT_EQ(buf[3], -32768);
-    EXPECT_EQ(engine().rate, 32000);
+    EXPECT_EQ(std::tuple(buf[0], buf[1], buf[3], engine().rate), std::tuple(-100, 200, -32768, 32000));
     start(44100, 2, 0);
     EXPECT_TRUE(editor().chain.switches[kGraphicEq].enabled);
 }
@@ -97,10 +89,9 @@ TEST_F(Exports, CloseKeepsOnlyEqualiserAndEchoFlagsAndTheEditorGoes) {
     vemomix_setecho(1);
     editor().on_switch_clicked(kChorus, true);
     vemomix_close();
-    EXPECT_EQ(engine().enabled[kGraphicEq].load(), 1);
-    EXPECT_EQ(engine().enabled[kEcho].load(), 1);
-    EXPECT_EQ(engine().enabled[kChorus].load(), 0);
-    EXPECT_FALSE(editor().exists());
+    EXPECT_EQ(std::tuple(engine().enabled[kGraphicEq].load(), engine().enabled[kEcho].load(),
+                         engine().enabled[kChorus].load(), editor().exists()),
+              std::tuple(1, 1, 0, false));
 }
 
 }  // namespace
