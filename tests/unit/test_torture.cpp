@@ -1,9 +1,8 @@
 // Robustness under hostile hosts: random and malformed records, odd chain orders and buffer
 // shapes, extreme signals.  Nothing may crash, write outside the buffer, leave the effects
 // unable to recover, or depend on anything but the inputs.
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -245,23 +244,15 @@ TEST(Torture, EachEffectRecoversFromHazardsAndWildRecords) {
     }
 }
 
-// Byte counts that hold no whole frame, or are not counts at all, come back unchanged.
-TEST(Torture, DegenerateBuffersAreLeftAlone) {
+// Byte counts that are not counts at all, and null buffers, come back unchanged.  (Counts short of
+// a frame and odd counts are among the random ones above, whose tails are checked.)
+TEST(Torture, NegativeCountsAndNullBuffersAreLeftAlone) {
     start_library(44100, 2);
     vemomix_set(all_on(current_record()));
     int16_t buf[4] = {1111, -2222, 3333, -4444};
-    const int16_t orig[4] = {1111, -2222, 3333, -4444};
-    for (int32_t bytes : {0, 1, 2, 3, -1, -4096, kMin}) {
-        EXPECT_EQ(vemomix_change(buf, bytes), bytes);
-        EXPECT_TRUE(std::equal(buf, buf + 4, orig)) << bytes << " bytes";
-    }
-    EXPECT_EQ(vemomix_change(nullptr, 16384), 16384);
-    EXPECT_EQ(vemomix_change(nullptr, 0), 0);
-    // Five bytes in stereo: one frame processed, the odd byte and half a frame untouched.
-    uint8_t odd[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(vemomix_change(reinterpret_cast<int16_t*>(odd), 5), 5);
-    EXPECT_EQ(odd[4], 5);
-    EXPECT_EQ(odd[5], 6);
+    for (int32_t bytes : {-1, -4096, kMin}) EXPECT_EQ(vemomix_change(buf, bytes), bytes);
+    EXPECT_EQ(std::vector<int16_t>(buf, buf + 4), (std::vector<int16_t>{1111, -2222, 3333, -4444}));
+    EXPECT_EQ(std::tuple(vemomix_change(nullptr, 16384), vemomix_change(nullptr, 0)), std::tuple(16384, 0));
 }
 
 #ifdef TORTURE_HAVE_MXCSR
@@ -313,12 +304,10 @@ TEST(TortureChild, DISABLED_WriteSequenceHash) {
 
 // Runs this binary again with only the child test; 0 when it fails or prints no hash.
 uint64_t hash_in_child() {
-    std::string self(4096, '\0');
-    const ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
-    if (n <= 0) return 0;
-    self.resize(static_cast<size_t>(n));
-    const std::string cmd =
-        "'" + self + "' --gtest_filter=TortureChild.DISABLED_WriteSequenceHash --gtest_also_run_disabled_tests";
+    const std::string cmd = std::string("'")
+                                .append(std::filesystem::read_symlink("/proc/self/exe"))
+                                .append("' --gtest_filter=TortureChild.DISABLED_WriteSequenceHash")
+                                .append(" --gtest_also_run_disabled_tests");
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return 0;
     unsigned long long h = 0;
@@ -329,8 +318,7 @@ uint64_t hash_in_child() {
 
 TEST(Torture, SameInputsGiveSameOutputsInTwoProcesses) {
     const uint64_t first = hash_in_child(), second = hash_in_child();
-    ASSERT_NE(first, 0u) << "the first child did not finish its sequence";
-    ASSERT_NE(second, 0u) << "the second child did not finish its sequence";
+    ASSERT_TRUE(first != 0 && second != 0) << "a child did not finish its sequence";
     EXPECT_EQ(first, second);
 }
 
