@@ -162,15 +162,18 @@ TEST_F(EqPageTest, BandCountsLayThePageOut) {
     }
     EXPECT_NE(ed.eq.slots[0].slider_colour, ed.eq.slots[1].slider_colour);
 
-    // A record with 31 bands lays the page out the same way and sets the sliders.
+    // A record with 15 bands lays the page out the same way, lists its presets and sets the sliders.
     start();
     EffectSettings s = current();
-    s.eq_band_count = 31;
-    s.eq_band_level[30] = -20;
+    s.eq_band_count = 15;
+    s.eq_band_level[14] = -20;
     vemomix_set(s);
-    EXPECT_EQ(editor().eq.row_length[0], 16);
-    EXPECT_TRUE(editor().eq.slots[30].shown);
-    expect_slots({{30, 0, 50}});
+    const EqPage& eq = editor().eq;
+    EXPECT_EQ(eq.combo, (std::vector<std::string>{"15频段缺省模式"}));
+    EXPECT_EQ(std::tuple(eq.band_buttons[0].checked, eq.band_buttons[1].checked, eq.combo_sel, eq.row_length[0],
+                         eq.slots[14].shown, eq.slots[15].shown, engine().eq.eq_bands_in_use),
+              std::tuple(false, true, 0, 15, true, false, 15));
+    expect_slots({{14, 0, 50}});
 }
 
 TEST_F(EqPageTest, BelowFortyFourKilohertzOnlyTenBandsCanBeChosen) {

