@@ -46,7 +46,10 @@ TEST(EqTables, CheckRowsHoldToOneTenMillionth) {
     }
 }
 
-TEST(EqTables, LabelsAndFrequenciesOfAllTenTables) {
+constexpr std::pair<int, int> kTables[] = {{11025, 10}, {22050, 10}, {44100, 10}, {44100, 15}, {44100, 25},
+                                           {44100, 31}, {48000, 10}, {48000, 15}, {48000, 25}, {48000, 31}};
+
+TEST(EqTables, LabelsOfAllTenTablesNameTheirFrequencies) {
     const std::string high25 = " 100 125 160 250 315 400 500 800 1K 1.25K 1.6K 2.5K 3.15K 4K 5K 8K 10K 12.5K 16K 20K";
     EXPECT_EQ(labels_of(11025, 10), "31 62 125 250 500 1K 2K 3K 4K 5.5K");
     EXPECT_EQ(labels_of(22050, 10), "31 62 125 250 500 1K 2K 4K 8K 11K");
@@ -60,37 +63,28 @@ TEST(EqTables, LabelsAndFrequenciesOfAllTenTables) {
     // The one place where the two rates' lists differ.
     EXPECT_EQ(labels_of(44100, 25), "20 31.5 40 50 60" + high25);
     EXPECT_EQ(labels_of(48000, 25), "20 31.5 40 50 80" + high25);
-    const struct {
-        int rate, bands;
-        const char* label;
-        float hz;
-    } freqs[] = {{44100, 25, "60", 60}, {48000, 25, "80", 80}, {44100, 31, "31.5", 31.5f}, {44100, 31, "3.15K", 3150},
-                 {48000, 25, "12.5K", 12500}, {11025, 10, "5.5K", 5500}, {22050, 10, "11K", 11000}};
-    for (const auto& f : freqs) EXPECT_EQ(find_row(f.rate, f.bands, f.label)->freq, f.hz) << f.label;
+    for (auto [rate, bands] : kTables)
+        for (const EqBandCoef* r = eq_band_table(rate, bands); r != eq_band_table(rate, bands) + bands; ++r)
+            EXPECT_EQ(r->freq, std::stof(r->label) * (std::strchr(r->label, 'K') ? 1000 : 1)) << rate << " " << r->label;
     EXPECT_EQ(eq_band_table(22050, 31), nullptr);
     EXPECT_EQ(eq_band_table(32000, 10), nullptr);
     EXPECT_EQ(eq_band_table(44100, 12), nullptr);
 }
 
 TEST(EqTables, EveryRowPeaksAtOneAndIsThreeDecibelsDownAtItsLowerEdge) {
-    const std::pair<int, int> tables[] = {{11025, 10}, {22050, 10}, {44100, 10}, {44100, 15}, {44100, 25},
-                                          {44100, 31}, {48000, 10}, {48000, 15}, {48000, 25}, {48000, 31}};
-    for (auto [rate, bands] : tables) {
-        const EqBandCoef* rows = eq_band_table(rate, bands);
-        ASSERT_NE(rows, nullptr);
+    for (auto [rate, bands] : kTables) {
         const double width = bands == 10 ? 1.0 : bands == 15 ? 2.0 / 3.0 : 1.0 / 3.0;
-        for (int b = 0; b < bands; ++b) {
-            const EqBandCoef& r = rows[b];
-            auto magnitude = [&r](double theta) {  // |H(e^{j theta})|
+        for (const EqBandCoef* r = eq_band_table(rate, bands); r != eq_band_table(rate, bands) + bands; ++r) {
+            auto magnitude = [r](double theta) {  // |H(e^{j theta})|
                 const std::complex<double> z1 = std::polar(1.0, -theta), z2 = z1 * z1;
-                return std::abs(double(r.alpha) * (1.0 - z2) / (1.0 - double(r.gamma) * z1 + double(r.beta) * z2));
+                return std::abs(double(r->alpha) * (1.0 - z2) / (1.0 - double(r->gamma) * z1 + double(r->beta) * z2));
             };
-            const double theta0 = 2 * M_PI * r.freq / rate;
-            EXPECT_TRUE(r.beta > 0.0f && r.beta < 1.0f) << rate << "/" << bands << " " << r.label;
+            const double theta0 = 2 * M_PI * r->freq / rate;
+            EXPECT_TRUE(r->beta > 0.0f && r->beta < 1.0f) << rate << "/" << bands << " " << r->label;
             // Rounding to float moves the narrowest low bands: the peak by under 1e-3, the edge by
             // up to 0.015 (a wrong width would put the edge near 0.45 or 0.9).
-            EXPECT_NEAR(magnitude(theta0), 1.0, 1e-3) << rate << "/" << bands << " " << r.label;
-            EXPECT_NEAR(magnitude(theta0 / std::pow(2.0, width / 2)), std::sqrt(0.5), 0.02) << rate << "/" << r.label;
+            EXPECT_NEAR(magnitude(theta0), 1.0, 1e-3) << rate << "/" << bands << " " << r->label;
+            EXPECT_NEAR(magnitude(theta0 / std::pow(2.0, width / 2)), std::sqrt(0.5), 0.02) << rate << "/" << r->label;
         }
     }
     // Same angle, same coefficients.
@@ -112,7 +106,7 @@ TEST(EqControl, SelectTableFollowsRateAndBandCount) {
     }
 }
 
-TEST(EqControl, GainLaw) {
+TEST(EqControl, GainLawAndBandCountChanges) {
     auto eq = std::make_unique<EqState>();
     auto gain = [&](float level, int band, int channel) {
         eq_set_gain(*eq, level, band, channel);
@@ -125,50 +119,23 @@ TEST(EqControl, GainLaw) {
     EXPECT_NEAR(gain(6.0f, -1, 1), std::exp(0.06931473865667184 * 6), 1e-6);
     // Out of range bands and channels change nothing; undefined levels give finite gains.
     const float before = eq->eq_gain[0][0].load();
-    eq_set_gain(*eq, 20.0f, 31, 0);
-    eq_set_gain(*eq, 20.0f, -2, 0);
-    eq_set_gain(*eq, 20.0f, 0, 2);
+    for (auto [band, channel] : {std::pair{31, 0}, {-2, 0}, {0, 2}}) eq_set_gain(*eq, 20.0f, band, channel);
     EXPECT_EQ(eq->eq_gain[0][0].load(), before);
     EXPECT_NEAR(gain(NAN, 0, 0), 4.2e-11, 0.1e-11);
-    EXPECT_TRUE(std::isfinite(gain(INFINITY, 1, 0)));
-    EXPECT_TRUE(std::isfinite(gain(3e9f, -1, 0)));
-}
+    EXPECT_TRUE(std::isfinite(gain(INFINITY, 1, 0)) && std::isfinite(gain(3e9f, -1, 0)));
 
-TEST(EqControl, ResetDrawsDitherClearsMemoriesAndKeepsSlots) {
-    auto eq = std::make_unique<EqState>();
-    eq->eq_i = 2, eq->eq_j = 1, eq->eq_k = 0;
-    eq->eq_dither_pos = 77;
-    eq->eq_hist1[3].y[2][1] = 5.0f;
-    eq->eq_hist2[30].x[0][0] = -5.0f;
-    vemo_srand(12345);
-    std::vector<double> expected;
-    for (int n = 0; n < kEqDitherSize; ++n) expected.push_back(vemo_rand() % 4 - 2);
-    vemo_srand(12345);
-    eq_reset(*eq);
-    EXPECT_EQ(std::vector<double>(std::begin(eq->eq_dither), std::end(eq->eq_dither)), expected);
-    EXPECT_EQ(eq->eq_dither_pos, 0);
-    EXPECT_EQ(eq->eq_hist1[3].y[2][1], 0.0f);
-    EXPECT_EQ(eq->eq_hist2[30].x[0][0], 0.0f);
-    EXPECT_TRUE(eq->eq_i == 2 && eq->eq_j == 1 && eq->eq_k == 0);
-    eq_reset(*eq);  // a second reset draws on from the generator
-    EXPECT_NE(std::vector<double>(std::begin(eq->eq_dither), std::end(eq->eq_dither)), expected);
-}
-
-TEST(EqControl, BandCountChangeResetsGainsForEveryChannel) {
-    auto eq = std::make_unique<EqState>();
+    // A band count change resets the gains up to the new count of every channel, and the memories.
     for (int c = 0; c < 2; ++c)
         for (int b = -1; b < kEqMaxBands; ++b) eq_set_gain(*eq, 20.0f, b, c);
     eq->eq_hist1[0].x[0][0] = 9.0f;
     eq_set_band_count(*eq, 15, 48000, 2);
-    EXPECT_EQ(eq->eq_band_count, 15);
-    EXPECT_EQ(eq->eq_table, eq_band_table(48000, 15));
-    EXPECT_EQ(eq->eq_hist1[0].x[0][0], 0.0f);
+    EXPECT_TRUE(eq->eq_band_count == 15 && eq->eq_table == eq_band_table(48000, 15) && eq->eq_hist1[0].x[0][0] == 0.0f);
     for (int c = 0; c < 2; ++c) {
         EXPECT_NEAR(eq->eq_preamp[c].load(), 1.0f, 3e-7);
         EXPECT_NEAR(eq->eq_gain[14][c].load(), 4.2e-11, 0.1e-11);
-        EXPECT_GT(eq->eq_gain[15][c].load(), 1.0f);  // beyond the new count: left alone
+        EXPECT_GT(eq->eq_gain[15][c].load(), 1.0f);
     }
-    // Counts beyond the table act as 10 and never reach past 31 gains.
+    // Counts beyond the table act as 10 and never reach past 31 gains or 2 channels.
     eq_set_band_count(*eq, 1000000, 44100, 2);
     EXPECT_EQ(eq->eq_bands_in_use, 10);
     EXPECT_NEAR(eq->eq_gain[30][1].load(), 4.2e-11, 0.1e-11);
@@ -176,9 +143,20 @@ TEST(EqControl, BandCountChangeResetsGainsForEveryChannel) {
     EXPECT_EQ(eq->eq_bands_in_use, 10);
 }
 
-void run(EqState& eq, std::vector<int16_t>& pcm, int channels, int rate = 44100) {
-    const int frames = static_cast<int>(pcm.size()) / channels;
-    eq_process(eq, pcm.data(), StageContext{rate, channels, frames, frames * channels, 1.0f, nullptr});
+TEST(EqControl, ResetDrawsDitherClearsMemoriesAndKeepsSlots) {
+    auto eq = std::make_unique<EqState>();
+    eq->eq_i = 2, eq->eq_j = 1, eq->eq_k = 0, eq->eq_dither_pos = 77;
+    eq->eq_hist1[3].y[2][1] = eq->eq_hist2[30].x[0][0] = 5.0f;
+    vemo_srand(12345);
+    std::vector<double> expected;
+    for (int n = 0; n < kEqDitherSize; ++n) expected.push_back(vemo_rand() % 4 - 2);
+    vemo_srand(12345);
+    eq_reset(*eq);
+    EXPECT_EQ(std::vector<double>(std::begin(eq->eq_dither), std::end(eq->eq_dither)), expected);
+    EXPECT_TRUE(eq->eq_dither_pos == 0 && eq->eq_hist1[3].y[2][1] == 0.0f && eq->eq_hist2[30].x[0][0] == 0.0f);
+    EXPECT_TRUE(eq->eq_i == 2 && eq->eq_j == 1 && eq->eq_k == 0);
+    eq_reset(*eq);  // a second reset draws on from the generator
+    EXPECT_NE(std::vector<double>(std::begin(eq->eq_dither), std::end(eq->eq_dither)), expected);
 }
 
 TEST(EqProcess, RoundsHalvesToEvenThenScalesAndSaturates) {
@@ -190,8 +168,7 @@ TEST(EqProcess, RoundsHalvesToEvenThenScalesAndSaturates) {
             eq->eq_preamp[c].store(preamp);
             for (auto& g : eq->eq_gain) g[c].store(0.0f);
         }
-        run(*eq, pcm, 2);
-        return pcm;
+        return processed(*eq, eq_process, pcm, 2);
     };
     // A pre-gain for which 0.45 * x lands exactly on 2.5 in single precision: 2.5 -> 2, trunc(1.25 * 2).
     float x = 2.5f / 0.45f;
@@ -202,15 +179,12 @@ TEST(EqProcess, RoundsHalvesToEvenThenScalesAndSaturates) {
     EXPECT_EQ(dry(4.0f, {32767, -32768, 10000, -10000}), (std::vector<int16_t>{32767, -32768, 22500, -22500}));
 }
 
-// The per-frame algorithm written out plainly, one channel and one band after the other, for
-// comparison with the stage (which runs channels and frames interleaved).
+// The per-frame algorithm written out plainly, one channel and one band after the other, with
+// the table, gains and dither of `eq`, for comparison with the stage (which runs channels and
+// frames interleaved).
 struct Reference {
-    const EqBandCoef* table;
-    int bands;
-    bool extra;
-    float gain[kEqMaxBands][2], preamp[2];
+    const EqState& eq;
     float x1[kEqMaxBands][2][3] = {}, y1[kEqMaxBands][2][3] = {}, x2[kEqMaxBands][2][3] = {}, y2[kEqMaxBands][2][3] = {};
-    double dither[kEqDitherSize];
     int i = 0, j = 2, k = 1, pos = 0;
 
     double band(const EqBandCoef& r, float (&x)[3], float (&y)[3], double in) {
@@ -219,16 +193,18 @@ struct Reference {
         y[i] = static_cast<float>(out);
         return out;
     }
-    void run(int16_t* pcm, int frames, int channels) {
-        for (int n = 0; n < frames; ++n) {
+    void run(std::vector<int16_t>& pcm, int channels) {
+        for (size_t n = 0; n < pcm.size() / channels; ++n) {
             for (int c = 0; c < channels; ++c) {
                 int16_t& s = pcm[n * channels + c];
-                const float x = static_cast<float>(s * static_cast<double>(preamp[c]) + dither[pos]);
+                const double d = eq.eq_dither[pos];
+                const float x = static_cast<float>(s * static_cast<double>(eq.eq_preamp[c].load()) + d);
                 double acc = 0;
-                for (int b = 0; b < bands; ++b) acc += band(table[b], x1[b][c], y1[b][c], x) * gain[b][c];
-                for (int b = 0; extra && b < bands; ++b) acc += 2 * band(table[b], x2[b][c], y2[b][c], acc) * gain[b][c];
-                const float out = static_cast<float>(acc + 0.45 * x - 0.25 * dither[pos]);
-                const int r = static_cast<int>(std::clamp(std::nearbyint(out), -32768.0f, 32767.0f));
+                for (int b = 0; b < eq.eq_bands_in_use; ++b)
+                    acc += band(eq.eq_table[b], x1[b][c], y1[b][c], x) * eq.eq_gain[b][c].load();
+                for (int b = 0; eq.eq_extra_filter && b < eq.eq_bands_in_use; ++b)
+                    acc += 2 * band(eq.eq_table[b], x2[b][c], y2[b][c], acc) * eq.eq_gain[b][c].load();
+                const int r = static_cast<int>(std::clamp(std::nearbyint(static_cast<float>(acc + 0.45 * x - 0.25 * d)), -32768.0f, 32767.0f));
                 s = static_cast<int16_t>(std::clamp(static_cast<int>(1.25 * r), -32768, 32767));
             }
             ++i, ++j, ++k;
@@ -249,32 +225,19 @@ TEST(EqProcess, MatchesThePlainPerFrameAlgorithm) {
             auto eq = std::make_unique<EqState>();
             eq_set_band_count(*eq, 31, 48000, 2);
             eq->eq_extra_filter.store(extra);
-            auto ref = std::make_unique<Reference>();
-            ref->table = eq->eq_table;
-            ref->bands = 31;
-            ref->extra = extra;
-            for (int c = 0; c < 2; ++c) {
-                eq_set_gain(*eq, c ? -3.0f : 4.5f, -1, c);
-                ref->preamp[c] = eq->eq_preamp[c].load();
-                for (int b = 0; b < 31; ++b) {
-                    eq_set_gain(*eq, static_cast<float>((b * 7 + c * 5) % 41 - 20), b, c);
-                    ref->gain[b][c] = eq->eq_gain[b][c].load();
-                }
-            }
-            std::copy(std::begin(eq->eq_dither), std::end(eq->eq_dither), ref->dither);
+            for (int c = 0; c < 2; ++c)
+                for (int b = -1; b < 31; ++b) eq_set_gain(*eq, b < 0 ? (c ? -3.0f : 4.5f) : float((b * 7 + c * 5) % 41 - 20), b, c);
+            auto ref = std::make_unique<Reference>(*eq);
             // Two buffers of a length that is no multiple of anything, so state carries over.
             for (int frames : {1001, 347}) {
                 std::vector<int16_t> pcm;
                 for (int n = 0; n < frames * channels; ++n)
                     pcm.push_back(static_cast<int16_t>(9000 * std::sin(n * 0.37) + (n * 7919) % 9000 - 4500));
                 std::vector<int16_t> expected = pcm;
-                ref->run(expected.data(), frames, channels);
-                run(*eq, pcm, channels, 48000);
-                ASSERT_EQ(pcm, expected) << channels << " channels, extra " << extra;
+                ref->run(expected, channels);
+                ASSERT_EQ(processed(*eq, eq_process, pcm, channels, 48000), expected) << channels << " channels, extra " << extra;
             }
-            EXPECT_EQ(eq->eq_i, ref->i);
-            EXPECT_EQ(eq->eq_k, ref->k);
-            EXPECT_EQ(eq->eq_dither_pos, ref->pos);  // (1001 + 347) mod 256
+            EXPECT_TRUE(eq->eq_i == ref->i && eq->eq_k == ref->k && eq->eq_dither_pos == ref->pos);  // (1001 + 347) mod 256
         }
     }
 }

