@@ -86,11 +86,9 @@ TEST_F(Cli, DumpThenBuildGivesBackEveryDefinedByte) {
     uint32_t x = 7;
     for (size_t i = 0; i < sizeof s; ++i)
         vemo::torture::bytes_of(s)[i] = static_cast<uint8_t>((x = x * 1664525u + 1013904223u) >> 24);
-    s.echo_delay_s = std::bit_cast<float>(0x7FC01234u);   // a NaN with a payload
-    s.echo_feedback = std::bit_cast<float>(0xFF800000u);  // -inf
-    s.pitch_octaves = -0.0f;
-    s.phaser_low_hz = std::bit_cast<float>(0x00000001u);  // the smallest subnormal
-    s.phaser_high_hz = 0.1f;
+    // A NaN with a payload, -inf, -0, the smallest subnormal, a float with no short decimal, the quiet NaN.
+    s.echo_delay_s = std::bit_cast<float>(0x7FC01234u), s.echo_feedback = std::bit_cast<float>(0xFF800000u);
+    s.pitch_octaves = -0.0f, s.phaser_low_hz = std::bit_cast<float>(0x00000001u), s.phaser_high_hz = 0.1f;
     s.phaser_rate = std::bit_cast<float>(0x7FC00000u);
     std::memset(s.chain_order + 200, 0, 55);  // a chain that ends before the last byte
     spit(at("random.bin"), bytes_of(s));
@@ -121,8 +119,7 @@ TEST_F(Cli, DumpThenBuildGivesBackEveryDefinedByte) {
 // Dump's keys are the header's field names, in record order, without the reserved gaps; build takes the
 // fields it is not given from the library after vemomix_init(44100, 2, 0).
 TEST_F(Cli, BuildFillsInTheLibraryDefaultsAndDumpNamesTheHeaderFields) {
-    EffectSettings defaults;
-    std::memset(&defaults, 0, sizeof defaults);
+    EffectSettings defaults{};
     vemomix_begin();
     vemomix_init(44100, 2, 0);
     vemomix_get(&defaults);
@@ -139,10 +136,7 @@ TEST_F(Cli, BuildFillsInTheLibraryDefaultsAndDumpNamesTheHeaderFields) {
     const Outcome r = vemomix({"settings", "build", at("some.json"), at("some.bin")});
     ASSERT_EQ(r.status, 0) << r.err;
     EffectSettings want = defaults;
-    want.comp_threshold_db = -30;
-    want.eq_band_level[0] = 5;
-    want.eq_band_level[1] = -5;
-    want.phaser_rate = 12.5f;
+    want.comp_threshold_db = -30, want.eq_band_level[0] = 5, want.eq_band_level[1] = -5, want.phaser_rate = 12.5f;
     vemo::torture::set_chain(want, {12, 7});
     std::memcpy(want.eq_preset_name, "Rock", 4);
     EXPECT_EQ(file_bytes(at("some.bin")), bytes_of(want));

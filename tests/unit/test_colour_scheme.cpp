@@ -125,45 +125,30 @@ TEST_F(ColourWindowTest, RewritingKeepsOtherSectionsAndReplacesValuesInPlace) {
     EXPECT_FALSE(write_colour_settings((dir.path() / "missing" / "quillaret.ini").string(), s));
 }
 
-// Through the editor: the window's save writes beside the host, and re-colouring reaches
-// the chain page's switched-off rows.
+// Through the editor: re-colouring reaches the chain page's switched-off rows, alpha reaches the
+// windows only while transparency is enabled, and the window's save writes beside the host.
 class ColourEditorTest : public test::Session {
 protected:
-    void SetUp() override {
-        test::headless().host_dir_override = dir.path().string();
-        Session::SetUp();
-    }
-    void TearDown() override {
-        Session::TearDown();
-        test::headless().host_dir_override.clear();
-    }
+    void SetUp() override { test::headless().host_dir_override = dir.path().string(), Session::SetUp(); }
+    void TearDown() override { Session::TearDown(), test::headless().host_dir_override.clear(); }
     test::ScratchDir dir;
 };
 
-TEST_F(ColourEditorTest, ReleaseRecoloursRowsAndSaveWritesTheFile) {
+TEST_F(ColourEditorTest, ReleaseRecoloursRowsAlphaFollowsWintranAndSaveWritesTheFile) {
     Editor& ed = editor();
     ed.on_switch_clicked(kCompressor, true);
     ed.on_switch_clicked(kCompressor, false);  // painted as switched off
     ed.toggle_colour_window();
     EXPECT_TRUE(ed.colour_window.shown);
     ed.colour_window.on_channel_moved(0, 200);
-    const ChainRow* row = nullptr;
-    for (const auto& r : ed.chain.rows)
-        if (r.type() == kCompressor) row = &r;
-    ASSERT_NE(row, nullptr);
+    const auto row =
+        std::find_if(ed.chain.rows.begin(), ed.chain.rows.end(), [](auto& r) { return r.type() == kCompressor; });
+    ASSERT_NE(row, ed.chain.rows.end());
     EXPECT_EQ(row->cells[0].back_colour, kDefaultMainColour);
     ed.colour_window.on_channel_released();
     EXPECT_EQ(std::tuple(row->cells[0].back_colour, row->cells[2].back_colour),
               std::tuple(rgb(200, 76, 98), rgb(214, 90, 112)));
 
-    ed.colour_save();
-    EXPECT_FALSE(ed.colour_window.shown);
-    const std::string text = file_bytes(dir / "quillaret.ini");
-    EXPECT_NE(text.find(gbk("软件界面颜色") + "=13126754\r\n"), std::string::npos);
-}
-
-TEST_F(ColourEditorTest, AlphaReachesTheWindowsOnlyWhileTransparencyIsEnabled) {
-    Editor& ed = editor();
     vemomix_set_wintran(0);
     ed.colour_window.on_alpha_moved(150);
     ed.colour_window.on_alpha_released();
@@ -173,6 +158,10 @@ TEST_F(ColourEditorTest, AlphaReachesTheWindowsOnlyWhileTransparencyIsEnabled) {
     EXPECT_EQ(ed.colour_window_alpha, 140);
     ed.colour_window.on_alpha_released();
     EXPECT_EQ(std::tuple(ed.colour_window_alpha, ed.editor_alpha), std::tuple(255, 140));
+
+    ed.colour_save();
+    EXPECT_FALSE(ed.colour_window.shown);
+    EXPECT_NE(file_bytes(dir / "quillaret.ini").find(gbk("软件界面颜色") + "=13126754\r\n"), std::string::npos);
 }
 
 }  // namespace
