@@ -1,5 +1,4 @@
-// Amplitude modulation: sine and triangle gains, the phase from the frame index, and the phase
-// carried from pass to pass and from channel 0 to channel 1.
+// Amplitude modulation: sine and triangle gains, the phase from the frame index and its carry.
 #include "effects/amp_mod.h"
 #include "test_support.h"
 

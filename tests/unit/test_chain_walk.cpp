@@ -1,5 +1,4 @@
-// The chain walk: rows in order, at most sixteen, each stage only when its flag is exactly 1,
-// and what the controls do to each stage's history.
+// The chain walk: rows in order, sixteen at most, flag 1 only, and what controls do to history.
 #include <functional>
 
 #include "test_support.h"
@@ -66,7 +65,8 @@ TEST_F(ChainWalk, LevelsAreCapturedOnlyWhileShown) {
     vemomix_setdisp(1);
     vemomix_change(buf, sizeof buf);
     EXPECT_EQ(lv.display_frames, 4);
-    EXPECT_EQ((std::array<int, 5>{lv.left[0], lv.right[0], lv.left[1], lv.right[1], lv.left[3]}), (std::array<int, 5>{128, 1, 1, 1, 3}));
+    EXPECT_EQ((std::array<int, 5>{lv.left[0], lv.right[0], lv.left[1], lv.right[1], lv.left[3]}),
+              (std::array<int, 5>{128, 1, 1, 1, 3}));
     start(44100, 1, 1);
     vemomix_change(buf, sizeof buf);
     EXPECT_EQ(lv.display_frames, 8);
@@ -85,9 +85,11 @@ TEST_F(ChainWalk, WhatSwitchingSetRefreshAndInitDoToEachStagesHistory) {
         std::function<double()> probe;
         Fate set, refresh, init;
     } rows[] = {
-        {kGraphicEq, "histories", [&] { return e.eq.eq_hist1[3].y[0][0] + e.eq.eq_hist1[3].y[1][0]; }, kClears, kClears, kClears},
+        {kGraphicEq, "histories", [&] { return e.eq.eq_hist1[3].y[0][0] + e.eq.eq_hist1[3].y[1][0]; }, kClears, kClears,
+         kClears},
         {kCompressor, "detector", [&] { return e.comp.comp_env; }, kKeeps, kKeeps, kKeeps},
-        {kPitchChanger, "arrays, cleared lazily", [&] { return e.pitch.shifter[1].initialised; }, kClears, kClears, kAny},
+        {kPitchChanger, "arrays, cleared lazily", [&] { return e.pitch.shifter[1].initialised; }, kClears, kClears,
+         kAny},
         {kDistortion, "filter memories", [&] { return e.dist.tone.aux[0][0][1]; }, kClears, kKeeps, kClears},
         {kDistortion, "limited sample", [&] { return e.dist.dist_prev[1]; }, kKeeps, kKeeps, kKeeps},
         {kOverdrive, "node voltage", [&] { return e.odrive.od_v[1]; }, kKeeps, kKeeps, kClears},

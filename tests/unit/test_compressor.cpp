@@ -1,5 +1,4 @@
-// The compressor: derived coefficients, detector and gain carried across channels and
-// buffers, the static curve, and the output limit.
+// Compressor: derived coefficients, the static curve, state carried across channels, the limit.
 #include "effects/compressor.h"
 #include "test_support.h"
 
@@ -68,7 +67,8 @@ TEST(Compressor, ChannelOneCarriesOnFromChannelZero) {
     stereo = run(a, stereo);
     left = run(b, left, 1);
     right = run(b, right, 1);
-    for (size_t n = 0; n < left.size(); ++n) ASSERT_TRUE(stereo[2 * n] == left[n] && stereo[2 * n + 1] == right[n]) << n;
+    for (size_t n = 0; n < left.size(); ++n)
+        ASSERT_TRUE(stereo[2 * n] == left[n] && stereo[2 * n + 1] == right[n]) << n;
     EXPECT_TRUE(a.comp_env == b.comp_env && a.comp_gain == b.comp_gain);
     // The first right sample was held down by the left channel's gain.
     EXPECT_LT(right[20], static_cast<int16_t>(5000 * std::sin(20 * 0.03)) - 100);
@@ -100,7 +100,8 @@ TEST(Compressor, NonsenseParametersStayFinite) {
         {-40, INT32_MAX, 1, 10}, {-40, INT32_MIN, 1, 10}, {-300, 100, -1000, 0},    {-1000, 5, 1, 10},
     };
     std::vector<int16_t> pcm;
-    for (int n = 0; n < 2 * 2 * 4096; ++n) pcm.push_back(static_cast<int16_t>((n % 300 < 150) ? (n * 31) % 65536 - 32768 : 0));
+    for (int n = 0; n < 2 * 2 * 4096; ++n)
+        pcm.push_back(static_cast<int16_t>((n % 300 < 150) ? (n * 31) % 65536 - 32768 : 0));
     for (int rate : {44100, 0, -8000}) {
         for (const CompressorParams& p : cases) {
             Compressor fx = make(p, rate);

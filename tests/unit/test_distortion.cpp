@@ -137,7 +137,8 @@ using DistortionSession = Session;
 
 TEST_F(DistortionSession, RecordRedesignsTheFilters) {
     EffectSettings s = current();
-    EXPECT_EQ((std::array{s.dist_max_step, s.dist_level, s.dist_low_cut_hz, s.dist_tone_hz}), (std::array{10000, 20, 350, 3000}));
+    EXPECT_EQ((std::array{s.dist_max_step, s.dist_level, s.dist_low_cut_hz, s.dist_tone_hz}),
+              (std::array{10000, 20, 350, 3000}));
     s.dist_low_cut_hz = 700;
     vemomix_set(s);
     EXPECT_NEAR(engine().dist.low_cut.dt_over_c * 0.001, kTwoPi * 700 / 44100, 1e-8);

@@ -1,5 +1,4 @@
-// DelayLine, the drift (flanger) and the chorus: delays counted from the line's most recent
-// write, their weights and trims, the LFO sweep, and limits for records beyond the line.
+// DelayLine, drift and chorus: delays from the latest write, trims, the sweep, limits to the line.
 #include "effects/chorus.h"
 #include "effects/delay_line.h"
 #include "effects/drift.h"
@@ -29,22 +28,16 @@ Hits click(Fx& fx, Process process, int frames, int rate = 44100) {
 TEST(DelayLine, ReadsCountBackFromTheLatestWrite) {
     DelayLine line;
     delay_init(line, 4);
-    EXPECT_EQ(line.size, 5);
-    EXPECT_EQ(line.pos, 0);
+    EXPECT_TRUE(line.size == 5 && line.pos == 0);
     for (float v : {1.0f, 2.0f, 3.0f}) delay_write(line, v);
-    EXPECT_EQ(delay_read(line, 0), 3.0f);
-    EXPECT_EQ(delay_read(line, 2), 1.0f);
-    EXPECT_EQ(delay_read(line, 3), 0.0f);  // slot 0, never written
-    EXPECT_EQ(delay_read(line, 4), 0.0f);  // the oldest slot the line has
-    delay_write(line, 9.0f);
+    // Slot 0 was never written; 4 reads the oldest slot the line has.
+    EXPECT_EQ((std::array{delay_read(line, 0), delay_read(line, 2), delay_read(line, 3), delay_read(line, 4)}),
+              (std::array{3.0f, 1.0f, 0.0f, 0.0f}));
     for (int k = 0; k < line.size; ++k) delay_write(line, static_cast<float>(10 + k));
-    EXPECT_EQ(delay_read(line, 0), 14.0f);
-    EXPECT_EQ(delay_read(line, 4), 10.0f);  // the 9 was overwritten after size writes
+    EXPECT_TRUE(delay_read(line, 0) == 14.0f && delay_read(line, 4) == 10.0f);
     delay_recreate(line, 7);
-    EXPECT_EQ(line.size, 8);
-    EXPECT_EQ(delay_read(line, 3), 0.0f);
+    EXPECT_TRUE(line.size == 8 && delay_read(line, 3) == 0.0f);
     delay_free(line);
-    EXPECT_EQ(line.size, 0);
     delay_recreate(line, 7);  // a freed line stays absent
     EXPECT_EQ(line.size, 0);
     delay_init(line, -5);
@@ -57,7 +50,9 @@ std::unique_ptr<Drift> comb(DriftParams p, int rate = 44100) {
     return fx;
 }
 
-std::unique_ptr<Chorus> chorus(ChorusParams p, int rate = 44100) { return make_stage(chorus_init, chorus_configure, p, rate, 1); }
+std::unique_ptr<Chorus> chorus(ChorusParams p, int rate = 44100) {
+    return make_stage(chorus_init, chorus_configure, p, rate, 1);
+}
 
 TEST(Drift, ClickReturnsAfterDPlusOneFramesAndRecirculates) {
     EXPECT_EQ(click(*comb({0, 50, 250, 200, 5}), drift_process, 2000), (Hits{{0, kDry}, {201, kWet}}));
@@ -81,42 +76,38 @@ TEST(Chorus, DelayIsSixtyFourSamplesPerDepthStepPlusTheSweep) {
     peak->phase = 90.0f;
     EXPECT_EQ(click(*peak, chorus_process, 4000), (Hits{{0, kDry}, {3263, kWet}}));
     // 64000 samples asked at 11025 Hz, the line holds 11026: the click returns at frame 11026 only.
-    EXPECT_EQ(click(*chorus({1000, 5, 250, 200, 0}, 11025), chorus_process, 12288, 11025), (Hits{{0, kDry}, {11026, kWet}}));
+    EXPECT_EQ(click(*chorus({1000, 5, 250, 200, 0}, 11025), chorus_process, 12288, 11025),
+              (Hits{{0, kDry}, {11026, kWet}}));
 }
 
 TEST(DriftAndChorus, DryOnlyIsTheTrimAndLoudOutputIsLimited) {
     const std::vector<int16_t> in = {1001, -1001, 32767, -32768, 1}, trimmed = {850, -850, 27851, -27852, 0};
-    std::vector<int16_t> a = in, b = in, loud = {30000, -30000};
-    run_stage(*comb({100, 50, 0, 256, 5}), drift_process, a, 1);
-    run_stage(*chorus({50, 5, 0, 256, 100}), chorus_process, b, 1);
-    run_stage(*comb({100, 50, 0, 1000, 5}), drift_process, loud, 1);
-    EXPECT_EQ(a, trimmed);
-    EXPECT_EQ(b, trimmed);
-    EXPECT_EQ(loud, (std::vector<int16_t>{32767, -32768}));
+    EXPECT_EQ(processed(*comb({100, 50, 0, 256, 5}), drift_process, in), trimmed);
+    EXPECT_EQ(processed(*chorus({50, 5, 0, 256, 100}), chorus_process, in), trimmed);
+    EXPECT_EQ(processed(*comb({100, 50, 0, 1000, 5}), drift_process, {30000, -30000}),
+              (std::vector<int16_t>{32767, -32768}));
 }
 
 TEST(Drift, LfoSweepsTheDelayAndStereoAdvancesItTwicePerFrame) {
     auto fx = comb({0, 50, 250, 200, 5});
     drift_fill_lfo(*fx);
-    EXPECT_EQ(fx->lfo[0], 0);
-    EXPECT_EQ(*std::max_element(fx->lfo.begin(), fx->lfo.end()), 1000);
-    EXPECT_EQ(*std::min_element(fx->lfo.begin(), fx->lfo.end()), -1000);
+    EXPECT_EQ((std::array{fx->lfo[0], *std::max_element(fx->lfo.begin(), fx->lfo.end()),
+                          *std::min_element(fx->lfo.begin(), fx->lfo.end())}),
+              (std::array{0, 1000, -1000}));
     // Near the peak (step 90 of 359) the delay is about (1000 + 1024) * 50 / 256 = 395 samples.
     fx->phase = 89.0f;
     const Hits hits = click(*fx, drift_process, 1000);
     ASSERT_EQ(hits.size(), 2u);
     EXPECT_NEAR(hits[1].first, 396, 2);
     fx->phase = 0.0f;
-    std::vector<int16_t> stereo(2000, 0);
-    run_stage(*fx, drift_process, stereo, 2);
+    processed(*fx, drift_process, std::vector<int16_t>(2000, 0), 2);
     EXPECT_NEAR(fx->phase, 2 * 1000 * 0.005, 1e-2);
     // The phase restarts at 0 instead of wrapping.
     fx->params.drift_speed = 1000;  // one step per frame
     fx->phase = 357.5f;
-    std::vector<int16_t> one(1, 0);
-    run_stage(*fx, drift_process, one, 1);
+    processed(*fx, drift_process, {0});
     EXPECT_EQ(fx->phase, 358.5f);
-    run_stage(*fx, drift_process, one, 1);
+    processed(*fx, drift_process, {0});
     EXPECT_EQ(fx->phase, 0.0f);
 }
 
@@ -125,8 +116,7 @@ TEST(Drift, RecordValuesBeyondTheLineAreLimited) {
     for (int depth : {1000000, -70, INT32_MAX}) {
         for (int speed : {-5, 0, 2000000000}) {
             fx->params = {100000, depth, 256, 256, speed};
-            std::vector<int16_t> pcm(8192, 30000);
-            run_stage(*fx, drift_process, pcm, 2);
+            processed(*fx, drift_process, std::vector<int16_t>(8192, 30000), 2);
             ASSERT_TRUE(fx->phase >= 0.0f && fx->phase < 359.0f) << depth << ' ' << speed;
             ASSERT_TRUE(all_finite(fx->line[0].buf)) << depth << ' ' << speed;
         }

@@ -1,6 +1,4 @@
-// The echo: taps in interleaved samples that only reach back into earlier buffers, the
-// normalisation worked out per call, wrapping instead of limiting, and history that
-// survives vemomix_set and switching but not vemomix_datarefresh.
+// Echo: taps that reach only into earlier buffers, the per-call normalisation, wrapping.
 #include "test_support.h"
 
 namespace vemo::test {
@@ -48,7 +46,8 @@ TEST_F(Echo, WithoutEchoesTheInputIsScaledOnly) {
         const std::vector<int16_t> in = noise(4 * 8192, 17, g == 0 ? 32768 : 30000);
         std::vector<int16_t> stream = in;
         run(stream);
-        for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(stream[i], expect(ratio(g) * (in[i] * (g * 0.2 + 1)))) << g << ": " << i;
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_EQ(stream[i], expect(ratio(g) * (in[i] * (g * 0.2 + 1)))) << g << ": " << i;
     }
 }
 

@@ -1,5 +1,4 @@
-// Reverberation: metres to samples, taps drawn from the project's generator, the dry path
-// with weight 1 + g, clamping, and state that configure, clear and switching must keep.
+// Reverberation: metres to samples, taps from the project's generator, the 1 + g dry path.
 #include <cfloat>
 
 #include "effects/random.h"
@@ -27,7 +26,8 @@ TEST_F(Reverb, MetresBecomeSamplesWithTheSinglePrecisionFactor) {
     // metres-by-rate product is a 32-bit one and wraps (65534000000 to 1109490560).
     const struct {
         int metres, rate, samples;
-    } rows[] = {{20, 44100, 2672}, {5, 44100, 668}, {-20, 44100, -2672}, {330, 1000, 999}, {1, 33000, 99}, {32767, 2000000, 3362092}};
+    } rows[] = {{20, 44100, 2672}, {5, 44100, 668}, {-20, 44100, -2672},
+                {330, 1000, 999},  {1, 33000, 99},  {32767, 2000000, 3362092}};
     for (const auto& r : rows) EXPECT_EQ(reverb_samples(r.metres, r.rate), r.samples) << r.metres << " m at " << r.rate;
 }
 
@@ -48,7 +48,8 @@ TEST_F(Reverb, TapsComeFromTheProjectGeneratorChannelZeroFirst) {
     configure(1);
     // The generator's first draws from seed 1 are 41, 18467, 6334, 26500.
     const float q = 1.0f / 32767.0f;
-    const float t0 = static_cast<float>(5344.0f * (41 * double(q))), t1 = static_cast<float>(5344.0f * (6334 * double(q)));
+    const float t0 = static_cast<float>(5344.0f * (41 * double(q))),
+                t1 = static_cast<float>(5344.0f * (6334 * double(q)));
     const ReverbTap& tap0 = fx->channel[0].taps[0];
     EXPECT_EQ(tap0.delay, static_cast<uint16_t>(std::trunc(668.0 + t0)));
     EXPECT_EQ(tap0.delay, 674);
@@ -89,7 +90,8 @@ TEST_F(Reverb, ReflectionsFollowTheTaps) {
     std::vector<int16_t> pcm = process([] { std::vector<int16_t> v(3500, 0); v[0] = 16384; return v; }()),
                          later = process(std::vector<int16_t>(3500, 0));
     pcm.insert(pcm.end(), later.begin(), later.end());
-    EXPECT_EQ(pcm[tap.delay], static_cast<int16_t>(static_cast<float>(fx->channel[0].wet_gain * (tap.weight * 0.5f) * 32767.0)));
+    EXPECT_EQ(pcm[tap.delay],
+              static_cast<int16_t>(static_cast<float>(fx->channel[0].wet_gain * (tap.weight * 0.5f) * 32767.0)));
     EXPECT_EQ(std::count(pcm.begin() + 1, pcm.end(), 0), 6998);
 }
 

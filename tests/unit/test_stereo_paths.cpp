@@ -1,5 +1,4 @@
-// The stereo paths that run both channels of a frame side by side must give, sample for sample
-// and bit for bit, what each channel gives on its own through the one-channel path.
+// The side-by-side stereo paths give bit for bit what each channel gives through the mono path.
 #include "effects/distortion.h"
 #include "effects/phaser.h"
 #include "effects/reverb.h"
@@ -76,7 +75,9 @@ TEST(StereoPaths, WahCountingItsRedesignsPerChannelAndSuperBass) {
 }
 
 TEST(StereoPaths, ReverbWithEqualAndUnequalTapCounts) {
-    auto same = [](const ReverbChannel& a, const ReverbChannel& b) { return a.write_pos == b.write_pos && same_bits(a.line, b.line); };
+    auto same = [](const ReverbChannel& a, const ReverbChannel& b) {
+        return a.write_pos == b.write_pos && same_bits(a.line, b.line);
+    };
     auto fx = make_stage(reverb_init, reverb_configure, ReverbParams{100, 20, 5, 10, 20, -1, 0});
     expect_channels_alone(*fx, reverb_process, same, 6);
     fx->channel[1].tap_count = 37;  // the taps only channel 0 has run after the shared ones
@@ -89,7 +90,8 @@ TEST(StereoPaths, ReverbWithEqualAndUnequalTapCounts) {
 TEST(StereoPaths, DistortionMatchesItsStagesRunOneByOne) {
     for (int channels = 1; channels <= 2; ++channels) {
         // The limiter both climbs and falls at its step.
-        auto fx = make_stage(distortion_init, distortion_configure, DistortionParams{300, 600, 2000, 120, 2000}, kRate, channels);
+        auto fx = make_stage(distortion_init, distortion_configure, DistortionParams{300, 600, 2000, 120, 2000}, kRate,
+                             channels);
         fx->dist_prev[0] = -5000;
         fx->dist_prev[channels - 1] = 7000;
         auto ref = std::make_unique<Distortion>(*fx);
@@ -104,7 +106,8 @@ TEST(StereoPaths, DistortionMatchesItsStagesRunOneByOne) {
                 rc_run(ref->low_cut, w.data(), kChunk, kRcHighPass, c);
                 distortion_drive_limit(*ref, w.data(), kChunk, c);
                 resonator_run(ref->tone, w.data(), kChunk, ref->params.dist_tone_hz, kRate, channels, c);
-                for (int n = 0; n < kChunk; ++n) p[n * channels] = static_cast<int16_t>(std::clamp(w[n], -32768.0f, 32767.0f));
+                for (int n = 0; n < kChunk; ++n)
+                    p[n * channels] = static_cast<int16_t>(std::clamp(w[n], -32768.0f, 32767.0f));
             }
         run_stage(*fx, distortion_process, pcm, channels, kRate, kChunk);
         EXPECT_EQ(pcm, expected) << channels << " channels";

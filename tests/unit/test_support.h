@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -111,20 +110,6 @@ std::vector<int16_t> processed(Fx& fx, Process process, std::vector<int16_t> pcm
                                int chunk = kMaxFrames) {
     run_stage(fx, process, pcm, channels, rate, chunk);
     return pcm;
-}
-
-// For each parameter set, a fresh stereo stage takes a second of full-scale noise; `sound(fx)`
-// (its state stays finite and bounded) must hold afterwards.
-template <typename Fx, typename P, typename Process, typename Sound>
-void expect_sound_after_noise(void (*init)(Fx&, int, int), void (*configure)(Fx&, int, int), Process process,
-                              std::initializer_list<P> cases, Sound sound) {
-    int row = 0;
-    for (const P& p : cases) {
-        auto fx = make_stage(init, configure, p);
-        std::vector<int16_t> pcm = noise(2 * 44100, 7 + row);
-        run_stage(*fx, process, pcm, 2);
-        EXPECT_TRUE(sound(*fx)) << "case " << row++;
-    }
 }
 
 inline void change(std::vector<int16_t>& pcm) { vemomix_change(pcm.data(), static_cast<int32_t>(pcm.size() * 2)); }

@@ -1,5 +1,4 @@
-// Vibrato: the sine-swept whole-sample delay, its start at slot 0, the shared oscillator
-// counter and its period with and without the channel factor, and unsound depths and periods.
+// Vibrato: the swept whole-sample delay, the shared oscillator counter and its period, limits.
 #include "effects/vibrato.h"
 #include "test_support.h"
 
@@ -69,7 +68,8 @@ TEST(Vibrato, DelaysSwingBetweenAAndThreeA) {
             ++seen[delay];
         }
         EXPECT_LE(std::find_if(seen.begin(), seen.end(), [](int n) { return n > 0; }) - seen.begin(), c.lowest_max);
-        for (int delay = c.lowest_max; delay <= c.highest; ++delay) EXPECT_GT(seen[delay], 0) << c.depth << ": " << delay;
+        for (int delay = c.lowest_max; delay <= c.highest; ++delay)
+            EXPECT_GT(seen[delay], 0) << c.depth << ": " << delay;
         EXPECT_TRUE(c.period != 0 || (fx->period == 0 && fx->counter == 0));
     }
 }

@@ -1,5 +1,4 @@
-// Wah-wah: fixed low-pass at depth 0, unit gain at DC, coefficient timing, opposite start
-// phases after a configure, output clamp, Q = 0 and out-of-range records.
+// Wah-wah: the fixed low-pass at depth 0, coefficient timing, opposite start phases, the clamp.
 #include "effects/wah.h"
 #include "test_support.h"
 
@@ -94,14 +93,16 @@ TEST(Wah, OutputClampsAtPlusMinus32767WhileTheMemoriesDoNot) {
 }
 
 TEST(Wah, OutOfRangeRecordsKeepTheFilterFinite) {
-    expect_sound_after_noise(wah_init, wah_configure, wah_process,
-                             {WahParams{INT32_MAX, 30, INT32_MAX, INT32_MAX}, {-INT32_MAX, 30, -INT32_MAX, -INT32_MAX},
-                              {25, 30, 1000, -5}, {0, 30, 100, 1}},
-                             [](const Wah& fx) {
-                                 return std::all_of(std::begin(fx.channel), std::end(fx.channel), [](const WahChannel& ch) {
-                                     return all_finite(std::array{ch.y1, ch.y2, ch.a0, ch.b1}) && ch.a0 > 0.5f;
-                                 });
-                             });
+    for (WahParams p : {WahParams{INT32_MAX, 30, INT32_MAX, INT32_MAX},
+                        {-INT32_MAX, 30, -INT32_MAX, -INT32_MAX},
+                        {25, 30, 1000, -5},
+                        {0, 30, 100, 1}}) {
+        auto fx = make(p);
+        run(*fx, noise(2 * 44100, 13), 2);
+        for (const WahChannel& ch : fx->channel)
+            EXPECT_TRUE(all_finite(std::array{ch.y1, ch.y2, ch.a0, ch.b1}) && ch.a0 > 0.5f)
+                << p.wah_rate << ' ' << p.wah_resonance;
+    }
 }
 
 }  // namespace
