@@ -93,16 +93,16 @@ TEST_F(Strip, TimelineHasOneStripPerSecond) {
     // 2.5 s at 11025 Hz: three panels, each the last buffer that ends within its second.
     const std::vector<int16_t> in = swelling(27562, 1);
     write_audio(at("in.wav"), 11025, 1, in);
-    Outcome r = vemomix({"render", at("in.wav"), at("out.wav"), "--buffer", "1000", "--strip-timeline", at("t.png"),
+    Outcome r = vemomix({"render", at("in.wav"), at("out.wav"), "--buffer", "1225", "--strip-timeline", at("t.png"),
                          "--strip", at("s.png")});
     ASSERT_EQ(r.status, 0) << r.err;
     Picture pic = read_png(at("t.png"));
     ASSERT_EQ(std::tuple(pic.ok, pic.width, pic.height), std::tuple(true, 3 * 414, 42));
-    expect_panel(pic, 0, strip_of(in, 1, 10000, 1000));  // ends at frame 11000
-    expect_panel(pic, 1, strip_of(in, 1, 21000, 1000));  // ends at frame 22000
-    expect_panel(pic, 2, strip_of(in, 1, 27000, 562));
+    expect_panel(pic, 0, strip_of(in, 1, 9800, 1225));   // ends with frame 11024, the last of second 0
+    expect_panel(pic, 1, strip_of(in, 1, 20825, 1225));  // ends with frame 22049
+    expect_panel(pic, 2, strip_of(in, 1, 26950, 612));
     // --strip beside it is the last of those.
-    expect_panel(read_png(at("s.png")), 0, strip_of(in, 1, 27000, 562));
+    expect_panel(read_png(at("s.png")), 0, strip_of(in, 1, 26950, 612));
 
     // One call of the whole file, which the library slices: its last slice of 2986 frames is what shows,
     // in the third second; the first two seconds had no buffer that ended in them.
