@@ -107,13 +107,13 @@ TEST_F(Presets, ImportExportAndDeleteKeepTheRecordsInOrder) {
 
     // A deletion keeps the others in order, and what was deleted can be imported again, at the end.
     ASSERT_EQ(import(preset_json("二", 10, {1})).status, 0);
-    ASSERT_EQ(presets({"delete", "short"}).status, 0);
-    ASSERT_EQ(import(preset_json("short", 15)).status, 0);
+    ASSERT_EQ(presets({"delete", "我的摇滚"}).status, 0);
+    ASSERT_EQ(import(preset_json("我的摇滚", 25)).status, 0);
     recs = records_in(file());
     ASSERT_EQ(recs.size(), 3u);
     EXPECT_EQ(std::tuple(std::string(recs[0].name), std::string(recs[1].name), std::string(recs[2].name),
                          recs[2].band_count),
-              std::tuple("\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6", "\xB6\xFE", "short", 15));
+              std::tuple("short", "\xB6\xFE", "\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6", 25));
 }
 
 TEST_F(Presets, RefusalsUseThePageTextsAndLeaveTheFile) {

@@ -64,14 +64,15 @@ TEST(PresetTable, AddAndDeleteByName) {
     EXPECT_EQ(t->add("我的", 12, gains), PresetStatus::kBadBandCount);
     ASSERT_EQ(t->add("我的", 25, gains), PresetStatus::kOk);
     ASSERT_EQ(t->add("第二", 10, gains), PresetStatus::kOk);
+    ASSERT_EQ(t->add("第三", 10, gains), PresetStatus::kOk);
     EXPECT_EQ(t->add("我的", 31, gains), PresetStatus::kNameExists);
     EXPECT_EQ(std::tuple(t->count, t->records[11].gains[30], t->records[11].builtin, t->find_nth_of_band_count(25, 1)),
-              std::tuple(13, 15, 0, 11));
+              std::tuple(14, 15, 0, 11));
 
     EXPECT_EQ(t->remove_named("POP流行模式"), PresetStatus::kBuiltin);
     EXPECT_EQ(t->remove_named("没有"), PresetStatus::kNotFound);
     EXPECT_EQ(t->remove_named("我的"), PresetStatus::kOk);
-    EXPECT_EQ(std::tuple(t->count, t->name_utf8(11)), std::tuple(12, "第二"));  // later records move down
+    EXPECT_EQ(std::tuple(t->count, t->name_utf8(11), t->name_utf8(12)), std::tuple(13, "第二", "第三"));  // in order
 
     while (!t->full()) ASSERT_EQ(t->add(std::string("n").append(std::to_string(t->count)), 10, gains), PresetStatus::kOk);
     EXPECT_EQ(t->count, 255);
