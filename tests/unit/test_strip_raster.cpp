@@ -47,13 +47,13 @@ TEST(StripRaster, ColumnsTakeTheMeanOfTheirFramesAndTooFewFramesDropTheCapture) 
     lv->display_frames = 2048;
     for (int i = 0; i < 2048; ++i) lv->left[i] = i >= 1656 ? 128 : 0, lv->right[i] = 0;
     lv->left[1652] = 4;
-    lv->left[1655] = 8;  // the last frame shown: column 413
+    lv->left[1655] = 10;  // the last frame shown: column 413
     lv->right[0] = 9;
     lv->right[1] = 2;
     auto wide = std::make_unique<LevelColumns>();
     ASSERT_TRUE(take_level_columns(*lv, *wide));
     EXPECT_EQ(wide->step, 4);
-    EXPECT_EQ(wide->left[413], 3);  // (4 + 8) / 4
+    EXPECT_EQ(wide->left[413], 3);  // (4 + 10) / 4, truncated
     EXPECT_EQ(wide->right[0], 2);   // (9 + 2) / 4, integer mean
     for (int x = 0; x < 413; ++x) EXPECT_EQ(wide->left[x], 0) << x;
     EXPECT_EQ(lv->display_frames, 0);
