@@ -95,6 +95,10 @@ TEST_F(Echo, TapsNeverReadTheBufferBeingProcessed) {
     // The click at 8190 is an earlier buffer now: it returns at 8190 + 881 - 8192.
     EXPECT_EQ(second[879], expect(ratio(0.5f) * (0.5 * first[0])));
     EXPECT_EQ(second[879 + 881], 0);  // that echo is in the current buffer again
+    // Nor does it once the line holds five seconds: sample D1 of a buffer is like the next one.
+    std::vector<int16_t> steady(65 * 8192, 1000);
+    run(steady);
+    EXPECT_EQ(steady[64 * 8192 + 881], steady[64 * 8192 + 882]);
 }
 
 TEST_F(Echo, ResultsWrapInsteadOfLimiting) {

@@ -84,6 +84,17 @@ TEST(Phaser, FullScaleSquareWithFullFeedbackSaturatesWithinRangeAndMonoRunsChann
     EXPECT_EQ(fx->channel[1].y1, 0.0f);
 }
 
+TEST(Phaser, BadValuesKeepTheStateFiniteAndThePhaseWithinATurn) {
+    // Negative corners, corners beyond Nyquist, a huge rate with feedback of 10, negative rate and feedback.
+    for (PhaserParams p : {PhaserParams{-1000, -5, 100, 70, 10}, {44100, 2000000000, 100, 100, 10},
+                           {440, 1600, 2000000000, 1000, 1000}, {440, 1600, -500, -1000, -1000}}) {
+        auto fx = make(p);
+        run(*fx, noise(2 * 44100), 2);
+        EXPECT_TRUE(finite_state(fx->channel[0]) && finite_state(fx->channel[1])) << p.phaser_low_hz << ' ' << p.phaser_rate;
+        EXPECT_TRUE(fx->channel[0].phase >= 0.0f && fx->channel[0].phase < 6.28318f) << p.phaser_rate;
+    }
+}
+
 using PhaserSession = Session;
 
 // Reports are the held floats truncated; init brings back the corners and the rate only.
