@@ -74,20 +74,5 @@ TEST(AmpMod, PeriodThatIsNotPositiveHoldsTheOscillator) {
     EXPECT_EQ(wrapped.am_phase, 0.0f);
 }
 
-using AmpModSession = Session;
-
-TEST_F(AmpModSession, RecordRunsOnItsLowSixteenBits) {
-    EXPECT_EQ(current().am_depth_pct, 20);
-    set_record([](EffectSettings& s) {
-        s.am_enabled = 1;
-        s.am_depth_pct = 0x10000 + 100;  // the low 16 bits: 100
-        s.am_waveform = 7;               // any value but 0: the triangle
-    });
-    engine().am.am_phase = 0.0f;  // the phase is never reset: start the cycle here
-    int16_t buf[2] = {10000, 10000};
-    vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(buf[0], 0);  // the triangle starts its cycle at gain 0
-}
-
 }  // namespace
 }  // namespace vemo::test

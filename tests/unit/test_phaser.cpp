@@ -90,7 +90,7 @@ TEST(Phaser, BadValuesKeepTheStateFiniteAndThePhaseWithinATurn) {
                            {440, 1600, 2000000000, 1000, 1000}, {440, 1600, -500, -1000, -1000}}) {
         auto fx = make(p);
         run(*fx, noise(2 * 44100), 2);
-        EXPECT_TRUE(finite_state(fx->channel[0]) && finite_state(fx->channel[1])) << p.phaser_low_hz << ' ' << p.phaser_rate;
+        EXPECT_TRUE(finite_state(fx->channel[0]) && finite_state(fx->channel[1])) << p.phaser_rate;
         EXPECT_TRUE(fx->channel[0].phase >= 0.0f && fx->channel[0].phase < 6.28318f) << p.phaser_rate;
     }
 }

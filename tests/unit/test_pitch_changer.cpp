@@ -134,7 +134,8 @@ TEST(PitchTrig, CertifiedResultsAreTheLibrarysAndRarelyFallBack) {
         float re, im;
         if (!(std::fabs(ph) <= trig::kReducibleLimit)) continue;
         ++total;
-        if (!(trig::product_is_certain(m, v.c, v.slack_c, re) & trig::product_is_certain(m, v.s, v.slack_s, im))) {
+        const bool re_ok = trig::product_is_certain(m, v.c, v.slack_c, re);  // both always run
+        if (!(trig::product_is_certain(m, v.s, v.slack_s, im) && re_ok)) {
             ++declined;
             continue;
         }

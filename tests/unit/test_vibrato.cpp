@@ -115,15 +115,5 @@ TEST(Vibrato, DepthsBeyondTheLineStayInsideIt) {
     EXPECT_EQ(fx->counter, 0);
 }
 
-using VibratoSession = Session;
-
-TEST_F(VibratoSession, RecordConfiguresThePeriodForTheChannelCount) {
-    set_record([](EffectSettings& r) {
-        r.vibrato_period = 30;
-        r.vibrato_depth = 40;
-    });
-    EXPECT_TRUE(engine().vibrato.period == 26460 && engine().vibrato.depth == 40);  // 30 * 2 * 44100 * 0.01
-}
-
 }  // namespace
 }  // namespace vemo::test
