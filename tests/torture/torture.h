@@ -133,12 +133,6 @@ inline EffectSettings all_on(EffectSettings s) {
 
 // ------------------------------------------------------------------ random records
 
-// Puts one field at a random value inside the editor's range.
-inline void valid_value(EffectSettings& s, const Field& f, Rng& rng) {
-    const double v = f.lo + rng.range(0, static_cast<int>(std::lround((f.hi - f.lo) / f.step))) * f.step;
-    f.is_float ? put(s, f.offset, static_cast<float>(v)) : put(s, f.offset, static_cast<int32_t>(std::lround(v)));
-}
-
 // Values that break naive arithmetic: zero, signs, the ends of the 16- and 32-bit ranges.
 inline int32_t wild_int(Rng& rng, const Field& f) {
     static const int32_t special[] = {0, -1, 1, 2, -2, 32767, -32768, 32768, 65535, 65536, -65536, 100000, -100000,
@@ -164,29 +158,28 @@ inline float wild_float(Rng& rng, const Field& f) {
     }
 }
 
-// Equaliser block: band count, levels, option and pre-gain.
-inline void eq_values(EffectSettings& s, Rng& rng, bool valid) {
-    static const int32_t counts[] = {10, 15, 25, 31};
-    static const int32_t bad_counts[] = {0, -1, 7, 11, 32, 1000, -2147483647 - 1, 2147483647};
-    s.eq_band_count = valid ? rng.pick(counts) : rng.pick(bad_counts);
-    for (int32_t& l : s.eq_band_level) l = valid ? rng.range(-20, 20) : wild_int(rng, Field{1, 0, false, -20, 20, 1});
-    s.eq_extra_filter = static_cast<uint8_t>(valid ? rng.range(0, 1) : static_cast<int>(rng.next() & 0xFF));
-    s.eq_preamp_pos = valid ? rng.range(0, 24) : wild_int(rng, Field{1, 0, false, 0, 24, 1});
-}
-
-// Every parameter of one effect inside (valid) or anywhere outside (wild) the editor's range.
-// Pitch frame sizes: powers of two the transform supports, and sizes that are not.
+// Every parameter of one effect inside (valid) or anywhere outside (wild) the editor's range.  The
+// equaliser's band counts, and pitch frame sizes: those the transform supports, and others.
 inline void effect_values(EffectSettings& s, int type, Rng& rng, bool valid) {
-    static const int32_t good_frames[] = {256, 512, 1024, 2048, 4096, 8192};
-    static const int32_t bad_frames[] = {0, -1, 1, 3, 1000, 8191, 16384, 65536, -2147483647 - 1, 2147483647};
-    if (type == 1) eq_values(s, rng, valid);
-    if (type == 3) s.pitch_frame_size = valid || rng.chance(50) ? rng.pick(good_frames) : rng.pick(bad_frames);
+    static const int32_t counts[] = {10, 15, 25, 31}, bad_counts[] = {0, -1, 7, 11, 32, 1000, INT32_MIN, INT32_MAX};
+    static const int32_t frames[] = {256, 512, 1024, 2048, 4096, 8192};
+    static const int32_t bad_frames[] = {0, -1, 1, 3, 1000, 8191, 16384, 65536, INT32_MIN, INT32_MAX};
+    if (type == 1) {
+        s.eq_band_count = valid ? rng.pick(counts) : rng.pick(bad_counts);
+        const Field level{1, 0, false, -20, 20, 1};
+        for (int32_t& l : s.eq_band_level) l = valid ? rng.range(-20, 20) : wild_int(rng, level);
+        s.eq_extra_filter = static_cast<uint8_t>(valid ? rng.range(0, 1) : static_cast<int>(rng.next() & 0xFF));
+        s.eq_preamp_pos = valid ? rng.range(0, 24) : wild_int(rng, Field{1, 0, false, 0, 24, 1});
+    }
+    if (type == 3) s.pitch_frame_size = valid || rng.chance(50) ? rng.pick(frames) : rng.pick(bad_frames);
     for (const Field& f : fields()) {
         if (f.type != type) continue;
-        if (valid || rng.chance(40))
-            valid_value(s, f, rng);
-        else
+        if (!valid && !rng.chance(40)) {
             f.is_float ? put(s, f.offset, wild_float(rng, f)) : put(s, f.offset, wild_int(rng, f));
+            continue;
+        }
+        const double v = f.lo + rng.range(0, static_cast<int>(std::lround((f.hi - f.lo) / f.step))) * f.step;
+        f.is_float ? put(s, f.offset, static_cast<float>(v)) : put(s, f.offset, static_cast<int32_t>(std::lround(v)));
     }
 }
 
@@ -209,7 +202,9 @@ inline EffectSettings random_record(const EffectSettings& base, Rng& rng, bool v
     const int shape = rng.range(0, 9);
     const int rows = shape < 5 ? rng.range(1, 16) : shape < 8 ? rng.range(17, 40) : shape < 9 ? 255 : 0;
     for (int i = 0; i < rows; ++i)
-        s.chain_order[i] = static_cast<uint8_t>(!rng.chance(8) ? rng.range(1, 16) : rng.chance(50) ? 0 : rng.range(17, 255));
+        s.chain_order[i] = static_cast<uint8_t>(!rng.chance(8)    ? rng.range(1, 16)
+                                                : rng.chance(50) ? 0
+                                                                 : rng.range(17, 255));
     return s;
 }
 

@@ -75,8 +75,7 @@ TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
 
     EXPECT_TRUE(audio_alive) << "the audio thread stalled";
     EXPECT_TRUE(audio_ok.load()) << "vemomix_change returned another byte count";
-    EXPECT_GE(buffers.load(), kBuffers);
-    EXPECT_GE(operations, kOperations);
+    EXPECT_TRUE(buffers.load() >= kBuffers && operations >= kOperations) << "the deadline passed";
     // The chain the audio thread reads is still the chain the list shows.
     const std::vector<int> shown = chain_types();
     const std::vector<int> published = published_chain();
