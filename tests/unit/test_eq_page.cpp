@@ -171,20 +171,31 @@ TEST_F(EqPageTest, BandCountsLayThePageOut) {
                          eq.slots[14].shown, eq.slots[15].shown, engine().eq.eq_bands_in_use),
               std::tuple(false, true, 0, 15, true, false, 15));
     expect_slots({{14, 0, 50}});
-}
 
-TEST_F(EqPageTest, BelowFortyFourKilohertzOnlyTenBandsCanBeChosen) {
+    // Below 44100 Hz only 10 bands can be chosen.
     start(22050, 1);
-    Editor& ed = editor();
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(ed.eq.band_buttons[i].enabled, i == 0) << i;
-    ed.eq_on_band_button(3);
-    EXPECT_EQ(std::tuple(ed.eq.band_count, engine().eq.eq_band_count), std::tuple(10, 10));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(editor().eq.band_buttons[i].enabled, i == 0) << i;
+    editor().eq_on_band_button(3);
+    EXPECT_EQ(std::tuple(editor().eq.band_count, engine().eq.eq_band_count), std::tuple(10, 10));
     start(48000, 2);
     EXPECT_TRUE(editor().eq.band_buttons[3].enabled);
 }
 
+// Presets chosen from the list, built in or read from the file when the page is created.
 TEST_F(EqPageTest, ChoosingAPresetSetsEngineSlidersAndLastGains) {
+    PresetTable saved;
+    saved.count = 0;
+    const int32_t g[31] = {5, -5};
+    ASSERT_EQ(saved.add("文件十段", 10, g), PresetStatus::kOk);
+    ASSERT_EQ(saved.add("文件三十一段", 31, g), PresetStatus::kOk);
+    ASSERT_TRUE(preset_file_save(saved, preset_file().string()));
+    start();
     Editor& ed = editor();
+    EXPECT_EQ(ed.presets.count, kBuiltinPresets + 2);
+    ASSERT_EQ(combo_index("文件十段"), 8);  // after the eight built-in 10-band presets
+    ed.eq_choose_preset(8);
+    expect_slots({{0, 5, -1}, {1, -5, 31}});
+
     const int rock = combo_index("Rock摇滚模式");
     ASSERT_GE(rock, 0);
     ed.eq_choose_preset(rock);
@@ -196,6 +207,8 @@ TEST_F(EqPageTest, ChoosingAPresetSetsEngineSlidersAndLastGains) {
     ed.eq_choose_preset(99);
     EXPECT_EQ(ed.eq.combo_sel, 0);
     expect_slots({{0, 0, 25}, {7, 0, 25}}, true);
+    ed.eq_on_band_button(3);
+    EXPECT_EQ(ed.eq.combo, (std::vector<std::string>{"31频段缺省模式", "文件三十一段"}));
 }
 
 TEST_F(EqPageTest, InitialisationResetsThePageAndOptionWritesTheExtraFilterFlag) {
@@ -276,24 +289,6 @@ TEST_F(EqPageTest, DeleteRefusesBuiltinsAndAsksBeforeDeletingUserPresets) {
               std::tuple(kBuiltinPresets + 1, -1, 0, 25));
     const std::string bytes = file_bytes(preset_file());
     EXPECT_EQ(std::tuple(bytes.size(), std::string(bytes.c_str())), std::tuple(196u, "\xC1\xED\xD2\xBB\xB8\xF6"));
-}
-
-TEST_F(EqPageTest, PresetFileIsReadWhenThePageIsCreated) {
-    PresetTable saved;
-    saved.count = 0;
-    const int32_t g[31] = {5, -5};
-    ASSERT_EQ(saved.add("文件十段", 10, g), PresetStatus::kOk);
-    ASSERT_EQ(saved.add("文件三十一段", 31, g), PresetStatus::kOk);
-    ASSERT_TRUE(preset_file_save(saved, preset_file().string()));
-    start();
-    Editor& ed = editor();
-    EXPECT_EQ(ed.presets.count, kBuiltinPresets + 2);
-    const int item = combo_index("文件十段");
-    ASSERT_EQ(item, 8);  // after the eight built-in 10-band presets
-    ed.eq_choose_preset(item);
-    expect_slots({{0, 5, -1}, {1, -5, 31}});
-    ed.eq_on_band_button(3);
-    EXPECT_EQ(ed.eq.combo, (std::vector<std::string>{"31频段缺省模式", "文件三十一段"}));
 }
 
 TEST(EqLayout, RowsAreCentredInTheFrame) {

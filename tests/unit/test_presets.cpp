@@ -21,9 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 using test::file_bytes;
 
-std::unique_ptr<PresetTable> builtin_table() {
+// The built-in presets, then user presets of these names and band counts, all with gains g.
+std::unique_ptr<PresetTable> builtin_table(std::initializer_list<std::pair<const char*, int>> user = {},
+                                           const int32_t* g = nullptr) {
     auto t = std::make_unique<PresetTable>();
     t->build_builtins();
+    const int32_t flat[31] = {};
+    for (const auto& [name, bands] : user) EXPECT_EQ(t->add(name, bands, g ? g : flat), PresetStatus::kOk) << name;
     return t;
 }
 
@@ -80,11 +84,8 @@ TEST(PresetTable, AddAndDeleteByName) {
 }
 
 TEST_F(PresetFileTest, ThreeUserRecordsMakeA588ByteFileWithoutBuiltins) {
-    auto t = builtin_table();
     const int32_t g[31] = {1, 2, 3};
-    ASSERT_EQ(t->add("一", 10, g), PresetStatus::kOk);
-    ASSERT_EQ(t->add("二", 31, g), PresetStatus::kOk);
-    ASSERT_EQ(t->add("三", 15, g), PresetStatus::kOk);
+    auto t = builtin_table({{"一", 10}, {"二", 31}, {"三", 15}}, g);
     ASSERT_TRUE(preset_file_save(*t, path));
     const std::string bytes = file_bytes(path);
     ASSERT_EQ(bytes.size(), 588u);
@@ -133,13 +134,9 @@ TEST_F(PresetFileTest, ReadingStopsWhenTheTableIsFull) {
 }
 
 TEST_F(PresetFileTest, AFailedWriteLeavesTheOldFile) {
-    auto t = builtin_table();
-    const int32_t g[31] = {4};
-    ASSERT_EQ(t->add("旧", 10, g), PresetStatus::kOk);
-    ASSERT_TRUE(preset_file_save(*t, path));
+    ASSERT_TRUE(preset_file_save(*builtin_table({{"旧", 10}}), path));
     const std::string old = file_bytes(path);
-    ASSERT_EQ(t->add("新", 10, g), PresetStatus::kOk);
-    ASSERT_EQ(t->add("更新", 10, g), PresetStatus::kOk);
+    auto t = builtin_table({{"旧", 10}, {"新", 10}, {"更新", 10}});
 
     // The temporary cannot be created.
     const fs::path tmp = path + ".tmp" + std::to_string(getpid());
