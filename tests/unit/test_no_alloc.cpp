@@ -21,13 +21,21 @@ void* counted(std::size_t n, std::size_t align = 0) {
 void* or_throw(void* p) { return p ? p : throw std::bad_alloc(); }
 }  // namespace
 
-// libstdc++ routes the array and nothrow forms through these.
+// Every form: the sanitizers' runtimes define the ones left out here, without routing them through these.
 void* operator new(std::size_t n) { return or_throw(counted(n)); }
+void* operator new[](std::size_t n) { return or_throw(counted(n)); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
 void* operator new(std::size_t n, std::align_val_t a) { return or_throw(counted(n, static_cast<std::size_t>(a))); }
+void* operator new[](std::size_t n, std::align_val_t a) { return or_throw(counted(n, static_cast<std::size_t>(a))); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 
 namespace vemo::test {
 namespace {
