@@ -67,6 +67,8 @@ private:
         if constexpr (std::is_enum_v<T>) return static_cast<long long>(v);
         else if constexpr (std::is_arithmetic_v<T>) return +v;
         else if constexpr (std::is_constructible_v<std::string, T>) return std::string(v);
+        else if constexpr (std::is_convertible_v<decltype(*v.begin()), long long>)
+            return std::vector<long long>(v.begin(), v.end());  // lists of numbers of any type
         else return v;
     }
     int passed_ = 0, failed_ = 0, failures_ = 0;
@@ -83,10 +85,16 @@ std::vector<long long> nums(T... v) {
     return {static_cast<long long>(v)...};
 }
 
+// f(0) .. f(n - 1), to compare as one list.
+template <typename F>
+auto each(int n, F f) {
+    std::vector<decltype(f(0))> v;
+    for (int i = 0; i < n; ++i) v.push_back(f(i));
+    return v;
+}
+
 // The enabled byte of an EffectType (1..16) inside a record.
 inline uint8_t& enabled_byte(EffectSettings& s, int type) { return torture::bytes_of(s)[torture::kFlagOffset[type]]; }
-
-namespace detail {
 
 inline EffectSettings filled(unsigned char byte) {
     EffectSettings s;
@@ -125,14 +133,11 @@ std::vector<int16_t> ramp(size_t n, F f) {
     return v;
 }
 
-}  // namespace detail
-
 // Must run first in a fresh process: some checks look at the values the library starts with.
 // The display flag, records refused at a rate without equaliser tables and switch bytes other
 // than 1 are checked natively in tests/unit/test_exports.cpp, test_graphic_eq.cpp and
 // test_chain_walk.cpp.
 inline void run_api_checks(const Api& api, Report& r) {
-    using namespace detail;
     std::vector<int16_t> buf;
 
     r.run("wintran starts enabled and follows the sign of the value", [&] {

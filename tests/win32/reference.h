@@ -110,8 +110,8 @@ inline bool write_pcm(const std::string& path, const std::vector<int16_t>& pcm) 
 // effects switched on (the equaliser with a shaped curve), fed in blocks of varied sizes,
 // including one above 4096 frames and one of a single frame.
 inline std::vector<int16_t> render_case(const Api& api, const Format& f, int which, std::vector<int16_t> pcm) {
-    detail::start(api, f.rate, f.channels);
-    EffectSettings s = detail::current(api);
+    start(api, f.rate, f.channels);
+    EffectSettings s = current(api);
     torture::set_default_chain(s);
     for (int t = 1; t <= 16; ++t) enabled_byte(s, t) = (which == t || which == kAllCase) ? 1 : 0;
     const int levels[10] = {12, 8, 4, -6, -10, 0, 6, -4, 10, 16};

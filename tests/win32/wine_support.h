@@ -140,14 +140,6 @@ std::vector<HWND> thread_windows(Pred pred) {
     return search.found;
 }
 
-// The first window under root, at any depth, with that control id.
-inline HWND find_descendant(HWND root, int id) {
-    auto has_id = [id](HWND hwnd) { return GetDlgCtrlID(hwnd) == id; };
-    WindowSearch<decltype(has_id)> search{has_id, {}};
-    EnumChildWindows(root, collect_window<decltype(has_id)>, reinterpret_cast<LPARAM>(&search));
-    return search.found.empty() ? nullptr : search.found[0];
-}
-
 // The text and background colours a colour list's owner hands out for a cell, asked as the list
 // asks its page.
 inline std::pair<COLORREF, COLORREF> cell_colours(HWND page, HWND list, int row, int column) {

@@ -1,76 +1,74 @@
-// Drives the DLL's real editor window under Wine as a host program and a user would: exports
-// from the host side, clicks and menu commands on the controls, audio from a second thread; and
-// saves screenshots of the editor in each display mode and of the level display as PNG files.
-//   editor_host <vemosoundmix.dll> <output directory>     the last line reads "editor: N passed, M failed"
+// Wine tests of the editor's windows, driven in-process as a host program and a user would: the
+// exports from the host side, clicks, drags, typing and menu commands through window messages,
+// audio from a second thread, the modal windows answered from a timer; checked on the controls
+// and on the model behind them. The host links the library's static archive and carries its
+// resources. Screenshots of the editor in each display mode, of the level display, of the
+// equaliser page at each band count, of the preset name dialog and of the colour window go to
+// the given directory as PNG.
+//   editor_host <screenshot directory>         the last line reads "editor: N passed, M failed"
 #include <atomic>
 #include <cmath>
+#include <deque>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../host_checks.h"
-#include "../vemo_api.h"
 #include "../wine_support.h"
+#include "editor/editor.h"
+#include "editor/module_paths.h"
+#include "editor/preset_file.h"
+#include "editor/settings_file.h"
+#include "editor/text_codec.h"
+#include "editor/win32/editor_window.h"
+#include "editor/win32/win32_backend.h"
+#include "engine/engine.h"
+#include "vemosoundmix.h"
 
-using namespace vemo::host;
+using namespace vemo;
+using host::each;
+using host::named;
+using host::nums;
+using Names = std::vector<std::string>;
 
 namespace {
 
-Api api;
-Report report;
-std::string out_dir;
+host::Report report;
+std::string shot_dir;
 
 constexpr UINT kHostNotification = 8201, kEditorCommand = 12424;
 constexpr char kEditorCaption[] = "广告音乐输出效果调整";
-constexpr int kBottomIds[4] = {3088, 3089, 3090, 3091};
-constexpr int kListId = 3086, kUpId = 3082, kDownId = 3083, kEchoSwitch = 3069;
-// Check button of each EffectType.
-constexpr int kSwitchIds[17] = {0, 3070, 3072, 3073, 3080, 3079, 3076, 3069, 3071, 3074, 3078, 3075, 3077, 3081, 3084, 3085, 3087};
+constexpr int kUpId = 3082, kDownId = 3083, kEchoSwitch = 3069, kEqSwitch = 3070;
+constexpr int kSaveId = 3082, kDeleteId = 3083, kOptionId = 3073, kLinkedId = 3084;
+const std::string kDefaultOrder = "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,";
 
-// ------------------------------------------------------------------------------- the host window
+// ------------------------------------------------------------------------------- windows and actions
 
-struct Editor {
-    HWND window = nullptr, tab = nullptr, strip = nullptr, chain = nullptr, eq = nullptr, list = nullptr;
-    HWND item(int id) const { return GetDlgItem(chain, id); }
-} ed;
-// Each notification as (wParam, lParam, whether the editor was visible when it arrived).
-std::vector<std::vector<long long>> notifications;
-
-LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != kHostNotification) return DefWindowProcW(hwnd, msg, wp, lp);
-    notifications.push_back(nums(wp, lp, visible(ed.window)));
-    return 0;
-}
-
+EditorWindow* window() { return static_cast<Win32Backend&>(editor().backend()).window(); }
+EditorWindow& win() { return *window(); }
+EqPageView& page() { return win().eq; }
+ColourWindowView& colours() { return *win().colour; }
+CColorListCtrl& list() { return win().chain.list; }
+HWND chain_item(int id) { return win().chain.GetDlgItem(id); }
+HWND eq_item(int id) { return page().GetDlgItem(id); }
 std::vector<HWND> top_windows(const char* caption) {
     return thread_windows([caption](HWND hwnd) { return text_of(hwnd) == caption; });
 }
-HWND colour_window() {
-    const std::vector<HWND> found = top_windows("界面颜色设置");
-    return found.size() == 1 ? found[0] : nullptr;
+
+// Each notification the host window got as (wParam, lParam, whether the editor was visible then).
+std::vector<std::vector<long long>> notifications;
+LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != kHostNotification) return DefWindowProcW(hwnd, msg, wp, lp);
+    notifications.push_back(nums(wp, lp, visible(win().m_hWnd)));
+    return 0;
 }
 
-bool find_editor() {
-    const std::vector<HWND> found = top_windows(kEditorCaption);
-    ed = Editor{};
-    if (found.size() != 1) return false;
-    ed.window = found[0];
-    ed.tab = GetDlgItem(ed.window, 3000);
-    ed.strip = GetDlgItem(ed.window, 3152);
-    ed.list = find_descendant(ed.window, kListId);
-    ed.chain = ed.list ? GetParent(ed.list) : nullptr;
-    HWND pregain_label = find_descendant(ed.window, 3095);
-    ed.eq = pregain_label ? GetParent(pregain_label) : nullptr;
-    return ed.tab && ed.strip && ed.chain && ed.eq;
+void click(HWND button) {
+    SendMessageW(button, BM_CLICK, 0, 0);
+    pump(20);
 }
-
-// ------------------------------------------------------------------------------- user actions
-
-void click(int id) {
-    SendMessageW(ed.item(id), BM_CLICK, 0, 0);
-    pump(10);
-}
-
 // A click in the middle of a rectangle of a list or tab control, as the mouse gives it.
 void click_at(HWND control, RECT r) {
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -81,70 +79,145 @@ void click_at(HWND control, RECT r) {
 }
 void click_row(int row) {
     RECT r{LVIR_LABEL, 0, 0, 0};
-    SendMessageW(ed.list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
-    click_at(ed.list, r);
+    list().SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    click_at(list().m_hWnd, r);
 }
 void click_tab(int index) {
     RECT r{};
-    SendMessageW(ed.tab, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
-    click_at(ed.tab, r);
-}
-
-std::string cell(int row, int column) {
-    wchar_t buf[64] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buf;
-    item.cchTextMax = 63;
-    SendMessageW(ed.list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return utf8(buf);
-}
-int row_count() { return static_cast<int>(SendMessageW(ed.list, LVM_GETITEMCOUNT, 0, 0)); }
-int row_of_type(int type) {
-    for (int r = 0; r < row_count(); ++r)
-        if (cell(r, 0) == std::to_string(type)) return r;
-    return -1;
+    win().tab.SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    click_at(win().tab.m_hWnd, r);
 }
 std::string order() {
     std::string s;
-    for (int r = 0; r < row_count(); ++r) s += cell(r, 0) + ",";
+    for (int r = 0; r < list().GetItemCount(); ++r) s += list().GetItemText(r, 0) + ",";
     return s;
 }
-const std::string kDefaultOrder = "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,";
-
 // Moves the row of a type to a position with the page's own buttons.
 void move_type_to(int type, int position) {
-    int at = row_of_type(type);
+    int at = 0;
+    while (at < 16 && list().GetItemText(at, 0) != std::to_string(type)) ++at;
     click_row(at);
-    for (; at > position; --at) click(kUpId);
-    for (; at < position; ++at) click(kDownId);
+    for (; at > position; --at) click(chain_item(kUpId));
+    for (; at < position; ++at) click(chain_item(kDownId));
 }
-
 // The captions of the bottom buttons on screen.
 std::string shown_buttons() {
     std::string captions;
-    for (int id : kBottomIds)
-        if (visible(ed.item(id))) captions += text_of(ed.item(id)) + " ";
+    for (int id : {3088, 3089, 3090, 3091})
+        if (visible(chain_item(id))) captions += text_of(chain_item(id)) + " ";
     return captions;
 }
-
-uint8_t engine_flag(int type) {
-    EffectSettings s{};
-    api.get(&s);
-    return enabled_byte(s, type);
+// The text and background colours of the three cells of a row, as the list draws them.
+std::vector<long long> row_colours(int row) {
+    std::vector<long long> v;
+    for (int c = 0; c < 3; ++c) {
+        const auto [text, back] = cell_colours(win().chain.m_hWnd, list().m_hWnd, row, c);
+        v.insert(v.end(), {text, back});
+    }
+    return v;
 }
 
-void save_png(const char* name) {
-    report.expect(save_window_png(ed.window, out_dir + "\\" + name), std::string("screenshot ") + name + " written");
+int pos_of(HWND slider) { return static_cast<int>(SendMessageW(slider, TBM_GETPOS, 0, 0)); }
+std::vector<int> band_positions(int n) { return each(n, [](int k) { return pos_of(page().sliders[k].m_hWnd); }); }
+std::vector<bool> band_buttons_checked() { return each(4, [](int i) { return checked(eq_item(3069 + i)); }); }
+Names combo_names() { return each(page().presets.GetCount(), [](int i) { return page().presets.GetName(i); }); }
+void choose_preset(int i) {
+    page().presets.SetCurSel(i);
+    SendMessageW(page().m_hWnd, WM_COMMAND, MAKEWPARAM(3081, CBN_SELCHANGE), reinterpret_cast<LPARAM>(page().presets.m_hWnd));
+    pump(20);
 }
+// What a trackbar tells its page when the user lets its thumb go at pos.
+void move_slider(HWND s, int pos, UINT scroll = WM_VSCROLL) {
+    SendMessageW(s, TBM_SETPOS, TRUE, pos);
+    SendMessageW(page().m_hWnd, scroll, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(s));
+    pump(20);
+}
+// The band sliders on screen, as the number of sliders in each row from the top; {-1} when a
+// row does not run left to right.
+std::vector<int> visible_rows() {
+    std::vector<int> counts;
+    LONG top = -100000, left = -100000;
+    for (CColorSlider& s : page().sliders) {
+        if (!IsWindowVisible(s.m_hWnd) || !IsWindowEnabled(s.m_hWnd)) continue;
+        const RECT r = rect_of(s.m_hWnd);
+        if (r.top > top) counts.push_back(0), top = r.top, left = -100000;
+        if (r.top != top || r.left <= left) return {-1};
+        ++counts.back();
+        left = r.left;
+    }
+    return counts;
+}
+
+long long file_size(const std::string& path) {
+    std::ifstream f(path, std::ios::binary | std::ios::ate);
+    return f ? static_cast<long long>(f.tellg()) : -1;
+}
+void save_png(HWND hwnd, const std::string& name) {
+    report.expect(save_window_png(hwnd, shot_dir + "\\" + name), "screenshot " + name + " written");
+}
+
+// ------------------------------------------------------------------------------- the modal windows
+// A thread timer plays the user in front of the modal windows the page opens: it answers each
+// message box (remembering "caption|text|buttons", with a "+" when the name dialog was still open
+// under it) and types the next queued name into the preset name dialog, or gives up with 放弃
+// when none is left.
+namespace modal {
+
+Names boxes;
+std::deque<int> answers;  // for yes/no boxes; IDNO when none is queued
+std::deque<std::wstring> names;
+int dialog_visits = 0;
+bool shot_taken = false;
+
+bool is_name_dialog(HWND h) { return visible(h) && class_of(h) == "#32770" && class_of(GetDlgItem(h, 3083)) == "Edit"; }
+bool is_box(HWND h) {
+    return visible(h) && class_of(h) == "#32770" && !is_name_dialog(h) && (GetDlgItem(h, IDOK) || GetDlgItem(h, IDYES));
+}
+HWND find(bool (*pred)(HWND)) {
+    const std::vector<HWND> found = thread_windows(pred);
+    return found.empty() ? nullptr : found[0];
+}
+void press(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND box = find(is_box)) {
+        std::string text;  // the longest static text is the message
+        for (HWND c = GetWindow(box, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+            if (class_of(c) == "Static" && text_of(c).size() > text.size()) text = text_of(c);
+        const bool yes_no = GetDlgItem(box, IDYES) != nullptr;
+        boxes.push_back(text_of(box) + "|" + text + (yes_no ? "|yes/no" : "|ok") + (find(is_name_dialog) ? "+" : ""));
+        const int answer = !yes_no ? IDOK : answers.empty() ? IDNO : answers.front();
+        if (yes_no && !answers.empty()) answers.pop_front();
+        return press(box, answer);
+    }
+    HWND dialog = find(is_name_dialog);
+    if (dialog == nullptr) return;
+    ++dialog_visits;
+    if (names.empty()) return press(dialog, 3084);  // 放弃
+    SetDlgItemTextW(dialog, 3083, names.front().c_str());
+    names.pop_front();
+    if (!shot_taken) shot_taken = save_window_png(dialog, shot_dir + "\\preset_name_dialog.png", false);
+    press(dialog, 3082);  // 确定
+}
+
+void reset(std::deque<std::wstring> typed, std::deque<int> yes_no = {}) {
+    boxes.clear();
+    names = std::move(typed);
+    answers = std::move(yes_no);
+    dialog_visits = 0;
+}
+
+}  // namespace modal
 
 // ------------------------------------------------------------------------------- audio
 
-// A constant level per channel (stereo when right is given), or music-like tones: two sines
-// under slow swells, one per channel.
-std::vector<int16_t> constant(int channels, int16_t left, int16_t right = 0) {
-    std::vector<int16_t> pcm(2048 * static_cast<size_t>(channels), left);
-    for (size_t i = 1; channels == 2 && i < pcm.size(); i += 2) pcm[i] = right;
+// 2048 stereo frames at a constant level per channel, or music-like tones: two sines under slow
+// swells, one per channel.
+std::vector<int16_t> constant(int16_t left, int16_t right) {
+    std::vector<int16_t> pcm(2 * 2048, left);
+    for (size_t i = 1; i < pcm.size(); i += 2) pcm[i] = right;
     return pcm;
 }
 std::vector<int16_t> tones() {
@@ -165,7 +238,7 @@ void play_while(int buffers, const std::vector<int16_t>& pcm, Ui&& ui) {
     std::thread audio([&] {
         for (int n = 0; n < buffers; ++n) {
             std::vector<int16_t> buf = pcm;
-            api.change(buf.data(), static_cast<int32_t>(buf.size() * 2));
+            vemomix_change(buf.data(), static_cast<int32_t>(buf.size() * 2));
             Sleep(1);
         }
         done = true;
@@ -180,302 +253,499 @@ void play_while(int buffers, const std::vector<int16_t>& pcm, Ui&& ui) {
     audio.join();
 }
 
-// ------------------------------------------------------------------------------- the checks
+// ------------------------------------------------------------------------------- the editor
 
-void check_begin() {
+void editor_checks(HWND host) {
     report.run("display calls before vemomix_begin are harmless; begin twice leaves one hidden editor with its tabs", [] {
-        api.set_dispmode(1);
-        api.setdisp(1);
-        report.eq(nums(api.get_dispstatus(), top_windows(kEditorCaption).size()), nums(0, 0), "before begin: shown flag, editors");
-        api.begin();
-        api.begin();
+        vemomix_set_dispmode(1);
+        vemomix_setdisp(1);
+        report.eq(nums(vemomix_get_dispstatus(), top_windows(kEditorCaption).size()), nums(0, 0), "before begin: shown flag, editors");
+        vemomix_begin();
+        vemomix_begin();
         report.eq(top_windows(kEditorCaption).size(), 1, "editor windows");
-        report.expect(find_editor(), "the editor's tab, strip and pages");
-        report.expect(!visible(ed.window) && api.get_dispstatus() == 0, "editor hidden, shown flag 0");
-        report.eq(text_of(ed.strip), kEditorCaption, "caption strip text");
-        std::string titles;
-        for (int i = 0; i < static_cast<int>(SendMessageW(ed.tab, TCM_GETITEMCOUNT, 0, 0)); ++i) {
+        if (!report.expect(window() != nullptr, "the editor's window")) return;
+        report.expect(!visible(win().m_hWnd) && vemomix_get_dispstatus() == 0, "editor hidden, shown flag 0");
+        report.eq(text_of(win().strip.m_hWnd), kEditorCaption, "caption strip text");
+        const Names titles = each(win().tab.SendMessage(TCM_GETITEMCOUNT), [](int i) {
             wchar_t buf[32] = {};
-            TCITEMW item{};
-            item.mask = TCIF_TEXT;
-            item.pszText = buf;
-            item.cchTextMax = 31;
-            SendMessageW(ed.tab, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-            titles += utf8(buf) + " ";
-        }
-        report.eq(titles, "音效控制 均衡器 ", "tab titles");
-        report.expect(colour_window() != nullptr && !visible(colour_window()), "colour settings window made hidden");
-        report.eq(GetWindowLongPtrW(ed.window, GWL_STYLE) & WS_SYSMENU, 0, "WS_SYSMENU: the skin draws the frame");
+            TCITEMW item{TCIF_TEXT, 0, 0, buf, 31, 0, 0};
+            win().tab.SendMessage(TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            return utf8(buf);
+        });
+        report.eq(titles, Names{"音效控制", "均衡器"}, "tab titles");
+        report.expect(win().colour != nullptr && !visible(colours().m_hWnd), "colour settings window made hidden");
+        report.eq(GetWindowLongPtrW(win().m_hWnd, GWL_STYLE) & WS_SYSMENU, 0, "WS_SYSMENU: the skin draws the frame");
     });
-}
+    if (window() == nullptr) return;
 
-void check_start_rows() {
     report.run("after vemomix_init the sixteen rows read 无效 in the order 1 to 16, three columns", [] {
-        api.init(44100, 2, 0);
+        vemomix_init(44100, 2, 0);
         report.eq(order(), kDefaultOrder, "order");
-        int off = 0, named = 0;
-        for (int r = 0; r < 16; ++r) off += cell(r, 2) == "无效", named += !cell(r, 1).empty();
-        report.eq(nums(off, named), nums(16, 16), "rows reading 无效, rows with a name");
-        report.eq(cell(6, 1) + " " + cell(13, 1), "回响效果器 超重低音效果器", "names of rows 6 and 13");
-        std::vector<long long> widths;
-        for (int c = 0; c < 3; ++c) widths.push_back(SendMessageW(ed.list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
-        report.eq(widths, nums(60, 120, 60), "column widths");
-        std::vector<long long> enabled;
-        for (int rate : {44100, 32000, 44100}) {
-            api.init(rate, 2, 0);
-            enabled.push_back(IsWindowEnabled(ed.item(kSwitchIds[1])) != FALSE);
-        }
-        report.eq(enabled, nums(1, 0, 1), "equaliser switch enabled at 44100, 32000, 44100 Hz");
+        report.eq(each(16, [](int r) { return list().GetItemText(r, 2); }), Names(16, "无效"), "state column");
+        report.eq(each(16, [](int r) { return list().GetItemText(r, 1).empty(); }), std::vector<bool>(16, false), "names empty");
+        report.eq(list().GetItemText(6, 1) + " " + list().GetItemText(13, 1), "回响效果器 超重低音效果器", "names of rows 6 and 13");
+        report.eq(each(3, [](int c) { return list().SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c)); }), nums(60, 120, 60),
+                  "column widths");
+        const int rates[3] = {44100, 32000, 44100};
+        report.eq(each(3, [&](int i) { return vemomix_init(rates[i], 2, 0), IsWindowEnabled(chain_item(kEqSwitch)) != FALSE; }),
+                  std::vector<bool>{true, false, true}, "equaliser switch enabled at 44100, 32000, 44100 Hz");
     });
-}
 
-void check_display_modes() {
     report.run("display modes: 关闭 alone in mode 0; a mode change while shown changes the buttons at once", [] {
-        api.set_dispmode(0);
-        api.setdisp(1);
+        HWND w = win().m_hWnd;
+        vemomix_set_dispmode(0);
+        vemomix_setdisp(1);
         pump(100);
-        report.expect(visible(ed.window) && api.get_dispstatus() == 1, "editor shown, shown flag 1");
-        report.expect((GetWindowLongPtrW(ed.window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 && visible(ed.chain),
-                      "editor topmost, chain page shown");
-        report.eq(shown_buttons(), "关闭 ", "mode 0 buttons");
-        save_png("editor_mode0.png");
-        api.set_dispmode(1);
-        report.eq(shown_buttons(), "放弃 确认 播放 停止 ", "mode 1 buttons");
-        report.expect(visible(ed.window), "still shown");
-        save_png("editor_mode1.png");
-        api.set_dispmode(2);
-        report.eq(shown_buttons(), "载入 保存 ", "mode 2 buttons");
-        save_png("editor_mode2.png");
-        api.set_dispmode(0);
+        report.expect((GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) && visible(win().chain.m_hWnd), "topmost, chain page shown");
+        for (auto [mode, buttons] : {std::pair{0, "关闭 "}, {1, "放弃 确认 播放 停止 "}, {2, "载入 保存 "}}) {
+            if (mode != 0) vemomix_set_dispmode(mode);  // while shown
+            report.eq(nums(visible(w), vemomix_get_dispstatus()), nums(1, 1), named("mode ", mode) + ": shown, shown flag");
+            report.eq(shown_buttons(), buttons, named("mode ", mode) + " buttons");
+            save_png(w, named("editor_mode", mode) + ".png");
+        }
+        vemomix_set_dispmode(0);
         report.eq(shown_buttons(), "关闭 播放 ", "mode 0 from set_dispmode keeps 播放");
-        api.setdisp(1);
+        vemomix_setdisp(1);
         report.eq(shown_buttons(), "关闭 ", "setdisp hides 播放 again");
     });
-}
 
-void check_switches_and_moves() {
     report.run("moves: none past the ends; checking 回响效果器 turns row 7 to 有效 and red wherever it stands", [] {
         click_row(0);
-        click(kUpId);
+        click(chain_item(kUpId));
         click_row(15);
-        click(kDownId);
+        click(chain_item(kDownId));
         report.eq(order(), kDefaultOrder, "order after 上移 on the top row and 下移 on the bottom row");
         move_type_to(7, 3);
         report.eq(order(), "1,2,3,7,4,5,6,8,9,10,11,12,13,14,15,16,", "order after the moves");
-        report.eq(SendMessageW(ed.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 3, "selected row");
-        report.expect(GetFocus() == ed.list, "focus in the list");
+        report.eq(list().SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 3, "selected row");
+        report.expect(GetFocus() == list().m_hWnd, "focus in the list");
         // A moved row is a new row: system colours until its switch is used.
-        report.eq(cell_colours(ed.chain, ed.list, 3, 1).second, GetSysColor(COLOR_WINDOW), "moved row background");
-        click(kEchoSwitch);
-        report.eq(nums(checked(ed.item(kEchoSwitch)), engine_flag(7)), nums(1, 1), "switch checked, echo flag set at once");
-        report.eq(cell(3, 2), "有效", "state text");
-        auto colours = [] {
-            std::vector<long long> v;
-            for (int c = 0; c < 3; ++c) v.push_back(cell_colours(ed.chain, ed.list, 3, c).first), v.push_back(cell_colours(ed.chain, ed.list, 3, c).second);
-            return v;
-        };
-        report.eq(colours(), nums(0xFFFFFF, 0x1010FF, 0xFFFFFF, 0x1010FF, 0xFFFFFF, 0x1010FF), "enabled row colours");
+        report.eq(row_colours(3)[3], GetSysColor(COLOR_WINDOW), "moved row background");
+        click(chain_item(kEchoSwitch));
+        report.eq(nums(checked(chain_item(kEchoSwitch)), engine().enabled[7].load()), nums(1, 1), "switch checked, echo flag set");
+        report.eq(list().GetItemText(3, 2), "有效", "state text");
+        report.eq(row_colours(3), nums(0xFFFFFF, 0x1010FF, 0xFFFFFF, 0x1010FF, 0xFFFFFF, 0x1010FF), "enabled row colours");
         click_row(0);  // the enabled row shows its own colours, not the selection's
-        save_png("editor_echo_on.png");
-        click(kEchoSwitch);
-        report.eq(nums(engine_flag(7)), nums(0), "echo flag cleared");
-        report.eq(cell(3, 2), "无效", "state text");
-        report.eq(colours(), nums(0xFFFFFF, 0x624C06, 0x00FFFF, 0x69530D, 0x0000FF, 0x705A14), "disabled row colours");
-        api.setecho(1);
-        api.setiir(1);
-        report.eq(nums(checked(ed.item(kEchoSwitch)), checked(ed.item(kSwitchIds[1]))), nums(1, 1),
+        save_png(win().m_hWnd, "editor_echo_on.png");
+        click(chain_item(kEchoSwitch));
+        report.eq(engine().enabled[7].load(), 0, "echo flag after the second click");
+        report.eq(list().GetItemText(3, 2), "无效", "state text");
+        report.eq(row_colours(3), nums(0xFFFFFF, 0x624C06, 0x00FFFF, 0x69530D, 0x0000FF, 0x705A14), "disabled row colours");
+        vemomix_setecho(1);
+        vemomix_setiir(1);
+        report.eq(nums(checked(chain_item(kEchoSwitch)), checked(chain_item(kEqSwitch))), nums(1, 1),
                   "echo and equaliser switches after vemomix_setecho(1) and vemomix_setiir(1)");
-        api.setecho(0);
-        api.setiir(0);
-        report.expect(!checked(ed.item(kEchoSwitch)), "echo switch off after vemomix_setecho(0)");
+        vemomix_setecho(0);
+        vemomix_setiir(0);
+        report.expect(!checked(chain_item(kEchoSwitch)), "echo switch off after vemomix_setecho(0)");
     });
-    report.run("moving rows changes what the next vemomix_change does", [] {
-        // Compressor (2) and overdrive (5): their order matters. Some effects keep history over
-        // vemomix_init, so the two runs are compared with each other, not with single-effect runs.
-        const std::vector<int16_t> input = tones();
-        auto run = [&](bool swapped) {
-            api.init(44100, 2, 0);
-            for (int t : {2, 5}) click(kSwitchIds[t]);
-            if (swapped) move_type_to(5, row_of_type(2));
-            std::vector<int16_t> pcm = input;
-            api.change(pcm.data(), static_cast<int32_t>(pcm.size() * 2));
-            return pcm;
+
+    report.run("bottom buttons: who hides, who notifies the host window and when; host handles 0 and stale", [&] {
+        struct Row {
+            int mode, id;
+            bool hides;
+            int notified;  // the lParam of the notification, 0 for none
+            int32_t host;
         };
-        const std::vector<int16_t> in_order = run(false), swapped = run(true);
-        report.eq(order().substr(0, 12), "1,5,2,3,4,6,", "order: row 5 above row 2");
-        report.expect(in_order != swapped, "the two orders sound different");
-        report.expect(in_order != input, "the effects changed the buffer");
+        const int32_t h = static_cast<int32_t>(reinterpret_cast<intptr_t>(host));
+        const Row rows[] = {{0, 3089, true, 0, h}, {1, 3090, false, 3, h}, {1, 3091, false, 4, h},
+                            {1, 3089, true, 2, h}, {1, 3088, true, 1, h},  {2, 3088, false, 0, h},
+                            {2, 3089, true, 0, h}, {1, 3089, true, 0, 0},  {1, 3089, true, 0, 0x7FFF1234}};
+        for (const Row& r : rows) {
+            vemomix_set_mainwnd(r.host);
+            vemomix_set_dispmode(r.mode);
+            vemomix_setdisp(1);
+            notifications.clear();
+            click(chain_item(r.id));
+            const std::string what = named("mode ", r.mode) + named(" button ", r.id);
+            report.eq(nums(visible(win().m_hWnd), vemomix_get_dispstatus()), nums(!r.hides, !r.hides), what + ": visible, shown flag");
+            std::vector<std::vector<long long>> want;
+            if (r.notified) want.push_back(nums(9999, r.notified, !r.hides));
+            report.eq(notifications, want, what + ": notifications (wParam, lParam, editor visible)");
+        }
+        vemomix_set_mainwnd(h);
     });
-}
 
-void check_bottom_buttons(HWND host) {
-    report.run("bottom buttons: 关闭, 确认, 放弃 and 保存 hide; 播放 and 停止 notify 3 and 4 while open, 确认 and 放弃 "
-               "notify 2 and 1 after hiding; 载入 does nothing; a host handle of 0 or a stale one is harmless",
-               [&] {
-                   struct Row {
-                       int mode, id;
-                       bool hides;
-                       int notified;  // the lParam of the notification, 0 for none
-                       int32_t host;
-                   };
-                   const int32_t h = static_cast<int32_t>(reinterpret_cast<intptr_t>(host));
-                   const Row rows[] = {{0, 3089, true, 0, h},  {1, 3090, false, 3, h}, {1, 3091, false, 4, h},
-                                       {1, 3089, true, 2, h},  {1, 3088, true, 1, h},  {2, 3088, false, 0, h},
-                                       {2, 3089, true, 0, h},  {1, 3089, true, 0, 0},  {1, 3089, true, 0, 0x7FFF1234}};
-                   for (const Row& r : rows) {
-                       api.set_mainwnd(r.host);
-                       api.set_dispmode(r.mode);
-                       api.setdisp(1);
-                       notifications.clear();
-                       click(r.id);
-                       const std::string what = named("mode ", r.mode) + named(" button ", r.id);
-                       report.eq(nums(visible(ed.window), api.get_dispstatus()), nums(!r.hides, !r.hides),
-                                 what + ": visible, shown flag");
-                       std::vector<std::vector<long long>> want;
-                       if (r.notified) want.push_back(nums(9999, r.notified, !r.hides));
-                       report.eq(notifications, want, what + ": notifications (wParam, lParam, editor visible)");
-                   }
-                   api.set_mainwnd(h);
-               });
-}
+    report.run("frame and menu: 关于, the close box, 窗口换肤 and the colour window commands", [] {
+        HWND w = win().m_hWnd, cw = colours().m_hWnd;
+        auto shown = [&] { return nums(visible(win().eq.m_hWnd), visible(win().chain.m_hWnd), win().tab.SendMessage(TCM_GETCURSEL)); };
+        vemomix_setdisp(1);
+        click_tab(1);
+        report.eq(shown(), nums(1, 0, 1), "after a click on tab 1: equaliser page, chain page, selected tab");
+        SendMessageW(w, WM_COMMAND, 32777, 0);
+        report.eq(shown(), nums(1, 0, 1), "after 关于: the same");
+        click_tab(0);
+        report.eq(shown(), nums(0, 1, 0), "after a click on tab 0");
+        notifications.clear();
+        const RECT r = rect_of(w);
+        for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(w, msg, HTCLOSE, MAKELPARAM(r.right - 15, r.top + 12));
+        report.eq(nums(visible(w), vemomix_get_dispstatus(), notifications.size()), nums(0, 0, 0),
+                  "after the close box: visible, shown flag, notifications");
+        vemomix_setdisp(1);
+        std::vector<bool> states;
+        for (WPARAM arg : {32775, 32775}) SendMessageW(w, WM_COMMAND, arg, 0), states.push_back(visible(cw));
+        SendMessageW(w, kEditorCommand, 1333999, 2);
+        states.push_back(visible(cw));
+        report.eq(states, std::vector<bool>{true, false, true}, "colour window after 窗口换肤, 窗口换肤 and 1333999 / 2");
+        SendMessageW(cw, WM_CLOSE, 0, 0);
+        pump(20);  // the dialog answers WM_CLOSE with a posted cancel
+        report.expect(!visible(cw) && visible(w), "its own close hides only it");
+        SendMessageW(w, kEditorCommand, 1333999, 4);
+        SendMessageW(w, kEditorCommand, 1333999, 1);
+        report.eq(nums(visible(cw), visible(w), vemomix_get_dispstatus()), nums(0, 0, 0),
+                  "after 1333999 / 1: colour window and editor visible, shown flag");
+    });
 
-void check_frame_and_menu() {
-    report.run("frame and menu: 关于 keeps the tab; the close box hides without a notification; 窗口换肤 toggles the "
-               "colour window; 1333999 / 2 shows it, its own close hides only it, 1333999 / 1 hides both",
-               [] {
-                   api.setdisp(1);
-                   click_tab(1);
-                   report.eq(SendMessageW(ed.tab, TCM_GETCURSEL, 0, 0), 1, "tab selected by a click");
-                   report.expect(visible(ed.eq) && !visible(ed.chain), "equaliser page shown");
-                   SendMessageW(ed.window, WM_COMMAND, 32777, 0);
-                   report.eq(SendMessageW(ed.tab, TCM_GETCURSEL, 0, 0), 1, "tab selected after 关于");
-                   report.expect(visible(ed.eq), "still the equaliser page");
-                   click_tab(0);
-                   report.expect(visible(ed.chain) && !visible(ed.eq), "back on the chain page");
-
-                   notifications.clear();
-                   const RECT r = rect_of(ed.window);
-                   SendMessageW(ed.window, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(r.right - 15, r.top + 12));
-                   SendMessageW(ed.window, WM_NCLBUTTONUP, HTCLOSE, MAKELPARAM(r.right - 15, r.top + 12));
-                   report.eq(nums(visible(ed.window), api.get_dispstatus(), notifications.size()), nums(0, 0, 0),
-                             "after the close box: visible, shown flag, notifications");
-
-                   HWND colours = colour_window();
-                   api.setdisp(1);
-                   SendMessageW(ed.window, WM_COMMAND, 32775, 0);
-                   report.expect(visible(colours), "shown by 窗口换肤");
-                   SendMessageW(ed.window, WM_COMMAND, 32775, 0);
-                   report.expect(!visible(colours), "hidden by 窗口换肤 again");
-                   SendMessageW(ed.window, kEditorCommand, 1333999, 2);
-                   report.expect(visible(colours), "command 1333999 / 2 shows it");
-                   SendMessageW(colours, WM_CLOSE, 0, 0);
-                   pump(20);  // the dialog answers WM_CLOSE with a posted cancel
-                   report.expect(!visible(colours) && visible(ed.window), "its own close hides only it");
-                   SendMessageW(ed.window, kEditorCommand, 1333999, 4);
-                   SendMessageW(ed.window, kEditorCommand, 1333999, 1);
-                   report.eq(nums(visible(colours), visible(ed.window), api.get_dispstatus()), nums(0, 0, 0),
-                             "after 1333999 / 1: colour window and editor visible, shown flag");
-               });
-}
-
-void check_levels() {
     report.run("the strip shows the levels of the buffers that play while the editor is shown", [] {
-        auto pixel = [](int x, int y) {
-            HDC dc = GetDC(ed.strip);
+        HWND strip = win().strip.m_hWnd;
+        auto pixel = [strip](int x, int y) {
+            HDC dc = GetDC(strip);
             const COLORREF c = GetPixel(dc, x, y);
-            ReleaseDC(ed.strip, dc);
+            ReleaseDC(strip, dc);
             return c;
         };
-        api.set_dispmode(1);
-        api.init(44100, 2, 1);
+        vemomix_set_dispmode(1);
+        vemomix_init(44100, 2, 1);
         RECT rc;
-        GetClientRect(ed.strip, &rc);
-        const int x = rc.right / 2 + 3, h = rc.bottom + 1, mid = h / 2;
-        const double scale = (h - 2) * static_cast<double>(1.0f / 255.0f);
+        GetClientRect(strip, &rc);
+        const int x = rc.right / 2 + 3, mid = (rc.bottom + 1) / 2;
+        const double scale = (rc.bottom - 1) * static_cast<double>(1.0f / 255.0f);
         // Left at 20000 (level 78) rises above the centre, right at -10000 (level 39) hangs below.
-        play_while(20, constant(2, 20000, -10000), [] {});
+        play_while(20, constant(20000, -10000), [] {});
         pump(100);
-        report.eq(nums(pixel(x, mid), pixel(x, static_cast<int>(mid - 78 * scale - 1)), pixel(x, static_cast<int>(mid + 39 * scale + 1)),
-                       pixel(1, 0)),
+        report.eq(nums(pixel(x, mid), pixel(x, int(mid - 78 * scale - 1)), pixel(x, int(mid + 39 * scale + 1)), pixel(1, 0)),
                   nums(RGB(212, 212, 16), RGB(255, 255, 255), RGB(0, 0, 0), RGB(0, 32, 0)),
                   "stereo: bar at the centre, upper outline, lower outline, top grid line");
-        api.init(44100, 1, 1);
-        play_while(20, constant(1, 20000), [] {});
-        pump(100);
-        report.eq(nums(pixel(x, mid - 1), pixel(x, mid), pixel(x, mid + 1)), nums(RGB(212, 212, 16), RGB(0, 32, 0), RGB(0, 0, 0)),
-                  "mono: bar above the centre, nothing on the centre line, lower outline right under it");
-        api.setdisp(0);
-        api.setdisp(1);
+        vemomix_setdisp(0);
+        vemomix_setdisp(1);
         pump(100);
         report.expect(pixel(x, mid - 1) != RGB(212, 212, 16), "shown again: the caption until audio comes");
-        api.init(44100, 2, 1);
+        vemomix_init(44100, 2, 1);
         play_while(25, tones(), [] {});
         pump(100);
-        save_png("editor_levels.png");
+        save_png(win().m_hWnd, "editor_levels.png");
+    });
+
+    report.run("vemomix_change on another thread while the user moves rows: no deadlock, order kept whole", [] {
+        vemomix_init(44100, 2, 1);
+        for (int id : {3085, 3069}) click(chain_item(id));
+        int moves = 0;
+        play_while(1500, tones(), [&] { move_type_to(15, moves++ % 16); });
+        std::vector<int> seen(17, 0);
+        for (int r = 0; r < list().GetItemCount(); ++r) ++seen[static_cast<size_t>(std::stoi(list().GetItemText(r, 0)))];
+        report.expect(moves > 4, "rows moved meanwhile");
+        report.eq(std::vector<int>(seen.begin() + 1, seen.end()), std::vector<int>(16, 1), "rows of each type");
+        report.eq(engine().enabled[15].load(), 1, "flag kept");
+    });
+
+    report.run("vemomix_close while the colour window is shown destroys both; begin makes a new editor", [] {
+        HWND old = win().m_hWnd, cw = colours().m_hWnd;
+        vemomix_setdisp(1);
+        SendMessageW(old, WM_COMMAND, 32775, 0);
+        report.expect(visible(cw), "colour window shown");
+        vemomix_close();
+        pump(20);
+        report.expect(!IsWindow(old) && !IsWindow(cw) && vemomix_get_dispstatus() == 0, "both windows gone, shown flag 0");
+        vemomix_begin();
+        report.expect(window() && win().m_hWnd != old && !visible(win().m_hWnd), "a new hidden editor");
+        vemomix_init(22050, 1, 1);
+        report.expect(window() && visible(win().m_hWnd) && list().GetItemCount() == 16, "works again");
+        vemomix_close();
+        report.expect(top_windows(kEditorCaption).empty(), "closed again");
     });
 }
 
-void check_concurrency_and_close() {
-    report.run("vemomix_change on another thread while the user moves rows: no deadlock, order kept whole", [] {
-        api.init(44100, 2, 1);
-        click(kSwitchIds[15]);
-        click(kSwitchIds[7]);
-        int moves = 0;
-        play_while(1500, tones(), [&] { move_type_to(15, moves++ % 16); });
-        std::vector<long long> seen(17, 0);
-        for (int r = 0; r < row_count(); ++r) ++seen[static_cast<size_t>(std::atoi(cell(r, 0).c_str()))];
-        report.expect(moves > 4, "rows moved meanwhile");
-        report.eq(std::vector<long long>(seen.begin() + 1, seen.end()), std::vector<long long>(16, 1), "rows of each type");
-        report.eq(engine_flag(15), 1, "flag kept");
+// ------------------------------------------------------------------------------- the equaliser page
+
+void equaliser_checks() {
+    struct Case {
+        int button, bands;
+        std::vector<int> rows;
+        Names presets;
+    };
+    const Case cases[] = {{3069, 10, {10}, {"10频段缺省模式", "Normal自然模式", "Rock摇滚模式", "POP流行模式", "重金属模式",
+                                            "超低音模式", "重金属超低音模式", "SoftRock柔和模式"}},
+                          {3070, 15, {15}, {"15频段缺省模式"}},
+                          {3071, 25, {13, 12}, {"25频段缺省模式"}},
+                          {3072, 31, {16, 15}, {"31频段缺省模式"}}};
+    for (const Case& c : cases) {
+        report.run(named("", c.bands) + " bands" + (c.bands == 10 ? " at start" : "") + ": rows of " + host::Report::text(c.rows) +
+                       ", the second scale only with two rows, the presets of that count, the first selected", [&] {
+            if (c.bands != 10) click(eq_item(c.button));
+            report.eq(visible_rows(), c.rows, "slider rows, left to right, top to bottom");
+            report.eq(nums(editor().eq.band_count, engine().eq.eq_band_count), nums(c.bands, c.bands), "band count of page and engine");
+            report.eq(band_buttons_checked(), each(4, [&](int i) { return 3069 + i == c.button; }), "band buttons checked");
+            report.eq(nums(visible(eq_item(3077)), visible(eq_item(3080))), nums(1, c.rows.size() > 1), "scales shown");
+            report.eq(combo_names(), c.presets, "presets of that count");
+            report.eq(page().presets.GetCurSel(), 0, "preset selected");
+            if (c.bands != 10) return save_png(win().m_hWnd, named("eq_page_", c.bands) + ".png");
+            // Ten named, coloured sliders at 0 dB: below 800 Hz green, below 4 kHz blue, below 8 kHz red, else white.
+            report.eq(each(10, [](int k) { return visible(page().labels[k].m_hWnd) ? text_of(page().labels[k].m_hWnd) : "-"; }),
+                      Names{"31", "62", "125", "250", "500", "1K", "2K", "4K", "8K", "16K"}, "band names");
+            report.eq(each(10, [](int k) { return page().labels[k].GetTextColor(); }),
+                      nums(0x20FF20, 0x20FF20, 0x20FF20, 0x20FF20, 0x20FF20, 0xFF0000, 0xFF0000, 0x0000FF, 0xFFFFFF, 0xFFFFFF),
+                      "band name colours");
+            report.eq(each(10, [](int k) { return page().sliders[k].SendMessage(TBM_GETRANGEMAX); }), std::vector<int>(10, 50),
+                      "band ranges");
+            report.eq(band_positions(10), std::vector<int>(10, 25), "band positions (0 dB)");
+            report.expect(!visible(page().sliders[10].m_hWnd), "slot 10 hidden");
+            report.eq(nums(pos_of(page().preamp.m_hWnd), page().preamp.SendMessage(TBM_GETRANGEMAX)), nums(12, 24),
+                      "pre-gain position (0 dB) and range max");
+        });
+    }
+
+    report.run("linked tuning: slot 0 to +8 dB takes slot 1 to position 17 and slot 2 to 20; off, none follows", [] {
+        click(eq_item(kLinkedId));
+        report.expect(editor().eq.linked.checked, "调谐联动 on in the model");
+        move_slider(page().sliders[0].m_hWnd, 15);
+        report.eq(band_positions(4), std::vector<int>{15, 17, 20, 25}, "slots 0-3");
+        click(eq_item(kLinkedId));
+        move_slider(page().sliders[5].m_hWnd, 26);
+        report.eq(nums(editor().eq.last_gain[5], pos_of(page().sliders[4].m_hWnd)), nums(0, 25),
+                  "slot 5 at -0.8 dB kept as 0; slot 4 without 调谐联动");
     });
-    report.run("vemomix_close while the colour window is shown destroys both; begin makes a new editor", [] {
-        HWND editor = ed.window, colours = colour_window();
-        api.setdisp(1);
-        SendMessageW(editor, WM_COMMAND, 32775, 0);
-        report.expect(visible(colours), "colour window shown");
-        api.close();
-        pump(20);
-        report.expect(!IsWindow(editor) && !IsWindow(colours) && api.get_dispstatus() == 0, "both windows gone, shown flag 0");
-        api.begin();
-        report.expect(find_editor() && ed.window != editor && !visible(ed.window), "a new hidden editor");
-        api.init(22050, 1, 1);
-        report.expect(visible(ed.window) && row_count() == 16, "works again");
-        api.close();
-        report.expect(top_windows(kEditorCaption).empty(), "closed again");
+    report.run("二级调整 writes eq_extra_filter; the pre-gain slider reaches the model; command 8887 resets the ranges", [] {
+        click(eq_item(kOptionId));
+        const int on = engine().eq.eq_extra_filter.load();
+        click(eq_item(kOptionId));
+        report.eq(nums(on, engine().eq.eq_extra_filter.load()), nums(1, 0), "eq_extra_filter checked, then un-checked");
+        move_slider(page().preamp.m_hWnd, 20, WM_HSCROLL);
+        report.eq(editor().eq.preamp_pos, 20, "pre-gain position");
+        for (CColorSlider& s : page().sliders) s.SendMessage(TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+        SendMessageW(win().m_hWnd, kEditorCommand, 8887, 0);
+        report.eq(each(32, [](int k) { return page().sliders[k].SendMessage(TBM_GETRANGEMAX); }), std::vector<long long>(32, 50),
+                  "band ranges after command 8887");
+    });
+
+    report.run("preset choice: Rock摇滚模式 puts the 10 sliders at 25 - 1.25 x gain", [] {
+        click(eq_item(3069));
+        choose_preset(2);
+        report.eq(band_positions(10), std::vector<int>{15, 17, 32, 15, 27, 20, 15, 12, 12, 12}, "slider positions");
+        report.eq(page().presets.GetCurSel(), 2, "selection");
+        save_png(win().m_hWnd, "eq_page_10.png");
+    });
+    report.run("save: names that exist (any band count), empty, too long or not in code page 936 are refused with the dialog "
+               "open; a new one is kept; 放弃 changes nothing; a full table is refused first", [] {
+        click(eq_item(3072));
+        // 22 Chinese characters are 44 bytes, and 20 more letters make 64.
+        modal::reset({L"Rock摇滚模式", L"", std::wstring(22, L'音') + std::wstring(20, L'x'), L"音效\U0001F600", L"我的31段"});
+        click(eq_item(kSaveId));
+        report.eq(modal::boxes,
+                  Names{"|输入音效模式名称已存在|ok+", "|必须输入音效模式名称|ok+", "|音效模式名称太长，最多63个字节（31个汉字）|ok+",
+                        "|音效模式名称含有无法保存的字符|ok+"},
+                  "message boxes (caption|text|buttons, + over the open name dialog)");
+        report.eq(modal::dialog_visits, 5, "names typed");
+        report.eq(combo_names(), Names{"31频段缺省模式", "我的31段"}, "31-band presets");
+        report.eq(nums(page().presets.GetCurSel(), file_size(editor().preset_path)), nums(1, 196),
+                  "the new preset selected, preset file of one record");
+        const int r = editor().presets.count - 1;
+        report.eq(editor().presets.name_utf8(r) + named(" ", editor().presets.records[r].band_count), "我的31段 31",
+                  "record name and band count");
+        modal::reset({});
+        click(eq_item(kSaveId));
+        report.eq(nums(modal::dialog_visits, editor().presets.count, page().presets.GetCount()), nums(1, r + 1, 2),
+                  "given up: dialogs shown, records, combo items");
+        // A full table: said so before any name dialog.
+        PresetTable& table = editor().presets;
+        const int count = table.count;
+        const int32_t gains[31] = {};
+        for (int i = 0; !table.full(); ++i) table.add(named("满", i), 15, gains);
+        modal::reset({L"不会用到"});
+        click(eq_item(kSaveId));
+        report.eq(modal::boxes, Names{"音效模式保存|音效模式已满，请先删除不用的音效模式|ok"}, "message boxes");
+        report.eq(nums(modal::dialog_visits, table.count), nums(0, kPresetCapacity), "name dialogs, records");
+        while (table.count > count) table.remove_at(table.count - 1);
+        report.eq(file_size(editor().preset_path), 196, "preset file size");
+    });
+    report.run("delete: a built-in preset is refused; a user preset is asked for, kept on No and removed on Yes", [] {
+        modal::reset({});
+        for (int preset : {0, 1}) choose_preset(preset), click(eq_item(kDeleteId));
+        report.eq(modal::boxes, Names{"音效删除|内置音效，无法删除|ok", "音效删除|确认删除音效我的31段 吗|yes/no"}, "message boxes");
+        report.eq(page().presets.GetCount(), 2, "presets after the refusal and No");
+        modal::reset({}, {IDYES});
+        click(eq_item(kDeleteId));
+        report.eq(modal::boxes.size(), 1, "questions");
+        report.eq(combo_names(), Names{"31频段缺省模式"}, "presets after the delete");
+        report.eq(nums(page().presets.GetCurSel(), file_size(editor().preset_path)), nums(0, 0), "selection, preset file size");
+    });
+
+    report.run("engine initialisation resets the page; below 44100 Hz only 10频段 can be chosen", [] {
+        click(eq_item(kOptionId));
+        click(eq_item(kLinkedId));
+        move_slider(page().sliders[3].m_hWnd, 40);
+        vemomix_init(44100, 2, 1);
+        pump(50);
+        const std::vector<bool> ten = {true, false, false, false};
+        report.eq(nums(checked(eq_item(kOptionId)), checked(eq_item(kLinkedId))), nums(0, 0), "二级调整 and 调谐联动 checked");
+        report.eq(band_buttons_checked(), ten, "band buttons checked");
+        report.eq(band_positions(32), std::vector<int>(32, 25), "band positions");
+        report.eq(nums(pos_of(page().preamp.m_hWnd), page().presets.GetCurSel()), nums(12, 0), "pre-gain, preset selected");
+        vemomix_init(22050, 2, 1);
+        editor().select_tab(1);
+        pump(50);
+        report.eq(each(4, [](int i) { return IsWindowEnabled(eq_item(3069 + i)) != FALSE; }), ten, "band buttons enabled at 22050 Hz");
+        click(eq_item(3072));
+        click(eq_item(3070));
+        report.eq(editor().eq.band_count, 10, "band count");
+        report.eq(band_buttons_checked(), ten, "band buttons checked");
+        vemomix_init(44100, 2, 1);
+        editor().select_tab(1);
+        pump(50);
+        report.expect(IsWindowEnabled(eq_item(3072)) != FALSE, "31频段 enabled again at 44100 Hz");
+    });
+}
+
+// ------------------------------------------------------------------------------- the colour window
+
+// Presses the slider's thumb and drags it by dx pixels, and/or lets it go.
+void drag(HWND slider, int dx, bool press, bool release) {
+    RECT thumb{};
+    SendMessageW(slider, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const int x = (thumb.left + thumb.right) / 2, y = (thumb.top + thumb.bottom) / 2;
+    if (press) {
+        SendMessageW(slider, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageW(slider, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx / 2, y));
+        SendMessageW(slider, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y));
+    }
+    if (release) SendMessageW(slider, WM_LBUTTONUP, 0, MAKELPARAM(x + (press ? dx : 0), y));
+    pump(20);
+}
+void toggle_colour_window() {
+    SendMessageW(win().m_hWnd, kEditorCommand, 1333999, 4);  // what the menu's 窗口换肤 sends
+    pump(50);
+}
+int layered_alpha(HWND hwnd) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if ((GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) == 0) return -1;
+    return GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) ? alpha : -2;
+}
+
+void colour_checks() {
+    report.run("opened while the main colour is 0x00084808 the second swatch is checked, the sliders show it", [] {
+        editor().colours.set_main_colour(0x00084808);
+        toggle_colour_window();
+        HWND cw = colours().m_hWnd;
+        report.expect(visible(cw), "colour window shown");
+        report.eq(each(5, [](int i) { return checked(colours().swatches[i].m_hWnd); }),
+                  std::vector<bool>{false, true, false, false, false}, "swatches checked");
+        report.eq(each(4, [](int i) { return pos_of(colours().sliders[i].m_hWnd); }), std::vector<int>{8, 72, 8, 255},
+                  "slider positions");
+        report.eq(each(4, [](int i) { return text_of(colours().values[i].m_hWnd); }), Names{"8", "72", "8", "255"},
+                  "value labels");
+        const RECT e = rect_of(win().m_hWnd);
+        SetWindowPos(cw, HWND_TOPMOST, e.right + 16, e.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        save_png(cw, "colour_window.png");
+    });
+    report.run("dragging red changes only the custom swatch; releasing re-colours the editor", [] {
+        const Colour before = editor().colours.main_colour;
+        HWND red = colours().sliders[0].m_hWnd;
+        drag(red, 40, true, false);
+        const int r = pos_of(red);
+        const Colour custom = rgb(r, 0x48, 0x08);
+        report.expect(r > 0x08, "the thumb moved right of 8");
+        COLORREF swatch = 0;
+        colours().swatches[4].GetColor(CIconButton::kBkOut, &swatch);
+        report.eq(nums(swatch, checked(colours().swatches[4].m_hWnd), checked(colours().swatches[1].m_hWnd)), nums(custom, 1, 0),
+                  "custom swatch colour, custom swatch and preset checked");
+        report.eq(text_of(colours().values[0].m_hWnd), std::to_string(r), "red value label");
+        auto scheme = [] {
+            return nums(editor().colours.main_colour, win().strip.GetBkColor(), page().presets.GetBkColor(),
+                        win().chain.title.GetBkColor(), colours().m_crFill);
+        };
+        const auto unchanged = scheme();
+        const COLORREF plate = page().preamp.GetColor1();
+        report.eq(unchanged[0], before, "main colour while dragging");
+        report.eq(nums(unchanged[1], unchanged[2], unchanged[3]), nums(before, before, before),
+                  "while dragging: caption strip, equaliser combo, chain page title");
+        drag(red, 0, false, true);
+        report.eq(scheme(), nums(custom, custom, custom, custom, lighten(custom, 51)),
+                  "after release: main colour, caption strip, equaliser combo, chain page title, colour window fill");
+        report.expect(page().preamp.GetColor1() != plate, "equaliser sliders re-coloured");
+    });
+    report.run("换边框 seven times and 换窗头 four times return to the styles shown before", [] {
+        const int border = editor().colours.border_style, header = editor().colours.header_style;
+        click(colours().border.m_hWnd);
+        report.expect(editor().colours.border_style != border, "one press changes the border");
+        for (int i = 1; i < 7; ++i) click(colours().border.m_hWnd);
+        for (int i = 0; i < 4; ++i) click(colours().header.m_hWnd);
+        report.eq(nums(editor().colours.border_style, editor().colours.header_style), nums(border, header), "border and header");
+    });
+    report.run("alpha: moving previews on the colour window, release hands it to the editor, not while disabled", [] {
+        vemomix_set_wintran(1);
+        HWND alpha = colours().sliders[3].m_hWnd;
+        drag(alpha, -60, true, false);
+        const int a = pos_of(alpha);
+        report.expect(a < 255 && a >= 120, "alpha moved into 120..254");
+        report.eq(layered_alpha(colours().m_hWnd), a, "alpha the colour window previews");
+        drag(alpha, 0, false, true);
+        report.eq(nums(layered_alpha(colours().m_hWnd), layered_alpha(win().m_hWnd)), nums(255, a),
+                  "after release: alpha of the colour window, of the editor");
+        report.eq(text_of(colours().values[3].m_hWnd), std::to_string(a), "alpha value label");
+        vemomix_set_wintran(0);
+        drag(alpha, -30, true, true);
+        report.eq(nums(editor().colours.window_alpha, layered_alpha(win().m_hWnd)), nums(pos_of(alpha), a),
+                  "transparency disabled: alpha stored, the editor keeps the alpha it shows");
+        vemomix_set_wintran(1);
+    });
+    report.run("保存 writes quillaret.ini beside the executable and hides; the close box hides without writing", [] {
+        const std::string ini = settings_file_path(host_executable_dir());
+        DeleteFileA(ini.c_str());
+        click(colours().save.m_hWnd);
+        report.expect(!visible(colours().m_hWnd) && !editor().colour_window.shown, "hidden after 保存");
+        std::ifstream f(ini, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+        f.close();
+        std::string text;
+        report.expect(cp936_to_utf8(bytes, text), "the file is code page 936");
+        const ColourScheme& s = editor().colours;
+        for (const std::string& line : {std::string("[Lorun音效器]"), named("软件界面类型=", s.header_style),
+                                        named("软件界面边框=", s.border_style),
+                                        named("软件界面颜色=", settings_colour_value(s.main_colour)),
+                                        named("主窗口透明度=", s.window_alpha)})
+            report.expect(text.find(line + "\r\n") != std::string::npos, "line " + line + " in the settings file");
+        DeleteFileA(ini.c_str());
+        toggle_colour_window();
+        report.expect(visible(colours().m_hWnd), "shown again");
+        SendMessageW(colours().m_hWnd, WM_CLOSE, 0, 0);
+        pump(30);
+        report.expect(!visible(colours().m_hWnd) && !editor().colour_window.shown, "hidden by closing");
+        report.eq(file_size(ini), -1, "settings file size after closing (none)");
     });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: editor_host <vemosoundmix.dll> <output directory>\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: editor_host <screenshot directory>\n");
         return 2;
     }
-    out_dir = argv[2];
-    HMODULE dll = LoadLibraryA(argv[1]);
-    std::string missing = " (the library)";
-    if (dll != nullptr) missing = load_api(api, [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(dll, name)); });
-    if (!missing.empty()) {
-        report.run("the library and its exports", [&] { report.eq(missing, "", "missing"); });
-        return report.finish("editor");
-    }
+    shot_dir = argv[1];
+    CreateDirectoryA(argv[1], nullptr);
+    DeleteFileA(preset_file_path(library_module_dir()).c_str());  // start from the built-in presets
     WNDCLASSW wc{};
     wc.lpfnWndProc = host_proc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"VemoEditorTestHost";
     RegisterClassW(&wc);
-    HWND host = CreateWindowW(wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND host = CreateWindowW(wc.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+    editor_checks(host);  // first: it looks at the calls before vemomix_begin; ends with vemomix_close
 
-    check_begin();
-    if (ed.window == nullptr) return report.finish("editor");
-    check_start_rows();
-    check_display_modes();
-    check_switches_and_moves();
-    check_bottom_buttons(host);
-    check_frame_and_menu();
-    check_levels();
-    check_concurrency_and_close();
+    // The equaliser page and the colour window in a new session, the modal windows answered by a timer.
+    vemomix_begin();
+    vemomix_init(44100, 2, 1);
+    if (window() != nullptr) {
+        SetWindowPos(win().m_hWnd, HWND_TOPMOST, 16, 16, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+        editor().select_tab(1);
+        pump(200);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 40, modal::tick);
+        equaliser_checks();
+        colour_checks();
+        KillTimer(nullptr, timer);
+    }
+    vemomix_close();
     DestroyWindow(host);
     return report.finish("editor");
 }

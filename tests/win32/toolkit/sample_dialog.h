@@ -23,18 +23,19 @@ namespace vemo::sample {
 
 inline ColourScheme g_scheme;
 
+// The slots' colours (slot, colour), without redrawing.
+inline void button_colours(CIconButton& b, std::initializer_list<std::pair<int, COLORREF>> slots) {
+    for (auto [slot, c] : slots) b.SetColor(slot, c, false);
+}
 inline void style_button(CIconButton& b, COLORREF main) {
-    b.SetColor(CIconButton::kBkOut, shift(main, 20), false);
-    b.SetColor(CIconButton::kFgOut, RGB(0xF0, 0xF2, 0xF5), false);
-    b.SetColor(CIconButton::kBkIn, shift(main, 60), false);
-    b.SetColor(CIconButton::kFgIn, RGB(0xFF, 0xFF, 0x80), false);
+    button_colours(b, {{CIconButton::kBkOut, shift(main, 20)}, {CIconButton::kFgOut, RGB(0xF0, 0xF2, 0xF5)},
+                       {CIconButton::kBkIn, shift(main, 60)}, {CIconButton::kFgIn, RGB(0xFF, 0xFF, 0x80)}});
 }
 inline void style_check(CIconButton& b) {
     b.SetIcon(3019, 3020);
     b.DrawTransparent(false);
-    b.SetColor(CIconButton::kFgOut, RGB(0xE8, 0xEC, 0xF0), false);
-    b.SetColor(CIconButton::kFgIn, RGB(0xFF, 0xFF, 0x80), false);
-    b.SetColor(CIconButton::kBkIn, RGB(0x1C, 0xB8, 0xC8), false);
+    button_colours(b, {{CIconButton::kFgOut, RGB(0xE8, 0xEC, 0xF0)}, {CIconButton::kFgIn, RGB(0xFF, 0xFF, 0x80)},
+                       {CIconButton::kBkIn, RGB(0x1C, 0xB8, 0xC8)}});
 }
 inline void slider_colours(CColorSlider& s, COLORREF c1, COLORREF c2, COLORREF c3) {
     s.SetColor1(c1);
@@ -212,8 +213,7 @@ protected:
         SetFillColor(g_scheme.dialog_fill);
         const COLORREF main = g_scheme.main_colour, presets[5] = {0x00383808, 0x00084808, 0x00083848, 0x00480808, main};
         for (size_t i = 0; i < swatches.size(); ++i) {
-            swatches[i].SetColor(CIconButton::kBkOut, presets[i], false);
-            swatches[i].SetColor(CIconButton::kBkIn, presets[i], false);
+            button_colours(swatches[i], {{CIconButton::kBkOut, presets[i]}, {CIconButton::kBkIn, presets[i]}});
             swatches[i].OffsetColor(CIconButton::kBkIn, 40, false);
             swatches[i].SetTooltipText("选择颜色效果");
         }

@@ -1,5 +1,5 @@
-// Wine tests of the toolkit: the class layer, the hook chain, the window skin, every control,
-// and the library's resources, driven through window messages on the sample editor; then the
+// Wine tests of the toolkit: the library's resources, the class layer, the hook chain, the window
+// skin and every control, driven through window messages on the sample editor; then the
 // screenshot of the sample dialogs for people to look at.
 //   toolkit_host [screenshot.png]      prints one line per check and "toolkit: N passed, M failed"
 #include <set>
@@ -12,30 +12,34 @@
 #include "toolkit/subclass_wnd.h"
 
 using namespace vemo;
+using host::each;
 using host::named;
+using host::nums;
+using Names = std::vector<std::string>;
+using Suite = host::Report;
 
 namespace {
 
-using Suite = host::Report;
-
-LPARAM screen_lparam(HWND hwnd, int x, int y) {
-    const RECT r = rect_of(hwnd);
-    return MAKELPARAM(r.left + x, r.top + y);
-}
+LPARAM screen_lparam(HWND hwnd, int x, int y) { return MAKELPARAM(rect_of(hwnd).left + x, rect_of(hwnd).top + y); }
 int width_of(HWND hwnd) { return rect_of(hwnd).right - rect_of(hwnd).left; }
-std::string font_face(HWND hwnd, LOGFONTW& lf) {
+LOGFONTW font_of(HWND hwnd) {
+    LOGFONTW lf{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-    return utf8(lf.lfFaceName);
+    return lf;
+}
+COLORREF colour(CIconButton& button, int slot) {
+    COLORREF c = 0;
+    button.GetColor(slot, &c);
+    return c;
 }
 
 // A memory bitmap to paint into and read pixels from.
 struct Canvas {
-    HDC dc;
+    HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bmp;
     HGDIOBJ old;
     Canvas(int w, int h) {
         HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
         bmp = CreateCompatibleBitmap(screen, w, h);
         ReleaseDC(nullptr, screen);
         old = SelectObject(dc, bmp);
@@ -80,26 +84,32 @@ protected:
 };
 HWND popup() { return CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr); }
 
-// ---------------------------------------------------------------------------- resources
+// Hit-test rows: x from the right edge when negative, y from the bottom when negative.
+struct Hit {
+    int x, y;
+    LRESULT want;
+    const char* what;
+};
+template <typename HitTest>
+void expect_hits(Suite& s, HWND hwnd, HitTest hit, std::initializer_list<Hit> rows) {
+    const RECT r = rect_of(hwnd);
+    for (const Hit& h : rows)
+        s.eq(hit(h.x < 0 ? r.right - r.left + h.x : h.x, h.y < 0 ? r.bottom - r.top + h.y : h.y), h.want, h.what);
+}
 
 void resources(Suite& s, sample::Editor& editor, sample::ColourWindow& colours) {
     s.run("templates 3000, 3021, 3001, 3058 and 3016: captions, font, texts, classes and controls", [&] {
-        s.expect(editor.chain.m_hWnd != nullptr && editor.eq.m_hWnd != nullptr, "both tab pages created");
-        s.eq(editor.tab.GetPageCount(), 2, "pages");
-        LOGFONTW lf{};
-        s.eq(font_face(editor.m_hWnd, lf), "宋体", "dialog font face");
         CDialog names(3016);
-        s.expect(names.Create(3016, nullptr), "3016 created");
-        const HWND ed = editor.m_hWnd, ch = editor.chain.m_hWnd, eq = editor.eq.m_hWnd, cw = colours.m_hWnd,
-                   nd = names.m_hWnd;
-        s.eq(text_of(ed), "广告音乐输出效果调整", "editor caption");
-        s.eq(text_of(cw), "界面颜色设置", "colour window caption");
-        s.eq(text_of(nd), "音效模式保存", "name dialog caption");
-        const char* captions[16] = {"图形均衡器", "压缩效果器", "音调变化器", "失真效果器", "过载效果器", "调幅效果器",
-                                    "回响效果器", "飘忽效果器", "移相效果器", "降噪效果器", "合唱效果器", "混响效果器",
-                                    "WaWa效果器", "超重低音器", "取反效果器", "颤音效果器"};
-        for (size_t i = 0; i < 16; ++i)
-            s.eq(text_of(GetDlgItem(ch, sample::ChainPage::kCheckIds[i])), captions[i], named("check caption ", i));
+        s.expect(names.Create(3016, nullptr) && editor.chain.m_hWnd && editor.eq.m_hWnd, "3016 and both tab pages made");
+        s.eq(editor.tab.GetPageCount(), 2, "pages");
+        s.eq(utf8(font_of(editor.m_hWnd).lfFaceName), "宋体", "dialog font face");
+        const HWND ed = editor.m_hWnd, ch = editor.chain.m_hWnd, eq = editor.eq.m_hWnd, cw = colours.m_hWnd, nd = names.m_hWnd;
+        s.eq(Names{text_of(ed), text_of(cw), text_of(nd)}, Names{"广告音乐输出效果调整", "界面颜色设置", "音效模式保存"},
+             "captions of the editor, the colour window and the name dialog");
+        s.eq(each(16, [&](int i) { return text_of(GetDlgItem(ch, sample::ChainPage::kCheckIds[i])); }),
+             Names{"图形均衡器", "压缩效果器", "音调变化器", "失真效果器", "过载效果器", "调幅效果器", "回响效果器", "飘忽效果器",
+                   "移相效果器", "降噪效果器", "合唱效果器", "混响效果器", "WaWa效果器", "超重低音器", "取反效果器", "颤音效果器"},
+             "check captions of 3021");
         struct Text {
             HWND dialog;
             int id;
@@ -117,13 +127,12 @@ void resources(Suite& s, sample::Editor& editor, sample::ColourWindow& colours) 
             HWND h = GetDlgItem(t.dialog, t.id);
             s.eq(h ? text_of(h) : "(no control)", t.text, named("text of ", t.id));
         }
-        s.eq(class_of(GetDlgItem(nd, 3083)), "Edit", "3083 of 3016 is an edit field");
+        s.eq(Names{class_of(GetDlgItem(nd, 3083)), class_of(GetDlgItem(ch, 3086))}, Names{"Edit", "SysListView32"},
+             "classes of 3083 in 3016 and 3086 in 3021");
         s.expect(FindWindowExW(nd, nullptr, L"Static", L"保存名称") != nullptr, "label 保存名称 in 3016");
-        s.eq(class_of(GetDlgItem(ch, 3086)), "SysListView32", "3086 is a list view");
         s.eq(GetWindowLongPtrW(GetDlgItem(ch, 3086), GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT, "list view style");
-        int slots = 0;
-        for (int k = 0; k < 32; ++k) slots += GetDlgItem(eq, k == 0 ? 3068 : 3003 + 2 * k) && GetDlgItem(eq, 3004 + 2 * k);
-        s.eq(slots, 32, "band slots of 3001 with slider and label");
+        s.eq(each(32, [eq](int k) { return GetDlgItem(eq, k == 0 ? 3068 : 3003 + 2 * k) && GetDlgItem(eq, 3004 + 2 * k); }),
+             std::vector<bool>(32, true), "band slots of 3001 with slider and label");
         const std::pair<HWND, std::vector<int>> controls[] = {
             {ed, {3000, 3152}},
             {eq, {3003, 3081, 3082, 3083, 3087}},
@@ -138,16 +147,15 @@ void resources(Suite& s, sample::Editor& editor, sample::ColourWindow& colours) 
             GetMenuStringW(m, at, text, 63, how);
             return utf8(text);
         };
-        s.eq(item(bar, 0, MF_BYPOSITION), "Lorun系统", "popup title");
-        s.eq(item(menu, 0, MF_BYPOSITION), "Lorun系统", "title item");
-        const char* items[7] = {"还原窗口大小", "改变窗口大小", "窗口最小化", "窗口最大化", "窗口换肤", "关闭窗口", "关于"};
-        for (UINT id = 32771; id <= 32777; ++id) s.eq(item(menu, id, MF_BYCOMMAND), items[id - 32771], "menu item");
+        s.eq(Names{item(bar, 0, MF_BYPOSITION), item(menu, 0, MF_BYPOSITION)}, Names{"Lorun系统", "Lorun系统"},
+             "popup title and title item");
+        s.eq(each(7, [&](int i) { return item(menu, 32771 + i, MF_BYCOMMAND); }),
+             Names{"还原窗口大小", "改变窗口大小", "窗口最小化", "窗口最大化", "窗口换肤", "关闭窗口", "关于"}, "menu items");
         DestroyMenu(bar);
-        const std::pair<UINT, SIZE> sizes[] = {{3060, {802, 366}}, {3005, {150, 150}}, {3050, {64, 16}}};
-        for (const auto& [id, want] : sizes) {
+        for (auto [id, w, h] : {std::tuple{3060, 802, 366}, {3005, 150, 150}, {3050, 64, 16}}) {
             GdiHandle bmp(load_bitmap(id));
             const SIZE got = bitmap_size(bmp.bitmap());
-            s.eq(host::nums(got.cx, got.cy), host::nums(want.cx, want.cy), named("size of bitmap ", id));
+            s.eq(nums(got.cx, got.cy), nums(w, h), named("size of bitmap ", id));
         }
         for (UINT id : {3011u, 3012u, 3014u, 3015u, 3017u, 3018u, 3019u, 3020u, 3024u, 3025u, 3026u, 3031u})
             for (int size : {16, 32}) {
@@ -158,17 +166,14 @@ void resources(Suite& s, sample::Editor& editor, sample::ColourWindow& colours) 
     });
 }
 
-// ---------------------------------------------------------------------------- class layer, hooks
-
 void class_layer(Suite& s) {
     s.run("window objects are bound once, cannot be copied, and keep exceptions inside", [&] {
         static_assert(!std::is_copy_constructible_v<CWnd> && !std::is_copy_assignable_v<CWnd>);
         Plain w, other;
-        s.expect(w.Make(WS_OVERLAPPEDWINDOW), "window created");
-        s.expect(CWnd::FromHandlePermanent(w.m_hWnd) == &w, "handle maps to the object");
+        s.expect(w.Make(WS_OVERLAPPEDWINDOW) && CWnd::FromHandlePermanent(w.m_hWnd) == &w, "made, the handle maps to it");
         s.expect(!other.SubclassWindow(w.m_hWnd), "a bound window is not bound twice");
         SendMessageW(w.m_hWnd, WM_TIMER, 99, 0);
-        s.eq(w.timers, 1, "handler ran and its exception stayed in the window procedure");
+        s.eq(w.timers, 1, "timer handler runs, its exception stays in the window procedure");
         HWND hwnd = w.m_hWnd;
         w.DestroyWindow();
         s.expect(w.m_hWnd == nullptr && !IsWindow(hwnd), "destroyed and unbound");
@@ -180,123 +185,91 @@ void class_layer(Suite& s) {
         page.check_values.fill(0);
         page.check_values[3] = 1;
         page.UpdateData(false);
-        s.eq(host::nums(page.checks[3].GetCheck(), IsDlgButtonChecked(page.m_hWnd, sample::ChainPage::kCheckIds[3])),
-             host::nums(1, BST_CHECKED), "loaded into the control, and BM_GETCHECK answers it");
+        s.eq(nums(page.checks[3].GetCheck(), IsDlgButtonChecked(page.m_hWnd, sample::ChainPage::kCheckIds[3])),
+             nums(1, BST_CHECKED), "loaded into the control, and BM_GETCHECK answers it");
         page.checks[5].SetCheck(1);
         page.UpdateData(true);
-        s.eq(page.check_values[5], 1, "stored from the control");
         SendMessageW(ed.eq.GetDlgItem(3087), TBM_SETPOS, TRUE, 20);
         ed.eq.UpdateData(true);
-        s.eq(ed.eq.pregain_pos, 20, "trackbar position stored");
+        s.eq(nums(page.check_values[5], ed.eq.pregain_pos), nums(1, 20), "stored check and trackbar position");
     });
     for (bool first_out_first : {true, false}) {
-        s.run(std::string("two hooks removed ") + (first_out_first ? "first" : "last") +
-                  "-hooked first restore the window procedure",
-              [&] {
-                  HWND hwnd = popup();
-                  const LONG_PTR original = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
-                  CountingHook a, b;
-                  s.expect(a.HookWindow(hwnd) && b.HookWindow(hwnd), "both hooked");
-                  s.expect(CSubclassWnd::FirstHook(hwnd) == &b, "the newest hook is the head");
-                  s.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(CSubclassWnd::SharedProc()),
-                       "shared procedure installed");
-                  SendMessageW(hwnd, WM_USER + 7, 0, 0);
-                  s.expect(a.seen == 1 && b.seen == 1, "a message passes both hooks");
-                  CSubclassWnd& out = first_out_first ? static_cast<CSubclassWnd&>(a) : b;
-                  CSubclassWnd& last = first_out_first ? static_cast<CSubclassWnd&>(b) : a;
-                  out.HookWindow(nullptr);
-                  s.expect(CSubclassWnd::FirstHook(hwnd) == &last, "the other hook heads the chain");
-                  SendMessageW(hwnd, WM_USER + 7, 0, 0);
-                  s.eq(a.seen + b.seen, 3, "messages seen: only the remaining hook sees the next one");
-                  s.expect(GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != original, "still hooked after the first unhook");
-                  last.HookWindow(nullptr);
-                  s.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original, "original procedure back");
-                  s.expect(CSubclassWnd::FirstHook(hwnd) == nullptr, "window left the map");
-                  DestroyWindow(hwnd);
-              });
+        s.run(std::string("two hooks removed ") + (first_out_first ? "first" : "last") + "-hooked first restore the window procedure", [&] {
+            HWND hwnd = popup();
+            const LONG_PTR original = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
+            CountingHook a, b;
+            s.expect(a.HookWindow(hwnd) && b.HookWindow(hwnd) && CSubclassWnd::FirstHook(hwnd) == &b, "both hooked, the newest heads");
+            s.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(CSubclassWnd::SharedProc()), "procedure");
+            SendMessageW(hwnd, WM_USER + 7, 0, 0);
+            CSubclassWnd& out = first_out_first ? static_cast<CSubclassWnd&>(a) : b;
+            CSubclassWnd& last = first_out_first ? static_cast<CSubclassWnd&>(b) : a;
+            out.HookWindow(nullptr);
+            s.expect(CSubclassWnd::FirstHook(hwnd) == &last && GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != original,
+                     "the other hook heads the chain, still hooked");
+            SendMessageW(hwnd, WM_USER + 7, 0, 0);
+            s.eq(nums(a.seen, b.seen), first_out_first ? nums(1, 2) : nums(2, 1), "messages seen by a and b");
+            last.HookWindow(nullptr);
+            s.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original, "procedure after both unhooked");
+            s.expect(CSubclassWnd::FirstHook(hwnd) == nullptr, "window left the map");
+            DestroyWindow(hwnd);
+        });
     }
     s.run("a hook in the middle unlinks, and WM_NCDESTROY removes the whole chain", [&] {
         HWND hwnd = popup();
         CountingHook a, b, c;
-        a.HookWindow(hwnd);
-        b.HookWindow(hwnd);
-        c.HookWindow(hwnd);
+        for (CountingHook* h : {&a, &b, &c}) h->HookWindow(hwnd);
         b.HookWindow(nullptr);
         s.expect(c.m_pNext == &a, "head links past the removed hook");
         SendMessageW(hwnd, WM_USER + 7, 0, 0);
-        s.expect(a.seen == 1 && b.seen == 0 && c.seen == 1, "the removed hook sees nothing");
+        s.eq(nums(a.seen, b.seen, c.seen), nums(1, 0, 1), "messages seen by a, b (removed) and c");
         DestroyWindow(hwnd);
-        s.expect(!a.IsHooked() && !c.IsHooked(), "hooks released by the window's destruction");
-        s.expect(CSubclassWnd::FirstHook(hwnd) == nullptr, "no chain left for the handle");
+        s.expect(!a.IsHooked() && !c.IsHooked() && CSubclassWnd::FirstHook(hwnd) == nullptr, "hooks and chain released");
     });
-}
-
-// ---------------------------------------------------------------------------- window skin
-
-// Hit-test rows: x from the right edge when negative, y from the bottom when negative.
-struct Hit {
-    int x, y;
-    LRESULT want;
-    const char* what;
-};
-template <typename HitTest>
-void expect_hits(Suite& s, HWND hwnd, HitTest hit, std::initializer_list<Hit> rows) {
-    const RECT r = rect_of(hwnd);
-    for (const Hit& h : rows)
-        s.eq(hit(h.x < 0 ? r.right - r.left + h.x : h.x, h.y < 0 ? r.bottom - r.top + h.y : h.y), h.want, h.what);
 }
 
 void window_skin(Suite& s, sample::Editor& editor, sample::ColourWindow& colours) {
     HWND ed = editor.m_hWnd;
-    auto nc_hit = [ed](int x, int y) { return SendMessageW(ed, WM_NCHITTEST, 0, screen_lparam(ed, x, y)); };
     s.run("the editor frame: insets 10/33/12/13, only a close box, no system boxes left", [&] {
         RECT wr = rect_of(ed), cr;
         GetClientRect(ed, &cr);
         POINT origin{0, 0};
         ClientToScreen(ed, &origin);
-        s.eq(host::nums(wr.right - wr.left - cr.right, wr.bottom - wr.top - cr.bottom, origin.x - wr.left, origin.y - wr.top),
-             host::nums(22, 46, 10, 33), "left + right and top + bottom insets, client left and top");
+        s.eq(nums(wr.right - wr.left - cr.right, wr.bottom - wr.top - cr.bottom, origin.x - wr.left, origin.y - wr.top),
+             nums(22, 46, 10, 33), "left + right and top + bottom insets, client left and top");
         s.eq(GetWindowLongPtrW(ed, GWL_STYLE) & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0, "system menu and boxes");
-        expect_hits(s, ed, nc_hit,
+        expect_hits(s, ed, [ed](int x, int y) { return SendMessageW(ed, WM_NCHITTEST, 0, screen_lparam(ed, x, y)); },
                     {{-15, 12, HTCLOSE, "close box"}, {-25, 3, HTCLOSE, "close box's top-left corner"},
                      {-37, 12, HTCAPTION, "where a maximise box would be"}, {-60, 12, HTCAPTION, "where a minimise box would be"},
                      {12, 8, HTSYSMENU, "system icon"}, {100, 20, HTCAPTION, "caption band"},
                      {3, 100, HTCLIENT, "no sizing edge on a fixed window"}, {100, 100, HTCLIENT, "client area"}});
     });
-    s.run("host mode: the close box and the menu send 12424 with 1333999/1, /4 and /3; no caption double click", [&] {
+    s.run("host mode: the close box and the menu send 12424 with 1333999/1, /4 and /3; without, the close box closes", [&] {
         editor.commands.clear();
         ShowWindow(ed, SW_SHOW);
-        const int w = width_of(ed);
-        SendMessageW(ed, WM_NCLBUTTONDOWN, HTCLOSE, screen_lparam(ed, w - 15, 12));
-        SendMessageW(ed, WM_NCLBUTTONUP, HTCLOSE, screen_lparam(ed, w - 15, 12));
+        for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(ed, msg, HTCLOSE, screen_lparam(ed, width_of(ed) - 15, 12));
         s.expect(!IsWindowVisible(ed), "the editor hid itself");
         for (UINT id : {32775u, 32777u, 32776u}) SendMessageW(ed, WM_COMMAND, id, 0);
         // close box: hide; 窗口换肤 toggles the colour window; 关于; 关闭窗口 hides.
         const std::vector<std::pair<WPARAM, LPARAM>> want = {{1333999, 1}, {1333999, 4}, {1333999, 3}, {1333999, 1}};
-        s.eq(editor.commands.size(), want.size(), "commands");
-        s.expect(editor.commands == want, "command codes and arguments");
+        s.expect(editor.commands == want, "commands 1333999 with 1, 4, 3, 1");
         const RECT before = rect_of(ed);
         SendMessageW(ed, WM_NCLBUTTONDBLCLK, HTCAPTION, screen_lparam(ed, 100, 20));
         const RECT after = rect_of(ed);
-        s.expect(EqualRect(&before, &after) != FALSE && editor.skin.m_state == CWindowSkin::kNormal,
-                 "a double click on a fixed window's caption does nothing");
-    });
-    s.run("without host mode the close box sends WM_CLOSE, which hides the colour window", [&] {
+        s.expect(EqualRect(&before, &after) && editor.skin.m_state == CWindowSkin::kNormal, "a fixed window ignores the double click");
+        // Without host mode (the colour window) the close box sends WM_CLOSE, which hides it.
         HWND cw = colours.m_hWnd;
         ShowWindow(cw, SW_SHOW);
-        SendMessageW(cw, WM_NCLBUTTONDOWN, HTCLOSE, screen_lparam(cw, width_of(cw) - 10, 10));
-        SendMessageW(cw, WM_NCLBUTTONUP, HTCLOSE, screen_lparam(cw, width_of(cw) - 10, 10));
+        for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(cw, msg, HTCLOSE, screen_lparam(cw, width_of(cw) - 10, 10));
         pump(0);
         s.expect(!IsWindowVisible(cw) && IsWindow(cw), "hidden by its own close, not destroyed");
     });
-    s.run("a sizable window with both boxes: box places, edges, maximise, restore, minimum track size", [&] {
+    s.run("a sizable window with both boxes: box places, edges, maximise, restore, minimum track size; a minimise box alone", [&] {
         Plain p;
         p.Make(WS_OVERLAPPEDWINDOW);
         CWindowSkin skin;
         s.expect(!skin.Attach(p.m_hWnd), "nothing is attached before the skin is loaded");
         skin.LoadSkin("test");
-        s.expect(skin.Attach(p.m_hWnd), "attached once loaded");
-        s.expect(skin.m_bSizable && skin.m_bHasMinBox && skin.m_bHasMaxBox, "styles recorded");
+        s.expect(skin.Attach(p.m_hWnd) && skin.m_bSizable && skin.m_bHasMinBox && skin.m_bHasMaxBox, "attached, styles recorded");
         auto hit = [&](int x, int y) { return skin.HitTest(POINT{x, y}); };
         expect_hits(s, p.m_hWnd, hit,
                     {{-60, 12, HTMINBUTTON, "minimise box beside the maximise box"}, {-37, 12, HTMAXBUTTON, "maximise box"},
@@ -305,18 +278,18 @@ void window_skin(Suite& s, sample::Editor& editor, sample::ColourWindow& colours
                      {-5, 100, HTRIGHT, "right edge"}, {100, -5, HTBOTTOM, "bottom edge"}, {100, 2, HTTOP, "top edge"}});
         MINMAXINFO mmi{};
         SendMessageW(p.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-        s.eq(host::nums(mmi.ptMinTrackSize.x, mmi.ptMinTrackSize.y), host::nums(223, 78), "minimum tracking size");
+        s.eq(nums(mmi.ptMinTrackSize.x, mmi.ptMinTrackSize.y), nums(223, 78), "minimum tracking size");
         const RECT normal = rect_of(p.m_hWnd);
         SendMessageW(p.m_hWnd, WM_NCLBUTTONDBLCLK, HTCAPTION, screen_lparam(p.m_hWnd, 100, 20));
-        s.eq(skin.m_state, CWindowSkin::kMaximised, "state after a double click on the caption");
         MONITORINFO mi{sizeof mi, {}, {}, 0};
         GetMonitorInfoW(MonitorFromWindow(p.m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
         const RECT maxed = rect_of(p.m_hWnd);
-        s.expect(EqualRect(&maxed, &mi.rcWork) != FALSE, "maximised over the work area");
+        s.expect(skin.m_state == CWindowSkin::kMaximised && EqualRect(&maxed, &mi.rcWork),
+                 "a double click on the caption maximises over the work area");
         s.expect(hit(2, 2) != HTTOPLEFT && hit(3, 100) != HTLEFT, "no sizing corner or edge while maximised");
         SendMessageW(p.m_hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
         const RECT back = rect_of(p.m_hWnd);
-        s.expect(EqualRect(&back, &normal) != FALSE && skin.m_state == CWindowSkin::kNormal, "restored to the saved rectangle");
+        s.expect(EqualRect(&back, &normal) && skin.m_state == CWindowSkin::kNormal, "restored to the saved rectangle");
         std::vector<long long> states;
         SendMessageW(p.m_hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
         states.push_back(skin.m_state);
@@ -324,18 +297,17 @@ void window_skin(Suite& s, sample::Editor& editor, sample::ColourWindow& colours
         states.push_back(skin.m_state);
         skin.Restore();  // back to the state before minimising
         states.push_back(skin.m_state);
-        s.eq(states, host::nums(CWindowSkin::kMaximised, CWindowSkin::kMinimised, CWindowSkin::kMaximised),
+        s.eq(states, nums(CWindowSkin::kMaximised, CWindowSkin::kMinimised, CWindowSkin::kMaximised),
              "states after SC_MAXIMIZE, Minimise and Restore");
         p.DestroyWindow();
         s.expect(!skin.IsHooked(), "the window's destruction unhooked the skin");
-    });
-    s.run("a window with only a minimise box has it beside the close box", [&] {
-        Plain p;
-        p.Make(WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX);
-        CWindowSkin skin;
-        skin.LoadSkin("min");
-        skin.Attach(p.m_hWnd);
-        expect_hits(s, p.m_hWnd, [&](int x, int y) { return skin.HitTest(POINT{x, y}); },
+        // A window with only a minimise box has it beside the close box.
+        Plain q;
+        q.Make(WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX);
+        CWindowSkin min;
+        min.LoadSkin("min");
+        min.Attach(q.m_hWnd);
+        expect_hits(s, q.m_hWnd, [&](int x, int y) { return min.HitTest(POINT{x, y}); },
                     {{-37, 12, HTMINBUTTON, "minimise box at W-47..W-26"}, {-60, 12, HTCAPTION, "nothing further left"},
                      {3, 100, HTCLIENT, "not sizable"}});
     });
@@ -346,55 +318,41 @@ void window_skin(Suite& s, sample::Editor& editor, sample::ColourWindow& colours
         skin.SetScheme(&scheme);
         skin.m_caption = L"Lorun";
         Canvas c(300, 200);
+        auto paint = [&](int header, int border) {
+            scheme.header_style = header, scheme.border_style = border;
+            skin.PaintFrame(c.dc, 300, 200);
+        };
         std::set<unsigned long long> headers, borders;
-        for (int hs = 0; hs < 4; ++hs) {
-            scheme.header_style = hs;
-            skin.PaintFrame(c.dc, 300, 200);
-            headers.insert(c.signature(40, 2, 200, 32));
-        }
-        scheme.header_style = 2;
-        for (int bs = 0; bs < 7; ++bs) {
-            scheme.border_style = bs;
-            skin.PaintFrame(c.dc, 300, 200);
-            borders.insert(c.signature(0, 40, 10, 190) ^ (c.signature(0, 0, 2, 2) << 1));
-        }
-        s.eq(host::nums(headers.size(), borders.size()), host::nums(4, 7), "distinct header and border styles");
-        scheme.border_style = 0;
-        skin.PaintFrame(c.dc, 300, 200);
+        for (int hs = 0; hs < 4; ++hs) paint(hs, 0), headers.insert(c.signature(40, 2, 200, 32));
+        for (int bs = 0; bs < 7; ++bs) paint(2, bs), borders.insert(c.signature(0, 40, 10, 190) ^ (c.signature(0, 0, 2, 2) << 1));
+        s.eq(nums(headers.size(), borders.size()), nums(4, 7), "distinct header and border styles");
+        paint(2, 0);
         const auto active = c.signature(40, 2, 200, 32);
         skin.m_bActive = false;
-        skin.PaintFrame(c.dc, 300, 200);
+        paint(2, 0);
         s.expect(c.signature(40, 2, 200, 32) != active, "inactive caption looks different");
     });
 }
 
-// ---------------------------------------------------------------------------- icon button
-
 void icon_button(Suite& s, sample::Editor& editor) {
     CIconButton& b = editor.chain.up;
-    auto colour = [](CIconButton& button, int slot) {
-        COLORREF c = 0;
-        button.GetColor(slot, &c);
-        return c;
-    };
     s.run("icon button colours: defaults; slot 6 or -1 gives 3 and changes nothing; offsets and their limits", [&] {
         CIconButton fresh;
-        s.eq(colour(fresh, CIconButton::kBkOut), 0x00969600, "default resting background");
-        s.eq(colour(fresh, CIconButton::kBkIn), GetSysColor(COLOR_BTNFACE), "default hover background");
-        COLORREF before[6];
-        for (int i = 0; i < 6; ++i) before[i] = colour(b, i);
-        s.eq(host::nums(b.SetColor(6, 0x00123456), b.SetColor(-1, 0x00123456)), host::nums(3, 3), "results for slots 6, -1");
-        for (int i = 0; i < 6; ++i) s.eq(colour(b, i), before[i], named("slot ", i) + " after refused sets");
+        s.eq(nums(colour(fresh, CIconButton::kBkOut), colour(fresh, CIconButton::kBkIn)), nums(0x00969600, GetSysColor(COLOR_BTNFACE)),
+             "default resting and hover backgrounds");
+        const auto before = each(6, [&](int i) { return colour(b, i); });
+        s.eq(nums(b.SetColor(6, 0x00123456), b.SetColor(-1, 0x00123456)), nums(3, 3), "results for slots 6, -1");
+        s.eq(each(6, [&](int i) { return colour(b, i); }), before, "slots after refused sets");
         s.eq(b.SetColor(5, 0x00123456), 0, "slot 5");
         s.eq(colour(b, 5), 0x00123456, "slot 5 stored");
         // Offsets: 0x00F0F0F0 by +30 is white; darkening stops when red reaches 0; +-256 is refused.
         b.SetColor(0, 0x00F0F0F0);
         b.SetColor(1, 0x00102030);
         b.SetColor(2, 0x00405060);
-        s.eq(std::vector<long long>{b.OffsetColor(0, 30), b.OffsetColor(1, -40), b.OffsetColor(2, 256),
-                                    b.OffsetColor(2, -256), b.OffsetColor(7, 10)},
-             host::nums(0, 0, 5, 5, 3), "results of offsets 30, -40, 256, -256 and a bad slot");
-        s.eq(host::nums(colour(b, 0), colour(b, 1), colour(b, 2)), host::nums(0x00FFFFFF, 0x00001020, 0x00405060),
+        s.eq(std::vector<long long>{b.OffsetColor(0, 30), b.OffsetColor(1, -40), b.OffsetColor(2, 256), b.OffsetColor(2, -256),
+                                    b.OffsetColor(7, 10)},
+             nums(0, 0, 5, 5, 3), "results of offsets 30, -40, 256, -256 and a bad slot");
+        s.eq(nums(colour(b, 0), colour(b, 1), colour(b, 2)), nums(0x00FFFFFF, 0x00001020, 0x00405060),
              "colours: lightened to white, darkened until red reaches 0, unchanged after a refused offset");
     });
     s.run("a check button flips on each click, double click is a second click, the dialog sees the new state", [&] {
@@ -405,49 +363,40 @@ void icon_button(Suite& s, sample::Editor& editor) {
         s.eq(GetWindowLongPtrW(h, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW, "button type: drawn by the toolkit");
         check.SetCheck(0);
         page.clicks.clear();
-        for (int want : {1, 0, 1}) {
-            SendMessageW(h, BM_CLICK, 0, 0);
-            s.eq(check.GetCheck(), want, "state after click");
-        }
+        s.eq(each(3, [&](int) { return SendMessageW(h, BM_CLICK, 0, 0), check.GetCheck(); }), nums(1, 0, 1), "states after clicks");
         s.eq(SendMessageW(h, BM_GETCHECK, 0, 0), BST_CHECKED, "BM_GETCHECK");
         const std::vector<std::pair<int, int>> reported = {{3073, 1}, {3073, 0}, {3073, 1}};
         s.expect(page.clicks == reported, "three BN_CLICKED, each handler reading the flipped state");
         page.clicks.clear();
         auto mouse = [h](UINT msg, int x) { SendMessageW(h, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, 4)); };
         for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) mouse(msg, 4);
-        s.eq(host::nums(check.GetCheck(), page.clicks.size()), host::nums(1, 2), "state and clicks reported after a click and a double click");
+        s.eq(nums(check.GetCheck(), page.clicks.size()), nums(1, 2), "state and clicks reported after a click and a double click");
         mouse(WM_LBUTTONDOWN, 4);
         mouse(WM_LBUTTONUP, -50);
-        s.eq(check.GetCheck(), 1, "state after a release outside");
         page.up.SetCheck(1);
-        s.eq(page.up.GetCheck(), 0, "a push button keeps no check");
+        s.eq(nums(check.GetCheck(), page.up.GetCheck()), nums(1, 0), "state after a release outside; a push button keeps no check");
     });
-    s.run("hover: set only over the button of the active window without a held button, cleared on leaving, "
-          "losing the focus and deactivation",
-          [&] {
-              CIconButton& btn = editor.chain.down;
-              ShowWindow(editor.m_hWnd, SW_SHOW);
-              SetForegroundWindow(editor.m_hWnd);
-              SetActiveWindow(editor.m_hWnd);
-              pump(0);
-              const RECT r = rect_of(btn.m_hWnd);
-              SetCursorPos(r.left + 6, r.top + 6);
-              auto move = [&] { btn.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6)); };
-              btn.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 6));
-              s.expect(!btn.IsHover(), "no hover while the left button is held");
-              move();
-              s.expect(btn.IsHover(), "hover");
-              btn.SendMessage(WM_MOUSELEAVE);
-              s.expect(!btn.IsHover(), "cleared on leaving");
-              move();
-              btn.SendMessage(WM_KILLFOCUS);
-              s.expect(!btn.IsHover(), "cleared when the focus goes");
-              move();
-              SendMessageW(editor.m_hWnd, WM_ACTIVATE, WA_INACTIVE, 0);
-              s.expect(!btn.IsHover(), "cleared when its window is deactivated");
-              ShowWindow(editor.m_hWnd, SW_HIDE);
-              pump(0);
-          });
+    s.run("hover: only over the button of the active window without a held button; gone on leaving, focus loss, deactivation", [&] {
+        CIconButton& btn = editor.chain.down;
+        ShowWindow(editor.m_hWnd, SW_SHOW);
+        SetForegroundWindow(editor.m_hWnd);
+        SetActiveWindow(editor.m_hWnd);
+        pump(0);
+        SetCursorPos(rect_of(btn.m_hWnd).left + 6, rect_of(btn.m_hWnd).top + 6);
+        btn.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 6));
+        std::vector<bool> hover = {btn.IsHover()};
+        for (int step = 0; step < 4; ++step) {  // a move, then a move and leaving, losing the focus, deactivation
+            btn.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+            if (step == 1) btn.SendMessage(WM_MOUSELEAVE);
+            if (step == 2) btn.SendMessage(WM_KILLFOCUS);
+            if (step == 3) SendMessageW(editor.m_hWnd, WM_ACTIVATE, WA_INACTIVE, 0);
+            hover.push_back(btn.IsHover());
+        }
+        s.eq(hover, std::vector<bool>{false, true, false, false, false},
+             "hover with the left button held, after a move, then after leaving, losing the focus, deactivation");
+        ShowWindow(editor.m_hWnd, SW_HIDE);
+        pump(0);
+    });
     s.run("the default button reports DLGC_DEFPUSHBUTTON, the others DLGC_UNDEFPUSHBUTTON", [&] {
         struct Names : CDialog {
             Names() : CDialog(3016) {}
@@ -460,8 +409,7 @@ void icon_button(Suite& s, sample::Editor& editor) {
         names.Create(3016, nullptr);
         auto code = [](CIconButton& btn) { return btn.SendMessage(WM_GETDLGCODE) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON); };
         s.expect(names.ok.IsDefault() && !names.cancel.IsDefault(), "default taken from the template");
-        s.eq(host::nums(code(names.ok), code(names.cancel)), host::nums(DLGC_DEFPUSHBUTTON, DLGC_UNDEFPUSHBUTTON),
-             "codes of the default and the normal button");
+        s.eq(nums(code(names.ok), code(names.cancel)), nums(DLGC_DEFPUSHBUTTON, DLGC_UNDEFPUSHBUTTON), "codes of the two buttons");
         names.cancel.SendMessage(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
         s.expect(names.cancel.IsDefault(), "the dialog manager can make it the default");
         s.eq(names.cancel.GetStyle() & BS_TYPEMASK, BS_OWNERDRAW, "button type: still drawn by the toolkit");
@@ -474,20 +422,16 @@ void icon_button(Suite& s, sample::Editor& editor) {
         btn.SetTooltipText("播放选择音效的声音文件");
         s.expect(btn.Tooltip().m_hWnd != nullptr, "window made");
         btn.SetTooltipText("播放");
-        s.eq(std::to_string(btn.Tooltip().ToolCount()) + " " + btn.Tooltip().ToolText(btn.m_hWnd), "1 播放",
-             "tools and tool text after the text is replaced");
+        s.eq(named(btn.Tooltip().ToolText(btn.m_hWnd) + " ", btn.Tooltip().ToolCount()), "播放 1", "tool text and tools after a new text");
         ShowWindow(editor.m_hWnd, SW_SHOW);
         const RECT br = rect_of(btn.m_hWnd);
-        s.expect(btn.Tooltip().Show(btn.m_hWnd, POINT{br.left + 5, br.top + 5}), "shown");
         HWND tip = btn.Tooltip().m_hWnd;
-        s.expect(IsWindowVisible(tip) != FALSE, "visible");
+        s.expect(btn.Tooltip().Show(btn.m_hWnd, POINT{br.left + 5, br.top + 5}) && IsWindowVisible(tip), "shown");
         HRGN rgn = CreateRectRgn(0, 0, 0, 0);
         s.eq(GetWindowRgn(tip, rgn), COMPLEXREGION, "balloon region");
-        const RECT tr = rect_of(tip);
-        const int w = tr.right - tr.left, h = tr.bottom - tr.top;
-        s.expect(!PtInRegion(rgn, 0, 0), "rounded corner cut");
-        s.expect(PtInRegion(rgn, 15, h - 2) != FALSE, "pointer below the body");
-        s.expect(!PtInRegion(rgn, w - 3, h - 2), "nothing beside the pointer");
+        const int w = width_of(tip), h = rect_of(tip).bottom - rect_of(tip).top;
+        s.eq(nums(PtInRegion(rgn, 0, 0), PtInRegion(rgn, 15, h - 2), PtInRegion(rgn, w - 3, h - 2)), nums(0, 1, 0),
+             "region at a rounded corner, at the pointer below the body, beside the pointer");
         DeleteObject(rgn);
         btn.Tooltip().Hide();
         s.expect(!IsWindowVisible(tip), "hidden");
@@ -495,32 +439,27 @@ void icon_button(Suite& s, sample::Editor& editor) {
     });
 }
 
-// ---------------------------------------------------------------------------- other controls
-
 void other_controls(Suite& s, sample::Editor& editor) {
     s.run("label setters chain and take effect; coloured slider: three colours and the background brush", [&] {
         CLabel& l = editor.chain.title;
         CLabel& r = l.SetBkColor(0x00112233).SetTextColor(0x00445566).SetFontName("楷体").SetFontSize(14).SetFontBold(true);
         s.expect(&r == &l, "the setters return the label");
-        s.eq(host::nums(l.GetBkColor(), l.GetTextColor(), l.GetFontSize(), l.IsBold()), host::nums(0x00112233, 0x00445566, 14, 1),
+        s.eq(nums(l.GetBkColor(), l.GetTextColor(), l.GetFontSize(), l.IsBold()), nums(0x00112233, 0x00445566, 14, 1),
              "background, text colour, font height, bold");
-        LOGFONTW lf{};
-        s.eq(l.GetFontName() + "/" + font_face(l.m_hWnd, lf), "楷体/楷体", "font face of the label and of its control");
-        s.eq(host::nums(lf.lfWeight, lf.lfHeight), host::nums(FW_BOLD, -14), "the control's font weight and height");
+        const LOGFONTW lf = font_of(l.m_hWnd);
+        s.eq(Names{l.GetFontName(), utf8(lf.lfFaceName)}, Names{"楷体", "楷体"}, "font face of the label and of its control");
+        s.eq(nums(lf.lfWeight, lf.lfHeight), nums(FW_BOLD, -14), "the control's font weight and height");
         HDC dc = GetDC(l.m_hWnd);
         SendMessageW(editor.chain.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(l.m_hWnd));
-        s.eq(host::nums(GetTextColor(dc), GetBkColor(dc)), host::nums(0x00445566, 0x00112233),
-             "text and background colour the colour message sets");
+        s.eq(nums(GetTextColor(dc), GetBkColor(dc)), nums(0x00445566, 0x00112233), "colours the colour message sets");
         ReleaseDC(l.m_hWnd, dc);
         l.SetFontBold(false);
         s.expect(!l.IsBold(), "weight 400 again");
-
         CColorSlider& sl = editor.eq.pregain;
         sl.SetColor1(0x00010203);
         sl.SetColor2(0x00040506);
         sl.SetColor3(0x00070809);
-        s.expect(sl.GetColor1() == 0x00010203 && sl.GetColor2() == 0x00040506 && sl.GetColor3() == 0x00070809,
-                 "slider colours kept");
+        s.eq(nums(sl.GetColor1(), sl.GetColor2(), sl.GetColor3()), nums(0x00010203, 0x00040506, 0x00070809), "slider colours");
         dc = GetDC(sl.m_hWnd);
         LOGBRUSH lb{};
         GetObjectW(reinterpret_cast<HBRUSH>(SendMessageW(editor.eq.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -531,55 +470,52 @@ void other_controls(Suite& s, sample::Editor& editor) {
     });
     s.run("list cells: row 3 column -1 colours the whole row; rows outside mean all; -1 the system colours", [&] {
         CColorListCtrl& l = editor.chain.list;
-        s.eq(host::nums(l.GetItemCount(), l.GetColumnCount()), host::nums(16, 3), "rows and columns");
+        s.eq(nums(l.GetItemCount(), l.GetColumnCount()), nums(16, 3), "rows and columns");
+        auto text_colours = [&](int row) { return each(3, [&](int c) { return l.GetItemTextColor(row, c); }); };
         l.SetItemTextColor(3, -1, 0x00123456);
-        for (int c = 0; c < 3; ++c) {
-            s.eq(l.GetItemTextColor(3, c), 0x00123456, "row 3 text");
-            s.expect(l.GetItemTextColor(2, c) != 0x00123456 && l.GetItemTextColor(4, c) != 0x00123456, "neighbours untouched");
-        }
         l.SetItemBkColor(3, 7, 0x00ABCDEF);
-        for (int c = 0; c < 3; ++c) s.eq(l.GetItemBkColor(3, c), 0x00ABCDEF, "column past the end: every column");
+        s.eq(text_colours(3), nums(0x123456, 0x123456, 0x123456), "row 3 text, column -1");
+        s.expect(text_colours(2) != text_colours(3) && text_colours(4) != text_colours(3), "neighbours untouched");
+        s.eq(each(3, [&](int c) { return l.GetItemBkColor(3, c); }), nums(0xABCDEF, 0xABCDEF, 0xABCDEF), "row 3 background, column 7");
         l.SetItemBkColor(-1, 1, 0x00010101);
         l.SetItemBkColor(99, 2, 0x00020202);
-        for (int r = 0; r < 16; ++r) {
-            s.eq(l.GetItemBkColor(r, 1), 0x00010101, "row -1: every row");
-            s.eq(l.GetItemBkColor(r, 2), 0x00020202, "row past the end: every row");
-        }
+        s.eq(each(16, [&](int r) { return l.GetItemBkColor(r, 1); }), std::vector<long long>(16, 0x010101), "column 1, row -1");
+        s.eq(each(16, [&](int r) { return l.GetItemBkColor(r, 2); }), std::vector<long long>(16, 0x020202), "column 2, row 99");
         l.SetItemTextColor(5, 0, CColorListCtrl::kSystemColour);
         l.SetItemBkColor(5, 0, CColorListCtrl::kSystemColour);
-        const auto system = host::nums(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW));
-        s.eq(host::nums(l.GetItemTextColor(5, 0), l.GetItemBkColor(5, 0)), system, "system text and window colours");
+        const auto system = nums(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW));
+        s.eq(nums(l.GetItemTextColor(5, 0), l.GetItemBkColor(5, 0)), system, "system text and window colours");
         // A new row starts in the system colours and pushes the others down with their colours.
         s.eq(l.InsertItem(3, "99"), 3, "row inserted");
-        s.eq(host::nums(l.GetItemTextColor(3, 1), l.GetItemBkColor(3, 2)), system, "new row text and background");
+        s.eq(nums(l.GetItemTextColor(3, 1), l.GetItemBkColor(3, 2)), system, "new row text and background");
         s.eq(l.GetItemTextColor(4, 2), 0x00123456, "old row 3 moved to 4 with its colours");
         l.DeleteItem(3);
         s.eq(l.GetItemTextColor(3, 2), 0x00123456, "and back after the delete");
         s.eq(l.GetItemText(6, 1), "回响效果器", "cell text");
         const auto [text, back] = cell_colours(editor.chain.m_hWnd, l.m_hWnd, 3, 1);
-        s.eq(host::nums(text, back), host::nums(0x00123456, 0x00010101), "custom draw text and background colours");
+        s.eq(nums(text, back), nums(0x00123456, 0x00010101), "custom draw text and background colours");
     });
     s.run("combo box: names from its own array, reset, colours", [&] {
         CColorComboBox& c = editor.eq.presets;
         c.Reset();
-        s.eq(std::vector<long long>{c.GetCount(), c.AddName("Rock摇滚模式"), c.AddName("超低音模式")}, host::nums(0, 0, 1),
+        s.eq(std::vector<long long>{c.GetCount(), c.AddName("Rock摇滚模式"), c.AddName("超低音模式")}, nums(0, 0, 1),
              "items after reset, indexes of two names added");
-        s.eq(c.GetName(1) + "|" + c.GetName(5), "超低音模式|", "names of items 1 and 5");
+        s.eq(Names{c.GetName(1), c.GetName(5)}, Names{"超低音模式", ""}, "names of items 1 and 5");
         c.SetColors(0x0000FFFF, 0x00624C06);
-        s.expect(c.GetTextColor() == 0x0000FFFF && c.GetBkColor() == 0x00624C06, "colours");
+        s.eq(nums(c.GetTextColor(), c.GetBkColor()), nums(0x0000FFFF, 0x00624C06), "colours");
     });
     s.run("tabs: tab 5 of two pages changes nothing; a valid index swaps and exchanges the pages", [&] {
         CBaseTabCtrl& tab = editor.tab;
         tab.SelectPage(0);
         const int saved = editor.chain.exchanges_saved;
         s.expect(!tab.SelectPage(5) && !tab.SelectPage(-1), "index 5 and -1 refused");
-        s.eq(host::nums(tab.GetCurPage(), tab.SendMessage(TCM_GETCURSEL), editor.chain.exchanges_saved), host::nums(0, 0, saved),
+        s.eq(nums(tab.GetCurPage(), tab.SendMessage(TCM_GETCURSEL), editor.chain.exchanges_saved), nums(0, 0, saved),
              "after refusals: selection, the control's selection, exchanges stored");
         s.expect(tab.SelectPage(1), "index 1");
-        s.eq(host::nums(tab.GetCurPage(), editor.chain.exchanges_saved), host::nums(1, saved + 1),
+        s.eq(nums(tab.GetCurPage(), editor.chain.exchanges_saved), nums(1, saved + 1),
              "page selected, exchanges stored: the old page stored its controls");
-        s.expect(!(GetWindowLongPtrW(editor.chain.m_hWnd, GWL_STYLE) & WS_VISIBLE), "old page hidden");
-        s.expect((GetWindowLongPtrW(editor.eq.m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0, "new page shown");
+        s.eq(nums(GetWindowLongPtrW(editor.chain.m_hWnd, GWL_STYLE) & WS_VISIBLE, GetWindowLongPtrW(editor.eq.m_hWnd, GWL_STYLE) & WS_VISIBLE),
+             nums(0, WS_VISIBLE), "old page hidden, new page shown");
         std::wstring shown;
         tab.show_message = [&](HWND, const std::wstring& text) { shown = text; };
         tab.ModifyStyle(0, TCS_VERTICAL);
@@ -589,32 +525,26 @@ void other_controls(Suite& s, sample::Editor& editor) {
         s.eq(tab.GetCurPage(), 0, "page selected at the end");
     });
     s.run("skinned dialog: bitmap tiles across and down, fill colour without one, client drag posts a caption hit", [&] {
-        {
-            Canvas c(1000, 800);
-            editor.chain.PaintBackground(c.dc, RECT{0, 0, 1000, 800}, POINT{0, 0});
-            s.eq(GetPixel(c.dc, 807, 7), GetPixel(c.dc, 5, 7), "pixel 802 to the right");
-            s.eq(GetPixel(c.dc, 5, 373), GetPixel(c.dc, 5, 7), "pixel 366 further down");
-        }
+        Canvas c(1000, 800);
+        editor.chain.PaintBackground(c.dc, RECT{0, 0, 1000, 800}, POINT{0, 0});
+        s.eq(nums(GetPixel(c.dc, 807, 7), GetPixel(c.dc, 5, 373)), nums(GetPixel(c.dc, 5, 7), GetPixel(c.dc, 5, 7)),
+             "pixels 802 to the right and 366 further down");
         sample::ColourWindow fresh;
         fresh.Create(3058, nullptr);
         s.eq(fresh.m_crFill, ColourScheme().dialog_fill, "the colour window set its own fill");
         CSkinDialog plain(3016);
         plain.Create(3016, nullptr);
-        s.eq(host::nums(plain.m_crFill, plain.m_nFillMode), host::nums(0x00FF3737, 22), "initial fill colour and mode");
+        s.eq(nums(plain.m_crFill, plain.m_nFillMode), nums(0x00FF3737, 22), "initial fill colour and mode");
         s.expect(!plain.SetBitmap(4242), "a missing bitmap is dropped");
-        {
-            Canvas c(50, 50);
-            plain.PaintBackground(c.dc, RECT{0, 0, 50, 50}, POINT{0, 0});
-            s.eq(GetPixel(c.dc, 10, 10), 0x00FF3737, "pixel filled with the fill colour");
-        }
+        plain.PaintBackground(c.dc, RECT{0, 0, 50, 50}, POINT{0, 0});
+        s.eq(GetPixel(c.dc, 10, 10), 0x00FF3737, "pixel filled with the fill colour");
         pump(0);
         SendMessageW(plain.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
         MSG msg{};
         const bool posted = PeekMessageW(&msg, plain.m_hWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE) != FALSE;
         POINT pt{20, 10};
         ClientToScreen(plain.m_hWnd, &pt);
-        s.expect(posted && msg.wParam == HTCAPTION && msg.lParam == MAKELPARAM(pt.x, pt.y),
-                 "caption hit posted at the cursor's screen position");
+        s.expect(posted && msg.wParam == HTCAPTION && msg.lParam == MAKELPARAM(pt.x, pt.y), "caption hit posted at the cursor");
         plain.SetClientDrag(false);
         SendMessageW(plain.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
         s.expect(!PeekMessageW(&msg, plain.m_hWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE), "nothing with drag off");
@@ -628,8 +558,7 @@ bool screenshot(const char* path) {
     sample::ColourWindow colours;
     if (!chain_view.Create(3000, nullptr) || !eq_view.Create(3000, nullptr) || !colours.Create(3058, nullptr)) return false;
     eq_view.tab.SelectPage(1);
-    const RECT a = rect_of(chain_view.m_hWnd), c = rect_of(colours.m_hWnd);
-    const int w = a.right - a.left, h = a.bottom - a.top, gap = 12;
+    const int w = width_of(chain_view.m_hWnd), gap = 12;
     int x = gap;
     for (HWND hwnd : {chain_view.m_hWnd, eq_view.m_hWnd, colours.m_hWnd}) {
         SetWindowPos(hwnd, HWND_TOPMOST, x, gap + 24, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -642,17 +571,18 @@ bool screenshot(const char* path) {
     colours.skin.SetScheme(&other);
     pump(400);
     SetForegroundWindow(chain_view.m_hWnd);
-    const RECT up = rect_of(chain_view.chain.up.m_hWnd), play = rect_of(chain_view.chain.play.m_hWnd);
-    SetCursorPos(up.left + 8, up.top + 6);
-    chain_view.chain.up.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(8, 6));
-    chain_view.chain.list.SendMessage(LVM_SETITEMSTATE, 6, 0);
-    chain_view.chain.play.SetTooltipText("播放选择音效的声音文件");
-    chain_view.chain.play.Tooltip().Show(chain_view.chain.play.m_hWnd, POINT{play.left + 16, play.top + 4});
+    sample::ChainPage& page = chain_view.chain;
+    SetCursorPos(rect_of(page.up.m_hWnd).left + 8, rect_of(page.up.m_hWnd).top + 6);
+    page.up.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(8, 6));
+    page.list.SendMessage(LVM_SETITEMSTATE, 6, 0);
+    page.play.SetTooltipText("播放选择音效的声音文件");
+    page.play.Tooltip().Show(page.play.m_hWnd, POINT{rect_of(page.play.m_hWnd).left + 16, rect_of(page.play.m_hWnd).top + 4});
     pump(400);
     for (HWND hwnd : {chain_view.m_hWnd, eq_view.m_hWnd, colours.m_hWnd})
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pump(300);
-    return save_screen_png(path, RECT{0, 0, x + c.right - c.left - w, 2 * gap + 24 + std::max<int>(h, c.bottom - c.top)});
+    const RECT a = rect_of(chain_view.m_hWnd), c = rect_of(colours.m_hWnd);
+    return save_screen_png(path, RECT{0, 0, x + width_of(colours.m_hWnd) - w, gap * 2 + 24 + std::max(a.bottom, c.bottom) - a.top});
 }
 
 }  // namespace
