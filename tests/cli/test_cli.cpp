@@ -160,8 +160,8 @@ TEST_F(Cli, BuildFillsInTheLibraryDefaultsAndDumpNamesTheHeaderFields) {
     for (const auto& [key, value] : j.items()) keys.push_back(key);
     EXPECT_EQ(keys.size(), 80u);
     EXPECT_EQ(keys, header_fields);
-    EXPECT_EQ(j["chain_order"], nlohmann::json({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
-    EXPECT_EQ(j["eq_band_level"], nlohmann::json(std::vector<int>(31, 0)));
+    EXPECT_EQ(j["chain_order"], nlohmann::ordered_json({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_EQ(j["eq_band_level"], nlohmann::ordered_json(std::vector<int>(31, 0)));
     EXPECT_EQ(std::tuple(j["eq_band_count"], j["eq_preset_name"], j["echo_delay_s"].get<double>(),
                          j["echo_feedback"].get<double>(), j["invert_enabled"]),
               std::tuple(10, "", 0.6, 0.5, 0));
