@@ -2,7 +2,7 @@
 //   win32_host <vemosoundmix.dll> <dir>               under Wine: LoadLibrary and GetProcAddress
 //   native_host run <libvemosoundmix.so> <dir>         on Linux: dlopen and dlsym
 //   native_host compare <linux dir> <wine dir>         sample-by-sample comparison of the renders
-// Both run the call-order checks and write the reference renders (reference.h).
+// Both run the call-order checks and write the reference renders.
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -10,18 +10,342 @@
 #endif
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "host_checks.h"
-#include "reference.h"
+#include "../torture/torture.h"
+#include "report.h"
+#include "vemosoundmix.h"
 
-using namespace vemo::host;
+using namespace vemo;
+using host::named;
+using host::Report;
 
 namespace {
+
+// ------------------------------------------------------------------ the exports by name
+// The sixteen exports as a table of function pointers, filled by name from a loaded module
+// (GetProcAddress on Windows, dlsym elsewhere), so both hosts drive the library the same way.
+#define VEMO_API_FUNCTIONS(X)                                                                         \
+    X(begin) X(init) X(change) X(set) X(get) X(setiir) X(setecho) X(setlevel) X(setdisp) X(datarefresh) \
+        X(get_dispstatus) X(set_dispmode) X(set_mainwnd) X(set_wintran) X(get_wintran) X(close)
+
+struct Api {
+// decltype keeps the header's calling convention in every pointer type.
+#define VEMO_API_MEMBER(name) decltype(&::vemomix_##name) name = nullptr;
+    VEMO_API_FUNCTIONS(VEMO_API_MEMBER)
+#undef VEMO_API_MEMBER
+};
+
+// Looks every export up with lookup(const char*) -> void*; returns the names that are missing.
+template <typename Lookup>
+std::string load_api(Api& api, Lookup&& lookup) {
+    std::string missing;
+#define VEMO_API_LOAD(name)                                                             \
+    api.name = reinterpret_cast<decltype(api.name)>(lookup("vemomix_" #name));          \
+    if (api.name == nullptr) missing += " vemomix_" #name;
+    VEMO_API_FUNCTIONS(VEMO_API_LOAD)
+#undef VEMO_API_LOAD
+    return missing;
+}
+
+// ------------------------------------------------------------------ call order and bad input
+
+// The enabled byte of an EffectType (1..16) inside a record.
+inline uint8_t& enabled_byte(EffectSettings& s, int type) { return torture::bytes_of(s)[torture::kFlagOffset[type]]; }
+
+inline EffectSettings filled(unsigned char byte) {
+    EffectSettings s;
+    std::memset(&s, byte, sizeof s);
+    return s;
+}
+inline bool same(const EffectSettings& a, const EffectSettings& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+inline EffectSettings current(const Api& api) {
+    EffectSettings s = filled(0);
+    api.get(&s);
+    return s;
+}
+
+inline void start(const Api& api, int rate, int channels, int show = 0) {
+    api.close();
+    api.set_dispmode(0);
+    api.begin();
+    api.init(rate, channels, show);
+}
+
+// The first byte where two records differ, reserved padding aside (vemomix_get does not write
+// it); -1 when they agree.
+inline int first_difference(const EffectSettings& a, const EffectSettings& b) {
+    for (size_t i = 0; i < sizeof a; ++i)
+        if (reinterpret_cast<const uint8_t*>(&a)[i] != reinterpret_cast<const uint8_t*>(&b)[i] &&
+            !torture::reserved_byte(i))
+            return static_cast<int>(i);
+    return -1;
+}
+
+template <typename F>
+std::vector<int16_t> ramp(size_t n, F f) {
+    std::vector<int16_t> v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = static_cast<int16_t>(f(static_cast<int>(i)));
+    return v;
+}
+
+// Must run first in a fresh process: some checks look at the values the library starts with.
+// The display flag, records refused at a rate without equaliser tables and switch bytes other
+// than 1 are checked natively in tests/unit/test_exports.cpp, test_graphic_eq.cpp and
+// test_chain_walk.cpp.
+inline void run_api_checks(const Api& api, Report& r) {
+    std::vector<int16_t> buf;
+
+    r.run("wintran starts enabled and follows the sign of the value", [&] {
+        r.eq(api.get_wintran(), 1, "get_wintran after load");
+        for (auto [value, want] : {std::pair{0, -1}, {-5, -1}, {3, 1}}) {
+            api.set_wintran(value);
+            r.eq(api.get_wintran(), want, named("get_wintran after ", value));
+        }
+        api.set_mainwnd(0);
+        api.setlevel();
+        r.eq(api.get_dispstatus(), 0, "dispstatus after load");
+    });
+
+    // Nothing runs and nothing is written: change leaves the buffer, get the record; no editor shown.
+    auto inert = [&](const std::string& when) {
+        const std::vector<int16_t> orig = buf = ramp(512, [](int i) { return i * 37; });
+        r.eq(api.change(buf.data(), 256), 256, "change result " + when);
+        EffectSettings got = filled(0xA5);
+        api.get(&got);
+        r.expect(buf == orig && same(got, filled(0xA5)) && api.get_dispstatus() == 0, "buffer, record, display " + when);
+    };
+    r.run("calls before begin change nothing", [&] {
+        inert("before begin");
+        EffectSettings s = filled(0);
+        s.invert_enabled = 1;
+        s.chain_order[0] = 15;
+        api.set(s);
+        api.get(nullptr);
+        api.setdisp(1);
+        api.datarefresh();
+        inert("after set, setdisp and datarefresh before begin");
+        api.close();
+        api.close();
+        inert("after close twice");
+    });
+
+    r.run("begin and init give the default chain with every effect off", [&] {
+        api.set_dispmode(0);
+        api.begin();
+        api.begin();
+        r.eq(api.get_dispstatus(), 0, "dispstatus after begin twice");
+        api.init(44100, 2, 0);
+        EffectSettings s = current(api);
+        for (int i = 0; i < 255; ++i) r.eq(s.chain_order[i], i < 16 ? i + 1 : 0, named("chain byte ", i));
+        for (int t = 1; t <= 16; ++t) r.eq(enabled_byte(s, t), 0, named("enabled byte of type ", t));
+        r.eq(s.eq_band_count, 10, "eq_band_count after init");
+        r.eq(s.eq_preset_name[0], 0, "eq_preset_name is empty");
+    });
+
+    r.run("get and set round trip", [&] {
+        start(api, 44100, 2);
+        const EffectSettings defaults = current(api);
+        api.set(defaults);
+        EffectSettings again = current(api);
+        // The phaser keeps its feedback as a float and reports trunc(fb * 100): 0.7f gives 69,
+        // and 69 set back becomes 0.69f, reported as 68. Every other field comes back unchanged.
+        r.eq(defaults.phaser_feedback, 69, "phaser_feedback after init");
+        r.eq(again.phaser_feedback, 68, "phaser_feedback 69 set back");
+        again.phaser_feedback = defaults.phaser_feedback;
+        r.eq(first_difference(again, defaults), -1, "first byte get -> set -> get changed");
+
+        // A reversed chain, switches (eq_enabled keeps the byte given) and equaliser values.
+        EffectSettings s = defaults;
+        for (int i = 0; i < 16; ++i) s.chain_order[i] = static_cast<uint8_t>(16 - i);
+        s.invert_enabled = s.comp_enabled = 1;
+        s.comp_threshold_db = -30;
+        s.eq_enabled = 2;
+        const int levels[10] = {8, -4, 12, 0, -8, 4, 20, -20, 2, -12};
+        for (int b = 0; b < 10; ++b) s.eq_band_level[b] = levels[b];
+        s.eq_preamp_pos = 15;
+        api.set(s);
+        const EffectSettings got = current(api);
+        s.phaser_feedback = 68;
+        r.eq(first_difference(got, s), -1, "first byte of the record set that get reports otherwise");
+        r.eq(got.eq_preset_builtin, 0, "eq_preset_builtin");
+        api.datarefresh();
+        r.eq(first_difference(current(api), got), -1, "first byte datarefresh changed");
+    });
+
+    r.run("bad buffers: null, odd, negative, zero and longer than 4096 frames", [&] {
+        start(api, 44100, 2);
+        EffectSettings s = current(api);
+        s.invert_enabled = 1;
+        api.set(s);
+        const std::vector<int16_t> orig = buf = ramp(12000, [](int i) { return i % 3000 - 1500; });
+        r.eq(api.change(nullptr, 400), 400, "null buffer");
+        r.eq(api.change(buf.data(), 0), 0, "zero bytes");
+        r.eq(api.change(buf.data(), -4), -4, "negative bytes");
+        // 7 bytes in stereo: one whole frame, the third sample and the odd byte are left alone.
+        r.eq(api.change(buf.data(), 7), 7, "odd byte count");
+        r.expect(buf[0] == -orig[0] && buf[1] == -orig[1], "the whole frame is inverted");
+        r.expect(buf[2] == orig[2] && buf[3] == orig[3], "the incomplete frame is untouched");
+        // 6000 frames: the library works through it in slices, every frame inverted once.
+        buf = orig;
+        r.eq(api.change(buf.data(), 24000), 24000, "long buffer result");
+        int wrong = 0;
+        for (size_t i = 0; i < buf.size(); ++i) wrong += buf[i] != static_cast<int16_t>(-orig[i]);
+        r.eq(wrong, 0, "samples of a 6000-frame buffer not inverted");
+    });
+
+    r.run("close, then a new begin waits for init", [&] {
+        start(api, 44100, 2);
+        EffectSettings s = current(api);
+        s.invert_enabled = 1;
+        api.set(s);
+        api.setdisp(1);
+        api.close();
+        inert("after close");
+        api.begin();
+        inert("after a new begin before init");
+        api.close();
+    });
+}
+
+// ------------------------------------------------------------------ reference renders
+// Reference signals and the renders made from them: each effect alone, and all of them, at two
+// formats. The Wine host and the native host write the same files; the native host compares them.
+
+struct Format {
+    int rate, channels;
+};
+inline constexpr Format kFormats[] = {{44100, 2}, {22050, 1}};
+
+// Cases 1..16 run that EffectType alone; kAllCase runs every effect in the default chain.
+inline constexpr int kAllCase = 17;
+inline const char* const kCaseNames[] = {"",        "graphic equaliser", "compressor",      "pitch changer",
+                                         "distortion", "overdrive",      "amplitude modulation", "echo",
+                                         "drift",   "phaser",            "noise reduction", "chorus",
+                                         "reverberation", "wah-wah",     "super bass",      "phase inversion",
+                                         "vibrato", "all sixteen"};
+
+inline std::string render_name(const Format& f, int which) {
+    return std::to_string(f.rate) + named("_", f.channels) + "_" +
+           (which == 0 ? std::string("input") : std::to_string(which)) + ".pcm";
+}
+
+// sin(2*pi*p) for p in [0, 1) from additions and multiplications only, so every IEEE-754
+// platform produces the same bits (the C library's sin may differ in the last place).
+inline double cycle_sin(double p) {
+    double x = p < 0.5 ? p : p - 1.0;
+    if (x > 0.25) x = 0.5 - x;
+    else if (x < -0.25) x = -0.5 - x;
+    const double t = x * 6.283185307179586, t2 = t * t;
+    double r = 0;
+    for (double c : {1.0 / 6227020800.0, -1.0 / 39916800.0, 1.0 / 362880.0, -1.0 / 5040.0, 1.0 / 120.0, -1.0 / 6.0, 1.0})
+        r = r * t2 + c;
+    return r * t;
+}
+
+inline int16_t to_sample(double v) {
+    const double r = std::floor(v + 0.5);
+    return static_cast<int16_t>(r > 32767.0 ? 32767.0 : r < -32768.0 ? -32768.0 : r);
+}
+
+// 1.6 s: a linear sweep from 30 Hz to 0.45 of the rate, noise under two tones, silence, a
+// clipped full-scale burst, near-silent noise (for the gate) and a silent tail.
+inline std::vector<int16_t> reference_signal(const Format& f) {
+    const int frames = f.rate * 16 / 10;
+    std::vector<int16_t> out(static_cast<size_t>(frames) * static_cast<size_t>(f.channels));
+    uint32_t seed = 0x2545F491u;
+    auto noise = [&seed] {  // xorshift32 in [-1, 1)
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        return static_cast<double>(seed) / 2147483648.0 - 1.0;
+    };
+    const double rate = f.rate;
+    auto advance = [rate](double& phase, double hz) { phase += hz / rate, phase -= std::floor(phase); };
+    const int sweep_end = f.rate * 6 / 10, noise_end = f.rate * 9 / 10, silence_end = f.rate * 11 / 10,
+              burst_end = f.rate * 12 / 10, hiss_end = f.rate * 135 / 100;
+    double phase = 0, tone_a = 0, tone_b = 0;
+    for (int i = 0; i < frames; ++i) {
+        double l = 0, r = 0;
+        if (i < sweep_end) {
+            const double hz = 30.0 + (0.45 * rate - 30.0) * i / sweep_end;
+            l = 16000.0 * cycle_sin(phase);
+            r = 9000.0 * cycle_sin(phase + 0.25 - std::floor(phase + 0.25));
+            advance(phase, hz);
+        } else if (i < noise_end) {
+            l = 6000.0 * noise() + 8000.0 * cycle_sin(tone_a);
+            r = 6000.0 * noise() + 8000.0 * cycle_sin(tone_b);
+            advance(tone_a, 440.0);
+            advance(tone_b, 660.0);
+        } else if (i < silence_end) {
+        } else if (i < burst_end) {
+            l = 52000.0 * cycle_sin(tone_a);
+            r = -l;
+            advance(tone_a, 100.0);
+        } else if (i < hiss_end) {
+            l = 4.0 * noise();
+            r = 4.0 * noise();
+        }
+        const size_t at = static_cast<size_t>(i) * static_cast<size_t>(f.channels);
+        out[at] = to_sample(l);
+        if (f.channels == 2) out[at + 1] = to_sample(r);
+    }
+    return out;
+}
+
+inline bool write_pcm(const std::string& path, const std::vector<int16_t>& pcm) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool ok = std::fwrite(pcm.data(), sizeof(int16_t), pcm.size(), f) == pcm.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// Runs one case on a fresh init: the defaults of that format, the chain 1..16, the case's
+// effects switched on (the equaliser with a shaped curve), fed in blocks of varied sizes,
+// including one above 4096 frames and one of a single frame.
+inline std::vector<int16_t> render_case(const Api& api, const Format& f, int which, std::vector<int16_t> pcm) {
+    start(api, f.rate, f.channels);
+    EffectSettings s = current(api);
+    torture::set_default_chain(s);
+    for (int t = 1; t <= 16; ++t) enabled_byte(s, t) = (which == t || which == kAllCase) ? 1 : 0;
+    const int levels[10] = {12, 8, 4, -6, -10, 0, 6, -4, 10, 16};
+    for (int b = 0; b < 10; ++b) s.eq_band_level[b] = levels[b];
+    s.eq_preamp_pos = 10;
+    api.set(s);
+
+    static const int kBlocks[] = {1024, 4096, 333, 1, 5000, 2048, 777, 4095};
+    const size_t total = pcm.size() / static_cast<size_t>(f.channels);
+    size_t done = 0;
+    for (size_t k = 0; done < total; ++k) {
+        const size_t n = std::min<size_t>(static_cast<size_t>(kBlocks[k % 8]), total - done);
+        api.change(pcm.data() + done * static_cast<size_t>(f.channels), static_cast<int32_t>(n * f.channels * 2));
+        done += n;
+    }
+    api.close();
+    return pcm;
+}
+
+// Writes <dir>/<rate>_<channels>_input.pcm and one file per case.
+inline void render_references(const Api& api, const std::string& dir, Report& report) {
+    report.run("render the reference cases", [&] {
+        for (const Format& f : kFormats) {
+            const std::vector<int16_t> input = reference_signal(f);
+            report.expect(write_pcm(dir + "/" + render_name(f, 0), input), render_name(f, 0) + " written");
+            for (int which = 1; which <= kAllCase; ++which)
+                report.expect(write_pcm(dir + "/" + render_name(f, which), render_case(api, f, which, input)),
+                              render_name(f, which) + " written");
+        }
+    });
+}
+
+// ------------------------------------------------------------------ the hosts
 
 int run(const char* label, const char* library, const std::string& dir) {
     Report report;

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "../host_checks.h"
+#include "../report.h"
 #include "../wine_support.h"
 #include "editor/editor.h"
 #include "editor/module_paths.h"
