@@ -745,9 +745,7 @@ void other_controls(Suite& s, sample::Editor& editor) {
         l.SetFontBold(false);
         s.expect(!l.IsBold(), "weight 400 again");
         CColorSlider& sl = editor.eq.pregain;
-        sl.SetColor1(0x00010203);
-        sl.SetColor2(0x00040506);
-        sl.SetColor3(0x00070809);
+        sample::slider_colours(sl, 0x00010203, 0x00040506, 0x00070809);
         s.eq(nums(sl.GetColor1(), sl.GetColor2(), sl.GetColor3()), nums(0x00010203, 0x00040506, 0x00070809), "slider colours");
         dc = GetDC(sl.m_hWnd);
         LOGBRUSH lb{};
