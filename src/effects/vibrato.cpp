@@ -8,7 +8,11 @@
 namespace vemo {
 namespace {
 
+// A record that leaves N and A as they were keeps the table: refilling it is a sine per entry,
+// about a millisecond under the engine lock for nothing.
 void fill_table(Vibrato& fx) {
+    if (fx.table.size() == static_cast<size_t>(fx.table_length) && fx.table_depth == fx.depth) return;
+    fx.table_depth = fx.depth;
     fx.table.resize(static_cast<size_t>(fx.table_length));
     const double n = fx.table_length;
     for (int32_t k = 0; k < fx.table_length; ++k)

@@ -26,6 +26,7 @@ struct Vibrato {
     int32_t period = 4800;         // P, counted over the channels' passes one after the other
     int32_t table_length = 48000;  // N
     std::vector<double> table;     // one sine period scaled by A
+    int32_t table_depth = 0;       // the A the table holds (once it has N entries)
     VibratoChannel channel[2];
     int32_t counter = 0;  // oscillator counter shared by both channels; 0 only at load
 };
