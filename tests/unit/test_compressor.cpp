@@ -14,8 +14,7 @@ Compressor make(CompressorParams p = {}, int rate = 44100) {
 }
 
 std::vector<int16_t> run(Compressor& fx, std::vector<int16_t> pcm, int channels = 2) {
-    run_stage(fx, compressor_process, pcm, channels);
-    return pcm;
+    return processed(fx, compressor_process, std::move(pcm), channels);
 }
 
 TEST(Compressor, DerivedValues) {

@@ -8,8 +8,7 @@ namespace {
 std::unique_ptr<Phaser> make(PhaserParams p) { return make_stage(phaser_init, phaser_configure, p); }
 
 std::vector<int16_t> run(Phaser& fx, std::vector<int16_t> pcm, int channels = 1) {
-    run_stage(fx, phaser_process, pcm, channels);
-    return pcm;
+    return processed(fx, phaser_process, std::move(pcm), channels);
 }
 
 bool finite_state(const PhaserChannel& ch) {

@@ -10,8 +10,7 @@ constexpr double kPi = 3.14159265358979323846;
 std::unique_ptr<Wah> make(WahParams p) { return make_stage(wah_init, wah_configure, p); }
 
 std::vector<int16_t> run(Wah& fx, std::vector<int16_t> pcm, int channels = 1) {
-    run_stage(fx, wah_process, pcm, channels);
-    return pcm;
+    return processed(fx, wah_process, std::move(pcm), channels);
 }
 
 double corner(const WahChannel& ch) { return std::acos(static_cast<double>(ch.a1) / -2.0); }
