@@ -9,7 +9,7 @@
 
 #include "effects/amp_mod.h"
 #include "effects/distortion.h"
-#include "effects/noise_gate.h"
+#include "effects/denoise.h"
 #include "effects/overdrive.h"
 #include "effects/phase_invert.h"
 
@@ -59,7 +59,7 @@ void BM_OverdriveLowpass(benchmark::State& s) {
         },
         vemo::overdrive_process);
 }
-void BM_NoiseGate(benchmark::State& s) { run_stage<vemo::NoiseGate>(s, vemo::denoise_init, vemo::denoise_process); }
+void BM_Denoise(benchmark::State& s) { run_stage<vemo::Denoise>(s, vemo::denoise_init, vemo::denoise_process); }
 void BM_AmpModSine(benchmark::State& s) { run_stage<vemo::AmpMod>(s, vemo::am_init, vemo::am_process); }
 void BM_AmpModTriangle(benchmark::State& s) {
     run_stage<vemo::AmpMod>(
@@ -77,7 +77,7 @@ void BM_PhaseInvert(benchmark::State& s) { run_stage<vemo::PhaseInvert>(s, vemo:
 BENCHMARK(BM_Distortion);
 BENCHMARK(BM_Overdrive);
 BENCHMARK(BM_OverdriveLowpass);
-BENCHMARK(BM_NoiseGate);
+BENCHMARK(BM_Denoise);
 BENCHMARK(BM_AmpModSine);
 BENCHMARK(BM_AmpModTriangle);
 BENCHMARK(BM_PhaseInvert);

@@ -28,7 +28,7 @@ void engine_init(int rate, int channels) {
     e.channels = e.valid_channels = channels;
     auto off = [&](EffectType t) { e.enabled[t].store(0, std::memory_order_relaxed); };
     // 2..15, in the order later steps rely on
-    off(kNoiseReduction), denoise_init(e.denoise, rate, channels);
+    off(kDenoise), denoise_init(e.denoise, rate, channels);
     off(kDistortion), distortion_init(e.dist, rate, channels);
     off(kOverdrive), overdrive_init(e.odrive, rate, channels);
     off(kReverb), reverb_init(e.reverb, rate, channels);

@@ -50,8 +50,8 @@ void settings_get(EffectSettings& out) {
     out.dist_low_cut_hz = dist.dist_low_cut_hz;
     out.dist_tone_hz = dist.dist_tone_hz;
 
-    const NoiseGateParams gate = denoise_report(e.denoise);
-    out.denoise_enabled = flag(kNoiseReduction);
+    const DenoiseParams gate = denoise_report(e.denoise);
+    out.denoise_enabled = flag(kDenoise);
     out.denoise_open_level = gate.denoise_open_level;
     out.denoise_hold = gate.denoise_hold;
     out.denoise_release = gate.denoise_release;
@@ -161,7 +161,7 @@ void settings_set(const EffectSettings& in) {
         if (!e.initialised) return;
         const int rate = e.rate, channels = e.channels;
 
-        set_flag(e, kNoiseReduction, in.denoise_enabled);
+        set_flag(e, kDenoise, in.denoise_enabled);
         e.denoise.params = {in.denoise_open_level, in.denoise_hold, in.denoise_release, in.denoise_attack,
                             in.denoise_close_level};
         denoise_configure(e.denoise, rate, channels);
