@@ -21,14 +21,6 @@ void denoise_init(Denoise& fx, int rate, int channels) {
     fx.params.denoise_release = samples_for_ms(rate, channels, 500);
 }
 
-void denoise_configure(Denoise&, int, int) {}
-
-void denoise_clear(Denoise&, int, int) {}
-
-void denoise_release(Denoise&) {}
-
-DenoiseParams denoise_report(const Denoise& fx) { return fx.params; }
-
 void denoise_process(Denoise& fx, int16_t* pcm, const StageContext& ctx) {
     const DenoiseParams& p = fx.params;
     DenoiseState& s = fx.state;

@@ -33,14 +33,6 @@ struct Denoise {
 
 // vemomix_init: defaults and buffers for a new format.
 void denoise_init(Denoise& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
-void denoise_configure(Denoise& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
-void denoise_clear(Denoise& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
-void denoise_release(Denoise& fx);
-// What vemomix_get reports.
-DenoiseParams denoise_report(const Denoise& fx);
 // One buffer, in place.
 void denoise_process(Denoise& fx, int16_t* pcm, const StageContext& ctx);
 

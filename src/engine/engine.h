@@ -59,7 +59,6 @@ struct EngineState {
     Reverb reverb;
     Wah wah;
     SuperBass bass;
-    PhaseInvert invert;
     Vibrato vibrato;
 
     LevelCapture levels;
