@@ -16,16 +16,6 @@ constexpr size_t kBandLevelOffset = offsetof(EffectSettings, eq_band_level);
 
 void set_flag(EngineState& e, int type, uint8_t value) { e.enabled[type].store(value, std::memory_order_relaxed); }
 
-// The wah-wah, super bass and vibrato report what their parameter pages hold, not the engine.
-void* page_copy(Editor& ed, int type) {
-    switch (type) {
-        case kWah: return &ed.wah_page;
-        case kSuperBass: return &ed.bass_page;
-        case kVibrato: return &ed.vibrato_page;
-        default: return nullptr;
-    }
-}
-
 // The equaliser's steps: a new band count resets every gain, then the record's levels apply.
 void apply_equaliser(EngineState& e, const EffectSettings& in) {
     const int channels = e.channels;
@@ -55,11 +45,9 @@ void settings_get(EffectSettings& out) {
 
     std::lock_guard lock(e.mutex);
     for (int t = 1; t <= kEffectCount; ++t) {
-        const EffectOps& ops = kEffectOps[t];
         alignas(8) unsigned char reported[kMaxParamsBytes];
-        const void* source = page_copy(ed, t);
-        if (source == nullptr && ops.report) ops.report(e, reported), source = reported;
-        if (source == nullptr && ops.params) source = ops.params(e);
+        const void* source = ed.page_copy(t);
+        if (source == nullptr) source = effect_report(e, t, reported);
         for (const ParamRow& row : effect_rows(t)) {
             if (row.role == FieldRole::kEnable)
                 bytes[row.offset] = e.enabled[t].load(std::memory_order_relaxed);
@@ -106,7 +94,7 @@ void settings_set(const EffectSettings& in) {
 
     // The editor's side: parameter page copies, the equaliser page, switches, chain rows.
     for (const int t : {kWah, kSuperBass, kVibrato})
-        for (const ParamRow& row : effect_rows(t)) param_to_slot(in, row, page_copy(ed, t));
+        for (const ParamRow& row : effect_rows(t)) param_to_slot(in, row, ed.page_copy(t));
 
     ed.eq.band_count = in.eq_band_count;
     // The page lays itself out for the count: slots placed, sliders at rest, last gains 0.
@@ -129,6 +117,8 @@ void settings_set(const EffectSettings& in) {
     ed.publish_chain();
     ed.backend().model_changed(ModelPart::kChainPage);
     ed.backend().model_changed(ModelPart::kEqPage);
+    // The parameter page shows the new values.
+    ed.param_refresh();
 }
 
 }  // namespace vemo

@@ -13,7 +13,7 @@ enum class MessageBoxKind { kOk, kYesNo };
 enum class MessageBoxAnswer { kOk, kYes, kNo };
 
 // Which part of the model changed, so a view repaints only that.
-enum class ModelPart { kMainWindow, kChainPage, kEqPage, kColours, kStrip };
+enum class ModelPart { kMainWindow, kChainPage, kEqPage, kParamPage, kColours, kStrip };
 
 class EditorBackend {
 public:

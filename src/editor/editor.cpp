@@ -53,12 +53,13 @@ Editor::Editor() : backend_(make_platform_backend()) {
 void Editor::begin() {
     preset_path = preset_file_path(backend_->library_dir());
     if (!exists_) {
-        backend_->create_windows();
-        exists_ = true;
-        // The skin starts from its defaults on every creation; nothing is read back.
+        // The skin starts from its defaults on every creation, before any window reads them;
+        // nothing is read back.
         colours = ColourScheme{};
         colour_window.reset();
         editor_alpha = colour_window_alpha = 255;
+        backend_->create_windows();
+        exists_ = true;
         // Initial steps of both pages: the default rows; the presets, read from the file
         // only here, and the 10-band page.
         default_chain();
@@ -87,6 +88,7 @@ void Editor::on_engine_init(int rate, int, int show) {
     wah_page = WahParams{};
     bass_page = SuperBassParams{};
     vibrato_page = VibratoParams{};
+    param_refresh();
     default_chain();
     backend_->model_changed(ModelPart::kChainPage);
     backend_->model_changed(ModelPart::kEqPage);
@@ -113,7 +115,9 @@ void Editor::set_display_mode(int32_t mode) {
 void Editor::set_switch(int type, bool on) {
     if (!exists_ || !is_effect_type(type)) return;
     chain.switches[type].checked = on;
+    if (type == param.effect) param.effect_on = on;
     backend_->model_changed(ModelPart::kChainPage);
+    backend_->model_changed(ModelPart::kParamPage);
 }
 
 void Editor::close() {
@@ -131,10 +135,10 @@ void Editor::hide_editor() {
 }
 
 void Editor::select_tab(int index) {
-    // Only tabs 0 and 1 exist; any other index changes nothing.
-    if (index < 0 || index > 1) return;
+    if (index < 0 || index > 2) return;
     current_tab = index;
     if (index == 0) on_chain_page_shown();
+    if (index == 2) param_refresh();
     backend_->model_changed(ModelPart::kMainWindow);
 }
 
@@ -243,7 +247,9 @@ void Editor::on_switch_clicked(int type, bool checked) {
             break;
         }
     }
+    if (type == param.effect) param.effect_on = checked;
     backend_->model_changed(ModelPart::kChainPage);
+    backend_->model_changed(ModelPart::kParamPage);
 }
 
 void Editor::select_row(int row) {

@@ -12,6 +12,7 @@
 #include "editor/backend.h"
 #include "editor/colour_scheme.h"
 #include "editor/colours.h"
+#include "editor/param_page.h"
 #include "editor/presets.h"
 #include "effects/super_bass.h"
 #include "effects/vibrato.h"
@@ -132,6 +133,10 @@ public:
     WahParams wah_page;
     SuperBassParams bass_page;
     VibratoParams vibrato_page;
+    // The page copy an effect reports instead of the engine's values, or null.
+    void* page_copy(int type);
+    // Tab 2, "效果参数".
+    ParamPage param;
     PresetTable presets;
     std::string preset_path;
 
@@ -167,6 +172,17 @@ public:
     bool eq_accept_name(const std::string& utf8, std::string& cp936);
     void eq_on_delete();
 
+    // --- parameter page operations ---
+    // Chooses the effect shown (the equaliser's entry selects its own tab instead).
+    void param_choose_effect(int type);
+    // Slider `index` of the page moved to `pos`: the record value written, the effect rebuilt.
+    void param_on_slider(int index, int pos);
+    // "缺省": the effect's defaults, rebuilt.
+    void param_on_defaults();
+    void param_on_switch(bool on);
+    // Reads the chosen effect's values back from the engine and the page copies.
+    void param_refresh();
+
     // --- colour settings ---
     // Editor commands 8884..8886 from the colour window.
     void on_colour_command(int code, int arg);
@@ -176,6 +192,7 @@ public:
     // --- main window ---
     void apply_button_set(bool from_dispmode);
     void hide_editor();
+    // Tabs 0 "音效控制", 1 "均衡器", 2 "效果参数"; any other index changes nothing.
     void select_tab(int index);
     // Editor command message 12424: the window skin's frame actions (1333999 with lParam 1..4)
     // and the colour window's 8884..8887.

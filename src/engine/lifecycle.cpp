@@ -93,6 +93,16 @@ const EffectOps kEffectOps[kEffectCount + 1] = {
 };
 // clang-format on
 
+const void* effect_report(EngineState& e, int type, void* buffer) {
+    if (!is_effect_type(type)) return nullptr;
+    const EffectOps& ops = kEffectOps[type];
+    if (ops.report) {
+        ops.report(e, buffer);
+        return buffer;
+    }
+    return ops.params ? ops.params(e) : nullptr;
+}
+
 const EffectType kInitOrder[kEffectCount] = {
     kDenoise, kDistortion, kOverdrive, kReverb, kCompressor, kAmpMod,      kPhaser,  kPitchChanger,
     kDrift,   kChorus,     kWah,       kSuperBass, kPhaseInvert, kVibrato, kGraphicEq, kEcho,

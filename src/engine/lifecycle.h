@@ -36,6 +36,11 @@ struct EffectOps {
 
 extern const EffectOps kEffectOps[kEffectCount + 1];
 
+// What vemomix_get reports of an effect's parameters (a params struct of its type): its report,
+// made into `buffer` (kMaxParamsBytes, aligned for any params), or its params as stored; null
+// for an effect without parameters.  The caller holds the engine mutex.
+const void* effect_report(EngineState& e, int type, void* buffer);
+
 // The order vemomix_init resets the effects in (the echo comes last, after the equaliser).
 // Clearing and releasing walk it too: those steps touch nothing of another effect.
 extern const EffectType kInitOrder[kEffectCount];
