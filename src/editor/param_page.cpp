@@ -119,8 +119,8 @@ void Editor::param_refresh() {
     const std::vector<const ParamRow*> rows = param_page_rows(type);
     page.sliders.resize(rows.size());
 
-    // What vemomix_get would report for the effect: the page copy, the effect's report, or
-    // its params as stored.
+    // The page copy, else the values as the page or a record set them (the phaser reports
+    // truncated copies of its own: 0.7 comes back as 69, yet the page set 70).
     EffectSettings values;
     std::memset(&values, 0, sizeof values);
     int rate, channels;
@@ -130,6 +130,7 @@ void Editor::param_refresh() {
         channels = e.channels;
         alignas(8) unsigned char reported[kMaxParamsBytes];
         const void* source = page_copy(type);
+        if (source == nullptr && kEffectOps[type].params) source = kEffectOps[type].params(e);
         if (source == nullptr) source = effect_report(e, type, reported);
         if (source != nullptr)
             for (const ParamRow* row : rows) param_from_slot(values, *row, source);
