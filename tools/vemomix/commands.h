@@ -20,6 +20,8 @@ struct RenderOptions {
 };
 
 int render_command(const RenderOptions& opt);
+// Without a name: the sixteen effects; with one: its parameters.
+int effects_command(const std::string& name);
 int settings_dump_command(const std::string& record_path);
 int settings_build_command(const std::string& json_path, const std::string& record_path);
 // strips.last empty: demo-strip.png beside the output.
