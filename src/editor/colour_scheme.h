@@ -7,6 +7,7 @@
 #include <string>
 
 #include "editor/colours.h"
+#include "resources/editor_commands.h"
 
 namespace vemo {
 
@@ -40,11 +41,6 @@ constexpr Colour invert(Colour c) { return rgb(255 - red_of(c), 255 - green_of(c
 
 // The main colour as the settings file stores it: 0xRRGGBB, the reverse of a COLORREF.
 int32_t settings_colour_value(Colour c);
-
-// Editor commands (message 12424) that the colour window sends to the editor window.
-constexpr int kCmdPreviewAlpha = 8884;  // lParam: alpha for the colour window itself
-constexpr int kCmdApplyAlpha = 8885;    // the editor takes the stored window alpha
-constexpr int kCmdRecolour = 8886;      // re-colour everything from the scheme
 
 // Colour settings window (template 3058) without the window: five swatches, the custom
 // colour's channel sliders, the alpha slider, the style buttons.

@@ -143,21 +143,19 @@ void Editor::select_tab(int index) {
 }
 
 void Editor::on_editor_command(int64_t code, int64_t arg) {
-    constexpr int64_t kFrameCommand = 1333999;
-    constexpr int64_t kResetBandRanges = 8887;
-    if (code == kFrameCommand) {
-        if (arg == 1) {
+    if (code == kCmdFrame) {
+        if (arg == kFrameHide) {
             hide_editor();
             colour_window.on_close();
             backend_->model_changed(ModelPart::kColours);
-        } else if (arg == 2 || arg == 4) {
+        } else if (arg == kFrameColourWindow || arg == kFrameSkin) {
             toggle_colour_window();
-        } else if (arg == 3) {
+        } else if (arg == kFrameAbout) {
             select_tab(5);  // there is no tab 5: nothing changes
         }
     } else if (code == kCmdPreviewAlpha || code == kCmdApplyAlpha || code == kCmdRecolour) {
         on_colour_command(static_cast<int>(code), static_cast<int>(std::clamp<int64_t>(arg, INT32_MIN, INT32_MAX)));
-    } else if (code == kResetBandRanges) {
+    } else if (code == kCmdResetBandRanges) {
         backend_->model_changed(ModelPart::kEqPage);
     }
 }

@@ -12,11 +12,6 @@ constexpr int kBoxTop = 3;
 constexpr int kBoxBottom = 24;
 constexpr ULONG_PTR kMenuItemTag = 0x56454D00;  // item data of our owner-drawn menu items: tag | index
 
-const ColourScheme& default_scheme() {
-    static const ColourScheme scheme;
-    return scheme;
-}
-
 bool is_sizing_hit(int hit) { return hit >= HTLEFT && hit <= HTBOTTOMRIGHT; }
 
 // The caption glyphs and menu images, drawn with lines so that they scale with nothing.
@@ -106,8 +101,8 @@ bool CWindowSkin::Attach(HWND hwnd) {
     return true;
 }
 
-void CWindowSkin::SetScheme(const ColourScheme* scheme) {
-    m_scheme = scheme;
+void CWindowSkin::SetColours(const SkinColours& colours) {
+    m_colours = colours;
     RepaintFrame();
 }
 
@@ -280,7 +275,7 @@ bool CWindowSkin::OnMeasureMenu(MEASUREITEMSTRUCT* mis) {
 
 bool CWindowSkin::OnDrawMenu(const DRAWITEMSTRUCT* dis) {
     if (dis->CtlType != ODT_MENU || (dis->itemData & ~0xFFul) != kMenuItemTag) return false;
-    const ColourScheme& s = m_scheme ? *m_scheme : default_scheme();
+    const SkinColours& s = m_colours;
     const size_t index = dis->itemData & 0xFF;
     const std::wstring text = index < m_menuTexts.size() ? m_menuTexts[index] : L"";
     const RECT r = dis->rcItem;
@@ -310,7 +305,7 @@ bool CWindowSkin::OnDrawMenu(const DRAWITEMSTRUCT* dis) {
 // ----------------------------------------------------------------------------- painting
 
 void CWindowSkin::UpdateRegion(int width, int height) {
-    const ColourScheme& s = m_scheme ? *m_scheme : default_scheme();
+    const SkinColours& s = m_colours;
     const bool maximised = m_state == kMaximised;
     if (width == m_regionSize.cx && height == m_regionSize.cy && s.border_style == m_regionBorder &&
         maximised == m_regionMaximised)
@@ -339,7 +334,7 @@ void CWindowSkin::PaintFrame(HDC window_dc, int width, int height) {
 }
 
 void CWindowSkin::PaintBorder(HDC dc, int w, int h) {
-    const ColourScheme& s = m_scheme ? *m_scheme : default_scheme();
+    const SkinColours& s = m_colours;
     const COLORREF main = m_bActive ? s.main_colour : blend(s.main_colour, RGB(0x50, 0x50, 0x50), 120);
     const COLORREF dark = shift(main, -60);
     const COLORREF light = shift(main, 60);
@@ -388,7 +383,7 @@ void CWindowSkin::PaintBorder(HDC dc, int w, int h) {
 }
 
 void CWindowSkin::PaintCaption(HDC dc, int w) {
-    const ColourScheme& s = m_scheme ? *m_scheme : default_scheme();
+    const SkinColours& s = m_colours;
     const COLORREF main = m_bActive ? s.main_colour : blend(s.main_colour, RGB(0x50, 0x50, 0x50), 120);
     const int edge = (s.border_style == 1 || s.border_style == 2 || s.border_style == 3) ? 2 : 1;
     const RECT band{edge, edge, w - edge, m_insets.top - 1};
@@ -442,7 +437,7 @@ void CWindowSkin::PaintCaption(HDC dc, int w) {
 }
 
 void CWindowSkin::PaintBox(HDC dc, const RECT& box, int part) {
-    const ColourScheme& s = m_scheme ? *m_scheme : default_scheme();
+    const SkinColours& s = m_colours;
     const bool hot = m_hot == part;
     const bool pressed = hot && m_pressed == part;
     COLORREF face = shift(s.main_colour, -30);

@@ -6,11 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "editor/colour_scheme.h"
+#include "resources/editor_commands.h"
+#include "resources/resource_ids.h"
 #include "toolkit/gdi.h"
 #include "toolkit/subclass_wnd.h"
 
 namespace vemo {
+
+// What the frame is drawn with; the skin's owner fills it from its own colour scheme.
+struct SkinColours {
+    COLORREF main_colour = 0x00624C06;
+    int header_style = 2;  // 0..3
+    int border_style = 0;  // 0..6
+};
 
 class CWindowSkin : public CSubclassWnd {
 public:
@@ -23,23 +31,23 @@ public:
     static constexpr int kMinTrackHeight = 78;
 
     // Editor command message and the code of the frame's actions in host mode.
-    static constexpr UINT kEditorCommand = 12424;
-    static constexpr WPARAM kFrameCommand = 1333999;
-    static constexpr LPARAM kHide = 1;
-    static constexpr LPARAM kToggleColourWindow = 4;
-    static constexpr LPARAM kAbout = 3;
+    static constexpr UINT kEditorCommand = kEditorCommandMessage;
+    static constexpr WPARAM kFrameCommand = static_cast<WPARAM>(kCmdFrame);
+    static constexpr LPARAM kHide = kFrameHide;
+    static constexpr LPARAM kToggleColourWindow = kFrameSkin;
+    static constexpr LPARAM kAbout = kFrameAbout;
 
     // The popup system menu and its commands.
-    static constexpr UINT kMenuId = 3059;
-    static constexpr UINT kCaptionIconId = 3024;
+    static constexpr UINT kMenuId = IDM_SYSTEM;
+    static constexpr UINT kCaptionIconId = IDI_CAPTION;
     enum MenuCommand : UINT {
-        kMenuRestore = 32771,
-        kMenuSize = 32772,
-        kMenuMinimise = 32773,
-        kMenuMaximise = 32774,
-        kMenuSkin = 32775,
-        kMenuClose = 32776,
-        kMenuAbout = 32777,
+        kMenuRestore = IDM_SYS_RESTORE,
+        kMenuSize = IDM_SYS_SIZE,
+        kMenuMinimise = IDM_SYS_MINIMISE,
+        kMenuMaximise = IDM_SYS_MAXIMISE,
+        kMenuSkin = IDM_SYS_SKIN,
+        kMenuClose = IDM_SYS_CLOSE,
+        kMenuAbout = IDM_SYS_ABOUT,
     };
 
     enum State { kNormal = 0, kMaximised = 1, kMinimised = 2 };
@@ -53,8 +61,9 @@ public:
     // system's caption buttons away.
     bool Attach(HWND hwnd);
     void SetHostMode(bool on) { m_hostMode = on ? 1 : 0; }
-    // Colours, header and border style come from the scheme (the skin keeps the pointer).
-    void SetScheme(const ColourScheme* scheme);
+    // Colours, header and border style of the frame; repaints it.
+    void SetColours(const SkinColours& colours);
+    const SkinColours& GetColours() const { return m_colours; }
     void RepaintFrame();
 
     // Frame part under a point in window coordinates (HTCLOSE, HTCAPTION, ...).
@@ -100,7 +109,7 @@ private:
     bool OnDrawMenu(const DRAWITEMSTRUCT* dis);
     void SetHot(int hit);
 
-    const ColourScheme* m_scheme = nullptr;
+    SkinColours m_colours;
     SIZE m_regionSize{-1, -1};
     int m_regionBorder = -1;
     bool m_regionMaximised = false;

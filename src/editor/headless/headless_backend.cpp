@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "editor/module_paths.h"
+#include "resources/editor_commands.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -40,7 +41,7 @@ void HeadlessBackend::notify_host(int32_t host_window, int lparam) {
     notifications.emplace_back(host_window, lparam);
 #ifdef _WIN32
     HWND hwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(host_window));
-    if (hwnd != nullptr && IsWindow(hwnd)) SendMessageW(hwnd, 8201, 9999, lparam);
+    if (hwnd != nullptr && IsWindow(hwnd)) SendMessageW(hwnd, kHostNotifyMessage, kHostNotifyCode, lparam);
 #endif
 }
 

@@ -35,12 +35,12 @@ BOOL ColourWindowView::OnInitDialog() {
     SetClientDrag(false);
     for (CIconButton& s : swatches) {
         // The check mark tells the chosen swatch apart from the others.
-        s.SetIcon(3019, 3020);
+        s.SetIcon(IDI_CHECKED, IDI_UNCHECKED);
         s.SetTooltipText("选择颜色效果");
     }
     header.SetTooltipText("更换软件界面的窗口头部");
     border.SetTooltipText("更换软件界面的窗口边框");
-    save.SetIcon(3012);
+    save.SetIcon(IDI_SAVE);
     save.SetTooltipText("软件界面参数保存并返回");
     for (size_t i = 0; i < sliders.size(); ++i) {
         const int index = static_cast<int>(i);
@@ -48,7 +48,7 @@ BOOL ColourWindowView::OnInitDialog() {
         values[i].SetFontName("楷体").SetFontSize(12).SetBkColor(kValueColours[i]).SetTextColor(RGB(0, 0, 0));
     }
     skin.LoadSkin("aa");
-    skin.SetScheme(&model_.colours);
+    skin.SetColours(skin_colours(model_.colours));
     skin.Attach(m_hWnd);
     SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
     ready_ = true;
@@ -69,7 +69,7 @@ void ColourWindowView::Recolour() {
         sliders[i].SetColor3(RGB(0xF2, 0xF5, 0xF8));
     }
     Refresh();
-    skin.RepaintFrame();
+    skin.SetColours(skin_colours(model_.colours));
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

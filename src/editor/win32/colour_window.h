@@ -28,15 +28,17 @@ protected:
 
 class ColourWindowView : public CSkinDialog {
 public:
-    static constexpr std::array<int, 5> kSwatchIds = {3069, 3070, 3071, 3072, 3073};
+    static constexpr std::array<int, 5> kSwatchIds = {IDC_COLOUR_SWATCH_1, IDC_COLOUR_SWATCH_2, IDC_COLOUR_SWATCH_3,
+                                                          IDC_COLOUR_SWATCH_4, IDC_COLOUR_CUSTOM};
     // Red, green, blue, then the window alpha; each with its value label.
-    static constexpr std::array<int, 4> kSliderIds = {3068, 3074, 3075, 3076};
-    static constexpr std::array<int, 4> kValueIds = {3006, 3007, 3009, 3011};
+    static constexpr std::array<int, 4> kSliderIds = {IDC_COLOUR_RED, IDC_COLOUR_GREEN, IDC_COLOUR_BLUE, IDC_COLOUR_ALPHA};
+    static constexpr std::array<int, 4> kValueIds = {IDC_COLOUR_RED_VALUE, IDC_COLOUR_GREEN_VALUE, IDC_COLOUR_BLUE_VALUE,
+                                                         IDC_COLOUR_ALPHA_VALUE};
     static constexpr std::array<COLORREF, 4> kValueColours = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00FF00FF};
     static constexpr int kAlphaSlider = 3;
-    static constexpr int kHeaderId = 3082, kBorderId = 3083, kSaveId = 3084;
+    static constexpr int kHeaderId = IDC_COLOUR_HEADER, kBorderId = IDC_COLOUR_BORDER, kSaveId = IDC_COLOUR_SAVE;
 
-    explicit ColourWindowView(Editor& model) : CSkinDialog(3058), model_(model) {}
+    explicit ColourWindowView(Editor& model) : CSkinDialog(IDD_COLOUR_WINDOW), model_(model) {}
 
     // Swatch checks and colours, slider positions and value labels as the model has them.
     void Refresh();

@@ -1,5 +1,6 @@
 #include "editor/win32/editor_window.h"
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 
@@ -29,13 +30,29 @@ void set_window_alpha(HWND hwnd, int alpha) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
 }
 
+// Centres a top-level window on the host's window, or on the screen's work area when there is
+// none, keeping it inside the work area.
+void centre_on_host(HWND hwnd, int32_t host_window) {
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT outer = work;
+    HWND host = reinterpret_cast<HWND>(static_cast<intptr_t>(host_window));
+    if (host != nullptr && IsWindow(host)) GetWindowRect(host, &outer);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const int x = std::max<int>(work.left, std::min<int>(outer.left + (outer.right - outer.left - w) / 2, work.right - w));
+    const int y = std::max<int>(work.top, std::min<int>(outer.top + (outer.bottom - outer.top - h) / 2, work.bottom - h));
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 // ----------------------------------------------------------------------------- chain page
 
 void ChainPageWnd::DoDataExchange(CDataExchange& dx) {
     for (int t = 1; t <= kEffectCount; ++t) DDX_Control(dx, kSwitchIds[t], switches[t]);
-    DDX_Control(dx, 3006, title);
+    DDX_Control(dx, IDC_CHAIN_TITLE, title);
     DDX_Control(dx, kListId, list);
     DDX_Control(dx, kUpId, up);
     DDX_Control(dx, kDownId, down);
@@ -47,7 +64,7 @@ void ChainPageWnd::DoDataExchange(CDataExchange& dx) {
 BOOL ChainPageWnd::OnInitDialog() {
     CSkinDialog::OnInitDialog();
     SetClientDrag(false);
-    SetBitmap(3060);
+    SetBitmap(IDB_BACKGROUND);
     for (int t = 1; t <= kEffectCount; ++t) {
         style_check_button(switches[t]);
         switches[t].SetTooltipText(switch_tooltip(t));
@@ -67,7 +84,7 @@ BOOL ChainPageWnd::OnInitDialog() {
     list.InsertColumn(1, "音效名称", 120);
     list.InsertColumn(2, "有效性", 60);
     // The list owns its image list and frees it with itself.
-    HIMAGELIST images = ImageList_LoadImageW(resource_module(), MAKEINTRESOURCEW(3050), 16, 1, RGB(0xFF, 0x00, 0xFF),
+    HIMAGELIST images = ImageList_LoadImageW(resource_module(), MAKEINTRESOURCEW(IDB_LIST_IMAGES), 16, 1, RGB(0xFF, 0x00, 0xFF),
                                              IMAGE_BITMAP, LR_CREATEDIBSECTION);
     if (images != nullptr) list.SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
 
@@ -130,7 +147,7 @@ void ChainPageWnd::RefreshBottomButtons() {
     if (mode != look_mode_) {
         look_mode_ = mode;
         // Give-up and close carry the cross, confirm the tick; load and save none.
-        static constexpr UINT kIcons[3][2] = {{0, 3018}, {3018, 3017}, {0, 0}};
+        static constexpr UINT kIcons[3][2] = {{0, IDI_CLOSE}, {IDI_CLOSE, IDI_CONFIRM}, {0, 0}};
         bottom[0].SetIcon(kIcons[mode][0]);
         bottom[1].SetIcon(kIcons[mode][1]);
         bottom[1].SetTooltipText(mode == 0 ? "关闭Lorun效果器窗口" : "保存Lorun效果器配置文件");
@@ -234,7 +251,7 @@ void StripLabel::OnPaint() {
 // ----------------------------------------------------------------------------- editor window
 
 EditorWindow::EditorWindow(Editor& model)
-    : CSkinDialog(3000), eq(model), chain(model), model_(model), columns_(std::make_unique<LevelColumns>()) {}
+    : CSkinDialog(IDD_EDITOR), eq(model), chain(model), params(model), model_(model), columns_(std::make_unique<LevelColumns>()) {}
 
 EditorWindow::~EditorWindow() {
     DestroyAll();
@@ -242,7 +259,7 @@ EditorWindow::~EditorWindow() {
 }
 
 bool EditorWindow::Make() {
-    if (!Create(3000, nullptr)) return false;
+    if (!Create(IDD_EDITOR, nullptr)) return false;
     SetForegroundWindow(m_hWnd);
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return true;
@@ -258,35 +275,36 @@ void EditorWindow::DestroyAll() {
 }
 
 void EditorWindow::DoDataExchange(CDataExchange& dx) {
-    DDX_Control(dx, 3000, tab);
-    DDX_Control(dx, 3152, strip);
+    DDX_Control(dx, IDC_EDITOR_TABS, tab);
+    DDX_Control(dx, IDC_EDITOR_STRIP, strip);
 }
 
 BOOL EditorWindow::OnInitDialog() {
     CSkinDialog::OnInitDialog();
     const ColourScheme& s = model_.colours;
     SetClientDrag(false);
-    SetBitmap(3060);
+    SetBitmap(IDB_BACKGROUND);
     strip.SetBkColor(s.caption).SetTextColor(0x00020202).SetFontName("宋体").SetFontSize(12).SetText(
         "广告音乐输出效果调整");
 
     tab_images = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 6, 6);
-    for (UINT id : {3031u, 3014u, 3015u, 3025u, 3026u, 3024u}) {
+    for (UINT id : {IDI_TAB_CHAIN, IDI_TAB_EQ, IDI_TAB_PARAMS, IDI_TAB_SPARE_1, IDI_TAB_SPARE_2, IDI_CAPTION}) {
         if (HICON icon = load_icon(id, 32)) {
             ImageList_AddIcon(tab_images, icon);
             DestroyIcon(icon);
         }
     }
     tab.SetImageList(tab_images);
-    tab.SetBitmap(3005);
-    tab.SetBitmap(3060);
+    tab.SetBitmap(IDB_TAB_PLATE);
+    tab.SetBitmap(IDB_BACKGROUND);
     tab.SetColors(s.tab_text, s.tab_header);
-    tab.AddPage("音效控制", &chain, 3021, 0);
-    tab.AddPage("均衡器", &eq, 3001, 1);
+    tab.AddPage("音效控制", &chain, IDD_CHAIN_PAGE, 0);
+    tab.AddPage("均衡器", &eq, IDD_EQ_PAGE, 1);
+    tab.AddPage("效果参数", &params, IDD_PARAM_PAGE, 2);
     tab.SelectPage(0);
 
     colour = std::make_unique<ColourWindowView>(model_);
-    if (colour->Create(3058, nullptr)) {
+    if (colour->Create(IDD_COLOUR_WINDOW, nullptr)) {
         SetForegroundWindow(colour->m_hWnd);
         ShowWindow(colour->m_hWnd, SW_HIDE);
     }
@@ -294,7 +312,7 @@ BOOL EditorWindow::OnInitDialog() {
 
     if (skin_pending) {
         skin.LoadSkin("aaa");
-        skin.SetScheme(&model_.colours);
+        skin.SetColours(skin_colours(model_.colours));
         skin.Attach(m_hWnd);
         skin.SetHostMode(true);
         skin_pending = false;
@@ -305,7 +323,7 @@ BOOL EditorWindow::OnInitDialog() {
 
 LRESULT EditorWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kEditorCommand) {
-        if (wp == 8887) eq.ResetBandRanges();
+        if (wp == kCmdResetBandRanges) eq.ResetBandRanges();
         model_.on_editor_command(static_cast<int64_t>(wp), static_cast<int64_t>(lp));
         return 0;
     }
@@ -327,6 +345,10 @@ void EditorWindow::ShowEditor(bool show) {
         // A capture from before this showing is not drawn; the caption shows until audio comes.
         strip.ClearLevels();
         drawn_serial_ = engine().levels_serial.load(std::memory_order_acquire);
+        if (!editor_placed_) {
+            centre_on_host(m_hWnd, model_.host_window);
+            editor_placed_ = true;
+        }
         // Shown in front of the host's windows every time, as it was made topmost.
         SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         SetTimer(m_hWnd, kLevelTimer, kLevelTimerMs, nullptr);
@@ -345,12 +367,18 @@ void EditorWindow::ModelChanged(ModelPart part) {
         break;
     case ModelPart::kChainPage: chain.Refresh(); break;
     case ModelPart::kEqPage: eq.Refresh(); break;
+    case ModelPart::kParamPage: params.Refresh(); break;
     case ModelPart::kColours:
         Recolour();
         ApplyAlpha();
         if (colour && colour->m_hWnd != nullptr &&
-            (IsWindowVisible(colour->m_hWnd) != FALSE) != model_.colour_window.shown)
+            (IsWindowVisible(colour->m_hWnd) != FALSE) != model_.colour_window.shown) {
+            if (model_.colour_window.shown && !colour_placed_) {
+                centre_on_host(colour->m_hWnd, model_.host_window);
+                colour_placed_ = true;
+            }
             ShowWindow(colour->m_hWnd, model_.colour_window.shown ? SW_SHOW : SW_HIDE);
+        }
         break;
     default: break;
     }
@@ -362,7 +390,8 @@ void EditorWindow::Recolour() {
     tab.SetColors(s.tab_text, s.tab_header);
     chain.Recolour();
     eq.Recolour();
-    skin.RepaintFrame();
+    params.Recolour();
+    skin.SetColours(skin_colours(model_.colours));
     if (colour) colour->Recolour();
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }

@@ -1,4 +1,4 @@
-// The editor's windows on Windows: EditorWindow (template 3000) with its two tab pages, the
+// The editor's windows on Windows: EditorWindow (template 3000) with its three tab pages, the
 // caption strip that shows the level display, and the colour settings window. They are views
 // of the editor model: they show it, and hand every user action to it.
 #pragma once
@@ -10,6 +10,7 @@
 #include "editor/editor.h"
 #include "editor/win32/colour_window.h"
 #include "editor/win32/eq_page_view.h"
+#include "editor/win32/param_page_view.h"
 #include "engine/strip_raster.h"
 #include "toolkit/base_tab_ctrl.h"
 #include "toolkit/color_list_ctrl.h"
@@ -24,13 +25,16 @@ namespace vemo {
 class ChainPageWnd : public CSkinDialog {
 public:
     // Check button of each EffectType (index 0 unused).
-    static constexpr std::array<int, 17> kSwitchIds = {0,    3070, 3072, 3073, 3080, 3079, 3076, 3069, 3071,
-                                                       3074, 3078, 3075, 3077, 3081, 3084, 3085, 3087};
-    static constexpr int kListId = 3086;
-    static constexpr int kUpId = 3082, kDownId = 3083;
-    static constexpr std::array<int, 4> kBottomIds = {3088, 3089, 3090, 3091};
+    static constexpr std::array<int, 17> kSwitchIds = {0,
+        IDC_CHAIN_SW_EQ,     IDC_CHAIN_SW_COMP,   IDC_CHAIN_SW_PITCH,  IDC_CHAIN_SW_DIST,    IDC_CHAIN_SW_ODRIVE,
+        IDC_CHAIN_SW_AM,     IDC_CHAIN_SW_ECHO,   IDC_CHAIN_SW_DRIFT,  IDC_CHAIN_SW_PHASER,  IDC_CHAIN_SW_DENOISE,
+        IDC_CHAIN_SW_CHORUS, IDC_CHAIN_SW_REVERB, IDC_CHAIN_SW_WAH,    IDC_CHAIN_SW_BASS,    IDC_CHAIN_SW_INVERT,
+        IDC_CHAIN_SW_VIBRATO};
+    static constexpr int kListId = IDC_CHAIN_LIST;
+    static constexpr int kUpId = IDC_CHAIN_UP, kDownId = IDC_CHAIN_DOWN;
+    static constexpr std::array<int, 4> kBottomIds = {IDC_CHAIN_LOAD, IDC_CHAIN_SAVE, IDC_CHAIN_PLAY, IDC_CHAIN_STOP};
 
-    explicit ChainPageWnd(Editor& model) : CSkinDialog(3021), model_(model) {}
+    explicit ChainPageWnd(Editor& model) : CSkinDialog(IDD_CHAIN_PAGE), model_(model) {}
 
     // Switches, rows and bottom buttons as the model has them.
     void Refresh();
@@ -81,7 +85,7 @@ private:
 
 class EditorWindow : public CSkinDialog {
 public:
-    static constexpr UINT kEditorCommand = 12424;
+    static constexpr UINT kEditorCommand = kEditorCommandMessage;
     static constexpr UINT_PTR kLevelTimer = 1;
     static constexpr UINT kLevelTimerMs = 30;
 
@@ -99,6 +103,7 @@ public:
     // Members in the order the editor owns them.
     EqPageView eq;
     ChainPageWnd chain;
+    ParamPageView params;
     std::unique_ptr<ColourWindowView> colour;
     HIMAGELIST tab_images = nullptr;
     StripLabel strip;
@@ -127,6 +132,9 @@ private:
     StripRaster raster_;
     uint32_t drawn_serial_ = 0;
     int editor_alpha_shown_ = 255;
+    // Each window is centred on the host's window the first time it is shown.
+    bool editor_placed_ = false;
+    bool colour_placed_ = false;
     int colour_alpha_shown_ = 255;
 };
 

@@ -62,10 +62,10 @@ BOOL EqPageView::OnInitDialog() {
     scale_ = ItemRect(kScaleIds[2]);
     CSkinDialog::OnInitDialog();
     SetClientDrag(false);
-    SetBitmap(3060);
+    SetBitmap(IDB_BACKGROUND);
 
-    save.SetIcon(3012);
-    remove.SetIcon(3011);
+    save.SetIcon(IDI_SAVE);
+    remove.SetIcon(IDI_DELETE);
     save.DrawTransparent(false);
     remove.DrawTransparent(false);
     save.SetTooltipText("保存当前的均衡器设置为音效模式");

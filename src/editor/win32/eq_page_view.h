@@ -20,19 +20,21 @@ namespace vemo {
 class EqPageView : public CSkinDialog {
 public:
     static constexpr int kSlots = 32;
-    static constexpr int kFrameId = 3003;
-    static constexpr std::array<int, 4> kBandButtonIds = {3069, 3070, 3071, 3072};
-    static constexpr int kOptionId = 3073, kLinkedId = 3084;
-    static constexpr int kComboId = 3081, kSaveId = 3082, kDeleteId = 3083;
-    static constexpr int kPreampId = 3087, kPreampLabelId = 3095;
+    static constexpr int kFrameId = IDC_EQ_BANDS;
+    static constexpr std::array<int, 4> kBandButtonIds = {IDC_EQ_10_BANDS, IDC_EQ_15_BANDS, IDC_EQ_25_BANDS,
+                                                           IDC_EQ_31_BANDS};
+    static constexpr int kOptionId = IDC_EQ_OPTION, kLinkedId = IDC_EQ_LINKED;
+    static constexpr int kComboId = IDC_EQ_PRESETS, kSaveId = IDC_EQ_SAVE, kDeleteId = IDC_EQ_DELETE;
+    static constexpr int kPreampId = IDC_EQ_PREAMP, kPreampLabelId = IDC_EQ_PREAMP_LABEL;
     // "-20", "0", "+20" beside the first row, then beside the second.
-    static constexpr std::array<int, 6> kScaleIds = {3075, 3076, 3077, 3078, 3079, 3080};
+    static constexpr std::array<int, 6> kScaleIds = {IDC_EQ_SCALE_LOW_1,  IDC_EQ_SCALE_MID_1, IDC_EQ_SCALE_HIGH_1,
+                                                       IDC_EQ_SCALE_LOW_2, IDC_EQ_SCALE_MID_2, IDC_EQ_SCALE_HIGH_2};
     static constexpr int kBandRangeMax = 50;
 
-    static constexpr int SliderId(int slot) { return slot == 0 ? 3068 : 3003 + 2 * slot; }
-    static constexpr int LabelId(int slot) { return 3004 + 2 * slot; }
+    static constexpr int SliderId(int slot) { return slot == 0 ? IDC_EQ_SLIDER_0 : IDC_EQ_BANDS + 2 * slot; }
+    static constexpr int LabelId(int slot) { return IDC_EQ_BANDS + 1 + 2 * slot; }
 
-    explicit EqPageView(Editor& model) : CSkinDialog(3001), model_(model) {}
+    explicit EqPageView(Editor& model) : CSkinDialog(IDD_EQ_PAGE), model_(model) {}
 
     // Loads every control from the model; lays the slots out again when the model's lay-out
     // changed since the last time.

@@ -14,13 +14,13 @@ BOOL PresetNameDialog::OnInitDialog() {
     SetClientDrag(false);
     SetFillColor(scheme_.dialog_fill, false);
     for (CIconButton* b : {&confirm, &give_up}) style_push_button(*b, scheme_.main_colour);
-    confirm.SetIcon(3017);
-    give_up.SetIcon(3018);
+    confirm.SetIcon(IDI_CONFIRM);
+    give_up.SetIcon(IDI_CLOSE);
     confirm.SetTooltipText("保存");
     give_up.SetTooltipText("返回");
     SetWindowTextW(GetDlgItem(kNameId), L"");
     skin.LoadSkin("a");
-    skin.SetScheme(&scheme_);
+    skin.SetColours(skin_colours(scheme_));
     skin.Attach(m_hWnd);
     // Centred over the editor, and in front of it: the editor itself is topmost.
     RECT me{}, over{};

@@ -13,12 +13,12 @@ namespace vemo {
 
 class PresetNameDialog : public CSkinDialog {
 public:
-    static constexpr int kNameId = 3083, kConfirmId = 3082, kGiveUpId = 3084;
+    static constexpr int kNameId = IDC_NAME_EDIT, kConfirmId = IDC_NAME_CONFIRM, kGiveUpId = IDC_NAME_GIVE_UP;
 
     // accept gets each confirmed name (UTF-8); it shows the refusal itself and answers whether
     // the name was taken.
     PresetNameDialog(const ColourScheme& scheme, std::function<bool(const std::string&)> accept)
-        : CSkinDialog(3016), scheme_(scheme), accept_(std::move(accept)) {}
+        : CSkinDialog(IDD_PRESET_NAME), scheme_(scheme), accept_(std::move(accept)) {}
 
     // Runs the dialog; true when a name was accepted.
     bool Run(HWND owner) { return DoModal(owner) == IDOK; }

@@ -15,11 +15,13 @@ void style_push_button(CIconButton& b, COLORREF main) {
 }
 
 void style_check_button(CIconButton& b) {
-    b.SetIcon(3019, 3020);
+    b.SetIcon(IDI_CHECKED, IDI_UNCHECKED);
     b.DrawTransparent(false);
     b.SetColor(CIconButton::kFgOut, RGB(0xE8, 0xEC, 0xF0), false);
     b.SetColor(CIconButton::kFgIn, kHoverText, false);
     b.SetColor(CIconButton::kBkIn, RGB(0x1C, 0xB8, 0xC8), true);
 }
+
+SkinColours skin_colours(const ColourScheme& s) { return {s.main_colour, s.header_style, s.border_style}; }
 
 }  // namespace vemo

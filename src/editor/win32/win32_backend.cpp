@@ -56,7 +56,7 @@ bool Win32Backend::preset_name_dialog(const std::function<bool(const std::string
 void Win32Backend::notify_host(int32_t host_window, int lparam) {
     // Window handles fit in 32 bits on every Windows; 0 or a stale handle reaches nobody.
     HWND hwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(host_window));
-    if (hwnd != nullptr && IsWindow(hwnd)) SendMessageW(hwnd, 8201, 9999, lparam);
+    if (hwnd != nullptr && IsWindow(hwnd)) SendMessageW(hwnd, kHostNotifyMessage, kHostNotifyCode, lparam);
 }
 
 std::string Win32Backend::library_dir() { return library_module_dir(); }

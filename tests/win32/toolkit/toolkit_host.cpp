@@ -26,6 +26,7 @@
 namespace vemo::sample {
 
 inline ColourScheme g_scheme;
+inline SkinColours skin_of(const ColourScheme& c) { return {c.main_colour, c.header_style, c.border_style}; }
 
 // The slots' colours (slot, colour), without redrawing.
 inline void button_colours(CIconButton& b, std::initializer_list<std::pair<int, COLORREF>> slots) {
@@ -237,7 +238,7 @@ protected:
         border.SetTooltipText("更换软件界面的窗口边框");
         save.SetTooltipText("软件界面参数保存并返回");
         skin.LoadSkin("aa");
-        skin.SetScheme(&g_scheme);
+        skin.SetColours(skin_of(g_scheme));
         skin.Attach(m_hWnd);
         return TRUE;
     }
@@ -290,7 +291,7 @@ protected:
         tab.AddPage("均衡器", &eq, 3001, 1);
         tab.SelectPage(0);
         skin.LoadSkin("aaa");
-        skin.SetScheme(&g_scheme);
+        skin.SetColours(skin_of(g_scheme));
         skin.Attach(m_hWnd);
         skin.SetHostMode(true);
         SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
@@ -601,14 +602,12 @@ void window_skin(Suite& s, sample::Editor& editor, sample::ColourWindow& colours
                      {3, 100, HTCLIENT, "not sizable"}});
     });
     s.run("frame painting differs for each of the 4 header and 7 border styles and for inactive", [&] {
-        ColourScheme scheme;
         CWindowSkin skin;
         skin.LoadSkin("paint");
-        skin.SetScheme(&scheme);
         skin.m_caption = L"Lorun";
         Canvas c(300, 200);
         auto paint = [&](int header, int border) {
-            scheme.header_style = header, scheme.border_style = border;
+            skin.SetColours({0x00624C06, header, border});
             skin.PaintFrame(c.dc, 300, 200);
         };
         std::set<unsigned long long> headers, borders;
@@ -855,7 +854,7 @@ bool screenshot(const char* path) {
     other.set_main_colour(0x00084808);
     other.header_style = 3;
     other.border_style = 6;
-    colours.skin.SetScheme(&other);
+    colours.skin.SetColours(skin_of(other));
     pump(400);
     SetForegroundWindow(chain_view.m_hWnd);
     sample::ChainPage& page = chain_view.chain;

@@ -1,0 +1,53 @@
+// The effect parameter page (template IDD_PARAM_PAGE) as a view of the editor model's parameter
+// page: the effect chooser, the effect's switch, "缺省", and PARAM_PAGE_ROWS generic rows of
+// label, coloured slider and value, which the view fills from the table row each one shows.
+#pragma once
+#include <array>
+
+#include "editor/editor.h"
+#include "toolkit/color_combo_box.h"
+#include "toolkit/color_slider.h"
+#include "toolkit/icon_button.h"
+#include "toolkit/label.h"
+#include "toolkit/skin_dialog.h"
+#include "toolkit/window_skin.h"
+
+namespace vemo {
+
+class ParamPageView : public CSkinDialog {
+public:
+    static constexpr int kRows = PARAM_PAGE_ROWS;
+    static constexpr int LabelId(int row) { return IDC_PARAM_ROWS + 3 * row; }
+    static constexpr int SliderId(int row) { return IDC_PARAM_ROWS + 3 * row + 1; }
+    static constexpr int ValueId(int row) { return IDC_PARAM_ROWS + 3 * row + 2; }
+
+    explicit ParamPageView(Editor& model) : CSkinDialog(IDD_PARAM_PAGE), model_(model) {}
+
+    // Loads every control from the model: the chosen effect, its rows, their positions and texts.
+    void Refresh();
+    void Recolour();
+
+    CLabel heading;
+    CColorComboBox chooser;
+    CIconButton on_switch, defaults;
+    std::array<CLabel, kRows> labels;
+    std::array<CColorSlider, kRows> sliders;
+    std::array<CLabel, kRows> values;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override;
+    void OnHScroll(UINT code, UINT pos, HWND bar) override;
+    void OnOK() override {}
+    void OnCancel() override {}
+
+private:
+    Editor& model_;
+    bool ready_ = false;
+    bool refreshing_ = false;  // control changes made by Refresh are not the user's
+    // What each row was last set up for, so that ranges are only set when the row changes.
+    std::array<const ParamRow*, kRows> shown_rows_{};
+};
+
+}  // namespace vemo
