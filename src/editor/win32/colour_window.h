@@ -11,6 +11,7 @@
 #include "toolkit/label.h"
 #include "toolkit/skin_dialog.h"
 #include "toolkit/window_skin.h"
+#include "resources/resource_ids.h"
 
 namespace vemo {
 

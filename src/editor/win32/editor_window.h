@@ -18,6 +18,8 @@
 #include "toolkit/label.h"
 #include "toolkit/skin_dialog.h"
 #include "toolkit/window_skin.h"
+#include "resources/editor_commands.h"
+#include "resources/resource_ids.h"
 
 namespace vemo {
 

@@ -14,6 +14,7 @@
 #include "toolkit/icon_button.h"
 #include "toolkit/label.h"
 #include "toolkit/skin_dialog.h"
+#include "resources/resource_ids.h"
 
 namespace vemo {
 

@@ -8,6 +8,8 @@
 #include "toolkit/icon_button.h"
 #include "toolkit/skin_dialog.h"
 #include "toolkit/window_skin.h"
+#include "editor/colour_scheme.h"
+#include "resources/resource_ids.h"
 
 namespace vemo {
 

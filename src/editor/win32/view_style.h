@@ -4,6 +4,7 @@
 #include "editor/colour_scheme.h"
 #include "toolkit/icon_button.h"
 #include "toolkit/window_skin.h"
+#include "resources/resource_ids.h"
 
 namespace vemo {
 

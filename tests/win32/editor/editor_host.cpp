@@ -8,6 +8,7 @@
 //   editor_host <screenshot directory>         the last line reads "editor: N passed, M failed"
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <iterator>
@@ -272,7 +273,7 @@ void editor_checks(HWND host) {
             win().tab.SendMessage(TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
             return utf8(buf);
         });
-        report.eq(titles, Names{"音效控制", "均衡器"}, "tab titles");
+        report.eq(titles, Names{"音效控制", "均衡器", "效果参数"}, "tab titles");
         report.expect(win().colour != nullptr && !visible(colours().m_hWnd), "colour settings window made hidden");
         report.eq(GetWindowLongPtrW(win().m_hWnd, GWL_STYLE) & WS_SYSMENU, 0, "WS_SYSMENU: the skin draws the frame");
     });
@@ -714,6 +715,172 @@ void colour_checks() {
     });
 }
 
+// ------------------------------------------------------------------------------- the parameter page
+
+ParamPageView& params() { return win().params; }
+// What the chooser tells its page when the user picks entry i (EffectType i + 1).
+void choose_effect(int type) {
+    params().chooser.SetCurSel(type - 1);
+    SendMessageW(params().m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PARAM_CHOOSER, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(params().chooser.m_hWnd));
+    pump(30);
+}
+void move_param(int row, int pos) {
+    HWND s = params().sliders[row].m_hWnd;
+    SendMessageW(s, TBM_SETPOS, TRUE, pos);
+    SendMessageW(params().m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(s));
+    pump(20);
+}
+// The rows on screen as "label|position|value" (with "!" when the value lies outside the slider).
+Names param_rows() {
+    Names rows;
+    for (int r = 0; r < ParamPageView::kRows; ++r) {
+        if (!visible(params().sliders[r].m_hWnd)) continue;
+        const bool outside = params().values[r].GetTextColor() == RGB(0xFF, 0x90, 0x60);  // the page's warning colour
+        rows.push_back(text_of(params().labels[r].m_hWnd) + "|" + std::to_string(pos_of(params().sliders[r].m_hWnd)) + "|" +
+                       text_of(params().values[r].m_hWnd) + (outside ? "!" : ""));
+    }
+    return rows;
+}
+EffectSettings record() {
+    EffectSettings s;
+    std::memset(&s, 0, sizeof s);
+    vemomix_get(&s);
+    return s;
+}
+// An impulse, then silence, through vemomix_change: the frame at which the echo comes back.
+int echo_arrival() {
+    vemomix_datarefresh();
+    std::vector<int16_t> pcm(2 * 2048);
+    pcm[0] = pcm[1] = 20000;
+    for (int b = 0; b < 40; ++b) {
+        vemomix_change(pcm.data(), static_cast<int32_t>(pcm.size() * 2));
+        for (int f = b == 0 ? 1 : 0; f < 2048; ++f)
+            if (pcm[2 * f] != 0) return b * 2048 + f;
+        std::fill(pcm.begin(), pcm.end(), 0);
+    }
+    return -1;
+}
+
+void param_checks() {
+    report.run("效果参数: echo chosen by the chooser shows its two rows; its delay slider moves the record and the echo", [] {
+        click_tab(2);
+        report.expect(visible(params().m_hWnd) && editor().current_tab == 2, "parameter page shown");
+        choose_effect(kEcho);
+        report.eq(editor().param.effect, static_cast<int>(kEcho), "effect chosen");
+        report.eq(param_rows(), Names{"延时|6|0.6 秒", "反馈|5|0.5"}, "rows");
+        report.eq(nums(params().sliders[0].SendMessage(TBM_GETRANGEMIN), params().sliders[0].SendMessage(TBM_GETRANGEMAX)),
+                  nums(0, 16), "delay slider range");
+        report.eq(text_of(params().on_switch.m_hWnd), "关闭", "switch caption");
+        click(params().on_switch.m_hWnd);
+        report.eq(nums(engine().enabled[kEcho].load(), checked(chain_item(kEchoSwitch))), nums(1, 1),
+                  "echo on, chain page switch checked");
+        report.eq(echo_arrival(), 26460, "echo arrives after 0.6 s");
+        move_param(0, 3);
+        report.eq(record().echo_delay_s, 0.3f, "echo_delay_s in the record");
+        report.eq(echo_arrival(), 13230, "the next buffers echo after 0.3 s");
+        report.eq(param_rows()[0], "延时|3|0.3 秒", "delay row");
+        save_png(win().m_hWnd, "param_echo.png");
+    });
+    report.run("缺省 on the reverberation restores its defaults, gains 10^-0.5, the sliders follow", [] {
+        choose_effect(kReverb);
+        move_param(0, 77);
+        move_param(6, 40);
+        report.eq(nums(record().reverb_tap_count, record().reverb_wet_db), nums(77, -40), "tap count and wet level moved");
+        click(params().defaults.m_hWnd);
+        const EffectSettings r = record();
+        report.eq(nums(r.reverb_tap_count, r.reverb_room_m, r.reverb_offset_m, r.reverb_decay_m, r.reverb_feedback_m,
+                       r.reverb_feedback_db, r.reverb_wet_db),
+                  nums(20, 20, 5, 10, 20, -10, -10), "reverb fields in the record");
+        const float g = static_cast<float>(std::pow(10.0, -0.5));
+        report.eq(nums(engine().reverb.channel[0].wet_gain == g, engine().reverb.channel[1].feedback_gain == g), nums(1, 1),
+                  "gains");
+        report.eq(param_rows(), Names{"反射数|20|20", "房间|20|20 米", "偏移|5|5 米", "衰减|10|10 米", "反馈距离|20|20 米",
+                                      "反馈电平|10|-10 dB", "混响电平|10|-10 dB"},
+                  "rows");
+        save_png(win().m_hWnd, "param_reverb.png");
+    });
+    report.run("a record value beyond the slider stands at its end, shown as it is; the record stays as set", [] {
+        choose_effect(kChorus);
+        EffectSettings s = record();
+        s.chorus_wet = 1000;
+        s.chorus_depth = 90;
+        vemomix_set(s);
+        pump(30);
+        const EffectSettings before = record();
+        report.eq(param_rows(), Names{"深度|100|180!", "频率|1324|1587", "湿声|100|390 %!", "干声|78|78 %", "再发生|39|39 %"},
+                  "chorus rows after vemomix_set");
+        choose_effect(kEcho);
+        choose_effect(kChorus);
+        const EffectSettings after = record();
+        report.eq(nums(before.chorus_wet, std::memcmp(&before, &after, sizeof before)), nums(1000, 0),
+                  "chorus_wet as set, record unchanged by showing the page");
+        save_png(win().m_hWnd, "param_chorus.png");
+        click(params().defaults.m_hWnd);
+        report.eq(nums(record().chorus_wet, record().chorus_depth), nums(250, 50), "after 缺省");
+    });
+    report.run("the wah-wah page copy follows its sliders; the equaliser's entry leads to its tab", [] {
+        choose_effect(kWah);
+        move_param(0, 12);
+        move_param(3, 55);
+        report.eq(nums(record().wah_rate, record().wah_resonance, editor().wah_page.wah_rate), nums(12, 55, 12), "record and page copy");
+        report.eq(param_rows(), Names{"频率|12|1.2 Hz", "偏移|30|30", "深度|70|70 %", "反馈|55|5.5"}, "rows");
+        save_png(win().m_hWnd, "param_wah.png");
+        choose_effect(kGraphicEq);
+        report.eq(nums(editor().current_tab, win().tab.GetCurPage(), params().chooser.GetCurSel()), nums(1, 1, kWah - 1),
+                  "tab, page shown, chooser");
+    });
+}
+
+// ------------------------------------------------------------------------------- placement and a second session
+
+POINT centre_of(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+// Within a pixel (a window of odd size cannot be centred exactly); the message says where.
+bool centred(POINT a, POINT b, const std::string& what) {
+    return report.expect(std::abs(a.x - b.x) <= 1 && std::abs(a.y - b.y) <= 1,
+                         what + named(": centre x ", a.x) + named(" y ", a.y) + named(", wanted x ", b.x) + named(" y ", b.y));
+}
+
+void placement_checks(HWND host) {
+    report.run("closed and begun again: default colours in the editor, its pages and the colour window", [] {
+        vemomix_close();
+        vemomix_begin();
+        vemomix_init(44100, 2, 0);
+        if (!report.expect(window() != nullptr, "editor made again")) return;
+        const Colour main = kDefaultMainColour;
+        report.eq(nums(editor().colours.main_colour, win().strip.GetBkColor(), page().presets.GetBkColor(),
+                       win().chain.title.GetBkColor(), params().heading.GetBkColor(), params().chooser.GetBkColor(),
+                       colours().m_crFill, win().skin.GetColours().main_colour),
+                  nums(main, main, main, main, main, main, lighten(main, 51), main),
+                  "main colour, strip, equaliser combo, chain title, parameter heading and chooser, colour window fill, frame");
+    });
+    report.run("the editor and the colour window open centred on the host window", [host] {
+        vemomix_close();
+        MoveWindow(host, 200, 120, 900, 700, FALSE);
+        vemomix_set_mainwnd(static_cast<int32_t>(reinterpret_cast<intptr_t>(host)));
+        vemomix_begin();
+        vemomix_init(44100, 2, 1);
+        pump(50);
+        const POINT c = centre_of(rect_of(host));
+        centred(centre_of(rect_of(win().m_hWnd)), c, "editor centred on the host");
+        toggle_colour_window();
+        centred(centre_of(rect_of(colours().m_hWnd)), c, "colour window centred on the host");
+        toggle_colour_window();
+    });
+    report.run("without a host window both open centred on the screen", [] {
+        vemomix_close();
+        vemomix_set_mainwnd(0);
+        vemomix_begin();
+        vemomix_init(44100, 2, 1);
+        pump(50);
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        centred(centre_of(rect_of(win().m_hWnd)), centre_of(work), "editor centred on the screen");
+        toggle_colour_window();
+        centred(centre_of(rect_of(colours().m_hWnd)), centre_of(work), "colour window centred on the screen");
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -743,7 +910,9 @@ int main(int argc, char** argv) {
         const UINT_PTR timer = SetTimer(nullptr, 0, 40, modal::tick);
         equaliser_checks();
         colour_checks();
+        param_checks();
         KillTimer(nullptr, timer);
+        placement_checks(host);
     }
     vemomix_close();
     DestroyWindow(host);

@@ -854,7 +854,7 @@ bool screenshot(const char* path) {
     other.set_main_colour(0x00084808);
     other.header_style = 3;
     other.border_style = 6;
-    colours.skin.SetColours(skin_of(other));
+    colours.skin.SetColours(sample::skin_of(other));
     pump(400);
     SetForegroundWindow(chain_view.m_hWnd);
     sample::ChainPage& page = chain_view.chain;
