@@ -16,6 +16,7 @@
 #include "effects/super_bass.h"
 #include "effects/vibrato.h"
 #include "effects/wah.h"
+#include "settings/effects.h"
 
 namespace vemo {
 
