@@ -17,6 +17,7 @@
 #include "effects/super_bass.h"
 #include "effects/vibrato.h"
 #include "effects/wah.h"
+#include "settings/effects.h"
 
 namespace vemo {
 
@@ -182,6 +183,9 @@ public:
     void param_on_switch(bool on);
     // Reads the chosen effect's values back from the engine and the page copies.
     void param_refresh();
+    // Moves the values of `next` into the chosen effect (only `changed`, or all its rows when
+    // null) and its page copy, and rebuilds it.  The caller holds the control lock.
+    void param_apply(const EffectSettings& next, const ParamRow* changed);
 
     // --- colour settings ---
     // Editor commands 8884..8886 from the colour window.

@@ -162,25 +162,38 @@ void Editor::param_choose_effect(int type) {
 
 namespace {
 
+// Drift and chorus read their parameters as they are; configuring would empty their lines.
+// The reverberation's page redraws taps or sets gains instead.
+bool page_configures(int type) { return type != kDrift && type != kChorus && type != kReverb; }
+
 // What the engine does after the page changed `changed` (null: every value, the default
 // button): the rebuild each effect's page calls for, under the engine mutex.
 void rebuild_after_page(EngineState& e, int type, const ParamRow* changed) {
-    switch (type) {
-        case kReverb: {
-            const bool level = changed != nullptr && changed->law == SliderLaw::kNegated;
-            if (level || changed == nullptr) reverb_set_levels(e.reverb);
-            if (!level) reverb_redraw_taps(e.reverb, e.rate);
-            return;
-        }
-        // Their processing reads the parameters as they are; configuring would empty the lines.
-        case kDrift:
-        case kChorus: return;
-        default:
-            if (kEffectOps[type].configure) kEffectOps[type].configure(e, e.rate, e.channels);
+    if (type == kReverb) {
+        const bool level = changed != nullptr && changed->law == SliderLaw::kNegated;
+        if (level || changed == nullptr) reverb_set_levels(e.reverb);
+        if (!level) reverb_redraw_taps(e.reverb, e.rate);
+    } else if (page_configures(type) && kEffectOps[type].configure) {
+        kEffectOps[type].configure(e, e.rate, e.channels);
     }
 }
 
 }  // namespace
+
+void Editor::param_apply(const EffectSettings& next, const ParamRow* changed) {
+    const int type = param.effect;
+    EngineState& e = engine();
+    const EffectOps& ops = kEffectOps[type];
+    // What the rebuild swaps in (the vibrato's table) is made before the engine lock.
+    if (page_configures(type) && ops.prepare_configure) ops.prepare_configure(e, next, e.rate, e.channels);
+    std::lock_guard lock(e.mutex);
+    for (const ParamRow* row : param_page_rows(type)) {
+        if (changed != nullptr && row != changed) continue;
+        if (void* copy = page_copy(type)) param_to_slot(next, *row, copy);
+        if (ops.params) param_to_slot(next, *row, ops.params(e));
+    }
+    rebuild_after_page(e, type, changed);
+}
 
 void Editor::param_on_slider(int index, int pos) {
     ParamPage& page = param;
@@ -188,14 +201,15 @@ void Editor::param_on_slider(int index, int pos) {
     const ParamRow& row = *page.sliders[static_cast<size_t>(index)].row;
     pos = std::clamp(pos, row.pos_min, row.pos_max);  // the slider's range
     EngineState& e = engine();
-    EffectSettings rec;
-    std::memset(&rec, 0, sizeof rec);
     {
-        std::lock_guard lock(e.mutex);
-        param_write(rec, row, param_value_at(row, pos, e.rate, e.channels));
-        if (void* copy = page_copy(page.effect)) param_to_slot(rec, row, copy);
-        if (const auto params = kEffectOps[page.effect].params) param_to_slot(rec, row, params(e));
-        rebuild_after_page(e, page.effect, &row);
+        // Parameters change only under the control lock, so they are read here without the engine's.
+        std::lock_guard control(e.control);
+        EffectSettings next;
+        std::memset(&next, 0, sizeof next);
+        if (const auto params = kEffectOps[page.effect].params)
+            for (const ParamRow* r : param_page_rows(page.effect)) param_from_slot(next, *r, params(e));
+        param_write(next, row, param_value_at(row, pos, e.rate, e.channels));
+        param_apply(next, &row);
     }
     page.sliders[static_cast<size_t>(index)].pos = pos;
     param_refresh();
@@ -205,21 +219,18 @@ void Editor::param_on_defaults() {
     const int type = param.effect;
     EngineState& e = engine();
     {
-        std::lock_guard lock(e.mutex);
-        void* params = kEffectOps[type].params ? kEffectOps[type].params(e) : nullptr;
-        if (type == kPhaser) {
-            // Feedback 0.7 and mix 1.0, not the 69 that the engine reports for 0.7.
-            e.phaser.params = PhaserParams{};
-        } else if (params != nullptr) {
-            EffectSettings rec;
-            std::memset(&rec, 0, sizeof rec);
-            for (const ParamRow* row : param_page_rows(type)) {
-                param_write(rec, *row, param_default(*row, e.rate, e.channels));
-                param_to_slot(rec, *row, params);
-                if (void* copy = page_copy(type)) param_to_slot(rec, *row, copy);
-            }
+        std::lock_guard control(e.control);
+        EffectSettings next;
+        std::memset(&next, 0, sizeof next);
+        const PhaserParams phaser_defaults;
+        for (const ParamRow* row : param_page_rows(type)) {
+            if (type == kPhaser)
+                // Feedback 0.7 and mix 1.0, not the 69 that the engine reports for 0.7.
+                param_from_slot(next, *row, &phaser_defaults);
+            else
+                param_write(next, *row, param_default(*row, e.rate, e.channels));
         }
-        rebuild_after_page(e, type, nullptr);
+        param_apply(next, nullptr);
     }
     param_refresh();
 }

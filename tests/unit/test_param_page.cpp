@@ -134,7 +134,7 @@ TEST_F(ParamPageTest, ReverbDefaultsSetGainsAndRedrawTapsChannelOneFirst) {
     run_noise(2);
     Reverb& r = engine().reverb;
     const uint16_t feedback_delay = r.channel[0].feedback_delay;
-    const std::array<float, kReverbLineLength> line = r.channel[0].line;
+    const std::vector<float> line = r.channel[0].line;
 
     vemo_srand(4242);
     ed.param_on_defaults();
