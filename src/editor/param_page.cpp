@@ -128,10 +128,8 @@ void Editor::param_refresh() {
         std::lock_guard lock(e.mutex);
         rate = e.rate;
         channels = e.channels;
-        alignas(8) unsigned char reported[kMaxParamsBytes];
         const void* source = page_copy(type);
         if (source == nullptr && kEffectOps[type].params) source = kEffectOps[type].params(e);
-        if (source == nullptr) source = effect_report(e, type, reported);
         if (source != nullptr)
             for (const ParamRow* row : rows) param_from_slot(values, *row, source);
     }
