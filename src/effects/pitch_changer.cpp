@@ -60,6 +60,22 @@ void clear_arrays(PitchShifter& s) {
     std::memset(s.output_accum, 0, sizeof s.output_accum);
     std::memset(s.ana_freq, 0, sizeof s.ana_freq);
     std::memset(s.ana_magn, 0, sizeof s.ana_magn);
+    s.input_since_clear = 0;
+}
+
+// Only a synthesis phase modulo 2 pi matters, but a float that keeps growing loses a bit of it
+// every time its size doubles, and each frame's rounding pushes the bins' phases apart: after an
+// hour a steady tone would be mostly rounding noise.  So, once the phases have run freely for the
+// first seconds after a clear (every short result stays as it was), each new phase is brought
+// to -pi..pi before it is stored.  Branch-free, so that it runs several bins per instruction;
+// the rounding to whole turns is exact below 2^51 turns, and anything beyond that (or not
+// finite) is left as it is.
+[[gnu::always_inline]] inline double within_one_turn(double phase) {
+    constexpr double kTwoPi = 2.0 * kPi;
+    constexpr double kRoundMagic = 0x1.8p52;  // adding and removing it rounds to a whole number
+    const double t = phase * (1.0 / kTwoPi);
+    const double turns = std::fabs(t) < 0x1p51 ? (t + kRoundMagic) - kRoundMagic : 0.0;
+    return phase - turns * kTwoPi;
 }
 
 // Steps 2.4 to 2.9 of one bin's analysis: the phase change since the last frame, less the
@@ -178,10 +194,13 @@ template <bool kReference>
         }
     }
 
+    const bool wrap = s.input_since_clear >= static_cast<int64_t>(kPitchPhaseFreeSeconds) * s.sample_rate;
+    if (!wrap) s.input_since_clear += hop;
     for (int k = 0; k <= half; ++k) {
         double d = (s.syn_freq[k] - k * bin) / bin;
         d = 2.0 * kPi * d / o + k * expected;
-        s.sum_phase[k] = static_cast<float>(s.sum_phase[k] + d);
+        const double phase = s.sum_phase[k] + d;
+        s.sum_phase[k] = static_cast<float>(wrap ? within_one_turn(phase) : phase);
     }
     if constexpr (kFastTrig) {
         float* out_re = fx.syn_re;

@@ -17,6 +17,10 @@ struct PitchChangerParams {
 // Largest frame (transform size N) the arrays hold.
 constexpr int kPitchMaxFrame = 8192;
 
+// The synthesis phases accumulate freely for this long after each clear (every short result
+// stays as it was); from then on each is kept within one turn of zero.
+constexpr int kPitchPhaseFreeSeconds = 2;
+
 // One channel's analysis/resynthesis state; the arrays are sized for the largest frame.
 struct PitchShifter {
     float factor = 1.0f;     // P
@@ -25,6 +29,7 @@ struct PitchShifter {
     int sample_rate = 44100; // Hz
     int initialised = 0;     // 0: clear the arrays before the next sample
     int rover = 0;           // FIFO position; 0 until the first buffer
+    int64_t input_since_clear = 0;  // samples taken in by frames since the arrays were last cleared
     float in_fifo[kPitchMaxFrame] = {};
     float out_fifo[kPitchMaxFrame] = {};
     float workspace[2 * kPitchMaxFrame] = {};
