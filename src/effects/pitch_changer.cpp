@@ -64,12 +64,13 @@ void clear_arrays(PitchShifter& s) {
 }
 
 // Only a synthesis phase modulo 2 pi matters, but a float that keeps growing loses a bit of it
-// every time its size doubles, and each frame's rounding pushes the bins' phases apart: after an
-// hour a steady tone would be mostly rounding noise.  So, once the phases have run freely for the
-// first seconds after a clear (every short result stays as it was), each new phase is brought
-// to -pi..pi before it is stored.  Branch-free, so that it runs several bins per instruction;
-// the rounding to whole turns is exact below 2^51 turns, and anything beyond that (or not
-// finite) is left as it is.
+// every time its size doubles, and every frame's rounding to a float moves the bins' phases
+// apart a little more: after an hour a steady tone would be mostly rounding noise.  So, once the
+// phases have accumulated as floats for the first seconds after a clear (every short result
+// stays as it was), they go on accumulating in doubles kept within one turn of zero, and only
+// the float given to the synthesis is rounded.  Branch-free, so that it runs several bins per
+// instruction; the rounding to whole turns is exact below 2^51 turns, and anything beyond that
+// (or not finite) is left as it is.
 [[gnu::always_inline]] inline double within_one_turn(double phase) {
     constexpr double kTwoPi = 2.0 * kPi;
     constexpr double kRoundMagic = 0x1.8p52;  // adding and removing it rounds to a whole number
@@ -194,13 +195,23 @@ template <bool kReference>
         }
     }
 
-    const bool wrap = s.input_since_clear >= static_cast<int64_t>(kPitchPhaseFreeSeconds) * s.sample_rate;
-    if (!wrap) s.input_since_clear += hop;
-    for (int k = 0; k <= half; ++k) {
-        double d = (s.syn_freq[k] - k * bin) / bin;
-        d = 2.0 * kPi * d / o + k * expected;
-        const double phase = s.sum_phase[k] + d;
-        s.sum_phase[k] = static_cast<float>(wrap ? within_one_turn(phase) : phase);
+    const int64_t free_time = static_cast<int64_t>(kPitchPhaseFreeSeconds) * s.sample_rate;
+    if (s.input_since_clear < free_time) {
+        for (int k = 0; k <= half; ++k) {
+            double d = (s.syn_freq[k] - k * bin) / bin;
+            d = 2.0 * kPi * d / o + k * expected;
+            s.sum_phase[k] = static_cast<float>(s.sum_phase[k] + d);
+        }
+        s.input_since_clear += hop;
+        if (s.input_since_clear >= free_time)
+            for (int k = 0; k <= half; ++k) s.held_phase[k] = within_one_turn(s.sum_phase[k]);
+    } else {
+        for (int k = 0; k <= half; ++k) {
+            double d = (s.syn_freq[k] - k * bin) / bin;
+            d = 2.0 * kPi * d / o + k * expected;
+            s.held_phase[k] = within_one_turn(s.held_phase[k] + d);
+            s.sum_phase[k] = static_cast<float>(s.held_phase[k]);
+        }
     }
     if constexpr (kFastTrig) {
         float* out_re = fx.syn_re;

@@ -17,8 +17,8 @@ struct PitchChangerParams {
 // Largest frame (transform size N) the arrays hold.
 constexpr int kPitchMaxFrame = 8192;
 
-// The synthesis phases accumulate freely for this long after each clear (every short result
-// stays as it was); from then on each is kept within one turn of zero.
+// The synthesis phases accumulate as floats for this long after each clear (every short result
+// stays as it was); from then on they accumulate in held_phase, each kept within one turn of zero.
 constexpr int kPitchPhaseFreeSeconds = 2;
 
 // One channel's analysis/resynthesis state; the arrays are sized for the largest frame.
@@ -29,12 +29,15 @@ struct PitchShifter {
     int sample_rate = 44100; // Hz
     int initialised = 0;     // 0: clear the arrays before the next sample
     int rover = 0;           // FIFO position; 0 until the first buffer
-    int64_t input_since_clear = 0;  // samples taken in by frames since the arrays were last cleared
+    int64_t input_since_clear = 0;  // samples taken in by frames since the clear, up to the free time
     float in_fifo[kPitchMaxFrame] = {};
     float out_fifo[kPitchMaxFrame] = {};
     float workspace[2 * kPitchMaxFrame] = {};
     float last_phase[kPitchMaxFrame / 2 + 1] = {};
     float sum_phase[kPitchMaxFrame / 2 + 1] = {};
+    // After the free time: the synthesis phases as they accumulate, within one turn of zero
+    // (sum_phase holds them rounded to floats).
+    double held_phase[kPitchMaxFrame / 2 + 1] = {};
     float output_accum[2 * kPitchMaxFrame] = {};
     float ana_freq[kPitchMaxFrame] = {};
     float ana_magn[kPitchMaxFrame] = {};
