@@ -324,8 +324,9 @@ void pitch_configure(PitchChanger& fx, int rate, int) {
     const float octaves = std::isnan(p.pitch_octaves) ? 0.0f : std::clamp(p.pitch_octaves, -8.0f, 8.0f);
     const float factor = static_cast<float>(std::pow(2.0L, static_cast<long double>(octaves)));
     const int n = usable_frame_size(p.pitch_frame_size);
-    // The overlap is 1..N so that the hop N / O is at least one sample.
-    const int o = std::clamp<int32_t>(p.pitch_oversampling, 1, n);
+    // The overlap is 1..N so that the hop N / O is at least one sample, and at most
+    // kPitchMaxOversampling so that any record runs in real time.
+    const int o = std::clamp<int32_t>(p.pitch_oversampling, 1, std::min(n, kPitchMaxOversampling));
     for (PitchShifter& s : fx.shifter) {
         configure_shifter(s, factor, n, o, rate);
         s.initialised = 0;

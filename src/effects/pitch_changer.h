@@ -16,6 +16,10 @@ struct PitchChangerParams {
 
 // Largest frame (transform size N) the arrays hold.
 constexpr int kPitchMaxFrame = 8192;
+// Largest overlap used: each hop costs two transforms of N points, so the overlap sets the work
+// per sample; past 32 frames per frame length nothing is heard to change, while at 8192 a frame
+// would be transformed for every sample, twenty times slower than real time.
+constexpr int kPitchMaxOversampling = 32;
 
 // The synthesis phases accumulate as floats for this long after each clear (every short result
 // stays as it was); from then on they accumulate in held_phase, each kept within one turn of zero.

@@ -242,7 +242,7 @@ TEST(PitchChanger, BadRecordsStayInsideTheArraysAndFinite) {
         float octaves;
         int n, o, want_n, want_o;
     } cases[] = {
-        {std::nanf(""), 3000, 0, 2048, 1}, {inf, 100000, 100, 8192, 100}, {-inf, 0, -3, 2, 1},
+        {std::nanf(""), 3000, 0, 2048, 1}, {inf, 100000, 100, 8192, kPitchMaxOversampling}, {-inf, 0, -3, 2, 1},
         {1e30f, 8192, 8, 8192, 8},         {-1e30f, 5, 9, 4, 4},          {0.3f, -7, 4, 2, 2},
         {2.0f, 16, 100, 16, 16},
     };
