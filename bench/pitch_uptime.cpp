@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
         const int64_t end = at + kBlock;
         // The first minute on its own as the baseline, then every stretch.
         if (end == 60 * kRate || end % stretch == 0) {
-            const double residue = 10 * std::log10(std::max(rest, 1e-30) / tone);  // exact tones leave ~0
+            // An exact tone leaves only rounding (even a little below zero): shown as -150 dB.
+            const double residue = std::max(10 * std::log10(std::max(rest, 0.0) / tone), -150.0);
             const double level = 10 * std::log10(tone / counted / (32768.0 * 32768.0 / 2));
             if (end == 60 * kRate) first_residue = residue, first_level = level;
             std::printf("  %6lld   %10.2f   %9.2f   (%+.2f dB residue, %+.2f dB tone vs the first minute)\n",
