@@ -320,6 +320,14 @@ TEST_F(EqPageTest, WritesMergeWithTheFileAndReportWhatDidNotReachTheDisk) {
     std::vector<std::string> names;
     for (const PresetRecord& r : back) names.push_back(r.name);
     EXPECT_EQ(names, (std::vector<std::string>{"\xB5\xBC\xC8\xEB", "\xC1\xED\xD2\xBB\xB8\xF6", "\xB5\xDA\xC8\xFD"}));
+
+    // A delete that misses the disk says so too.
+    fs::rename(path, aside);
+    fs::create_directory(path);
+    ed.eq_choose_preset(combo_index("第三"));
+    ed.eq_on_delete();
+    EXPECT_EQ(messages(), (Messages{{"确认删除音效第三 吗", "音效删除", MessageBoxKind::kYesNo},
+                                    {"音效模式未能从文件中删除，重新启动后将会重新出现", "音效删除", MessageBoxKind::kOk}}));
 }
 
 TEST(EqLayout, RowsAreCentredInTheFrame) {
