@@ -60,7 +60,7 @@ bool flush_to_disk(std::FILE* f) {
 #endif
 }
 
-long own_pid() {
+long long own_pid() {
 #ifdef _WIN32
     return _getpid();
 #else
@@ -68,20 +68,22 @@ long own_pid() {
 #endif
 }
 
-bool process_gone(long pid) {
+bool process_gone(long long pid) {
 #ifdef _WIN32
+    if (pid > 0xFFFFFFFFLL) return false;
     HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
     if (h == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
     const bool gone = WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
     CloseHandle(h);
     return gone;
 #else
-    return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    // A number no process id can be is no writer's (and not ours to judge).
+    return pid <= 0x7FFFFFFF && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 #endif
 }
 
 // The temporary a writer of `path` uses: the name, ".tmp" and the writer's process id.
-std::string temporary_of(const std::string& path, long pid) { return path + ".tmp" + std::to_string(pid); }
+std::string temporary_of(const std::string& path, long long pid) { return path + ".tmp" + std::to_string(pid); }
 
 // A writer killed between creating its temporary and the rename leaves the temporary behind;
 // each write removes those whose process has ended, so they cannot pile up.
@@ -94,9 +96,9 @@ void remove_stale_temporaries(const std::string& path) {
     if (dir.empty()) dir = ".";
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() <= prefix.size() || name.size() > prefix.size() + 9 || name.compare(0, prefix.size(), prefix) != 0)
+        if (name.size() <= prefix.size() || name.size() > prefix.size() + 10 || name.compare(0, prefix.size(), prefix) != 0)
             continue;
-        long pid = 0;
+        long long pid = 0;
         bool digits = true;
         for (size_t i = prefix.size(); i < name.size(); ++i) {
             digits = digits && name[i] >= '0' && name[i] <= '9';
