@@ -11,4 +11,10 @@ public:
     CliError(const std::string& subject, const std::string& problem) : std::runtime_error(subject + ": " + problem) {}
 };
 
+// A command line that asks for something impossible (exit status 2, as for the option parser's errors).
+class UsageError : public CliError {
+public:
+    using CliError::CliError;
+};
+
 }  // namespace vemomix_cli

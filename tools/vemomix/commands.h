@@ -16,6 +16,10 @@ struct RenderOptions {
     bool chain_given = false;
     std::vector<std::string> enable;
     int buffer_frames = 1024;
+    std::string type;           // --type: the output's audio type when not its extension's
+    double tail_seconds = 0.0;  // --tail: silence run through the chain after the input
+    bool verbose = false;       // --verbose: levels and clipping per stage on stderr
+    std::string levels;         // --levels: PNG of peak and RMS over time
     StripPaths strips;          // --strip, --strip-timeline
 };
 

@@ -166,7 +166,7 @@ int demo_command(const std::string& output, StripPaths strips) {
     lib.apply(s);
 
     StripOutputs pictures(strips, kRate);
-    WavWriter out(output, kRate, kChannels);
+    AudioWriter out(output, kRate, kChannels);
     int64_t pos = 0;
     const RenderStats stats = run_buffers(
         kChannels, 1024, total,
