@@ -23,21 +23,27 @@ LevelHistory::LevelHistory(int channels) : channels_(channels) {
 
 void LevelHistory::add(const int16_t* s, int64_t frames, bool output) {
     std::vector<LevelTrack>& side = tracks_[output];
-    for (int64_t f = 0; f < frames; ++f) {
-        const int64_t at = frames_[output]++;
+    for (int64_t f = 0; f < frames;) {
+        // The frames up to the end of the current block.
+        const int64_t at = frames_[output];
         const size_t b = static_cast<size_t>(at / block_frames_);
+        const int64_t n = std::min(frames - f, block_frames_ - at % block_frames_);
         for (int c = 0; c < channels_; ++c) {
             std::vector<LevelBlock>& blocks = side[static_cast<size_t>(c)].blocks;
             if (blocks.size() <= b) blocks.resize(b + 1);
             LevelBlock& k = blocks[b];
-            const int v = s[f * channels_ + c];
-            k.peak = std::max(k.peak, std::abs(v));
-            k.sum_squares += static_cast<double>(v) * v;
-            ++k.samples;
-            k.full_scale += v == 32767 || v == -32768;
+            for (int64_t i = f; i < f + n; ++i) {
+                const int v = s[i * channels_ + c];
+                k.peak = std::max(k.peak, std::abs(v));
+                k.sum_squares += static_cast<double>(v) * v;
+                k.full_scale += v == 32767 || v == -32768;
+            }
+            k.samples += n;
         }
+        frames_[output] += n;
+        f += n;
         // The output side trails the input by one buffer; both halve together.
-        if (!output && b + 1 > kMaxBlocks && at % block_frames_ == block_frames_ - 1) halve();
+        if (!output && b + 1 > kMaxBlocks && frames_[output] % block_frames_ == 0) halve();
     }
 }
 
@@ -53,30 +59,39 @@ void LevelHistory::halve() {
 
 namespace {
 
-constexpr int kLeft = 64, kRight = 24, kTop = 44, kGap = 30, kBottom = 44;
+constexpr int kLeft = 64, kRight = 24, kTop = 52, kGap = 36, kBottom = 44;
 
 double to_db(double amplitude) { return amplitude > 0.0 ? 20.0 * std::log10(amplitude / 32768.0) : -INFINITY; }
 
-// One pixel column's levels: the blocks that begin within it (at least the one it lies in).
+// One pixel column's levels: the peak of the blocks that begin within it (at least the one it lies in), the
+// RMS over those or over the blocks of 50 ms around it, whichever is longer, as a level meter would show.
 struct Column {
     double peak_db = -INFINITY, rms_db = -INFINITY;
     bool full_scale = false;
 };
 
-std::vector<Column> columns(const LevelTrack& t, int64_t block_frames, int64_t total_frames, int width) {
+std::vector<Column> columns(const LevelTrack& t, int64_t block_frames, int64_t total_frames, int width,
+                            int64_t rms_frames) {
     std::vector<Column> out(static_cast<size_t>(width));
     if (t.blocks.empty() || total_frames <= 0) return out;
     const int64_t last = static_cast<int64_t>(t.blocks.size()) - 1;
-    for (int c = 0; c < width; ++c) {
-        const int64_t f0 = total_frames * c / width, f1 = total_frames * (c + 1) / width;
-        const int64_t b0 = std::min(last, f0 / block_frames);
+    const auto sum_of = [&](int64_t f0, int64_t f1) {
+        const int64_t b0 = std::clamp<int64_t>(f0 / block_frames, 0, last);
         const int64_t b1 = std::min(last, std::max(b0, (f1 - 1) / block_frames));
         LevelBlock sum;
         for (int64_t b = b0; b <= b1; ++b) sum.merge(t.blocks[static_cast<size_t>(b)]);
+        return sum;
+    };
+    for (int c = 0; c < width; ++c) {
+        const int64_t f0 = total_frames * c / width, f1 = total_frames * (c + 1) / width;
+        const LevelBlock here = sum_of(f0, f1);
+        const int64_t widen = std::max<int64_t>(0, rms_frames - (f1 - f0)) / 2;
+        const LevelBlock around = widen > 0 ? sum_of(f0 - widen, f1 + widen) : here;
         Column& col = out[static_cast<size_t>(c)];
-        col.peak_db = to_db(sum.peak);
-        col.rms_db = sum.samples ? to_db(std::sqrt(sum.sum_squares / static_cast<double>(sum.samples))) : -INFINITY;
-        col.full_scale = sum.full_scale > 0;
+        col.peak_db = to_db(here.peak);
+        col.rms_db = around.samples ? to_db(std::sqrt(around.sum_squares / static_cast<double>(around.samples)))
+                                    : -INFINITY;
+        col.full_scale = here.full_scale > 0;
     }
     return out;
 }
@@ -158,7 +173,7 @@ public:
     void clip_marks(const std::vector<Column>& cols) const {
         colour(cr_, kClip);
         for (int x = 0; x < w_; ++x)
-            if (cols[static_cast<size_t>(x)].full_scale) cairo_rectangle(cr_, x0_ + x, y0_, 1, 4);
+            if (cols[static_cast<size_t>(x)].full_scale) cairo_rectangle(cr_, x0_ + x, y0_, 1, 6);
         cairo_fill(cr_);
     }
 
@@ -201,7 +216,7 @@ void LevelsPlot::encode() {
     // Title on the left, legend on the right.
     colour(cr, {0, 0, 0, 1});
     cairo_set_font_size(cr, 13);
-    text_at(cr, kLeft, 20, title_, 0.0);
+    text_at(cr, 8, 18, title_, 0.0);
     cairo_set_font_size(cr, 12);
     {
         double x = kLevelsWidth - kRight;
@@ -216,14 +231,14 @@ void LevelsPlot::encode() {
             cairo_text_extents(cr, k.label, &ext);
             x -= ext.x_advance;
             colour(cr, {0.2, 0.2, 0.2, 1});
-            text_at(cr, x, 20, k.label, 0.0);
+            text_at(cr, x, 18, k.label, 0.0);
             x -= 22;
             colour(cr, k.c);
             if (k.filled) {
-                cairo_rectangle(cr, x, 10, 16, 12);
+                cairo_rectangle(cr, x, 8, 16, 12);
                 cairo_fill(cr);
             } else {
-                cairo_rectangle(cr, x, 15, 16, 2.5);
+                cairo_rectangle(cr, x, 13, 16, 2.5);
                 cairo_fill(cr);
             }
             x -= 18;
@@ -240,8 +255,9 @@ void LevelsPlot::encode() {
         cairo_rectangle(cr, kLeft, y0, plot_w, kLevelsPanelHeight);
         cairo_fill(cr);
 
-        const auto in = columns(history_.track(false, c), history_.block_frames(), total, plot_w);
-        const auto out = columns(history_.track(true, c), history_.block_frames(), total, plot_w);
+        const int64_t rms_frames = rate_ / 20;
+        const auto in = columns(history_.track(false, c), history_.block_frames(), total, plot_w, rms_frames);
+        const auto out = columns(history_.track(true, c), history_.block_frames(), total, plot_w, rms_frames);
         p.area(in, &Column::peak_db, kInPeak);
         p.area(in, &Column::rms_db, kInRms);
 
@@ -271,7 +287,7 @@ void LevelsPlot::encode() {
         cairo_set_line_width(cr, 1.0);
         cairo_rectangle(cr, kLeft - 0.5, y0 - 0.5, plot_w + 1, kLevelsPanelHeight + 1);
         cairo_stroke(cr);
-        text_at(cr, kLeft + 6, y0 + 16, channel_name(c, channels) + ", dBFS", 0.0);
+        text_at(cr, kLeft, y0 - 8, channel_name(c, channels) + " (dBFS; red: samples at full scale)", 0.0);
     }
 
     // The time axis under the last panel.
