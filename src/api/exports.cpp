@@ -4,7 +4,7 @@
 
 #include "editor/editor.h"
 #include "engine/engine.h"
-#include "settings/record.h"
+#include "api/record.h"
 #include "vemosoundmix.h"
 
 using namespace vemo;

@@ -84,9 +84,9 @@ void Editor::on_engine_init(int rate, int, int show) {
         set_strip_geometry(e.levels, w, h);
     }
     eq_page_reset();
-    wah_page = WahPageCopy{};
-    bass_page = BassPageCopy{};
-    vibrato_page = VibratoPageCopy{};
+    wah_page = WahParams{};
+    bass_page = SuperBassParams{};
+    vibrato_page = VibratoParams{};
     default_chain();
     backend_->model_changed(ModelPart::kChainPage);
     backend_->model_changed(ModelPart::kEqPage);

@@ -13,6 +13,9 @@
 #include "editor/colour_scheme.h"
 #include "editor/colours.h"
 #include "editor/presets.h"
+#include "effects/super_bass.h"
+#include "effects/vibrato.h"
+#include "effects/wah.h"
 
 namespace vemo {
 
@@ -90,16 +93,6 @@ EqSlotPlace eq_slot_place(const EqRect& frame, int slider_w, int slider_h, int l
 Colour eq_band_label_colour(double freq_hz);
 Colour eq_band_slider_colour(double freq_hz, int index_in_family);
 
-// The values of the three parameter pages that are never shown as windows.
-struct WahPageCopy {
-    int32_t wah_rate = 25, wah_offset = 30, wah_depth = 70, wah_resonance = 30;
-};
-struct BassPageCopy {
-    int32_t bass_freq_hz = 200, bass_gain_db = 12;
-};
-struct VibratoPageCopy {
-    int32_t vibrato_period = 20, vibrato_depth = 25;
-};
 
 constexpr int kBandButtonCounts[4] = {10, 15, 25, 31};
 constexpr int kButtonSetCancel = 0, kButtonSetConfirm = 1, kButtonPlay = 2, kButtonStop = 3;
@@ -134,9 +127,11 @@ public:
 
     ChainPage chain;
     EqPage eq;
-    WahPageCopy wah_page;
-    BassPageCopy bass_page;
-    VibratoPageCopy vibrato_page;
+    // The wah-wah, super bass and vibrato pages keep their own copies of the values, and those
+    // copies are what vemomix_get reports.
+    WahParams wah_page;
+    SuperBassParams bass_page;
+    VibratoParams vibrato_page;
     PresetTable presets;
     std::string preset_path;
 

@@ -8,14 +8,6 @@ namespace vemo {
 
 void am_init(AmpMod& fx, int, int) { fx.params = AmpModParams{}; }
 
-void am_configure(AmpMod&, int, int) {}
-
-void am_clear(AmpMod&, int, int) {}
-
-void am_release(AmpMod&) {}
-
-AmpModParams am_report(const AmpMod& fx) { return fx.params; }
-
 void am_process(AmpMod& fx, int16_t* pcm, const StageContext& ctx) {
     const bool sine = fx.params.am_waveform == 0;
     const double depth = static_cast<float>(fx.params.am_depth_pct * 0.01);

@@ -23,14 +23,6 @@ struct AmpMod {
 
 // vemomix_init: defaults and buffers for a new format.
 void am_init(AmpMod& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
-void am_configure(AmpMod& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
-void am_clear(AmpMod& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
-void am_release(AmpMod& fx);
-// What vemomix_get reports.
-AmpModParams am_report(const AmpMod& fx);
 // One buffer, in place.
 void am_process(AmpMod& fx, int16_t* pcm, const StageContext& ctx);
 

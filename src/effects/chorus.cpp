@@ -24,8 +24,6 @@ void chorus_release(Chorus& fx) {
     for (DelayLine& l : fx.line) delay_free(l);
 }
 
-ChorusParams chorus_report(const Chorus& fx) { return fx.params; }
-
 void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {
     const ChorusParams p = fx.params;
     const double wet = p.chorus_wet, dry = p.chorus_dry, feedback = p.chorus_feedback;

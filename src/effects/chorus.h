@@ -37,8 +37,6 @@ void chorus_configure(Chorus& fx, int rate, int channels);
 void chorus_clear(Chorus& fx, int rate, int channels);
 // vemomix_close: give back both lines.
 void chorus_release(Chorus& fx);
-// What vemomix_get reports.
-ChorusParams chorus_report(const Chorus& fx);
 // One buffer, in place.
 void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx);
 

@@ -38,13 +38,6 @@ void compressor_configure(Compressor& fx, int rate, int) {
     fx.comp_detector_coef = p.comp_attack_ms < p.comp_release_ms ? fx.comp_attack_coef : fx.comp_release_coef;
 }
 
-// The detector and the gain run on through a seek: nothing to clear.
-void compressor_clear(Compressor&, int, int) {}
-
-void compressor_release(Compressor&) {}
-
-CompressorParams compressor_report(const Compressor& fx) { return fx.params; }
-
 void compressor_process(Compressor& fx, int16_t* pcm, const StageContext& ctx) {
     const int channels = ctx.channels;
     if (channels < 1 || channels > 2 || ctx.frames <= 0) return;

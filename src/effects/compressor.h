@@ -33,12 +33,6 @@ struct Compressor {
 void compressor_init(Compressor& fx, int rate, int channels);
 // vemomix_set: params were just replaced; derive what depends on them.
 void compressor_configure(Compressor& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
-void compressor_clear(Compressor& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
-void compressor_release(Compressor& fx);
-// What vemomix_get reports.
-CompressorParams compressor_report(const Compressor& fx);
 // One buffer, in place.
 void compressor_process(Compressor& fx, int16_t* pcm, const StageContext& ctx);
 

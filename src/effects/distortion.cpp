@@ -27,12 +27,6 @@ void distortion_configure(Distortion& fx, int rate, int channels) {
     rc_set_cutoff(fx.tone, fx.params.dist_tone_hz, rate, channels);
 }
 
-void distortion_clear(Distortion&, int, int) {}
-
-void distortion_release(Distortion&) {}
-
-DistortionParams distortion_report(const Distortion& fx) { return fx.params; }
-
 namespace {
 
 // The drive and slew limiter's values for one buffer.

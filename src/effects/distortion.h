@@ -28,12 +28,6 @@ struct Distortion {
 void distortion_init(Distortion& fx, int rate, int channels);
 // vemomix_set: params were just replaced; derive what depends on them.
 void distortion_configure(Distortion& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
-void distortion_clear(Distortion& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
-void distortion_release(Distortion& fx);
-// What vemomix_get reports.
-DistortionParams distortion_report(const Distortion& fx);
 // One buffer, in place.
 void distortion_process(Distortion& fx, int16_t* pcm, const StageContext& ctx);
 

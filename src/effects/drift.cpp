@@ -24,8 +24,6 @@ void drift_release(Drift& fx) {
     for (DelayLine& l : fx.line) delay_free(l);
 }
 
-DriftParams drift_report(const Drift& fx) { return fx.params; }
-
 void drift_process(Drift& fx, int16_t* pcm, const StageContext& ctx) {
     const DriftParams p = fx.params;
     const double wet = p.drift_wet, dry = p.drift_dry, feedback = p.drift_feedback;

@@ -39,8 +39,6 @@ void drift_configure(Drift& fx, int rate, int channels);
 void drift_clear(Drift& fx, int rate, int channels);
 // vemomix_close: give back both lines.
 void drift_release(Drift& fx);
-// What vemomix_get reports.
-DriftParams drift_report(const Drift& fx);
 // One buffer, in place.
 void drift_process(Drift& fx, int16_t* pcm, const StageContext& ctx);
 

@@ -81,8 +81,6 @@ void echo_release(Echo& fx) {
     fx.pos1 = fx.pos2 = 0;
 }
 
-EchoParams echo_report(const Echo& fx) { return fx.params; }
-
 void echo_process(Echo& fx, int16_t* pcm, const StageContext& ctx) {
     const int n = std::min(ctx.sample_count, static_cast<int>(fx.input.size()));
     if (n <= 0) return;

@@ -34,8 +34,6 @@ void echo_configure(Echo& fx, int rate, int channels);
 void echo_clear(Echo& fx, int rate, int channels);
 // vemomix_close: give back the three buffers.
 void echo_release(Echo& fx);
-// What vemomix_get reports.
-EchoParams echo_report(const Echo& fx);
 // One buffer, in place, with the normalisation factor the call worked out (ctx.echo_ratio).
 void echo_process(Echo& fx, int16_t* pcm, const StageContext& ctx);
 

@@ -109,12 +109,6 @@ void overdrive_configure(Overdrive& fx, int rate, int channels) {
     rc_set_cutoff(fx.od_post, fx.params.odrive_lowpass_hz, rate, channels);
 }
 
-void overdrive_clear(Overdrive&, int, int) {}
-
-void overdrive_release(Overdrive&) {}
-
-OverdriveParams overdrive_report(const Overdrive& fx) { return fx.params; }
-
 namespace {
 
 // One Newton step of the node equation; done once the step was at most 0.01 V.  Where u - v is so

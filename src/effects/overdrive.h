@@ -46,12 +46,6 @@ Biquad lowpass_design(double fs, double fc, double ripple, int lowpass);
 void overdrive_init(Overdrive& fx, int rate, int channels);
 // vemomix_set: params were just replaced; derive what depends on them.
 void overdrive_configure(Overdrive& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
-void overdrive_clear(Overdrive& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
-void overdrive_release(Overdrive& fx);
-// What vemomix_get reports.
-OverdriveParams overdrive_report(const Overdrive& fx);
 // One buffer, in place.
 void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx);
 

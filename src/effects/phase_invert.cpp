@@ -4,18 +4,8 @@
 
 namespace vemo {
 
-void invert_init(PhaseInvert& fx, int, int) { fx.params = PhaseInvertParams{}; }
-
-void invert_configure(PhaseInvert&, int, int) {}
-
-void invert_clear(PhaseInvert&, int, int) {}
-
-void invert_release(PhaseInvert&) {}
-
-PhaseInvertParams invert_report(const PhaseInvert& fx) { return fx.params; }
-
 // Every sample negated; -32768 has no positive twin and stays as it is.
-void invert_process(PhaseInvert&, int16_t* pcm, const StageContext& ctx) {
+void invert_process(int16_t* pcm, const StageContext& ctx) {
     for (int i = 0; i < ctx.sample_count; ++i) {
         const int16_t s = pcm[i];
         pcm[i] = s == INT16_MIN ? s : static_cast<int16_t>(-s);

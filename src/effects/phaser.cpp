@@ -87,10 +87,6 @@ void phaser_configure(Phaser& fx, int rate, int) {
     }
 }
 
-void phaser_clear(Phaser&, int, int) {}
-
-void phaser_release(Phaser&) {}
-
 PhaserParams phaser_report(const Phaser& fx) {
     const PhaserChannel& ch = fx.channel[0];
     return {ch.low_copy, ch.high_copy, ch.rate_copy, ch.feedback_copy, ch.mix_copy};

@@ -45,10 +45,6 @@ struct Phaser {
 void phaser_init(Phaser& fx, int rate, int channels);
 // vemomix_set: every value from params for both channels; memories and phase stay.
 void phaser_configure(Phaser& fx, int rate, int channels);
-// vemomix_datarefresh: nothing of the phaser is ever cleared.
-void phaser_clear(Phaser& fx, int rate, int channels);
-// vemomix_close: nothing on the heap.
-void phaser_release(Phaser& fx);
 // What vemomix_get reports: channel 0's integer copies.
 PhaserParams phaser_report(const Phaser& fx);
 // One buffer, in place.

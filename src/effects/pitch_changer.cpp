@@ -306,10 +306,6 @@ void pitch_clear(PitchChanger& fx, int, int) {
     for (PitchShifter& s : fx.shifter) s.initialised = 0;
 }
 
-void pitch_release(PitchChanger&) {}
-
-PitchChangerParams pitch_report(const PitchChanger& fx) { return fx.params; }
-
 void pitch_process(PitchChanger& fx, int16_t* pcm, const StageContext& ctx) {
     const int channels = std::min(ctx.channels, 2);
     for (int c = 0; c < channels; ++c) {

@@ -69,10 +69,6 @@ void pitch_init(PitchChanger& fx, int rate, int channels);
 void pitch_configure(PitchChanger& fx, int rate, int channels);
 // vemomix_datarefresh: both instances clear their arrays before their next sample.
 void pitch_clear(PitchChanger& fx, int rate, int channels);
-// vemomix_close: nothing on the heap.
-void pitch_release(PitchChanger& fx);
-// What vemomix_get reports: the record's values, unchanged.
-PitchChangerParams pitch_report(const PitchChanger& fx);
 // One buffer, in place.
 void pitch_process(PitchChanger& fx, int16_t* pcm, const StageContext& ctx);
 

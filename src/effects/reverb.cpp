@@ -94,8 +94,6 @@ void reverb_clear(Reverb& fx, int, int) {
     for (ReverbChannel& ch : fx.channel) ch.line.fill(0.0f);
 }
 
-void reverb_release(Reverb&) {}
-
 ReverbParams reverb_report(const Reverb& fx) { return fx.channel[0].params; }
 
 namespace {

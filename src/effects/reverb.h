@@ -60,8 +60,6 @@ void reverb_redraw_taps(Reverb& fx, int rate);
 void reverb_set_levels(Reverb& fx);
 // vemomix_datarefresh: both lines to zero; taps, gains and write positions stay.
 void reverb_clear(Reverb& fx, int rate, int channels);
-// vemomix_close: the lines are part of the engine; nothing to give back.
-void reverb_release(Reverb& fx);
 // What vemomix_get reports: channel 0's parameters.
 ReverbParams reverb_report(const Reverb& fx);
 // One buffer, in place.

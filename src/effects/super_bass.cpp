@@ -55,12 +55,6 @@ void bass_configure(SuperBass& fx, int rate, int) {
     for (BassChannel& ch : fx.channel) design(ch, f, g, w);
 }
 
-void bass_clear(SuperBass&, int, int) {}
-
-void bass_release(SuperBass&) {}
-
-SuperBassParams bass_report(const SuperBass& fx) { return fx.params; }
-
 namespace {
 
 // The shelf over `frames` frames, the channels of a frame side by side: their recursions are

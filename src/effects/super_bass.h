@@ -31,12 +31,6 @@ struct SuperBass {
 void bass_init(SuperBass& fx, int rate, int channels);
 // vemomix_set and the editor's page: design both channels from params, memories cleared.
 void bass_configure(SuperBass& fx, int rate, int channels);
-// vemomix_datarefresh leaves the super bass alone.
-void bass_clear(SuperBass& fx, int rate, int channels);
-// vemomix_close: nothing on the heap.
-void bass_release(SuperBass& fx);
-// The record's values as last configured (vemomix_get reports the editor page's copy).
-SuperBassParams bass_report(const SuperBass& fx);
 // One buffer, in place.
 void bass_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx);
 

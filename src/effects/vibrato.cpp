@@ -42,14 +42,10 @@ void vibrato_configure(Vibrato& fx, int rate, int channels) {
     fill_table(fx);
 }
 
-void vibrato_clear(Vibrato&, int, int) {}
-
 void vibrato_release(Vibrato& fx) {
     for (VibratoChannel& ch : fx.channel) std::vector<double>().swap(ch.line);
     std::vector<double>().swap(fx.table);
 }
-
-VibratoParams vibrato_report(const Vibrato& fx) { return fx.params; }
 
 namespace {
 

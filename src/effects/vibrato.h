@@ -35,12 +35,8 @@ struct Vibrato {
 void vibrato_init(Vibrato& fx, int rate, int channels);
 // vemomix_set and the editor: A and P from params (P with the channel count), table refilled.
 void vibrato_configure(Vibrato& fx, int rate, int channels);
-// vemomix_datarefresh leaves the vibrato's lines as they are.
-void vibrato_clear(Vibrato& fx, int rate, int channels);
 // vemomix_close: give back the lines and the table.
 void vibrato_release(Vibrato& fx);
-// What the engine holds; vemomix_get reports the editor page's copy.
-VibratoParams vibrato_report(const Vibrato& fx);
 // One buffer, in place.
 void vibrato_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx);
 

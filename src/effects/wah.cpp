@@ -72,12 +72,6 @@ void wah_configure(Wah& fx, int rate, int) {
     }
 }
 
-void wah_clear(Wah&, int, int) {}
-
-void wah_release(Wah&) {}
-
-WahParams wah_report(const Wah& fx) { return fx.params; }
-
 namespace {
 
 // The filter over `frames` frames, the channels of a frame side by side: their recursions are

@@ -35,12 +35,6 @@ void wah_init(Wah& fx, int rate, int channels);
 // vemomix_set and the editor's page: rate, depth and Q from params, opposite start phases,
 // memories and coefficients cleared.
 void wah_configure(Wah& fx, int rate, int channels);
-// vemomix_datarefresh leaves the wah-wah alone.
-void wah_clear(Wah& fx, int rate, int channels);
-// vemomix_close: nothing on the heap.
-void wah_release(Wah& fx);
-// The record's values as last configured (vemomix_get reports the editor page's copy).
-WahParams wah_report(const Wah& fx);
 // One buffer, in place.
 void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx);
 

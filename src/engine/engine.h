@@ -12,7 +12,7 @@
 #include "effects/drift.h"
 #include "effects/echo.h"
 #include "effects/graphic_eq.h"
-#include "effects/noise_gate.h"
+#include "effects/denoise.h"
 #include "effects/overdrive.h"
 #include "effects/phase_invert.h"
 #include "effects/phaser.h"
@@ -21,7 +21,7 @@
 #include "effects/super_bass.h"
 #include "effects/vibrato.h"
 #include "effects/wah.h"
-#include "engine/effect_types.h"
+#include "settings/effects.h"
 #include "engine/levels.h"
 
 namespace vemo {
@@ -54,12 +54,11 @@ struct EngineState {
     Echo echo;
     Drift drift;
     Phaser phaser;
-    NoiseGate denoise;
+    Denoise denoise;
     Chorus chorus;
     Reverb reverb;
     Wah wah;
     SuperBass bass;
-    PhaseInvert invert;
     Vibrato vibrato;
 
     LevelCapture levels;

@@ -3,34 +3,10 @@
 
 #include "engine/engine.h"
 #include "engine/fp_guard.h"
+#include "engine/lifecycle.h"
 
 namespace vemo {
 namespace {
-
-using Stage = void (*)(EngineState&, int16_t*, const StageContext&);
-
-// One entry per EffectType; index 0 is never run.
-constexpr Stage kStages[kEffectCount + 1] = {
-    nullptr,
-    [](EngineState& e, int16_t* p, const StageContext& c) {
-        if (rate_supported(c.rate)) eq_process(e.eq, p, c);
-    },
-    [](EngineState& e, int16_t* p, const StageContext& c) { compressor_process(e.comp, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { pitch_process(e.pitch, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { distortion_process(e.dist, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { overdrive_process(e.odrive, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { am_process(e.am, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { echo_process(e.echo, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { drift_process(e.drift, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { phaser_process(e.phaser, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { denoise_process(e.denoise, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { chorus_process(e.chorus, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { reverb_process(e.reverb, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { wah_process(e.wah, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { bass_process(e.bass, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { invert_process(e.invert, p, c); },
-    [](EngineState& e, int16_t* p, const StageContext& c) { vibrato_process(e.vibrato, p, c); },
-};
 
 // One host-sized call of at most kMaxFrames frames.
 void process_slice(EngineState& e, int16_t* pcm, int frames, float* work) {
@@ -46,7 +22,7 @@ void process_slice(EngineState& e, int16_t* pcm, int frames, float* work) {
     for (int r = 0; r < kChainStages; ++r) {
         const int t = e.chain[r].load(std::memory_order_relaxed);
         if (!is_effect_type(t) || e.enabled[t].load(std::memory_order_relaxed) != 1) continue;
-        kStages[t](e, pcm, ctx);
+        kEffectOps[t].process(e, pcm, ctx);
         if (e.stage_observer) e.stage_observer(e.stage_observer_context, t, pcm, ctx.sample_count);
     }
 

@@ -100,7 +100,7 @@ TEST_F(ChainWalk, WhatSwitchingSetRefreshAndInitDoToEachStagesHistory) {
         {kDrift, "oscillator phase", [&] { return e.drift.phase; }, kKeeps, kKeeps, kClears},
         {kPhaser, "memories", [&] { return e.phaser.channel[1].y1; }, kKeeps, kKeeps, kKeeps},
         {kPhaser, "oscillator phase", [&] { return e.phaser.channel[1].phase; }, kKeeps, kKeeps, kKeeps},
-        {kNoiseReduction, "gate state", [&] { return e.denoise.state.release_count; }, kKeeps, kKeeps, kKeeps},
+        {kDenoise, "gate state", [&] { return e.denoise.state.release_count; }, kKeeps, kKeeps, kKeeps},
         {kChorus, "lines", [&] { return top(e.chorus.line[0].buf); }, kClears, kClears, kClears},
         {kReverb, "lines", [&] { return top(e.reverb.channel[1].line); }, kClears, kClears, kClears},
         {kReverb, "write position", [&] { return e.reverb.channel[1].write_pos; }, kKeeps, kKeeps, kKeeps},

@@ -1,5 +1,5 @@
 // The noise gate: one state through both channels, hold, linear release and attack.
-#include "effects/noise_gate.h"
+#include "effects/denoise.h"
 #include "test_support.h"
 
 namespace vemo::test {
@@ -7,11 +7,11 @@ namespace {
 
 using V = std::vector<int16_t>;
 
-TEST(NoiseGate, SampleBySample) {
+TEST(Denoise, SampleBySample) {
     struct Row {
         const char* what;
         int channels;
-        NoiseGateParams p;  // open level, hold, release, attack, close level
+        DenoiseParams p;  // open level, hold, release, attack, close level
         V warm, in, out;
         int open = -1;  // the state afterwards, where not -1
         int64_t attack = -1, hold = -1, release = -1;
@@ -40,7 +40,7 @@ TEST(NoiseGate, SampleBySample) {
          float(4294967292.0 / 4294967294.0)},
     };
     for (const Row& r : rows) {
-        NoiseGate fx;
+        Denoise fx;
         fx.params = r.p;
         fx.state.release_gain = &r == rows ? 0.25f : 1.0f;
         processed(fx, denoise_process, r.warm, r.channels);
@@ -54,7 +54,7 @@ TEST(NoiseGate, SampleBySample) {
 }
 
 // Hold 2 ms and release 500 ms in samples of all channels: trunc(rate * channels * ms / 1000).
-TEST_F(Session, NoiseGateDefaultsFollowRateTimesChannels) {
+TEST_F(Session, DenoiseDefaultsFollowRateTimesChannels) {
     const EffectSettings s = current();
     EXPECT_EQ((std::array{s.denoise_open_level, s.denoise_close_level, s.denoise_hold, s.denoise_release}),
               (std::array{500, 410, 176, 44100}));

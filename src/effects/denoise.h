@@ -7,7 +7,7 @@
 namespace vemo {
 
 // The values a settings record carries for this effect, as the engine keeps them.
-struct NoiseGateParams {
+struct DenoiseParams {
     int32_t denoise_open_level = 500;
     int32_t denoise_hold = 0;
     int32_t denoise_release = 0;
@@ -16,7 +16,7 @@ struct NoiseGateParams {
 };
 
 // One gate for all channels: channel 1's frames continue from where channel 0's left it.
-struct NoiseGateState {
+struct DenoiseState {
     int16_t open = 0;
     uint32_t hold_count = 0;
     uint32_t release_count = 0;
@@ -25,23 +25,15 @@ struct NoiseGateState {
     float attack_gain = 1.0f;
 };
 
-struct NoiseGate {
-    NoiseGateParams params;
+struct Denoise {
+    DenoiseParams params;
     // Set at load and never reset afterwards, not even by vemomix_init.
-    NoiseGateState state;
+    DenoiseState state;
 };
 
 // vemomix_init: defaults and buffers for a new format.
-void denoise_init(NoiseGate& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
-void denoise_configure(NoiseGate& fx, int rate, int channels);
-// vemomix_datarefresh: forget the history, keep every parameter.
-void denoise_clear(NoiseGate& fx, int rate, int channels);
-// vemomix_close: give back every heap buffer.
-void denoise_release(NoiseGate& fx);
-// What vemomix_get reports.
-NoiseGateParams denoise_report(const NoiseGate& fx);
+void denoise_init(Denoise& fx, int rate, int channels);
 // One buffer, in place.
-void denoise_process(NoiseGate& fx, int16_t* pcm, const StageContext& ctx);
+void denoise_process(Denoise& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

@@ -1,4 +1,4 @@
-#include "effects/noise_gate.h"
+#include "effects/denoise.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,23 +15,15 @@ int32_t samples_for_ms(int rate, int channels, int ms) {
 
 }  // namespace
 
-void denoise_init(NoiseGate& fx, int rate, int channels) {
-    fx.params = NoiseGateParams{};
+void denoise_init(Denoise& fx, int rate, int channels) {
+    fx.params = DenoiseParams{};
     fx.params.denoise_hold = samples_for_ms(rate, channels, 2);
     fx.params.denoise_release = samples_for_ms(rate, channels, 500);
 }
 
-void denoise_configure(NoiseGate&, int, int) {}
-
-void denoise_clear(NoiseGate&, int, int) {}
-
-void denoise_release(NoiseGate&) {}
-
-NoiseGateParams denoise_report(const NoiseGate& fx) { return fx.params; }
-
-void denoise_process(NoiseGate& fx, int16_t* pcm, const StageContext& ctx) {
-    const NoiseGateParams& p = fx.params;
-    NoiseGateState& s = fx.state;
+void denoise_process(Denoise& fx, int16_t* pcm, const StageContext& ctx) {
+    const DenoiseParams& p = fx.params;
+    DenoiseState& s = fx.state;
     // The lengths are compared with unsigned counters, so a negative length counts as a very long one.
     const uint32_t hold = static_cast<uint32_t>(p.denoise_hold);
     const uint32_t release = static_cast<uint32_t>(p.denoise_release);

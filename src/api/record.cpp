@@ -1,0 +1,134 @@
+#include "api/record.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "editor/editor.h"
+#include "engine/engine.h"
+#include "engine/lifecycle.h"
+#include "settings/param_table.h"
+
+namespace vemo {
+namespace {
+
+constexpr size_t kBandLevelOffset = offsetof(EffectSettings, eq_band_level);
+
+void set_flag(EngineState& e, int type, uint8_t value) { e.enabled[type].store(value, std::memory_order_relaxed); }
+
+// The wah-wah, super bass and vibrato report what their parameter pages hold, not the engine.
+void* page_copy(Editor& ed, int type) {
+    switch (type) {
+        case kWah: return &ed.wah_page;
+        case kSuperBass: return &ed.bass_page;
+        case kVibrato: return &ed.vibrato_page;
+        default: return nullptr;
+    }
+}
+
+// The equaliser's steps: a new band count resets every gain, then the record's levels apply.
+void apply_equaliser(EngineState& e, const EffectSettings& in) {
+    const int channels = e.channels;
+    set_flag(e, kGraphicEq, in.eq_enabled);
+    eq_set_band_count(e.eq, in.eq_band_count, e.rate, channels);
+    e.eq.eq_extra_filter.store(in.eq_extra_filter, std::memory_order_relaxed);
+    // Only 31 bands exist, whatever the record claims.
+    const int bands = std::clamp(in.eq_band_count, 0, kEqMaxBands);
+    for (int b = 0; b < bands; ++b)
+        for (int c = 0; c < channels; ++c) eq_set_gain(e.eq, static_cast<float>(in.eq_band_level[b]), b, c);
+    for (int c = 0; c < channels; ++c)
+        eq_set_gain(e.eq, static_cast<float>((static_cast<double>(in.eq_preamp_pos) - 12) * 1.5), -1, c);
+}
+
+}  // namespace
+
+void settings_get(EffectSettings& out) {
+    Editor& ed = editor();
+    EngineState& e = engine();
+    auto* bytes = reinterpret_cast<uint8_t*>(&out);
+
+    // Chain: as many bytes as the list has rows (at most 255).
+    const int n = static_cast<int>(std::min<size_t>(ed.chain.rows.size(), 255));
+    std::memset(out.chain_order, 0, static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        out.chain_order[i] = static_cast<uint8_t>(static_cast<uint32_t>(ed.chain.rows[i].type()) % 256u);
+
+    std::lock_guard lock(e.mutex);
+    for (int t = 1; t <= kEffectCount; ++t) {
+        const EffectOps& ops = kEffectOps[t];
+        alignas(8) unsigned char reported[kMaxParamsBytes];
+        const void* source = page_copy(ed, t);
+        if (source == nullptr && ops.report) ops.report(e, reported), source = reported;
+        if (source == nullptr && ops.params) source = ops.params(e);
+        for (const ParamRow& row : effect_rows(t)) {
+            if (row.role == FieldRole::kEnable)
+                bytes[row.offset] = e.enabled[t].load(std::memory_order_relaxed);
+            else if (source != nullptr)
+                param_from_slot(out, row, source);
+        }
+    }
+
+    // Equaliser: the 32 slider slots, slot 31 landing on bytes 196..199, then byte 196 = 0.
+    out.eq_preset_name[0] = '\0';
+    out.eq_band_count = ed.eq.band_count;
+    for (int k = 0; k < 32; ++k) {
+        const int32_t level = band_slider_gain(ed.eq.slider_pos[k]);
+        std::memcpy(bytes + kBandLevelOffset + 4 * static_cast<size_t>(k), &level, 4);
+    }
+    out.eq_preset_builtin = 0;
+    out.eq_extra_filter = e.eq.eq_extra_filter.load(std::memory_order_relaxed);
+    out.eq_preamp_pos = ed.eq.preamp_pos;
+}
+
+void settings_set(const EffectSettings& in) {
+    EngineState& e = engine();
+    Editor& ed = editor();
+    {
+        std::lock_guard lock(e.mutex);
+        if (!(e.valid_rate >= 10000 && rate_supported(e.valid_rate) && (e.valid_channels == 1 || e.valid_channels == 2)))
+            return;
+        if (!e.initialised) return;
+        for (const EffectType t : kSetOrder) {
+            if (t == kGraphicEq) {
+                apply_equaliser(e, in);
+                continue;
+            }
+            const EffectOps& ops = kEffectOps[t];
+            for (const ParamRow& row : effect_rows(t)) {
+                if (row.role == FieldRole::kEnable)
+                    set_flag(e, t, reinterpret_cast<const uint8_t*>(&in)[row.offset]);
+                else if (ops.params)
+                    param_to_slot(in, row, ops.params(e));
+            }
+            if (ops.configure) ops.configure(e, e.rate, e.channels);
+        }
+    }
+
+    // The editor's side: parameter page copies, the equaliser page, switches, chain rows.
+    for (const int t : {kWah, kSuperBass, kVibrato})
+        for (const ParamRow& row : effect_rows(t)) param_to_slot(in, row, page_copy(ed, t));
+
+    ed.eq.band_count = in.eq_band_count;
+    // The page lays itself out for the count: slots placed, sliders at rest, last gains 0.
+    ed.eq_layout();
+    const int shown_bands = std::clamp(in.eq_band_count, 0, kEqMaxBands);
+    ed.eq_set_band_button(in.eq_band_count);
+    ed.eq_fill_combo();
+    for (int b = 0; b < shown_bands; ++b) ed.eq.slider_pos[b] = band_slider_pos(in.eq_band_level[b]);
+    ed.eq.preamp_pos = preamp_slider_pos(in.eq_preamp_pos);
+
+    for (int t = 1; t <= kEffectCount; ++t)
+        ed.chain.switches[t].checked = e.enabled[t].load(std::memory_order_relaxed) == 1;
+    ed.eq.option.checked = in.eq_extra_filter == 1;
+
+    ed.clear_chain();
+    for (int i = 0; i < 255; ++i) {
+        const int b = in.chain_order[i];
+        if (is_effect_type(b)) ed.append_chain_row(b, e.enabled[b].load(std::memory_order_relaxed) == 1);
+    }
+    ed.publish_chain();
+    ed.backend().model_changed(ModelPart::kChainPage);
+    ed.backend().model_changed(ModelPart::kEqPage);
+}
+
+}  // namespace vemo

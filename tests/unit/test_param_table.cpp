@@ -1,0 +1,99 @@
+// The parameter table against the record it describes: every byte of the 748 is a reserved
+// gap or belongs to exactly one row, and each row's default is what the library reports after
+// vemomix_init.  Then the slider laws at the values the editor's ranges are defined by.
+#include <tuple>
+
+#include "settings/param_table.h"
+#include "test_support.h"
+
+namespace vemo::test {
+namespace {
+
+size_t row_size(const ParamRow& r) {
+    switch (r.type) {
+        case FieldType::kU8: return 1;
+        case FieldType::kI32:
+        case FieldType::kF32: return 4;
+        case FieldType::kText: return 64;
+        case FieldType::kLevels: return 124;
+        case FieldType::kChain: return 255;
+    }
+    return 0;
+}
+
+TEST(ParamTable, CoversEveryRecordByteOnceBesideTheReservedGaps) {
+    ASSERT_EQ(sizeof(EffectSettings), 748u);
+    EffectSettings s{};
+    s.comp_threshold_db = 0x01020304;
+    s.echo_delay_s = 1.0f;  // 0x3F800000, little-endian
+    const auto* b = reinterpret_cast<const unsigned char*>(&s);
+    EXPECT_EQ(std::tuple(b[336], b[339], b[212], b[215]), std::tuple(0x04, 0x01, 0x00, 0x3F));
+
+    std::array<int, 748> owners{};
+    for (const ParamRow& r : param_rows())
+        for (size_t i = r.offset; i < r.offset + row_size(r); ++i) ++owners[i];
+    // The three bytes after each enabled flag that a 4-byte field follows, and after the
+    // preset's built-in flag (which vemomix_get overwrites with the level of slot 31).
+    for (const size_t gap : {1, 197, 201, 209, 221, 237, 261, 285, 309, 333, 353, 385, 401, 425, 449, 469, 481})
+        for (size_t i = gap; i < gap + 3; ++i) owners[i] += 100;
+    for (size_t i = 0; i < owners.size(); ++i) ASSERT_TRUE(owners[i] == 1 || owners[i] == 100) << "byte " << i;
+
+    // Each effect's rows start with its switch, and their names carry its prefix.
+    for (int t = 1; t <= kEffectCount; ++t) {
+        const auto rows = effect_rows(t);
+        ASSERT_FALSE(rows.empty()) << t;
+        EXPECT_EQ(rows[0].role, FieldRole::kEnable) << t;
+        for (const ParamRow& r : rows) EXPECT_TRUE(r.field.starts_with(kEffects[t].prefix)) << r.field;
+    }
+    EXPECT_EQ(find_param("reverb_wet_db")->offset, 380);
+    EXPECT_EQ(find_param("no_such_field"), nullptr);
+}
+
+TEST(ParamTable, DefaultsAreWhatTheLibraryReportsAfterInit) {
+    for (const auto& [rate, channels] : {std::pair{44100, 2}, std::pair{22050, 1}, std::pair{48000, 2}}) {
+        start_library(rate, channels);
+        EffectSettings s{};
+        vemomix_get(&s);
+        for (const ParamRow& r : param_rows()) {
+            if (r.type != FieldType::kU8 && r.type != FieldType::kI32 && r.type != FieldType::kF32) continue;
+            if (r.role == FieldRole::kIgnored) continue;
+            EXPECT_EQ(param_read(s, r), param_default(r, rate, channels)) << r.field << " at " << rate << "/" << channels;
+            // What the editor starts at lies inside what it offers, or the page would move it.
+            if (r.role == FieldRole::kParam) EXPECT_TRUE(param_in_range(r, param_default(r, rate, channels), rate, channels))
+                << r.field;
+        }
+        EXPECT_EQ(s.eq_band_level[0], 0);
+    }
+    vemomix_close();
+}
+
+TEST(ParamTable, SliderLawsGiveTheEditorsValues) {
+    auto at = [](const char* f, int pos, int rate = 44100, int ch = 2) {
+        return param_value_at(*find_param(f), pos, rate, ch);
+    };
+    // Gate times in ms become samples of all channels; levels are ten per step.
+    EXPECT_EQ(std::tuple(at("denoise_hold", 2), at("denoise_release", 500, 22050, 1), at("denoise_open_level", 50)),
+              std::tuple(176.0, 11025.0, 500.0));
+    // Chorus: depth = p / 2, percentages in 1/256, rate from fs * 360 / (p * ch * 1000).
+    EXPECT_EQ(std::tuple(at("chorus_depth", 99), at("chorus_wet", 100), at("chorus_feedback", 80), at("chorus_rate", 1587)),
+              std::tuple(49.0, 256.0, 204.0, 5.0));
+    EXPECT_EQ(std::tuple(at("echo_delay_s", 6), at("pitch_octaves", -7), at("reverb_wet_db", 80), at("pitch_frame_size", 11)),
+              std::tuple(double(0.6f), double(-0.7f), -80.0, 2048.0));
+
+    const ParamRow& frame = *find_param("pitch_frame_size");
+    const ParamRow& bands = *find_param("eq_band_count");
+    EXPECT_EQ(std::tuple(param_in_range(frame, 2048, 44100, 2), param_in_range(frame, 3000, 44100, 2),
+                         param_in_range(bands, 25, 44100, 2), param_in_range(bands, 20, 44100, 2)),
+              std::tuple(true, false, true, false));
+    double lo, hi;
+    param_value_range(*find_param("chorus_rate"), 48000, 1, lo, hi);
+    EXPECT_EQ(std::tuple(lo, hi), std::tuple(4.0, 17280.0));
+    // A value off the slider's end shows the slider at that end.
+    EXPECT_EQ(std::tuple(param_position_of(*find_param("reverb_feedback_db"), -300, 44100, 2),
+                         param_position_of(*find_param("denoise_hold"), 1e9, 44100, 2),
+                         param_position_of(*find_param("bass_gain_db"), NAN, 44100, 2)),
+              std::tuple(100, 200, 0));
+}
+
+}  // namespace
+}  // namespace vemo::test
