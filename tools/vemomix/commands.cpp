@@ -10,6 +10,7 @@
 #include "effect_names.h"
 #include "host.h"
 #include "levels_plot.h"
+#include "params.h"
 #include "record_json.h"
 
 namespace vemomix_cli {
@@ -59,13 +60,28 @@ int render_command(const RenderOptions& opt) {
 
     const LibrarySession lib(in.rate(), in.channels());
     // Fields the JSON leaves out keep what the library starts with for this format.
-    if (fields) record = record_from_json(*fields, lib.current(), opt.settings_json);
+    if (fields) {
+        record = record_from_json(*fields, lib.current(), opt.settings_json);
+        if (!opt.force) check_ranges(*fields, *record, in.rate(), in.channels(), opt.settings_json, false);
+    }
     if (!record) record = lib.current();
     lib.apply(*record);
 
-    if (opt.chain_given || !opt.enable.empty()) {
+    if (!opt.preset.empty() || opt.chain_given || !opt.enable.empty() || !opt.sets.empty()) {
+        if (!opt.preset.empty()) apply_preset(*record, opt.preset_file, opt.preset);
         if (opt.chain_given) apply_chain(*record, opt.chain);
         apply_enable(*record, opt.enable);
+        if (!opt.sets.empty()) {
+            const Json given = sets_to_json(opt.sets, *record);
+            try {
+                record = record_from_json(given, *record, "--set");
+            } catch (const UsageError&) {
+                throw;
+            } catch (const CliError& e) {
+                throw UsageError(e.what());
+            }
+            if (!opt.force) check_ranges(given, *record, in.rate(), in.channels(), "--set", true);
+        }
         lib.apply(*record);
     }
     const std::vector<int> rows = running_rows(*record);
@@ -137,9 +153,10 @@ int settings_dump_command(const std::string& record_path) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int settings_build_command(const std::string& json_path, const std::string& record_path) {
+int settings_build_command(const std::string& json_path, const std::string& record_path, bool force) {
     const Json fields = parse_json(read_file(json_path), json_path);
     const EffectSettings s = record_from_json(fields, default_record(), json_path);
+    if (!force) check_ranges(fields, s, 44100, 2, json_path, false);
     write_file(record_path, std::string(reinterpret_cast<const char*>(&s), sizeof s));
     return 0;
 }

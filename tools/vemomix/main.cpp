@@ -11,6 +11,7 @@
 #include "cli_error.h"
 #include "audio_file.h"
 #include "commands.h"
+#include "params.h"
 
 namespace {
 
@@ -102,6 +103,13 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     render_cmd->add_flag("-v,--verbose", render.verbose, "Report levels and full-scale samples after each effect");
     render_cmd->add_option("--levels", render.levels, "PNG of peak and RMS levels over time, input and output");
+    render_cmd->add_option("--set", render.sets, "FIELD=VALUE: a record field (vemomix effects lists them)")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    render_cmd->add_option("--preset", render.preset, "Equaliser preset by name; switches the equaliser on");
+    render_cmd->add_option("--preset-file", render.preset_file,
+                           "Preset file for --preset (default: vemoeqset.eq beside the library)");
+    render_cmd->add_flag("--force", render.force, "Apply values outside the parameter ranges as given");
     render_cmd->add_option("--strip", render.strips.last, "PNG of the editor's level strip for the last buffer");
     render_cmd->add_option("--strip-timeline", render.strips.timeline,
                            "PNG of one level strip per second of audio, side by side");
@@ -115,6 +123,17 @@ int main(int argc, char** argv) {
         "build", "Write a settings record from JSON; fields not given take the library's defaults.");
     build_cmd->add_option("JSON", build_json, "Record fields by name")->required();
     build_cmd->add_option("OUT", build_out, "Settings record to write")->required();
+    bool build_force = false;
+    build_cmd->add_flag("--force", build_force, "Write values outside the parameter ranges as given");
+    std::string defaults_out;
+    auto* defaults_cmd =
+        settings_cmd->add_subcommand("defaults", "Write every field of the library's starting record as JSON.");
+    defaults_cmd->add_option("OUT", defaults_out, "JSON file to write")->required();
+
+    std::string effect_name_arg;
+    auto* effects_cmd = app.add_subcommand("effects", "List the effects and their parameters: field, label, "
+                                                      "default, range and unit.");
+    effects_cmd->add_option("NAME", effect_name_arg, "One effect (name or number)");
 
     std::string demo_out = "demo-out.wav";
     StripPaths demo_strips;
@@ -161,7 +180,9 @@ int main(int argc, char** argv) {
             return render_command(render);
         }
         if (*dump_cmd) return settings_dump_command(dump_path);
-        if (*build_cmd) return settings_build_command(build_json, build_out);
+        if (*build_cmd) return settings_build_command(build_json, build_out, build_force);
+        if (*defaults_cmd) return settings_defaults_command(defaults_out);
+        if (*effects_cmd) return effects_command(effect_name_arg);
         if (*demo_cmd) return demo_command(demo_out, demo_strips);
         if (*list_cmd) return presets_list_command(preset_file);
         if (*export_cmd) return presets_export_command(preset_file, preset_name, preset_json);

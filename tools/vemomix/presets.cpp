@@ -153,6 +153,11 @@ int used_bands(const vemo::PresetRecord& r) { return std::clamp(r.band_count, 0,
 
 }  // namespace
 
+vemo::PresetRecord find_preset(const std::string& file, const std::string& name) {
+    const PresetFile pf = load(file);
+    return pf.table->records[find_named(pf, name)];
+}
+
 int presets_list_command(const std::string& file) {
     const PresetFile pf = load(file);
     const vemo::PresetTable& t = *pf.table;
