@@ -70,7 +70,7 @@ std::string damage_of(const std::string& bytes) {
         if (bad++ == 0)
             first = "record " + std::to_string(i + 1) +
                     (bands_ok ? " has a name that is not clean text"
-                              : " has " + std::to_string(r.band_count) + " bands (10, 15, 25 or 31)");
+                              : " has " + std::to_string(r.band_count) + " bands, not 10, 15, 25 or 31");
     }
     if (bad == 0) return {};
     return std::to_string(bad) + " of its " + std::to_string(bytes.size() / kRecord) + " records " +
@@ -94,9 +94,14 @@ PresetFile load(const std::string& file) {
     return pf;
 }
 
-void save(const PresetFile& pf) {
+// Before a change is even considered: a file that is not a preset file is not the user's presets.
+void check_writable(const PresetFile& pf) {
     if (!pf.damage.empty())
         throw CliError(pf.path, "not a preset file, or damaged: " + pf.damage + "; it is left as it is");
+}
+
+void save(const PresetFile& pf) {
+    check_writable(pf);
     // Rewriting a file the table could not take whole would drop the presets past the table's end.
     if (pf.in_file > pf.loaded)
         throw CliError(pf.path, "holds " + std::to_string(pf.in_file) + " presets, more than the " +
@@ -216,6 +221,7 @@ int presets_import_command(const std::string& file, const std::string& in_path) 
     }
 
     PresetFile pf = load(file);
+    check_writable(pf);
     const vemo::PresetStatus s = pf.table->add(name, bands, gains);
     if (s != vemo::PresetStatus::kOk) refuse(name, s);
     save(pf);
@@ -224,6 +230,7 @@ int presets_import_command(const std::string& file, const std::string& in_path) 
 
 int presets_delete_command(const std::string& file, const std::string& name) {
     PresetFile pf = load(file);
+    check_writable(pf);
     const vemo::PresetStatus s = pf.table->remove_at(find_named(pf, name));
     if (s != vemo::PresetStatus::kOk) refuse(name, s);
     save(pf);
