@@ -33,7 +33,7 @@ int band_slider_gain(int pos) { return static_cast<int>(20.0 - pos * 20 * 0.04);
 
 Editor::Editor() : backend_(make_platform_backend()) {
     presets.build_builtins();
-    for (int t = 1; t <= 16; ++t) chain.switches[t].caption = std::string(effect_list_text(t));
+    for (int t = 1; t <= kEffectCount; ++t) chain.switches[t].caption = std::string(effect_list_text(t));
     // The check button of type 14 is shorter than the list text.
     chain.switches[kSuperBass].caption = "超重低音器";
     eq.slider_pos.fill(25);

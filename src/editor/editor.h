@@ -16,6 +16,7 @@
 #include "effects/super_bass.h"
 #include "effects/vibrato.h"
 #include "effects/wah.h"
+#include "settings/effects.h"
 
 namespace vemo {
 
@@ -42,7 +43,7 @@ struct Button {
 struct ChainPage {
     std::vector<ChainRow> rows;
     // Check button of each EffectType (index 0 unused).
-    std::array<Button, 17> switches{};
+    std::array<Button, kEffectCount + 1> switches{};
     int selected_row = -1;
     // Bottom buttons 3088, 3089, 3090, 3091.
     std::array<Button, 4> bottom{};
@@ -145,7 +146,7 @@ public:
     void move_selected_down();
     void on_bottom_button(int which);  // kButtonSetCancel..kButtonStop
     void on_chain_page_shown();        // check states from the engine flags
-    // Publishes the first 16 row types to the audio path.
+    // Publishes the first kChainStages row types to the audio path.
     void publish_chain() const;
 
     // --- equaliser page operations ---

@@ -21,7 +21,7 @@ struct AmpMod {
     float am_phase = 0.0f;
 };
 
-// vemomix_init: defaults and buffers for a new format.
+// vemomix_init: the defaults; the LFO phase runs on from where it was.
 void am_init(AmpMod& fx, int rate, int channels);
 // One buffer, in place.
 void am_process(AmpMod& fx, int16_t* pcm, const StageContext& ctx);

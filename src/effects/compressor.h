@@ -29,9 +29,10 @@ struct Compressor {
     float comp_gain = 1;  // gain applied to the current sample
 };
 
-// vemomix_init: defaults and buffers for a new format.
+// vemomix_init: the defaults, their coefficients for the rate, and a gain of 1.
 void compressor_init(Compressor& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set: threshold, slope and smoothing coefficients from params; the detector and
+// the gain keep their values.
 void compressor_configure(Compressor& fx, int rate, int channels);
 // One buffer, in place.
 void compressor_process(Compressor& fx, int16_t* pcm, const StageContext& ctx);

@@ -31,7 +31,8 @@ struct Denoise {
     DenoiseState state;
 };
 
-// vemomix_init: defaults and buffers for a new format.
+// vemomix_init: the defaults, the hold and release times counted in samples of the format.
+// The gate state is left alone.
 void denoise_init(Denoise& fx, int rate, int channels);
 // One buffer, in place.
 void denoise_process(Denoise& fx, int16_t* pcm, const StageContext& ctx);

@@ -24,9 +24,9 @@ struct Distortion {
     int32_t dist_prev[2] = {0, 0};
 };
 
-// vemomix_init: defaults and buffers for a new format.
+// vemomix_init: the defaults and both filters designed for them.
 void distortion_init(Distortion& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set: both filters designed anew from the cut-off and tone frequencies.
 void distortion_configure(Distortion& fx, int rate, int channels);
 // One buffer, in place.
 void distortion_process(Distortion& fx, int16_t* pcm, const StageContext& ctx);

@@ -14,7 +14,9 @@ struct OverdriveParams {
     int32_t odrive_lowpass_on = 0;
 };
 
-// Two-pole recursive filter: y = A0*x + A1*x1 + A2*x2 + B1*y1 + B2*y2.
+// Two-pole recursive filter: y = A0*x + A1*x1 + A2*x2 + B1*y1 + B2*y2.  Here the a's weigh the
+// input and the b's the fed-back output, with the feedback sign folded in -- the opposite of the
+// cookbook letters the wah-wah and super bass use (b's feed forward, a's divide and feed back).
 struct Biquad {
     double a0 = 0, a1 = 0, a2 = 0, b1 = 0, b2 = 0;
 };
@@ -42,9 +44,10 @@ struct Overdrive {
 // Chebyshev-style two-pole design by the bilinear transform; ripple in percent, lowpass 1 or 0 (high-pass).
 Biquad lowpass_design(double fs, double fc, double ripple, int lowpass);
 
-// vemomix_init: defaults and buffers for a new format.
+// vemomix_init: the defaults, the output low-pass, the input smoothing and the anti-alias
+// filters for the rate, every memory cleared.
 void overdrive_init(Overdrive& fx, int rate, int channels);
-// vemomix_set: params were just replaced; derive what depends on them.
+// vemomix_set: the output low-pass takes the new cut-off without losing its memory.
 void overdrive_configure(Overdrive& fx, int rate, int channels);
 // One buffer, in place.
 void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx);

@@ -63,7 +63,8 @@ struct PitchChanger {
     bool reference_path = false;
 };
 
-// vemomix_init: defaults for a new format.
+// vemomix_init: the defaults for the rate; both instances clear their arrays before their
+// next sample.
 void pitch_init(PitchChanger& fx, int rate, int channels);
 // vemomix_set: params were just replaced; configure both instances and clear them lazily.
 void pitch_configure(PitchChanger& fx, int rate, int channels);

@@ -17,6 +17,8 @@ struct BassChannel {
     float f = 0.0f, g = 0.0f;  // corner (Hz) and gain (dB)
     float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
     float w = 0.0f, sn = 0.0f, cs = 0.0f, A = 0.0f, S = 1.0f, beta = 0.0f;
+    // Cookbook letters: b0..b2 feed the input forward, a0 divides, a1 and a2 feed the output back
+    // (the overdrive's Biquad uses a and b the other way round).
     float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f, a0 = 0.0f, a1 = 0.0f, a2 = 0.0f;
 };
 

@@ -3,6 +3,7 @@
 // and labels.  The record codec, the command line's JSON, `vemomix effects` and the editor's
 // parameter pages all read these rows; nothing here holds state.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -21,6 +22,19 @@ enum class FieldType : uint8_t {
     kLevels,  // i32[31]
     kChain,   // u8[255]
 };
+
+// Bytes a field of this type takes in the record.
+constexpr size_t field_size(FieldType t) {
+    switch (t) {
+        case FieldType::kU8: return 1;
+        case FieldType::kI32:
+        case FieldType::kF32: return 4;
+        case FieldType::kText: return 64;
+        case FieldType::kLevels: return 124;
+        case FieldType::kChain: return 255;
+    }
+    return 0;
+}
 
 // What a field is for.
 enum class FieldRole : uint8_t {

@@ -240,4 +240,19 @@ TEST_F(Cli, DemoWritesTheSameMusicEveryTime) {
     EXPECT_EQ(read_png(at("sub/demo-strip.png")).rgb, strip.rgb);
 }
 
+// The listing comes from the parameter table: ranges, units and defaults as the editor has them.
+TEST_F(Cli, EffectsListsEachEffectsParameters) {
+    const Outcome all = vemomix({"effects"});
+    EXPECT_EQ(all.status, 0);
+    EXPECT_NE(all.out.find("12  reverb      reverberation         7 parameters"), std::string::npos) << all.out;
+    const Outcome reverb = vemomix({"effects", "reverb"});
+    EXPECT_NE(reverb.out.find("reverb_wet_db        wet level          -80..0 dB, default -10"), std::string::npos)
+        << reverb.out;
+    EXPECT_NE(vemomix({"effects", "10"}).out.find("denoise_hold         hold               0..17640 samples"),
+              std::string::npos);
+    const Outcome unknown = vemomix({"effects", "flanger"});
+    EXPECT_EQ(std::tuple(unknown.status, unknown.out), std::tuple(1, std::string()));
+    EXPECT_NE(unknown.err.find("\"flanger\" is not an effect"), std::string::npos);
+}
+
 }  // namespace

@@ -9,18 +9,6 @@
 namespace vemo::test {
 namespace {
 
-size_t row_size(const ParamRow& r) {
-    switch (r.type) {
-        case FieldType::kU8: return 1;
-        case FieldType::kI32:
-        case FieldType::kF32: return 4;
-        case FieldType::kText: return 64;
-        case FieldType::kLevels: return 124;
-        case FieldType::kChain: return 255;
-    }
-    return 0;
-}
-
 TEST(ParamTable, CoversEveryRecordByteOnceBesideTheReservedGaps) {
     ASSERT_EQ(sizeof(EffectSettings), 748u);
     EffectSettings s{};
@@ -31,7 +19,7 @@ TEST(ParamTable, CoversEveryRecordByteOnceBesideTheReservedGaps) {
 
     std::array<int, 748> owners{};
     for (const ParamRow& r : param_rows())
-        for (size_t i = r.offset; i < r.offset + row_size(r); ++i) ++owners[i];
+        for (size_t i = r.offset; i < r.offset + field_size(r.type); ++i) ++owners[i];
     // The three bytes after each enabled flag that a 4-byte field follows, and after the
     // preset's built-in flag (which vemomix_get overwrites with the level of slot 31).
     for (const size_t gap : {1, 197, 201, 209, 221, 237, 261, 285, 309, 333, 353, 385, 401, 425, 449, 469, 481})

@@ -29,6 +29,8 @@ struct RenderOptions {
 };
 
 int render_command(const RenderOptions& opt);
+// Without a name: the sixteen effects; with one: its parameters.
+int effects_command(const std::string& name);
 int settings_dump_command(const std::string& record_path);
 // force: values outside the parameter table's ranges (at 44100 Hz stereo) are written as given.
 int settings_build_command(const std::string& json_path, const std::string& record_path, bool force);

@@ -5,65 +5,44 @@
 #include <cstring>
 
 #include "cli_error.h"
+#include "settings/param_table.h"
 
 namespace vemomix_cli {
 namespace {
 
-struct EffectEntry {
-    const char* name;
-    size_t flag_offset;
-};
-
-// Index + 1 is the EffectType.
-constexpr EffectEntry kEffects[kEffectCount] = {
-    {"eq", offsetof(EffectSettings, eq_enabled)},
-    {"compressor", offsetof(EffectSettings, comp_enabled)},
-    {"pitch", offsetof(EffectSettings, pitch_enabled)},
-    {"distortion", offsetof(EffectSettings, dist_enabled)},
-    {"overdrive", offsetof(EffectSettings, odrive_enabled)},
-    {"am", offsetof(EffectSettings, am_enabled)},
-    {"echo", offsetof(EffectSettings, echo_enabled)},
-    {"drift", offsetof(EffectSettings, drift_enabled)},
-    {"phaser", offsetof(EffectSettings, phaser_enabled)},
-    {"denoise", offsetof(EffectSettings, denoise_enabled)},
-    {"chorus", offsetof(EffectSettings, chorus_enabled)},
-    {"reverb", offsetof(EffectSettings, reverb_enabled)},
-    {"wah", offsetof(EffectSettings, wah_enabled)},
-    {"bass", offsetof(EffectSettings, bass_enabled)},
-    {"invert", offsetof(EffectSettings, invert_enabled)},
-    {"vibrato", offsetof(EffectSettings, vibrato_enabled)},
-};
+// The byte of an effect's switch: the first of its rows.
+size_t flag_offset(int type) { return vemo::effect_rows(type)[0].offset; }
 
 // The chain walk reads this many rows and no more.
 constexpr size_t kRowsRun = 16;
 
 std::string known_names() {
     std::string all;
-    for (const auto& e : kEffects) all += (all.empty() ? "" : ", ") + std::string(e.name);
+    for (int t = 1; t <= kEffectCount; ++t) all += (all.empty() ? "" : ", ") + std::string(vemo::kEffects[t].key);
     return all;
 }
 
 }  // namespace
 
-const char* effect_name(int type) { return type >= 1 && type <= kEffectCount ? kEffects[type - 1].name : "?"; }
+const char* effect_name(int type) { return type >= 1 && type <= kEffectCount ? vemo::kEffects[type].key.data() : "?"; }
 
 int effect_type(const std::string& given) {
     // Names in any case.
     std::string s;
     for (char c : given) s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (int t = 1; t <= kEffectCount; ++t)
-        if (s == kEffects[t - 1].name) return t;
+        if (s == vemo::kEffects[t].key) return t;
     if (s.empty() || s.size() > 2 || s.find_first_not_of("0123456789") != std::string::npos) return 0;
     const int n = std::stoi(s);
     return n >= 1 && n <= kEffectCount ? n : 0;
 }
 
 uint8_t& enabled_flag(EffectSettings& s, int type) {
-    return reinterpret_cast<uint8_t*>(&s)[kEffects[type - 1].flag_offset];
+    return reinterpret_cast<uint8_t*>(&s)[flag_offset(type)];
 }
 
 uint8_t enabled_flag(const EffectSettings& s, int type) {
-    return reinterpret_cast<const uint8_t*>(&s)[kEffects[type - 1].flag_offset];
+    return reinterpret_cast<const uint8_t*>(&s)[flag_offset(type)];
 }
 
 void apply_chain(EffectSettings& s, const std::vector<std::string>& rows) {

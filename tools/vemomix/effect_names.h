@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "settings/effects.h"
 #include "vemosoundmix.h"
 
 namespace vemomix_cli {
 
-constexpr int kEffectCount = 16;
+using vemo::kEffectCount;
 
 // Short name of an EffectType 1..16 ("eq", "compressor", ...).
 const char* effect_name(int type);

@@ -142,6 +142,10 @@ int main(int argc, char** argv) {
     demo_cmd->add_option("--strip", demo_strips.last, "PNG of the level strip (default: demo-strip.png beside --out)");
     demo_cmd->add_option("--strip-timeline", demo_strips.timeline, "PNG of one level strip per second");
 
+    std::string effect_name_arg;
+    auto* effects_cmd = app.add_subcommand("effects", "List the effects, or one effect's parameters.");
+    effects_cmd->add_option("NAME", effect_name_arg, "Effect name or number");
+
     std::string preset_file, preset_name, preset_json;
     auto* presets_cmd = app.add_subcommand("presets", "Manage the equaliser preset file vemoeqset.eq.");
     presets_cmd->require_subcommand(1);
@@ -179,6 +183,7 @@ int main(int argc, char** argv) {
             render.tail_seconds = number_option("--tail", tail_text, 0, 86400, false);
             return render_command(render);
         }
+        if (*effects_cmd) return effects_command(effect_name_arg);
         if (*dump_cmd) return settings_dump_command(dump_path);
         if (*build_cmd) return settings_build_command(build_json, build_out, build_force);
         if (*defaults_cmd) return settings_defaults_command(defaults_out);

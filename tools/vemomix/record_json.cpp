@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "cli_error.h"
+#include "settings/param_table.h"
 #include "text_cp936.h"
 
 namespace vemomix_cli {
@@ -21,69 +22,10 @@ namespace {
 // The record is little-endian; fields are read and written in place.
 static_assert(std::endian::native == std::endian::little, "the record codec assumes a little-endian host");
 
-enum class Kind { U8, I32, F32, Levels, Name, Chain };
+using vemo::FieldType;
+using vemo::ParamRow;
 
-struct Field {
-    const char* name;
-    size_t offset;
-    size_t size;
-    Kind kind;
-};
-
-template <typename T>
-constexpr Kind kind_of() {
-    if constexpr (std::is_same_v<T, uint8_t>)
-        return Kind::U8;
-    else if constexpr (std::is_same_v<T, int32_t>)
-        return Kind::I32;
-    else if constexpr (std::is_same_v<T, float>)
-        return Kind::F32;
-    else if constexpr (std::is_same_v<T, int32_t[31]>)
-        return Kind::Levels;
-    else if constexpr (std::is_same_v<T, char[64]>)
-        return Kind::Name;
-    else {
-        static_assert(std::is_same_v<T, uint8_t[255]>, "a field of a type the codec does not know");
-        return Kind::Chain;
-    }
-}
-
-// clang-format off
-#define VEMO_FIELD(f) \
-    Field { #f, offsetof(EffectSettings, f), sizeof(EffectSettings::f), kind_of<decltype(EffectSettings::f)>() }
-// clang-format on
-
-// Record order.
-constexpr Field kFields[] = {
-    VEMO_FIELD(eq_enabled),          VEMO_FIELD(eq_preset_name),     VEMO_FIELD(eq_band_count),
-    VEMO_FIELD(eq_band_level),       VEMO_FIELD(eq_preset_builtin),  VEMO_FIELD(eq_extra_filter),
-    VEMO_FIELD(eq_preamp_pos),       VEMO_FIELD(echo_enabled),       VEMO_FIELD(echo_delay_s),
-    VEMO_FIELD(echo_feedback),       VEMO_FIELD(pitch_enabled),      VEMO_FIELD(pitch_octaves),
-    VEMO_FIELD(pitch_frame_size),    VEMO_FIELD(pitch_oversampling), VEMO_FIELD(drift_enabled),
-    VEMO_FIELD(drift_feedback),      VEMO_FIELD(drift_depth),        VEMO_FIELD(drift_wet),
-    VEMO_FIELD(drift_dry),           VEMO_FIELD(drift_speed),        VEMO_FIELD(chorus_enabled),
-    VEMO_FIELD(chorus_depth),        VEMO_FIELD(chorus_rate),        VEMO_FIELD(chorus_wet),
-    VEMO_FIELD(chorus_dry),          VEMO_FIELD(chorus_feedback),    VEMO_FIELD(phaser_enabled),
-    VEMO_FIELD(phaser_low_hz),       VEMO_FIELD(phaser_high_hz),     VEMO_FIELD(phaser_rate),
-    VEMO_FIELD(phaser_feedback),     VEMO_FIELD(phaser_mix),         VEMO_FIELD(am_enabled),
-    VEMO_FIELD(am_level_db_copy),    VEMO_FIELD(am_depth_pct),       VEMO_FIELD(am_period_ms),
-    VEMO_FIELD(am_level_db),         VEMO_FIELD(am_waveform),        VEMO_FIELD(comp_enabled),
-    VEMO_FIELD(comp_threshold_db),   VEMO_FIELD(comp_slope_x10),     VEMO_FIELD(comp_attack_ms),
-    VEMO_FIELD(comp_release_ms),     VEMO_FIELD(reverb_enabled),     VEMO_FIELD(reverb_tap_count),
-    VEMO_FIELD(reverb_room_m),       VEMO_FIELD(reverb_offset_m),    VEMO_FIELD(reverb_decay_m),
-    VEMO_FIELD(reverb_feedback_m),   VEMO_FIELD(reverb_feedback_db), VEMO_FIELD(reverb_wet_db),
-    VEMO_FIELD(odrive_enabled),      VEMO_FIELD(odrive_drive_ohms),  VEMO_FIELD(odrive_lowpass_hz),
-    VEMO_FIELD(odrive_lowpass_on),   VEMO_FIELD(dist_enabled),       VEMO_FIELD(dist_max_step),
-    VEMO_FIELD(dist_level),          VEMO_FIELD(dist_drive),         VEMO_FIELD(dist_low_cut_hz),
-    VEMO_FIELD(dist_tone_hz),        VEMO_FIELD(denoise_enabled),    VEMO_FIELD(denoise_open_level),
-    VEMO_FIELD(denoise_hold),        VEMO_FIELD(denoise_release),    VEMO_FIELD(denoise_attack),
-    VEMO_FIELD(denoise_close_level), VEMO_FIELD(wah_enabled),        VEMO_FIELD(wah_rate),
-    VEMO_FIELD(wah_offset),          VEMO_FIELD(wah_depth),          VEMO_FIELD(wah_resonance),
-    VEMO_FIELD(bass_enabled),        VEMO_FIELD(bass_freq_hz),       VEMO_FIELD(bass_gain_db),
-    VEMO_FIELD(vibrato_enabled),     VEMO_FIELD(vibrato_period),     VEMO_FIELD(vibrato_depth),
-    VEMO_FIELD(invert_enabled),      VEMO_FIELD(chain_order),
-};
-#undef VEMO_FIELD
+size_t size_of(const ParamRow& f) { return vemo::field_size(f.type); }
 
 constexpr size_t kNameBytes = sizeof(EffectSettings::eq_preset_name);
 
@@ -213,33 +155,33 @@ void read_name(const FieldReader& r, const Json& v, uint8_t* p) {
     for (size_t i = 0; i < v.size(); ++i) p[i] = static_cast<uint8_t>(r.integer(v[i], 0, 255, r.at(i)));
 }
 
-void read_field(const Field& f, const Json& v, const std::string& source, uint8_t* rec) {
-    const FieldReader r(source, f.name);
+void read_field(const ParamRow& f, const Json& v, const std::string& source, uint8_t* rec) {
+    const FieldReader r(source, std::string(f.field));
     uint8_t* p = rec + f.offset;
     constexpr int64_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
-    switch (f.kind) {
-        case Kind::U8:
+    switch (f.type) {
+        case FieldType::kU8:
             *p = static_cast<uint8_t>(r.integer(v, 0, 255));
             break;
-        case Kind::I32:
+        case FieldType::kI32:
             store_i32(p, static_cast<int32_t>(r.integer(v, kMin, kMax)));
             break;
-        case Kind::F32: {
+        case FieldType::kF32: {
             const float x = r.real(v);
             std::memcpy(p, &x, sizeof x);
             break;
         }
-        case Kind::Levels:
-            r.array(v, f.size / 4, "integers");
+        case FieldType::kLevels:
+            r.array(v, size_of(f) / 4, "integers");
             for (size_t i = 0; i < v.size(); ++i)
                 store_i32(p + 4 * i, static_cast<int32_t>(r.integer(v[i], kMin, kMax, r.at(i))));
             break;
-        case Kind::Chain:
-            r.array(v, f.size, "integers");
-            std::memset(p, 0, f.size);
+        case FieldType::kChain:
+            r.array(v, size_of(f), "integers");
+            std::memset(p, 0, size_of(f));
             for (size_t i = 0; i < v.size(); ++i) p[i] = static_cast<uint8_t>(r.integer(v[i], 0, 255, r.at(i)));
             break;
-        case Kind::Name:
+        case FieldType::kText:
             read_name(r, v, p);
             break;
     }
@@ -250,37 +192,38 @@ void read_field(const Field& f, const Json& v, const std::string& source, uint8_
 Json record_to_json(const EffectSettings& s) {
     const uint8_t* rec = bytes_of(s);
     Json j = Json::object();
-    for (const Field& f : kFields) {
+    for (const ParamRow& f : vemo::param_rows()) {
+        const std::string name(f.field);
         const uint8_t* p = rec + f.offset;
-        switch (f.kind) {
-            case Kind::U8:
-                j[f.name] = *p;
+        switch (f.type) {
+            case FieldType::kU8:
+                j[name] = *p;
                 break;
-            case Kind::I32:
-                j[f.name] = load_i32(p);
+            case FieldType::kI32:
+                j[name] = load_i32(p);
                 break;
-            case Kind::F32: {
+            case FieldType::kF32: {
                 float x;
                 std::memcpy(&x, p, sizeof x);
-                j[f.name] = float_to_json(x);
+                j[name] = float_to_json(x);
                 break;
             }
-            case Kind::Levels: {
+            case FieldType::kLevels: {
                 Json a = Json::array();
-                for (size_t i = 0; i < f.size / 4; ++i) a.push_back(load_i32(p + 4 * i));
-                j[f.name] = a;
+                for (size_t i = 0; i < size_of(f) / 4; ++i) a.push_back(load_i32(p + 4 * i));
+                j[name] = a;
                 break;
             }
-            case Kind::Chain: {
-                size_t n = f.size;
+            case FieldType::kChain: {
+                size_t n = size_of(f);
                 while (n > 0 && p[n - 1] == 0) --n;
                 Json a = Json::array();
                 for (size_t i = 0; i < n; ++i) a.push_back(p[i]);
-                j[f.name] = a;
+                j[name] = a;
                 break;
             }
-            case Kind::Name:
-                j[f.name] = name_to_json(p);
+            case FieldType::kText:
+                j[name] = name_to_json(p);
                 break;
         }
     }
@@ -291,9 +234,7 @@ EffectSettings record_from_json(const Json& j, const EffectSettings& base, const
     if (!j.is_object()) throw CliError(source, "the settings must be one JSON object of record fields");
     EffectSettings s = base;
     for (const auto& [key, value] : j.items()) {
-        const Field* field = nullptr;
-        for (const Field& f : kFields)
-            if (key == f.name) field = &f;
+        const ParamRow* field = vemo::find_param(key);
         if (!field) throw CliError(source, "unknown field \"" + key + "\"");
         read_field(*field, value, source, bytes_of(s));
     }
@@ -335,8 +276,8 @@ EffectSettings record_from_bytes(const std::string& bytes, const std::string& so
 
 void clear_reserved(EffectSettings& s) {
     bool defined[sizeof(EffectSettings)] = {};
-    for (const Field& f : kFields)
-        for (size_t i = 0; i < f.size; ++i) defined[f.offset + i] = true;
+    for (const ParamRow& f : vemo::param_rows())
+        for (size_t i = 0; i < size_of(f); ++i) defined[f.offset + i] = true;
     uint8_t* rec = bytes_of(s);
     for (size_t i = 0; i < sizeof s; ++i)
         if (!defined[i]) rec[i] = 0;
