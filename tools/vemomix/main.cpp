@@ -130,11 +130,6 @@ int main(int argc, char** argv) {
         settings_cmd->add_subcommand("defaults", "Write every field of the library's starting record as JSON.");
     defaults_cmd->add_option("OUT", defaults_out, "JSON file to write")->required();
 
-    std::string effect_name_arg;
-    auto* effects_cmd = app.add_subcommand("effects", "List the effects and their parameters: field, label, "
-                                                      "default, range and unit.");
-    effects_cmd->add_option("NAME", effect_name_arg, "One effect (name or number)");
-
     std::string demo_out = "demo-out.wav";
     StripPaths demo_strips;
     auto* demo_cmd = app.add_subcommand("demo", "Render a built-in test signal through a showcase chain.");
@@ -187,7 +182,6 @@ int main(int argc, char** argv) {
         if (*dump_cmd) return settings_dump_command(dump_path);
         if (*build_cmd) return settings_build_command(build_json, build_out, build_force);
         if (*defaults_cmd) return settings_defaults_command(defaults_out);
-        if (*effects_cmd) return effects_command(effect_name_arg);
         if (*demo_cmd) return demo_command(demo_out, demo_strips);
         if (*list_cmd) return presets_list_command(preset_file);
         if (*export_cmd) return presets_export_command(preset_file, preset_name, preset_json);

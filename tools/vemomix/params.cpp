@@ -21,17 +21,22 @@ std::string number(double v, const vemo::ParamRow& row) {
     return buf;
 }
 
-// "0 to 1.6 s", "1 to 10 (x 0.1)", "10, 15, 25 or 31 bands" for this format.
+// "0..1.6 s", "1..10 (x 0.1)", "10, 15, 25 or 31 bands" for this format, as `vemomix effects` words them.
 std::string range_text(const vemo::ParamRow& row, int rate, int channels) {
-    std::string unit;
-    if (!row.unit.empty())
-        unit = row.unit[0] >= '0' && row.unit[0] <= '9' ? " (x " + std::string(row.unit) + ")" : " " + std::string(row.unit);
-    if (row.law == vemo::SliderLaw::kBandCount) return "10, 15, 25 or 31" + unit;
-    double lo, hi;
-    vemo::param_value_range(row, rate, channels, lo, hi);
-    if (row.law == vemo::SliderLaw::kPowerOfTwo)
-        return "a power of two from " + number(lo, row) + " to " + number(hi, row) + unit;
-    return number(lo, row) + " to " + number(hi, row) + unit;
+    std::string text;
+    if (row.law == vemo::SliderLaw::kBandCount) {
+        text = "10, 15, 25 or 31";
+    } else {
+        double lo, hi;
+        vemo::param_value_range(row, rate, channels, lo, hi);
+        text.append(number(lo, row)).append("..").append(number(hi, row));
+    }
+    // Units that are a scale ("0.1", "1/256") read as a factor.
+    const bool scale = !row.unit.empty() && row.unit[0] >= '0' && row.unit[0] <= '9';
+    if (scale) text.append(" (x ").append(row.unit).append(")");
+    else if (!row.unit.empty()) text.append(" ").append(row.unit);
+    if (row.law == vemo::SliderLaw::kPowerOfTwo) text.append(", powers of two");
+    return text;
 }
 
 [[noreturn]] void out_of_range(const std::string& source, const vemo::ParamRow& row, const std::string& field, double v,
@@ -116,7 +121,7 @@ void check_ranges(const Json& given, const EffectSettings& s, int rate, int chan
                 for (size_t i = 0; i < value.size() && i < sizeof s.chain_order; ++i)
                     if (s.chain_order[i] > vemo::kEffectCount)
                         out_of_range(source, *row, field + "[" + std::to_string(i) + "]", s.chain_order[i],
-                                     "0 to 16 (0 ends the chain)", usage);
+                                     "0..16 (0 ends the chain)", usage);
                 break;
             case vemo::FieldType::kText: break;
         }
@@ -131,43 +136,6 @@ void apply_preset(EffectSettings& s, const std::string& preset_file, const std::
     std::memcpy(s.eq_preset_name, r.name, strnlen(r.name, sizeof r.name));
     s.eq_preset_builtin = r.builtin;
     s.eq_enabled = 1;
-}
-
-int effects_command(const std::string& name) {
-    int only = 0;
-    if (!name.empty()) {
-        only = effect_type(name);
-        if (only == 0) throw UsageError(name, "is not an effect (vemomix effects lists them)");
-    }
-    // Ranges that follow the format are shown for the format `settings build` uses.
-    constexpr int kRate = 44100, kChannels = 2;
-    for (int t = 1; t <= vemo::kEffectCount; ++t) {
-        if (only && t != only) continue;
-        const vemo::EffectInfo& fx = vemo::kEffects[t];
-        std::printf("%-10s %2d  %s\n", std::string(fx.key).c_str(), t, std::string(fx.name).c_str());
-        for (const vemo::ParamRow& row : vemo::effect_rows(t)) {
-            std::string range, def;
-            switch (row.type) {
-                case vemo::FieldType::kText: range = "text, at most 63 bytes in code page 936"; break;
-                case vemo::FieldType::kLevels:
-                    range = "31 levels, each " + range_text(row, kRate, kChannels);
-                    def = number(row.def, row);
-                    break;
-                default:
-                    range = range_text(row, kRate, kChannels);
-                    def = number(vemo::param_default(row, kRate, kChannels), row);
-            }
-            if (row.law == vemo::SliderLaw::kMsToSamples) range += " (at 44100 Hz stereo: follows the format)";
-            std::printf("  %-20s %-18s %-10s %s\n", std::string(row.field).c_str(), std::string(row.label_en).c_str(),
-                        def.empty() ? "" : ("= " + def).c_str(), range.c_str());
-        }
-    }
-    if (!only) {
-        std::printf("chain_order: the rows, as effect numbers (--chain); the first 16 run, 0 ends the chain\n");
-        std::printf("A record's values outside these ranges are refused unless --force is given. Defaults are "
-                    "what the library starts with (vemomix settings defaults writes them all).\n");
-    }
-    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int settings_defaults_command(const std::string& out_path) {

@@ -1,5 +1,5 @@
 // Parameters by name from the library's parameter table: --set, the range checks of --set and --json,
-// --preset, `vemomix effects` and `vemomix settings defaults`.
+// --preset and `vemomix settings defaults`.
 #pragma once
 #include <string>
 #include <vector>
@@ -23,8 +23,6 @@ void check_ranges(const Json& given, const EffectSettings& s, int rate, int chan
 // the record, with the equaliser switched on.
 void apply_preset(EffectSettings& s, const std::string& preset_file, const std::string& name);
 
-// `vemomix effects [NAME]`: every effect's parameters, or one effect's.
-int effects_command(const std::string& name);
 // `vemomix settings defaults OUT.json`: the record the library starts with, every field.
 int settings_defaults_command(const std::string& out_path);
 
