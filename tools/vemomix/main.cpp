@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     std::string demo_out = "demo-out.wav";
     StripPaths demo_strips;
     auto* demo_cmd = app.add_subcommand("demo", "Render a built-in test signal through a showcase chain.");
-    demo_cmd->add_option("--out", demo_out, "Output WAV")->capture_default_str();
+    demo_cmd->add_option("--out", demo_out, "Output audio (type by extension)")->capture_default_str();
     demo_cmd->add_option("--strip", demo_strips.last, "PNG of the level strip (default: demo-strip.png beside --out)");
     demo_cmd->add_option("--strip-timeline", demo_strips.timeline, "PNG of one level strip per second");
 
