@@ -34,9 +34,13 @@ extern "C" {
 #endif
 
 /* The complete setup as one 748-byte record, little-endian, every 4-byte
- * field on a multiple of 4.  The reserved bytes are neither written by
- * vemomix_get nor read by vemomix_set.  A record a host builds itself must
- * hold 0 in every chain_order byte after the last row. */
+ * field on a multiple of 4.  vemomix_set reads no reserved byte.  vemomix_get
+ * writes none of them except bytes 197..199 (reserved_197): the equaliser's
+ * 32nd band slot is written as a 32-bit level at offset 196, after which byte
+ * 196 (eq_preset_builtin) is set to 0, so bytes 197..199 hold the upper bytes
+ * of that level.  vemomix_get writes chain_order only as far as the editor's
+ * chain has rows: clear the record before calling it.  A record a host builds
+ * itself must hold 0 in every chain_order byte after the last row. */
 typedef struct EffectSettings {
     uint8_t eq_enabled;               /*   0 */
     uint8_t reserved_1[3];            /*   1 */
@@ -231,6 +235,19 @@ VEMOMIX_CHECK_OFFSET(chain_order, 493);
 #define VEMOMIX_HOST_MESSAGE 8201
 #define VEMOMIX_HOST_WPARAM 9999
 
+/* Threads.  vemomix_change runs on the host's audio thread.  Every other
+ * export may be called from any other thread; they are serialised against
+ * each other.  The editor's windows belong to the thread that called
+ * vemomix_begin, and the user's actions in them run there: a host that shows
+ * the editor calls the other exports on that thread too.
+ *
+ * vemomix_change and the rebuilds share one engine lock, with the audio thread
+ * first in line.  vemomix_set, vemomix_datarefresh and the editor's actions
+ * prepare what they rebuild (cleared delay lines, tables) before taking it and
+ * hold it only to swap the results in, without allocating: the audio thread
+ * waits for at most one such swap, tens of microseconds.  vemomix_init and
+ * vemomix_close allocate and free the format's buffers under the lock (about
+ * 10 to 20 ms): call them while no audio is being processed. */
 VEMOMIX_API void VEMOMIX_CALL vemomix_begin(void);
 VEMOMIX_API void VEMOMIX_CALL vemomix_init(int32_t rate, int32_t channels, int32_t show);
 VEMOMIX_API int32_t VEMOMIX_CALL vemomix_change(int16_t *samples, int32_t bytes);

@@ -20,12 +20,21 @@ void guarded(F&& f) noexcept {
     }
 }
 
+// Every export but vemomix_change: one at a time, whichever thread calls.
+template <typename F>
+void control(F&& f) noexcept {
+    guarded([&] {
+        std::lock_guard lock(engine().control);
+        f();
+    });
+}
+
 }  // namespace
 
 extern "C" {
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_begin(void) {
-    guarded([] {
+    control([] {
         engine_begin();
         editor().begin();
     });
@@ -34,8 +43,8 @@ VEMOMIX_API void VEMOMIX_CALL vemomix_begin(void) {
 VEMOMIX_API void VEMOMIX_CALL vemomix_init(int32_t rate, int32_t channels, int32_t show) {
     // Only 1 or 2 channels exist in this design; other counts leave everything as it was.
     if (channels != 1 && channels != 2) return;
-    if (!editor().exists()) return;
-    guarded([&] {
+    control([&] {
+        if (!editor().exists()) return;
         engine_init(rate, channels);
         editor().on_engine_init(rate, channels, show);
     });
@@ -48,39 +57,42 @@ VEMOMIX_API int32_t VEMOMIX_CALL vemomix_change(int16_t* samples, int32_t bytes)
 }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_set(EffectSettings settings) {
-    if (!editor().exists()) return;
-    guarded([&] { settings_set(settings); });
+    control([&] {
+        if (editor().exists()) settings_set(settings);
+    });
 }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_get(EffectSettings* settings) {
-    if (settings == nullptr || !editor().exists() || !engine().initialised) return;
-    guarded([&] { settings_get(*settings); });
+    if (settings == nullptr) return;
+    control([&] {
+        if (editor().exists() && engine().initialised) settings_get(*settings);
+    });
 }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_setiir(uint8_t on) {
     engine().enabled[kGraphicEq].store(on, std::memory_order_relaxed);
-    guarded([&] { editor().set_switch(kGraphicEq, on == 1); });
+    control([&] { editor().set_switch(kGraphicEq, on == 1); });
 }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_setecho(uint8_t on) {
     engine().enabled[kEcho].store(on, std::memory_order_relaxed);
-    guarded([&] { editor().set_switch(kEcho, on == 1); });
+    control([&] { editor().set_switch(kEcho, on == 1); });
 }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_setlevel(void) {}
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_setdisp(uint8_t show) {
-    guarded([&] { editor().set_display(show); });
+    control([&] { editor().set_display(show); });
 }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_datarefresh(void) {
-    guarded([] { engine_datarefresh(); });
+    control([] { engine_datarefresh(); });
 }
 
 VEMOMIX_API uint8_t VEMOMIX_CALL vemomix_get_dispstatus(void) { return editor().shown; }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_set_dispmode(int32_t mode) {
-    guarded([&] { editor().set_display_mode(mode); });
+    control([&] { editor().set_display_mode(mode); });
 }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_set_mainwnd(int32_t hwnd) { editor().host_window = hwnd; }
@@ -90,7 +102,7 @@ VEMOMIX_API void VEMOMIX_CALL vemomix_set_wintran(int32_t value) { editor().tran
 VEMOMIX_API int32_t VEMOMIX_CALL vemomix_get_wintran(void) { return editor().transparency == 1 ? 1 : -1; }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_close(void) {
-    guarded([] {
+    control([] {
         editor().close();
         engine_close();
     });

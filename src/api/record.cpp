@@ -83,11 +83,14 @@ void settings_get(EffectSettings& out) {
 void settings_set(const EffectSettings& in) {
     EngineState& e = engine();
     Editor& ed = editor();
+    // The format changes only under the control lock, which the caller holds.
+    if (!(e.valid_rate >= 10000 && rate_supported(e.valid_rate) && (e.valid_channels == 1 || e.valid_channels == 2)))
+        return;
+    if (!e.initialised) return;
+    for (const EffectType t : kSetOrder)
+        if (kEffectOps[t].prepare_configure) kEffectOps[t].prepare_configure(e, in, e.rate, e.channels);
     {
         std::lock_guard lock(e.mutex);
-        if (!(e.valid_rate >= 10000 && rate_supported(e.valid_rate) && (e.valid_channels == 1 || e.valid_channels == 2)))
-            return;
-        if (!e.initialised) return;
         for (const EffectType t : kSetOrder) {
             if (t == kGraphicEq) {
                 apply_equaliser(e, in);

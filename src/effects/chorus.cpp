@@ -15,13 +15,18 @@ void chorus_init(Chorus& fx, int rate, int) {
 }
 
 void chorus_configure(Chorus& fx, int rate, int) {
-    for (DelayLine& l : fx.line) delay_recreate(l, rate);
+    for (int c = 0; c < 2; ++c) delay_recreate(fx.line[c], rate, fx.spare[c]);
+}
+
+void chorus_prepare(Chorus& fx, int rate, int) {
+    for (int c = 0; c < 2; ++c) delay_prepare(fx.line[c], rate, fx.spare[c]);
 }
 
 void chorus_clear(Chorus& fx, int rate, int channels) { chorus_configure(fx, rate, channels); }
 
 void chorus_release(Chorus& fx) {
     for (DelayLine& l : fx.line) delay_free(l);
+    for (SpareBuffer<float>& s : fx.spare) s.release();
 }
 
 void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {

@@ -25,6 +25,7 @@ struct Chorus {
     // detune at chorus_rate); an all-zero table gives the fixed delay of 64 * depth.
     SweepTable table{};
     DelayLine line[2];
+    SpareBuffer<float> spare[2];  // what the next re-creation of each line takes
 };
 
 // The modulation chorus_init installs.
@@ -33,6 +34,8 @@ void chorus_fill_table(Chorus& fx);
 void chorus_init(Chorus& fx, int rate, int channels);
 // vemomix_set: params were just replaced; both lines start again empty.
 void chorus_configure(Chorus& fx, int rate, int channels);
+// Off the engine lock, before chorus_configure or chorus_clear: the cleared lines they will take.
+void chorus_prepare(Chorus& fx, int rate, int channels);
 // vemomix_datarefresh: both lines start again empty; parameters stay.
 void chorus_clear(Chorus& fx, int rate, int channels);
 // vemomix_close: give back both lines.

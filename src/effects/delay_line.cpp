@@ -4,9 +4,15 @@
 
 namespace vemo {
 
+namespace {
+int32_t slots_for(int n) {
+    n = std::min(n, kMaxLineRate);
+    return n >= 0 ? n + 1 : 0;
+}
+}  // namespace
+
 void delay_init(DelayLine& line, int n) {
-    n = std::min(n, kMaxLineRate);  // see kMaxLineRate
-    line.size = n >= 0 ? n + 1 : 0;
+    line.size = slots_for(n);  // see kMaxLineRate
     line.buf.assign(static_cast<size_t>(line.size), 0.0f);
     line.pos = 0;
 }
@@ -17,10 +23,15 @@ void delay_free(DelayLine& line) {
     line.pos = 0;
 }
 
-void delay_recreate(DelayLine& line, int n) {
+void delay_recreate(DelayLine& line, int n, SpareBuffer<float>& spare) {
     if (line.size == 0) return;
-    delay_free(line);
-    delay_init(line, n);
+    line.size = slots_for(n);
+    spare.swap_in(line.buf, static_cast<size_t>(line.size));
+    line.pos = 0;
+}
+
+void delay_prepare(const DelayLine& line, int n, SpareBuffer<float>& spare) {
+    if (line.size != 0) spare.prepare(static_cast<size_t>(slots_for(n)));
 }
 
 void fill_sine_sweep(SweepTable& table, int amplitude) {

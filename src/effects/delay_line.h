@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "effects/spare_buffer.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -29,8 +30,11 @@ struct DelayLine {
 void delay_init(DelayLine& line, int n);
 // Gives the samples back; the line is empty afterwards.
 void delay_free(DelayLine& line);
-// A line that exists is freed and made again, cleared, with n + 1 slots; an absent one stays absent.
-void delay_recreate(DelayLine& line, int n);
+// A line that exists is made again, cleared, with n + 1 slots (from the spare when it was
+// prepared for that size); an absent one stays absent.
+void delay_recreate(DelayLine& line, int n, SpareBuffer<float>& spare);
+// Off the engine lock: the spare that delay_recreate will take, for a line that exists.
+void delay_prepare(const DelayLine& line, int n, SpareBuffer<float>& spare);
 
 inline void delay_write(DelayLine& line, float v) {
     if (++line.pos == line.size) line.pos = 0;

@@ -15,13 +15,18 @@ void drift_init(Drift& fx, int rate, int) {
 }
 
 void drift_configure(Drift& fx, int rate, int) {
-    for (DelayLine& l : fx.line) delay_recreate(l, rate);
+    for (int c = 0; c < 2; ++c) delay_recreate(fx.line[c], rate, fx.spare[c]);
+}
+
+void drift_prepare(Drift& fx, int rate, int) {
+    for (int c = 0; c < 2; ++c) delay_prepare(fx.line[c], rate, fx.spare[c]);
 }
 
 void drift_clear(Drift& fx, int rate, int channels) { drift_configure(fx, rate, channels); }
 
 void drift_release(Drift& fx) {
     for (DelayLine& l : fx.line) delay_free(l);
+    for (SpareBuffer<float>& s : fx.spare) s.release();
 }
 
 void drift_process(Drift& fx, int16_t* pcm, const StageContext& ctx) {

@@ -24,6 +24,7 @@ struct Drift {
     // around the base of 4 * depth.  All zeros gives a fixed comb.
     SweepTable lfo{};
     DelayLine line[2];
+    SpareBuffer<float> spare[2];  // what the next re-creation of each line takes
 };
 
 // The table drift_init installs: one sine period over the 359 steps the phase visits,
@@ -35,6 +36,8 @@ void drift_fill_lfo(Drift& fx);
 void drift_init(Drift& fx, int rate, int channels);
 // vemomix_set: params were just replaced; both lines start again empty.
 void drift_configure(Drift& fx, int rate, int channels);
+// Off the engine lock, before drift_configure or drift_clear: the cleared lines they will take.
+void drift_prepare(Drift& fx, int rate, int channels);
 // vemomix_datarefresh: both lines start again empty; parameters and phase stay.
 void drift_clear(Drift& fx, int rate, int channels);
 // vemomix_close: give back both lines.

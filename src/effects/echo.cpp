@@ -69,14 +69,21 @@ void echo_configure(Echo& fx, int rate, int channels) {
 
 // Up to 15 seconds of stereo: cleared as plain memory, whatever the build's instrumentation.
 void echo_clear(Echo& fx, int, int) {
-    for (std::vector<int16_t>* line : {&fx.line1, &fx.line2})
-        if (!line->empty()) std::memset(line->data(), 0, line->size() * sizeof(int16_t));
+    fx.spare1.swap_in(fx.line1, fx.line1.size());
+    fx.spare2.swap_in(fx.line2, fx.line2.size());
+}
+
+void echo_prepare_clear(Echo& fx) {
+    fx.spare1.prepare(fx.line1.size());
+    fx.spare2.prepare(fx.line2.size());
 }
 
 void echo_release(Echo& fx) {
     std::vector<int16_t>().swap(fx.input);
     std::vector<int16_t>().swap(fx.line1);
     std::vector<int16_t>().swap(fx.line2);
+    fx.spare1.release();
+    fx.spare2.release();
     fx.size_bytes = 0;
     fx.pos1 = fx.pos2 = 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "effects/spare_buffer.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -24,12 +25,15 @@ struct Echo {
     int32_t size_bytes = 0;      // bytes of buffers 1 and 2; buffer 3 has twice as many
     int32_t pos1 = 0, pos2 = 0;  // next slot each ring writes
     int32_t d1 = 0, d2 = 0;      // tap delays in interleaved samples
+    SpareBuffer<int16_t> spare1, spare2;  // what the next clear of lines 1 and 2 takes
 };
 
 // vemomix_init: defaults, the three buffers for this format (lines cleared) and the taps.
 void echo_init(Echo& fx, int rate, int channels);
 // vemomix_set: params were just replaced; the taps follow, the lines keep their contents.
 void echo_configure(Echo& fx, int rate, int channels);
+// Off the engine lock, before echo_clear: the silent lines it will take.
+void echo_prepare_clear(Echo& fx);
 // vemomix_datarefresh: both lines to silence; parameters stay.
 void echo_clear(Echo& fx, int rate, int channels);
 // vemomix_close: give back the three buffers.

@@ -75,7 +75,7 @@ void reverb_configure(Reverb& fx, int rate, int) {
         draw_taps(ch, rate);
         ch.feedback_delay = static_cast<uint16_t>(round_trip(ch.params.reverb_feedback_m, rate));
         derive_levels(ch);
-        ch.line.fill(0.0f);
+        ch.spare.swap_in(ch.line, kReverbLineLength);
     }
 }
 
@@ -90,8 +90,12 @@ void reverb_set_levels(Reverb& fx) {
     for (ReverbChannel& ch : fx.channel) derive_levels(ch);
 }
 
+void reverb_prepare(Reverb& fx, int, int) {
+    for (ReverbChannel& ch : fx.channel) ch.spare.prepare(kReverbLineLength);
+}
+
 void reverb_clear(Reverb& fx, int, int) {
-    for (ReverbChannel& ch : fx.channel) ch.line.fill(0.0f);
+    for (ReverbChannel& ch : fx.channel) ch.spare.swap_in(ch.line, kReverbLineLength);
 }
 
 ReverbParams reverb_report(const Reverb& fx) { return fx.channel[0].params; }

@@ -1,8 +1,10 @@
 // Early reflections from a recirculating delay line (effect type 12).
 #pragma once
 #include <array>
+#include <vector>
 #include <cstdint>
 
+#include "effects/spare_buffer.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -36,7 +38,8 @@ struct ReverbChannel {
     uint16_t feedback_delay = 0;
     float feedback_gain = 0;
     float wet_gain = 0;
-    std::array<float, kReverbLineLength> line{};
+    std::vector<float> line = std::vector<float>(kReverbLineLength);
+    SpareBuffer<float> spare;  // what the next clear of the line takes
 };
 
 struct Reverb {
@@ -58,6 +61,8 @@ void reverb_configure(Reverb& fx, int rate, int channels);
 void reverb_redraw_taps(Reverb& fx, int rate);
 // The editor, after a change of either level: both channels' gains only.
 void reverb_set_levels(Reverb& fx);
+// Off the engine lock, before reverb_configure or reverb_clear: the silent lines they take.
+void reverb_prepare(Reverb& fx, int rate, int channels);
 // vemomix_datarefresh: both lines to zero; taps, gains and write positions stay.
 void reverb_clear(Reverb& fx, int rate, int channels);
 // What vemomix_get reports: channel 0's parameters.

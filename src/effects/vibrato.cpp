@@ -10,13 +10,23 @@ namespace {
 
 // A record that leaves N and A as they were keeps the table: refilling it is a sine per entry,
 // about a millisecond under the engine lock for nothing.
+void fill_sine(std::vector<double>& table, int32_t length, int32_t depth) {
+    table.resize(static_cast<size_t>(length));
+    const double n = length;
+    for (int32_t k = 0; k < length; ++k) table[static_cast<size_t>(k)] = std::sin(k / n * 6.2831854) * depth;
+}
+
+// The table for the current N and A: kept when it already is, taken from the spare when that
+// was made for them, computed here only when neither.
 void fill_table(Vibrato& fx) {
     if (fx.table.size() == static_cast<size_t>(fx.table_length) && fx.table_depth == fx.depth) return;
+    if (fx.spare_table.size() == static_cast<size_t>(fx.table_length) && fx.spare_depth == fx.depth) {
+        fx.table.swap(fx.spare_table);
+        std::swap(fx.table_depth, fx.spare_depth);
+        return;
+    }
     fx.table_depth = fx.depth;
-    fx.table.resize(static_cast<size_t>(fx.table_length));
-    const double n = fx.table_length;
-    for (int32_t k = 0; k < fx.table_length; ++k)
-        fx.table[static_cast<size_t>(k)] = std::sin(k / n * 6.2831854) * fx.depth;
+    fill_sine(fx.table, fx.table_length, fx.depth);
 }
 
 }  // namespace
@@ -33,6 +43,14 @@ void vibrato_init(Vibrato& fx, int rate, int) {
     fill_table(fx);
 }
 
+void vibrato_prepare(Vibrato& fx, const VibratoParams& next, int rate, int) {
+    const int32_t length = line_rate(rate), depth = next.vibrato_depth;
+    if (fx.table.size() == static_cast<size_t>(length) && fx.table_depth == depth) return;
+    if (fx.spare_table.size() == static_cast<size_t>(length) && fx.spare_depth == depth) return;
+    fx.spare_depth = depth;
+    fill_sine(fx.spare_table, length, depth);
+}
+
 void vibrato_configure(Vibrato& fx, int rate, int channels) {
     fx.depth = fx.params.vibrato_depth;
     // Held inside the 32-bit range, so that a record's period cannot overflow the conversion.
@@ -45,6 +63,7 @@ void vibrato_configure(Vibrato& fx, int rate, int channels) {
 void vibrato_release(Vibrato& fx) {
     for (VibratoChannel& ch : fx.channel) std::vector<double>().swap(ch.line);
     std::vector<double>().swap(fx.table);
+    std::vector<double>().swap(fx.spare_table);
 }
 
 namespace {

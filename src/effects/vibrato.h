@@ -27,6 +27,9 @@ struct Vibrato {
     int32_t table_length = 48000;  // N
     std::vector<double> table;     // one sine period scaled by A
     int32_t table_depth = 0;       // the A the table holds (once it has N entries)
+    // A table made away from the engine lock for the next configure (or the one it replaced).
+    std::vector<double> spare_table;
+    int32_t spare_depth = 0;
     VibratoChannel channel[2];
     int32_t counter = 0;  // oscillator counter shared by both channels; 0 only at load
 };
@@ -35,6 +38,8 @@ struct Vibrato {
 void vibrato_init(Vibrato& fx, int rate, int channels);
 // vemomix_set and the editor: A and P from params (P with the channel count), table refilled.
 void vibrato_configure(Vibrato& fx, int rate, int channels);
+// Off the engine lock, before vibrato_configure with `next`: the table it will want.
+void vibrato_prepare(Vibrato& fx, const VibratoParams& next, int rate, int channels);
 // vemomix_close: give back the lines and the table.
 void vibrato_release(Vibrato& fx);
 // One buffer, in place.

@@ -36,8 +36,11 @@ void engine_init(int rate, int channels) {
 
 void engine_datarefresh() {
     EngineState& e = engine();
-    std::lock_guard lock(e.mutex);
+    // Format and state change only under the control lock, which the caller holds.
     if (!e.initialised || !rate_supported(e.rate)) return;
+    for (const EffectType t : kInitOrder)
+        if (kEffectOps[t].prepare_clear) kEffectOps[t].prepare_clear(e, e.rate, e.channels);
+    std::lock_guard lock(e.mutex);
     for (const EffectType t : kInitOrder)
         if (kEffectOps[t].clear) kEffectOps[t].clear(e, e.rate, e.channels);
 }

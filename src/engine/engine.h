@@ -22,13 +22,18 @@
 #include "effects/vibrato.h"
 #include "effects/wah.h"
 #include "settings/effects.h"
+#include "engine/engine_mutex.h"
 #include "engine/levels.h"
 
 namespace vemo {
 
 struct EngineState {
-    // Held by every rebuild and by vemomix_change while it processes a buffer.
-    std::mutex mutex;
+    // Serialises the control exports (everything but vemomix_change), so that they may come
+    // from more than one thread.  A rebuild prepares its buffers under this lock alone and
+    // takes `mutex` only to publish them.
+    std::recursive_mutex control;
+    // Held by every rebuild while it publishes and by vemomix_change while it processes a buffer.
+    EngineMutex mutex;
 
     // Working format, and the copy that only vemomix_set checks.
     int rate = -1;

@@ -7,6 +7,7 @@
 
 #include "effects/stage.h"
 #include "settings/effects.h"
+#include "vemosoundmix.h"
 
 namespace vemo {
 
@@ -17,21 +18,26 @@ constexpr size_t kMaxParamsBytes = 64;
 
 struct EffectOps {
     // vemomix_init: defaults for the format, buffers sized for it, history cleared.
-    void (*reset)(EngineState&, int rate, int channels);
+    void (*reset)(EngineState&, int rate, int channels) = nullptr;
+    // Off the engine lock, before configure: builds what configure will swap in (cleared lines,
+    // tables for the record's values), so the lock is held for swaps rather than rebuilds.
+    void (*prepare_configure)(EngineState&, const EffectSettings& next, int rate, int channels) = nullptr;
     // New parameter values were just written into params(): derive what depends on them.
-    void (*configure)(EngineState&, int rate, int channels);
+    void (*configure)(EngineState&, int rate, int channels) = nullptr;
+    // Off the engine lock, before clear: the cleared buffers clear will swap in.
+    void (*prepare_clear)(EngineState&, int rate, int channels) = nullptr;
     // vemomix_datarefresh: forget the history, keep every parameter.
-    void (*clear)(EngineState&, int rate, int channels);
+    void (*clear)(EngineState&, int rate, int channels) = nullptr;
     // vemomix_close: give back the heap buffers.
-    void (*release)(EngineState&);
+    void (*release)(EngineState&) = nullptr;
     // Fills *out (the effect's params type) with what vemomix_get reports, where that is not
     // simply the params as stored.
-    void (*report)(const EngineState&, void* out);
+    void (*report)(const EngineState&, void* out) = nullptr;
     // The effect's params struct, which the parameter table's rows address; null for an
     // effect that takes no parameter through the table (the equaliser, phase inversion).
-    void* (*params)(EngineState&);
+    void* (*params)(EngineState&) = nullptr;
     // One buffer, in place.
-    void (*process)(EngineState&, int16_t*, const StageContext&);
+    void (*process)(EngineState&, int16_t*, const StageContext&) = nullptr;
 };
 
 extern const EffectOps kEffectOps[kEffectCount + 1];

@@ -37,7 +37,7 @@ void process_slice(EngineState& e, int16_t* pcm, int frames, float* work) {
 int32_t engine_change(int16_t* samples, int32_t bytes) {
     EngineState& e = engine();
     if (samples == nullptr || bytes < 2) return bytes;
-    std::lock_guard lock(e.mutex);
+    AudioLock lock(e.mutex);
     if (!e.initialised || e.channels < 1 || e.channels > 2) return bytes;
 
     DenormalGuard fp_guard;

@@ -35,10 +35,18 @@ TEST(DelayLine, ReadsCountBackFromTheLatestWrite) {
               (std::array{3.0f, 1.0f, 0.0f, 0.0f}));
     for (int k = 0; k < line.size; ++k) delay_write(line, static_cast<float>(10 + k));
     EXPECT_TRUE(delay_read(line, 0) == 14.0f && delay_read(line, 4) == 10.0f);
-    delay_recreate(line, 7);
-    EXPECT_TRUE(line.size == 8 && delay_read(line, 3) == 0.0f);
+    // Re-created from a prepared spare, then again without one: the spare now holds the old
+    // samples and must not come back.
+    SpareBuffer<float> spare;
+    delay_prepare(line, 7, spare);
+    delay_recreate(line, 7, spare);
+    EXPECT_TRUE(line.size == 8 && line.pos == 0 && delay_read(line, 3) == 0.0f);
+    for (int k = 0; k < line.size; ++k) delay_write(line, 1.0f);
+    delay_recreate(line, 7, spare);
+    EXPECT_TRUE(line.size == 8 && delay_read(line, 0) == 0.0f && delay_read(line, 7) == 0.0f);
     delay_free(line);
-    delay_recreate(line, 7);  // a freed line stays absent
+    delay_prepare(line, 7, spare);
+    delay_recreate(line, 7, spare);  // a freed line stays absent
     EXPECT_EQ(line.size, 0);
     delay_init(line, -5);
     EXPECT_EQ(line.size, 0);

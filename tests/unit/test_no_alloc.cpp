@@ -1,5 +1,6 @@
 // The audio path never touches the heap: every operator new of this executable is counted,
-// and vemomix_change must not add to the count, whatever the record, chain or buffer.
+// and vemomix_change must not add to the count, whatever the record, chain or buffer.  Nor do
+// the rebuilds while they hold the engine lock, which is what the audio thread would wait for.
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -10,10 +11,13 @@
 
 namespace {
 std::atomic<bool> g_counting{false};
+// Counts only what the counting thread allocates while it holds the engine lock.
+bool g_only_under_lock = false;
 std::atomic<long> g_allocations{0};
 
 void* counted(std::size_t n, std::size_t align = 0) {
-    if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (g_counting.load(std::memory_order_relaxed) && (!g_only_under_lock || vemo::engine_lock_depth > 0))
+        g_allocations.fetch_add(1, std::memory_order_relaxed);
     if (n == 0) n = 1;
     return align > alignof(std::max_align_t) ? std::aligned_alloc(align, (n + align - 1) / align * align)
                                               : std::malloc(n);
@@ -90,6 +94,30 @@ TEST(NoAlloc, ChangeNeverAllocates) {
             }
         }
     }
+    vemomix_close();
+}
+
+// Whole records, history clears and the editor's rebuilds at one format: what they need is
+// made before the engine lock is taken.
+TEST(NoAlloc, RebuildsDoNotAllocateUnderTheEngineLock) {
+    Rng rng(0x10C4);
+    start_library(48000, 2);
+    const EffectSettings base = current_record();
+    g_only_under_lock = true;
+    long allocations = 0;
+    {
+        Counting c;
+        for (int round = 0; round < 40; ++round) {
+            vemomix_set(round == 0 ? all_on(base) : random_record(base, rng, round % 3 != 0));
+            if (round % 4 == 1) vemomix_datarefresh();
+            if (round % 5 == 2) editor().eq_choose_band_count(rng.pick(kBandButtonCounts));
+            EffectSettings s{};
+            vemomix_get(&s);
+        }
+        allocations = c.count();
+    }
+    g_only_under_lock = false;
+    EXPECT_EQ(allocations, 0);
     vemomix_close();
 }
 
