@@ -5,27 +5,47 @@ wineserver=/usr/lib/wine/wineserver
 winpath() { echo "Z:${1//\//\\}"; }
 passed=0
 failed=0
+# Seconds a host may run: 32-bit Wine may go through qemu-i386, many times slower.
+host_timeout=300
 
-# wine_setup PREFIX WORKDIR: exports the environment, boots the prefix if it is new, and maps
-# 宋体 and 楷体 of the templates to WenQuanYi Micro Hei (fonts-wqy-microhei); regedit reads UTF-16.
+# pe_arch EXE: win32 for an i386 program, win64 otherwise.
+pe_arch() {
+  local at
+  at=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  [[ $(od -An -tx2 -j$((at + 4)) -N2 "$1" | tr -d ' ') == 014c ]] && echo win32 || echo win64
+}
+
+# wine_setup PREFIX WORKDIR [win32|win64]: exports the environment for that loader, boots the
+# prefix unless a finished boot left its mark there (a prefix without one, from a killed run, is
+# made anew), and maps 宋体 and 楷体 of the templates to WenQuanYi Micro Hei (fonts-wqy-microhei);
+# regedit reads UTF-16. False when the prefix could not be made.
 wine_setup() {
-  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  local boot_timeout=600
+  export WINEPREFIX=$1 WINEARCH=${3:-win64} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [[ $WINEARCH == win32 ]]; then
+    wine=/usr/lib/wine/wine boot_timeout=1800 host_timeout=1800
+    # qemu-i386, where it runs these, leaves Wine no room for its shared user data page otherwise.
+    export QEMU_RESERVED_VA=0xf7000000
+  fi
   mkdir -p "$(dirname "$1")" "$2"
-  if [[ ! -f $1/system.reg ]]; then
-    timeout 600 xvfb-run -a sh -c "$wine wineboot -i >/dev/null 2>&1; $wineserver -w" >/dev/null 2>&1
+  if [[ ! -f $1/booted ]]; then
+    rm -rf "$1"
+    timeout $boot_timeout xvfb-run -a sh -c "$wine wineboot -i >/dev/null 2>&1; $wineserver -w" >/dev/null 2>&1
+    [[ -f $1/system.reg ]] || return 1
+    touch "$1/booted"
   fi
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for face in 宋体 SimSun 楷体 KaiTi; do printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"; done
   } | iconv -f UTF-8 -t UTF-16 >"$2/fonts.reg"
-  timeout 120 sh -c "$wine reg import '$(winpath "$2/fonts.reg")' >/dev/null 2>&1; $wineserver -w"
+  timeout $boot_timeout sh -c "$wine reg import '$(winpath "$2/fonts.reg")' >/dev/null 2>&1; $wineserver -w"
 }
 
 # wine_host LABEL SCREEN LOG ERRLOG COMMANDS: runs the commands on a virtual screen (WxHxD) and
 # adds the counts of the host's "LABEL: N passed, M failed" line.
 wine_host() {
   local p f
-  timeout 300 xvfb-run -a -s "-screen 0 $2" sh -c "$5; $wineserver -k" 2>"$4" | tr -d '\r' | tee "$3"
+  timeout $host_timeout xvfb-run -a -s "-screen 0 $2" sh -c "$5; $wineserver -k" 2>"$4" | tr -d '\r' | tee "$3"
   read -r p f < <(sed -nE "s/^$1: ([0-9]+) passed, ([0-9]+) failed\$/\\1 \\2/p" "$3" | tail -1)
   if [[ -z ${p:-} ]]; then
     failed=$((failed + 1))
