@@ -15,6 +15,20 @@ pe_arch() {
   [[ $(od -An -tx2 -j$((at + 4)) -N2 "$1" | tr -d ' ') == 014c ]] && echo win32 || echo win64
 }
 
+# Why 32-bit Wine cannot run here; nothing when it can.
+wine32_missing() {
+  [[ -x /usr/lib/wine/wine ]] || { echo "wine32:i386 is not installed"; return; }
+  QEMU_RESERVED_VA=0xf7000000 timeout 120 /usr/lib/wine/wine --version >/dev/null 2>&1 ||
+    echo "i386 programs cannot start (no 32-bit support in the kernel, no qemu-i386 in binfmt_misc)"
+}
+# True when i386 programs go through qemu-i386 (binfmt_misc comes before the kernel's own loader).
+i386_via_qemu() {
+  grep -qs '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/qemu-i386 &&
+    [[ $(head -1 /proc/sys/fs/binfmt_misc/qemu-i386) == enabled ]]
+}
+# end_wine PREFIX: ends the Wine processes of a prefix (those a killed run left too) before it goes.
+end_wine() { [[ -d $1 ]] && WINEPREFIX=$1 timeout 60 $wineserver -k >/dev/null 2>&1; true; }
+
 # wine_setup PREFIX WORKDIR [win32|win64]: exports the environment for that loader, boots the
 # prefix unless a finished boot left its mark there (a prefix without one, from a killed run, is
 # made anew), and maps 宋体 and 楷体 of the templates to WenQuanYi Micro Hei (fonts-wqy-microhei);
