@@ -19,7 +19,7 @@ pe_arch() {
 wine32_missing() {
   [[ -x /usr/lib/wine/wine ]] || { echo "wine32:i386 is not installed"; return; }
   QEMU_RESERVED_VA=0xf7000000 timeout 120 /usr/lib/wine/wine --version >/dev/null 2>&1 ||
-    echo "i386 programs cannot start (no 32-bit support in the kernel, no qemu-i386 in binfmt_misc)"
+    echo "an i386 program does not start (no 32-bit support in the kernel, no working qemu-i386 in binfmt_misc)"
 }
 # True when i386 programs go through qemu-i386 (binfmt_misc comes before the kernel's own loader).
 i386_via_qemu() {
