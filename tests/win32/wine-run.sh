@@ -36,6 +36,10 @@ wine_env() {
     wine=/usr/lib/wine/wine boot_timeout=1800 host_timeout=1800
     # qemu-i386, where it runs these, leaves Wine no room for its shared user data page otherwise.
     export QEMU_RESERVED_VA=0xf7000000
+  else
+    # A 64-bit prefix also sets up its 32-bit half, which no host here uses: where i386 programs
+    # go through qemu-i386 that takes many minutes, and a size qemu refuses ends them at once.
+    export QEMU_RESERVED_VA=none
   fi
 }
 boot_timeout=600
