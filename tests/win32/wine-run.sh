@@ -44,35 +44,9 @@ wine_env() {
 }
 boot_timeout=600
 
-# wine_session_start SCREEN [PIDFILE]: after wine_env, one X screen and one wineserver that stays up for
-# every Wine command this shell runs next, instead of a new pair per command: through qemu-i386
-# each new Wine session starts its services again, which takes minutes. wine_session_end ends both.
-wine_session=0
-wine_session_start() {
-  local d=90 i
-  while [[ -e /tmp/.X$d-lock ]]; do d=$((d + 1)); done
-  Xvfb :$d -screen 0 "$1" -nolisten tcp >/dev/null 2>&1 &
-  session_xvfb=$!
-  session_pidfile=${2:-}
-  [[ -n $session_pidfile ]] && echo $session_xvfb >"$session_pidfile"
-  for ((i = 0; i < 100; i++)); do [[ -e /tmp/.X11-unix/X$d ]] && break; sleep 0.1; done
-  export DISPLAY=:$d
-  mkdir -p "$WINEPREFIX"
-  $wineserver -p
-  wine_session=1
-}
-wine_session_end() {
-  $wineserver -k >/dev/null 2>&1
-  kill $session_xvfb 2>/dev/null
-  wait $session_xvfb 2>/dev/null
-  [[ -n $session_pidfile ]] && rm -f "$session_pidfile"
-  unset DISPLAY
-  wine_session=0
-}
-# in_wine_session TIMEOUT COMMAND: runs the command in the session, or in a new one that ends with it.
-in_wine_session() {
-  if ((wine_session)); then timeout "$1" sh -c "$2"; else timeout "$1" xvfb-run -a sh -c "$2; $wineserver -w"; fi
-}
+# wine_run TIMEOUT COMMAND: runs the command on a screen of its own, then waits for the
+# wineserver to write the registry and end.
+wine_run() { timeout "$1" xvfb-run -a sh -c "$2; $wineserver -w"; }
 
 # wine_setup PREFIX WORKDIR [win32|win64]: exports the environment for that loader, boots the
 # prefix unless a finished boot left its mark there (a prefix without one, from a killed run, is
@@ -82,9 +56,8 @@ wine_setup() {
   wine_env "$1" "${3:-win64}"
   mkdir -p "$(dirname "$1")" "$2"
   if [[ ! -f $1/booted ]]; then
-    ((wine_session)) || rm -rf "$1"  # a session's prefix is new
-    in_wine_session $boot_timeout "$wine wineboot -i" >/dev/null 2>&1
-    # The registry may still be in the server's memory: the installed system DLLs tell instead.
+    rm -rf "$1"
+    wine_run $boot_timeout "$wine wineboot -i" >/dev/null 2>&1
     [[ -f $1/drive_c/windows/system32/kernel32.dll ]] || return 1
     touch "$1/booted"
   fi
@@ -92,7 +65,7 @@ wine_setup() {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for face in 宋体 SimSun 楷体 KaiTi; do printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"; done
   } | iconv -f UTF-8 -t UTF-16 >"$2/fonts.reg"
-  in_wine_session $boot_timeout "$wine reg import '$(winpath "$2/fonts.reg")'" >/dev/null 2>&1
+  wine_run $boot_timeout "$wine reg import '$(winpath "$2/fonts.reg")'" >/dev/null 2>&1
 }
 
 # wine_host LABEL SCREEN LOG ERRLOG COMMANDS: runs the commands on a virtual screen (WxHxD) and
