@@ -513,9 +513,19 @@ bool Editor::eq_accept_name(const std::string& utf8, std::string& cp936) {
     return false;
 }
 
-void Editor::eq_rewrite_presets() {
-    // A file that cannot be written is not reported; the table keeps every preset.
-    eq.preset_file_written = preset_file_save(presets, preset_path);
+// The file is rewritten from what it holds now, not from the table: presets another program
+// added meanwhile, and those beyond the table's room, stay.  A change that does not reach the
+// disk is kept, retried with the next one, and reported, since after a restart it would be gone.
+void Editor::eq_rewrite_presets(PresetEdit::Kind kind, const PresetRecord& record) {
+    unwritten_presets.push_back({kind, record});
+    eq.preset_file_written = preset_file_apply(preset_path, unwritten_presets);
+    if (eq.preset_file_written) {
+        unwritten_presets.clear();
+        return;
+    }
+    const bool save = kind == PresetEdit::Kind::kPut;
+    backend_->message_box(save ? "音效模式未能写入文件，重新启动后将会丢失" : "音效模式未能从文件中删除，重新启动后将会重新出现",
+                          save ? "音效模式保存" : "音效删除", MessageBoxKind::kOk);
 }
 
 void Editor::eq_on_save() {
@@ -538,7 +548,7 @@ void Editor::eq_on_save() {
 
     eq.combo.push_back(presets.name_utf8(presets.count - 1));
     eq.combo_sel = static_cast<int>(eq.combo.size()) - 1;
-    eq_rewrite_presets();
+    eq_rewrite_presets(PresetEdit::Kind::kPut, r);
     backend_->model_changed(ModelPart::kEqPage);
 }
 
@@ -556,8 +566,9 @@ void Editor::eq_on_delete() {
     }
     eq.combo.erase(eq.combo.begin() + eq.combo_sel);
     eq.combo_sel = eq.combo.empty() ? -1 : 0;
+    const PresetRecord removed = presets.records[r];
     presets.remove_at(r);
-    eq_rewrite_presets();
+    eq_rewrite_presets(PresetEdit::Kind::kRemove, removed);
     const int first = presets.find_nth_of_band_count(eq.band_count, 0);
     if (first >= 0) eq_apply_record(first);
     backend_->model_changed(ModelPart::kEqPage);

@@ -13,6 +13,7 @@
 #include "editor/colour_scheme.h"
 #include "editor/colours.h"
 #include "editor/param_page.h"
+#include "editor/preset_file.h"
 #include "editor/presets.h"
 #include "effects/super_bass.h"
 #include "effects/vibrato.h"
@@ -140,6 +141,8 @@ public:
     ParamPage param;
     PresetTable presets;
     std::string preset_path;
+    // Saves and deletes that have not reached the preset file yet, replayed onto it at each write.
+    std::vector<PresetEdit> unwritten_presets;
 
     // --- chain page operations ---
     void default_chain();
@@ -209,7 +212,7 @@ private:
     void colour_row(ChainRow& row, bool on) const;
     void eq_send_gain(float level, int band) const;
     void eq_apply_record(int r);
-    void eq_rewrite_presets();
+    void eq_rewrite_presets(PresetEdit::Kind kind, const PresetRecord& record);
     bool exists_ = false;
     std::unique_ptr<EditorBackend> backend_;
 };

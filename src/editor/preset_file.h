@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/presets.h"
 
@@ -22,7 +23,26 @@ int preset_file_load(PresetTable& table, const std::string& path);
 // failed write (read-only directory, full disk) leaves the old file as it was.
 bool preset_file_save(const PresetTable& table, const std::string& path);
 
-// Replaces the file at path with these bytes as described for preset_file_save.
+// One change of the user presets, as the equaliser page made it: a put replaces the file's first
+// record of the same name or else appends; a removal takes out the first record of that name.
+struct PresetEdit {
+    enum class Kind { kPut, kRemove } kind = Kind::kPut;
+    PresetRecord record{};
+};
+
+// Every whole record of the file, however many (a trailing partial record is ignored); a missing
+// file is empty.  False when the file is there but cannot be read.
+bool preset_file_read_all(const std::string& path, std::vector<PresetRecord>& out);
+
+// Applies the edits, in order, to the file as it is on disk now and writes the result back as
+// preset_file_save does, so that presets another writer added since the table was read, and those
+// the table had no room for, stay.  False (and the file as it was) when the file could not be read
+// or written.
+bool preset_file_apply(const std::string& path, const std::vector<PresetEdit>& edits);
+
+// Replaces the file at path with these bytes as described for preset_file_save.  Where path is
+// a symbolic link, its target is replaced and the link stays; an existing file keeps its
+// permission bits.  Temporaries left beside it by writers that were killed are removed first.
 bool replace_file_atomically(const std::string& path, std::string_view bytes);
 
 }  // namespace vemo

@@ -1,5 +1,6 @@
 #include "editor/settings_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -23,12 +24,22 @@ std::string_view trim(std::string_view s) {
     return s.substr(b, e - b + 1);
 }
 
-std::vector<std::string_view> split_lines(std::string_view text) {
-    std::vector<std::string_view> lines;
+// A line of the file without its line end, and that end as it was ("\r\n", "\n" or none).
+struct Line {
+    std::string_view text;
+    std::string_view end;
+};
+
+std::vector<Line> split_lines(std::string_view text) {
+    std::vector<Line> lines;
     while (!text.empty()) {
         const size_t nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        Line line{text.substr(0, nl), {}};
+        if (nl != std::string_view::npos) {
+            const bool cr = nl > 0 && text[nl - 1] == '\r';
+            line.text = text.substr(0, cr ? nl - 1 : nl);
+            line.end = text.substr(cr ? nl - 1 : nl, cr ? 2 : 1);
+        }
         lines.push_back(line);
         if (nl == std::string_view::npos) break;
         text.remove_prefix(nl + 1);
@@ -55,7 +66,9 @@ bool is_key_line(std::string_view line, std::string_view key) {
 
 std::string profile_set(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value) {
-    std::vector<std::string_view> lines = split_lines(text);
+    std::vector<Line> lines = split_lines(text);
+    // Lines we add end the way the file's first line does, CR LF in a file without line ends.
+    const std::string_view eol = !lines.empty() && lines.front().end == "\n" ? "\n" : "\r\n";
     // Built by appending: GCC 12 misreports "literal" + string at -O3 (-Wrestrict).
     std::string entry(key);
     entry.append("=").append(value);
@@ -69,33 +82,34 @@ std::string profile_set(std::string_view text, std::string_view section, std::st
     long replace_at = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view name;
-        if (section_of(lines[i], name)) {
+        if (section_of(lines[i].text, name)) {
             if (in_section) break;
             in_section = name == section;
             if (in_section) found_section = true, insert_at = i + 1;
             continue;
         }
         if (!in_section) continue;
-        if (is_key_line(lines[i], key)) {
+        if (is_key_line(lines[i].text, key)) {
             replace_at = static_cast<long>(i);
             break;
         }
-        if (!trim(lines[i]).empty()) insert_at = i + 1;
+        if (!trim(lines[i].text).empty()) insert_at = i + 1;
     }
 
-    std::vector<std::string_view> out(lines.begin(), lines.end());
+    std::vector<Line> out(lines.begin(), lines.end());
     if (replace_at >= 0) {
-        out[static_cast<size_t>(replace_at)] = entry;
+        out[static_cast<size_t>(replace_at)].text = entry;
     } else if (found_section) {
-        out.insert(out.begin() + static_cast<long>(insert_at), entry);
+        out.insert(out.begin() + static_cast<long>(insert_at), Line{entry, eol});
     } else {
-        out.push_back(header);
-        out.push_back(entry);
+        out.push_back(Line{header, eol});
+        out.push_back(Line{entry, eol});
     }
     std::string result;
-    for (std::string_view l : out) {
-        result.append(l);
-        result.append("\r\n");
+    for (size_t i = 0; i < out.size(); ++i) {
+        result.append(out[i].text);
+        // Only the last line may go without an end.
+        result.append(out[i].end.empty() && i + 1 < out.size() ? eol : out[i].end);
     }
     return result;
 }
@@ -123,12 +137,18 @@ bool write_colour_settings(const std::string& path, const ColourScheme& scheme) 
     }
     return ok;
 #else
+    // The host's own keys must survive: a file that is there but cannot be read is left alone
+    // rather than replaced by ours alone.
     std::string text;
     if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
         char buf[4096];
         size_t n;
         while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+        const bool read = std::ferror(f) == 0;
         std::fclose(f);
+        if (!read) return false;
+    } else if (errno != ENOENT) {
+        return false;
     }
     for (const Entry& e : entries) {
         std::string key;

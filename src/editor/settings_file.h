@@ -11,12 +11,14 @@ std::string settings_file_path(const std::string& host_dir);
 
 // Writes the four keys of section "Lorun音效器" (header style, border style, colour as
 // 0xRRGGBB, window alpha) as decimal text in code page 936.  Other sections and keys of the
-// file stay.  False when the file could not be written.
+// file, its line ends, its permissions and a symbolic link to it stay.  False, and the file
+// untouched, when it could not be read or written.
 bool write_colour_settings(const std::string& path, const ColourScheme& scheme);
 
 // Sets key=value in section of a profile file's text (all code page 936 bytes), the way the
 // Windows profile functions do: an existing key is replaced in place, a new key goes after
-// the section's last entry, a new section at the end.  Lines come out ending in CR LF.
+// the section's last entry, a new section at the end.  Every line keeps its own line end; the
+// lines added end as the file's first line does (CR LF when the file has no line end yet).
 std::string profile_set(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value);
 

@@ -130,22 +130,64 @@ inline void newton_step(double u, double& v, double j, double r, double neg_inv_
     done = delta >= -0.01 && delta <= 0.01;
 }
 
-// The node voltage for sub-sample u and input current j, starting from v.
-inline double solve_node(double u, double v, double j, double r, double neg_inv_r) {
+// Finishes a solve the plain steps did not settle.  In terms of x = u - v the node equation
+// h(x) = (e - 1/e) * Is + x / R + j = 0 (e = exp(x / 0.3 V)) rises strictly, and its root lies
+// between 0 and -sign(j) * min(R * |j|, 0.3 * asinh(|j| / 2e-11)), an interval of at most about
+// 7 V.  Newton steps that stay inside the shrinking interval are kept, the others replaced by its
+// midpoint; about ten halvings bring Newton close enough to stay inside, and the solve ends, as
+// the plain one does, with a Newton step of at most 0.01 V.
+inline double finish_node(double u, double v, double j, double r) {
+    const double reach = std::min(r * std::fabs(j), std::asinh(std::fabs(j) * 5e10) * 0.3);
+    double lo = j > 0 ? -reach : 0.0, hi = j > 0 ? 0.0 : reach;
+    double x = std::clamp(u - v, lo, hi);
+    for (int step = 0; step < kOverdriveFinishSteps; ++step) {
+        const double e = std::exp(kInvVt * x);
+        const double ie = 1.0 / e;
+        const double h = (e - ie) * kIs + x / r + j;
+        const double slope = 1.0 / r + (e + ie) * kIsOverVt;
+        (h > 0 ? hi : lo) = x;
+        const double delta = h / slope;
+        const bool inside = x - delta >= lo && x - delta <= hi;
+        x = inside ? x - delta : 0.5 * (lo + hi);
+        if (inside && delta >= -0.01 && delta <= 0.01) break;
+    }
+    return u - x;
+}
+
+// Plain steps one solve may take out of what is left of its channel's budget.
+inline int step_limit(int budget) {
+    return budget > kOverdriveLeanSteps ? std::min(budget, kOverdriveMaxNewtonSteps) : kOverdriveLeanSteps;
+}
+
+// A channel's plain-step budget for one buffer.
+inline int step_budget(int frames) { return 4 * kOverdriveStepsPerSubSample * frames + kOverdriveStepReserve; }
+
+// The node voltage for sub-sample u and input current j, starting from v; the plain steps taken
+// come off the budget.
+inline double solve_node(double u, double v, double j, double r, double neg_inv_r, int& budget) {
     bool done = false;
-    for (int step = 0; step < kOverdriveMaxNewtonSteps && !done; ++step) newton_step(u, v, j, r, neg_inv_r, done);
-    return v;
+    const int limit = step_limit(budget);
+    int step = 0;
+    for (; step < limit && !done; ++step) newton_step(u, v, j, r, neg_inv_r, done);
+    budget -= step;
+    return done ? v : finish_node(u, v, j, r);
 }
 
 // Two independent solves interleaved, so that their dependency chains overlap in the processor;
-// each lane takes exactly the steps it would take on its own.
-inline void solve_two(double ua, double& va, double ja, double ub, double& vb, double jb, double r,
-                      double neg_inv_r) {
+// each lane takes exactly the steps it would take on its own, from its own channel's budget.
+inline void solve_two(double ua, double& va, double ja, int& budget_a, double ub, double& vb, double jb,
+                      int& budget_b, double r, double neg_inv_r) {
     bool done_a = false, done_b = false;
-    for (int step = 0; step < kOverdriveMaxNewtonSteps && !(done_a && done_b); ++step) {
-        if (!done_a) newton_step(ua, va, ja, r, neg_inv_r, done_a);
-        if (!done_b) newton_step(ub, vb, jb, r, neg_inv_r, done_b);
+    const int limit_a = step_limit(budget_a), limit_b = step_limit(budget_b);
+    int step_a = 0, step_b = 0;
+    while ((step_a < limit_a && !done_a) || (step_b < limit_b && !done_b)) {
+        if (step_a < limit_a && !done_a) newton_step(ua, va, ja, r, neg_inv_r, done_a), ++step_a;
+        if (step_b < limit_b && !done_b) newton_step(ub, vb, jb, r, neg_inv_r, done_b), ++step_b;
     }
+    budget_a -= step_a;
+    budget_b -= step_b;
+    if (!done_a) [[unlikely]] va = finish_node(ua, va, ja, r);
+    if (!done_b) [[unlikely]] vb = finish_node(ub, vb, jb, r);
 }
 
 // The four sub-samples of one input frame, interpolated from the previous input p toward x.
@@ -164,6 +206,7 @@ void run_channel(Overdrive& fx, float* w, int frames, int c, double r, double ne
     const double a = fx.od_lp_a, b = fx.od_lp_b;
     BiquadMemory& m1 = fx.od_aa1_mem[c];
     BiquadMemory& m2 = fx.od_aa2_mem[c];
+    int budget = step_budget(frames);
     for (int n = 0; n < frames; ++n) {
         const double x = w[n] * kVolts;
         double sub[4];
@@ -173,7 +216,7 @@ void run_channel(Overdrive& fx, float* w, int frames, int c, double r, double ne
         for (double u : sub) {
             lp = a * u + b * lp;
             const double j = (u - lp) * kInv4700;
-            v = solve_node(u, v, j, r, neg_inv_r);
+            v = solve_node(u, v, j, r, neg_inv_r, budget);
             z = biquad_run(fx.od_aa2, m2, biquad_run(fx.od_aa1, m1, v));
         }
         w[n] = static_cast<float>(std::clamp(1000.0 * z, -32768.0, 32767.0));
@@ -203,6 +246,7 @@ void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r, double 
     BiquadMemory& ma2 = fx.od_aa2_mem[0];
     BiquadMemory& mb1 = fx.od_aa1_mem[1];
     BiquadMemory& mb2 = fx.od_aa2_mem[1];
+    int budget_a = step_budget(frames), budget_b = budget_a;
     for (int n = 0; n < frames; ++n) {
         const double xa = w0[n] * kVolts;
         const double xb = w1[n] * kVolts;
@@ -217,7 +261,7 @@ void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r, double 
             lp1 = a * sb[k] + b * lp1;
             const double ja = (sa[k] - lp0) * kInv4700;
             const double jb = (sb[k] - lp1) * kInv4700;
-            solve_two(sa[k], va, ja, sb[k], vb, jb, r, neg_inv_r);
+            solve_two(sa[k], va, ja, budget_a, sb[k], vb, jb, budget_b, r, neg_inv_r);
             za = biquad_run(fx.od_aa2, ma2, biquad_run(fx.od_aa1, ma1, va));
             zb = biquad_run(fx.od_aa2, mb2, biquad_run(fx.od_aa1, mb1, vb));
         }

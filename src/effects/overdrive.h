@@ -53,8 +53,21 @@ void overdrive_configure(Overdrive& fx, int rate, int channels);
 void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx);
 
 // The node equation of the diode pair is solved by Newton steps that stop once a step is at most
-// 0.01 V; a solve that has not settled after this many steps keeps its last (finite) estimate.
+// 0.01 V.  Started far on the diodes' exponential side, plain Newton creeps about 0.3 V a step:
+// hundreds of steps for a full-scale jump at a high drive, as the first sample of a stereo
+// buffer's second channel often makes, and for every sub-sample of full-scale noise, which no
+// real-time budget holds.  So each channel may spend kOverdriveStepsPerSubSample plain steps a
+// sub-sample on average over a buffer, plus kOverdriveStepReserve, and one solve at most
+// kOverdriveMaxNewtonSteps; once that is spent a solve gets kOverdriveLeanSteps.  A solve the
+// plain steps leave unsettled is finished inside the interval that must hold the solution,
+// halving it whenever a Newton step would leave it, within kOverdriveFinishSteps more.  Input
+// that stays within the budget, programme material and full-scale tones at the default drive
+// included, gives the plain solve's result bit for bit.
+constexpr int kOverdriveStepsPerSubSample = 16;
+constexpr int kOverdriveStepReserve = 2048;
 constexpr int kOverdriveMaxNewtonSteps = 2000;
+constexpr int kOverdriveLeanSteps = 8;
+constexpr int kOverdriveFinishSteps = 16;
 
 // The drive resistance the solve uses: the record's value, at least 1 ohm.
 double overdrive_resistance(const OverdriveParams& p);

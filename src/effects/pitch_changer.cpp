@@ -60,6 +60,23 @@ void clear_arrays(PitchShifter& s) {
     std::memset(s.output_accum, 0, sizeof s.output_accum);
     std::memset(s.ana_freq, 0, sizeof s.ana_freq);
     std::memset(s.ana_magn, 0, sizeof s.ana_magn);
+    s.input_since_clear = 0;
+}
+
+// Only a synthesis phase modulo 2 pi matters, but a float that keeps growing loses a bit of it
+// every time its size doubles, and every frame's rounding to a float moves the bins' phases
+// apart a little more: after an hour a steady tone would be mostly rounding noise.  So, once the
+// phases have accumulated as floats for the first seconds after a clear (every short result
+// stays as it was), they go on accumulating in doubles kept within one turn of zero, and only
+// the float given to the synthesis is rounded.  Branch-free, so that it runs several bins per
+// instruction; the rounding to whole turns is exact below 2^51 turns, and anything beyond that
+// (or not finite) is left as it is.
+[[gnu::always_inline]] inline double within_one_turn(double phase) {
+    constexpr double kTwoPi = 2.0 * kPi;
+    constexpr double kRoundMagic = 0x1.8p52;  // adding and removing it rounds to a whole number
+    const double t = phase * (1.0 / kTwoPi);
+    const double turns = std::fabs(t) < 0x1p51 ? (t + kRoundMagic) - kRoundMagic : 0.0;
+    return phase - turns * kTwoPi;
 }
 
 // Steps 2.4 to 2.9 of one bin's analysis: the phase change since the last frame, less the
@@ -178,10 +195,23 @@ template <bool kReference>
         }
     }
 
-    for (int k = 0; k <= half; ++k) {
-        double d = (s.syn_freq[k] - k * bin) / bin;
-        d = 2.0 * kPi * d / o + k * expected;
-        s.sum_phase[k] = static_cast<float>(s.sum_phase[k] + d);
+    const int64_t free_time = static_cast<int64_t>(kPitchPhaseFreeSeconds) * s.sample_rate;
+    if (s.input_since_clear < free_time) {
+        for (int k = 0; k <= half; ++k) {
+            double d = (s.syn_freq[k] - k * bin) / bin;
+            d = 2.0 * kPi * d / o + k * expected;
+            s.sum_phase[k] = static_cast<float>(s.sum_phase[k] + d);
+        }
+        s.input_since_clear += hop;
+        if (s.input_since_clear >= free_time)
+            for (int k = 0; k <= half; ++k) s.held_phase[k] = within_one_turn(s.sum_phase[k]);
+    } else {
+        for (int k = 0; k <= half; ++k) {
+            double d = (s.syn_freq[k] - k * bin) / bin;
+            d = 2.0 * kPi * d / o + k * expected;
+            s.held_phase[k] = within_one_turn(s.held_phase[k] + d);
+            s.sum_phase[k] = static_cast<float>(s.held_phase[k]);
+        }
     }
     if constexpr (kFastTrig) {
         float* out_re = fx.syn_re;
@@ -294,8 +324,9 @@ void pitch_configure(PitchChanger& fx, int rate, int) {
     const float octaves = std::isnan(p.pitch_octaves) ? 0.0f : std::clamp(p.pitch_octaves, -8.0f, 8.0f);
     const float factor = static_cast<float>(std::pow(2.0L, static_cast<long double>(octaves)));
     const int n = usable_frame_size(p.pitch_frame_size);
-    // The overlap is 1..N so that the hop N / O is at least one sample.
-    const int o = std::clamp<int32_t>(p.pitch_oversampling, 1, n);
+    // The overlap is 1..N so that the hop N / O is at least one sample, and at most
+    // kPitchMaxOversampling so that any record runs in real time.
+    const int o = std::clamp<int32_t>(p.pitch_oversampling, 1, std::min(n, kPitchMaxOversampling));
     for (PitchShifter& s : fx.shifter) {
         configure_shifter(s, factor, n, o, rate);
         s.initialised = 0;

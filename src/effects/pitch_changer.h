@@ -16,6 +16,14 @@ struct PitchChangerParams {
 
 // Largest frame (transform size N) the arrays hold.
 constexpr int kPitchMaxFrame = 8192;
+// Largest overlap used: each hop costs two transforms of N points, so the overlap sets the work
+// per sample; past 32 frames per frame length nothing is heard to change, while at 8192 a frame
+// would be transformed for every sample, twenty times slower than real time.
+constexpr int kPitchMaxOversampling = 32;
+
+// The synthesis phases accumulate as floats for this long after each clear (every short result
+// stays as it was); from then on they accumulate in held_phase, each kept within one turn of zero.
+constexpr int kPitchPhaseFreeSeconds = 2;
 
 // One channel's analysis/resynthesis state; the arrays are sized for the largest frame.
 struct PitchShifter {
@@ -25,11 +33,15 @@ struct PitchShifter {
     int sample_rate = 44100; // Hz
     int initialised = 0;     // 0: clear the arrays before the next sample
     int rover = 0;           // FIFO position; 0 until the first buffer
+    int64_t input_since_clear = 0;  // samples taken in by frames since the clear, up to the free time
     float in_fifo[kPitchMaxFrame] = {};
     float out_fifo[kPitchMaxFrame] = {};
     float workspace[2 * kPitchMaxFrame] = {};
     float last_phase[kPitchMaxFrame / 2 + 1] = {};
     float sum_phase[kPitchMaxFrame / 2 + 1] = {};
+    // After the free time: the synthesis phases as they accumulate, within one turn of zero
+    // (sum_phase holds them rounded to floats).
+    double held_phase[kPitchMaxFrame / 2 + 1] = {};
     float output_accum[2 * kPitchMaxFrame] = {};
     float ana_freq[kPitchMaxFrame] = {};
     float ana_magn[kPitchMaxFrame] = {};

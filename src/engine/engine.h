@@ -69,6 +69,12 @@ struct EngineState {
     LevelCapture levels;
     // Bumped after each captured buffer, so the window thread knows when to redraw.
     std::atomic<uint32_t> levels_serial{0};
+
+    // Sees the samples after every stage that ran (the command-line host counts clipping per stage).
+    // Not part of the exports; set and cleared under the mutex, which the chain walk holds.
+    using StageObserver = void (*)(void* context, int effect_type, const int16_t* samples, int count);
+    StageObserver stage_observer = nullptr;
+    void* stage_observer_context = nullptr;
 };
 
 EngineState& engine();

@@ -23,6 +23,7 @@ void process_slice(EngineState& e, int16_t* pcm, int frames, float* work) {
         const int t = e.chain[r].load(std::memory_order_relaxed);
         if (!is_effect_type(t) || e.enabled[t].load(std::memory_order_relaxed) != 1) continue;
         kEffectOps[t].process(e, pcm, ctx);
+        if (e.stage_observer) e.stage_observer(e.stage_observer_context, t, pcm, ctx.sample_count);
     }
 
     if (frames > 0 && e.capture_levels.load(std::memory_order_relaxed)) {

@@ -53,6 +53,11 @@ TEST_F(Presets, ListShowsTheBuiltInsThenTheUserPresets) {
 
     const Outcome r = presets({"list"});
     ASSERT_EQ(r.status, 0) << r.err;
+    // Listed, with a warning: no page writes such a name.
+    EXPECT_NE(r.err.find("warning: " + file().string() + ": not a preset file, or damaged: 1 of its 3 records is "
+                         "not a preset (record 3 has a name that is not clean text)"),
+              std::string::npos)
+        << r.err;
     std::vector<std::string> lines;
     std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -144,6 +149,43 @@ TEST_F(Presets, RefusalsUseThePageTextsAndLeaveTheFile) {
     }
     EXPECT_EQ(file_bytes(file()), before);
     EXPECT_FALSE(fs::exists(at("x.json")));
+}
+
+// A file that is not whole preset records, or holds records no page wrote, is never rewritten; listing
+// it warns.
+TEST_F(Presets, FilesThatAreNotPresetFilesAreLeftAlone) {
+    ASSERT_EQ(import(preset_json("Good", 10)).status, 0);
+    const std::string good = file_bytes(file());
+    std::string random(5000, '\0');
+    for (uint32_t i = 0, x = 99; i < random.size(); ++i) random[i] = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+    std::string bad_bands = good;
+    bad_bands[64] = 12;  // band count 12
+    std::string no_terminator = good;
+    std::memset(&no_terminator[0], 'a', 64);
+    const std::pair<std::string, std::string> files[] = {
+        {"notes\nsome text\n", "its size, 16 bytes, is not a whole number of 196-byte preset records"},
+        {random, "its size, 5000 bytes"},
+        {good + bad_bands, "1 of its 2 records is not a preset (record 2 has 12 bands, not 10, 15, 25 or 31)"},
+        {no_terminator, "record 1 has a name that is not clean text"},
+        {good + std::string(196, '\0'), "record 2 has 0 bands"},
+    };
+    spit(at("in.json"), preset_json("New", 10).dump());
+    for (const auto& [bytes, told] : files) {
+        SCOPED_TRACE(told);
+        spit(file(), bytes);
+        for (const Outcome& r : {presets({"import", at("in.json")}), presets({"delete", "Good"})}) {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_NE(r.err.find(told), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find("; it is left as it is"), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(file_bytes(file()), bytes);
+        const Outcome list = presets({"list"});
+        EXPECT_EQ(list.status, 0);
+        EXPECT_NE(list.err.find("vemomix: warning: "), std::string::npos);
+        EXPECT_NE(list.err.find(told), std::string::npos) << list.err;
+    }
+    spit(file(), good);
+    EXPECT_EQ(presets({"list"}).err, "");
 }
 
 // No directory to write into, or a directory where the file should be: the file is named, nothing is

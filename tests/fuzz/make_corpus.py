@@ -2,7 +2,7 @@
 """Writes the seed corpus of fuzz_change into corpus/ beside this script.
 
 Each seed follows the input layout of fuzz_change.cpp: format byte, calls byte, 748 bytes
-XORed onto the freshly initialised record (zero = keep the default), then samples.
+XORed onto the format's initial record (zero = keep the default), then samples.
 """
 import math
 import os
@@ -71,6 +71,12 @@ def main():
     for i, t in enumerate([12, 12, 3, 11, 0, 40, 11]):
         dup[493 + i] ^= t ^ (i + 1)
     write("duplicate_rows", fmt(1, True), 2, dup, samples("noise", 700, 2, 9))
+    # A closed and reopened session, a second begin, records and display calls between pieces,
+    # and hostile byte counts with a buffer repeated to several slices.
+    write("close_begin", fmt(2, True) | 0x80, 0, delta(everything), samples("sine", 600, 2))
+    write("second_begin", fmt(3, False) | 0x80 | 0x18, 0, delta([1, 3, 7]), samples("noise", 600, 1, 4))
+    write("mid_stream", fmt(2, True), 0x0C | 0x20 | 0x40, delta(everything), samples("noise", 2000, 2, 5))
+    write("hostile_counts", fmt(1, True), 0x80 | 0x04, delta([3, 5, 12]), samples("square", 500, 2) + b"\x0b")
 
 
 if __name__ == "__main__":

@@ -112,17 +112,43 @@ TEST_F(ColourWindowTest, FreshSettingsFileHoldsTheFourKeysInCodePage936) {
     EXPECT_EQ(settings_colour_value(rgb(0x12, 0x34, 0x56)), 0x123456);
 }
 
-TEST_F(ColourWindowTest, RewritingKeepsOtherSectionsAndReplacesValuesInPlace) {
+TEST_F(ColourWindowTest, RewritingKeepsOtherSectionsLineEndsAndReplacesValuesInPlace) {
     const std::string section = gbk("Lorun音效器");
     std::ofstream(ini, std::ios::binary) << "[other]\nkey=1\n\n[" << section << "]\n"
                                          << gbk("主窗口透明度") << " = 200\nmine=7\n\n[tail]\nx=y\n";
     s.set_main_colour(rgb(255, 0, 1));
     s.window_alpha = 130;
     ASSERT_TRUE(write_colour_settings(ini.string(), s));
-    EXPECT_EQ(file_bytes(ini), "[other]\r\nkey=1\r\n\r\n[" + section + "]\r\n" + gbk("主窗口透明度") + "=130\r\nmine=7\r\n" +
-                                   gbk("软件界面类型") + "=2\r\n" + gbk("软件界面边框") + "=0\r\n" + gbk("软件界面颜色") +
-                                   "=16711681\r\n\r\n[tail]\r\nx=y\r\n");
+    EXPECT_EQ(file_bytes(ini), "[other]\nkey=1\n\n[" + section + "]\n" + gbk("主窗口透明度") + "=130\nmine=7\n" +
+                                   gbk("软件界面类型") + "=2\n" + gbk("软件界面边框") + "=0\n" + gbk("软件界面颜色") +
+                                   "=16711681\n\n[tail]\nx=y\n");
+    // A CR LF file with one stray LF line and no end on its last line keeps all three.
+    std::ofstream(ini, std::ios::binary) << "[a]\r\nb=1\nc=2\r\nlast=3";
+    ASSERT_TRUE(write_colour_settings(ini.string(), s));
+    EXPECT_EQ(file_bytes(ini), "[a]\r\nb=1\nc=2\r\nlast=3\r\n[" + section + "]\r\n" + gbk("软件界面类型") + "=2\r\n" +
+                                   gbk("软件界面边框") + "=0\r\n" + gbk("软件界面颜色") + "=16711681\r\n" +
+                                   gbk("主窗口透明度") + "=130\r\n");
     EXPECT_FALSE(write_colour_settings((dir.path() / "missing" / "quillaret.ini").string(), s));
+}
+
+// The host owns the file: its permissions and a link to it stay, and what cannot be read
+// (here a link that points at itself) is not replaced by our four keys.
+TEST_F(ColourWindowTest, RewritingKeepsModeAndLinkAndLeavesAnUnreadableFile) {
+    const fs::path real = dir / "real.ini";
+    std::ofstream(real, std::ios::binary) << "[host]\nown=1\n";
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("real.ini", ini);
+    ASSERT_TRUE(write_colour_settings(ini.string(), s));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(ini)));
+    const std::string head = "[host]\nown=1\n[" + gbk("Lorun音效器") + "]\n";
+    EXPECT_EQ(file_bytes(real).substr(0, head.size()), head);
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(dir.entries(), 2);
+
+    fs::remove(ini);
+    fs::create_symlink("quillaret.ini", ini);
+    EXPECT_FALSE(write_colour_settings(ini.string(), s));
+    EXPECT_EQ(fs::read_symlink(ini), "quillaret.ini");
 }
 
 // Through the editor: re-colouring reaches the chain page's switched-off rows, alpha reaches the

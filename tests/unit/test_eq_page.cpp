@@ -291,6 +291,45 @@ TEST_F(EqPageTest, DeleteRefusesBuiltinsAndAsksBeforeDeletingUserPresets) {
     EXPECT_EQ(std::tuple(bytes.size(), std::string(bytes.c_str())), std::tuple(196u, "\xC1\xED\xD2\xBB\xB8\xF6"));
 }
 
+// The page writes onto the file as it is now: a preset another program added while the host ran
+// stays.  A save that cannot reach the disk says so and goes into the file with the next write.
+TEST_F(EqPageTest, WritesMergeWithTheFileAndReportWhatDidNotReachTheDisk) {
+    Editor& ed = editor();
+    const std::string path = preset_file().string(), aside = path + ".aside";
+    save_as("我的");
+    PresetTable other;
+    other.count = 0;
+    const int32_t g[31] = {};
+    ASSERT_EQ(other.add("导入", 10, g), PresetStatus::kOk);
+    ASSERT_TRUE(preset_file_apply(path, {{PresetEdit::Kind::kPut, other.records[0]}}));
+    save_as("另一个");
+
+    fs::rename(path, aside);
+    fs::create_directory(path);  // there, but not a file that can be read or replaced
+    save_as("第三");
+    EXPECT_EQ(messages(), (Messages{{"音效模式未能写入文件，重新启动后将会丢失", "音效模式保存", MessageBoxKind::kOk}}));
+    EXPECT_EQ(std::tuple(ed.presets.count, ed.eq.preset_file_written), std::tuple(kBuiltinPresets + 3, false));
+
+    fs::remove(path);
+    fs::rename(aside, path);
+    ed.eq_choose_preset(combo_index("我的"));
+    ed.eq_on_delete();
+    EXPECT_EQ(messages(), (Messages{{"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo}}));
+    std::vector<PresetRecord> back;
+    ASSERT_TRUE(preset_file_read_all(path, back));
+    std::vector<std::string> names;
+    for (const PresetRecord& r : back) names.push_back(r.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"\xB5\xBC\xC8\xEB", "\xC1\xED\xD2\xBB\xB8\xF6", "\xB5\xDA\xC8\xFD"}));
+
+    // A delete that misses the disk says so too.
+    fs::rename(path, aside);
+    fs::create_directory(path);
+    ed.eq_choose_preset(combo_index("第三"));
+    ed.eq_on_delete();
+    EXPECT_EQ(messages(), (Messages{{"确认删除音效第三 吗", "音效删除", MessageBoxKind::kYesNo},
+                                    {"音效模式未能从文件中删除，重新启动后将会重新出现", "音效删除", MessageBoxKind::kOk}}));
+}
+
 TEST(EqLayout, RowsAreCentredInTheFrame) {
     const EqRect frame{10, 20, 410, 220};
     const EqSlotPlace first = eq_slot_place(frame, 20, 70, 30, 14, 2, 0, 0, 16);

@@ -117,6 +117,34 @@ TEST(PitchChanger, FastFramesMatchTheReferenceFrameBitForBit) {
     }
 }
 
+TEST(PitchChanger, PhasesRunFreeForTwoSecondsThenStayWithinOneTurnOnEveryPath) {
+    // Started far out, the synthesis phases accumulate untouched until 2 s of input have gone
+    // through frames since the clear; from then on every stored phase lies within one turn of
+    // zero, and the fast frames still give the reference frame's samples bit for bit.
+    auto fast = make_pitch(0.3f, 256, 4), ref = make_pitch(0.3f, 256, 4);
+    ref->reference_path = true;
+    const std::vector<int16_t> in = noise(4096, 5, 8000);
+    ASSERT_EQ(processed(*fast, pitch_process, in), processed(*ref, pitch_process, in));
+    for (PitchChanger* p : {fast.get(), ref.get()})
+        for (int k = 0; k <= 128; ++k) p->shifter[0].sum_phase[k] = 3.0e6f * (1.0f + k * 1e-3f);
+    const auto far_out = [](const PitchChanger& p) {
+        return std::all_of(p.shifter[0].sum_phase, p.shifter[0].sum_phase + 129, [](float v) { return v > 2.9e6f; });
+    };
+    const auto within_a_turn = [](const PitchChanger& p) {
+        return std::all_of(p.shifter[0].sum_phase, p.shifter[0].sum_phase + 129,
+                           [](float v) { return std::fabs(v) <= static_cast<float>(kPi); });
+    };
+    // 4096 input samples a round: 21 rounds end just short of 2 s, two more pass it.
+    for (int round = 1; round <= 23; ++round) {
+        ASSERT_EQ(processed(*fast, pitch_process, in), processed(*ref, pitch_process, in)) << round;
+        if (round == 20) {
+            EXPECT_TRUE(far_out(*fast) && far_out(*ref));
+        }
+    }
+    EXPECT_TRUE(within_a_turn(*fast) && within_a_turn(*ref));
+    EXPECT_EQ(0, std::memcmp(fast->shifter[0].sum_phase, ref->shifter[0].sum_phase, 129 * sizeof(float)));
+}
+
 TEST(PitchTrig, CertifiedResultsAreTheLibrarysAndRarelyFallBack) {
     // Certification must never vouch for a float the library would not give; it may decline,
     // but only rarely, or the fast path gains nothing.
@@ -214,7 +242,7 @@ TEST(PitchChanger, BadRecordsStayInsideTheArraysAndFinite) {
         float octaves;
         int n, o, want_n, want_o;
     } cases[] = {
-        {std::nanf(""), 3000, 0, 2048, 1}, {inf, 100000, 100, 8192, 100}, {-inf, 0, -3, 2, 1},
+        {std::nanf(""), 3000, 0, 2048, 1}, {inf, 100000, 100, 8192, kPitchMaxOversampling}, {-inf, 0, -3, 2, 1},
         {1e30f, 8192, 8, 8192, 8},         {-1e30f, 5, 9, 4, 4},          {0.3f, -7, 4, 2, 2},
         {2.0f, 16, 100, 16, 16},
     };

@@ -2,6 +2,7 @@
 // whole records only, stopping at a full table, and replacing the file atomically.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -162,6 +163,59 @@ TEST_F(PresetFileTest, AFailedWriteLeavesTheOldFile) {
     EXPECT_FALSE(preset_file_save(*t, (dir.path() / "gone" / "vemoeqset.eq").string()));
     EXPECT_TRUE(preset_file_save(*t, path));
     EXPECT_EQ(fs::file_size(path), 3 * 196u);
+}
+
+// The file as it is on disk is what a write changes: 300 records (more than the table takes) and
+// one added by another program stay; a put replaces the record of its name or appends; a
+// removal takes out one record of that name.
+TEST_F(PresetFileTest, EditsApplyToTheFileOnDiskKeepingRecordsBeyondTheTable) {
+    auto big = std::make_unique<PresetTable>();
+    std::vector<PresetRecord> all;
+    const int32_t g[31] = {3};
+    for (int i = 0; i < 300; ++i) {
+        big->count = 0;
+        ASSERT_EQ(big->add(std::string("p").append(std::to_string(i)), 10, g), PresetStatus::kOk);
+        all.push_back(big->records[0]);
+    }
+    std::string bytes(reinterpret_cast<const char*>(all.data()), all.size() * sizeof(PresetRecord));
+    std::ofstream(path, std::ios::binary) << bytes;
+    PresetRecord changed = all[5], fresh = all[0];
+    changed.gains[0] = 9;
+    std::strcpy(fresh.name, "new");
+    ASSERT_TRUE(preset_file_apply(path, {{PresetEdit::Kind::kRemove, all[1]},
+                                         {PresetEdit::Kind::kPut, changed},
+                                         {PresetEdit::Kind::kPut, fresh},
+                                         {PresetEdit::Kind::kRemove, fresh},
+                                         {PresetEdit::Kind::kPut, fresh}}));
+    std::vector<PresetRecord> back;
+    ASSERT_TRUE(preset_file_read_all(path, back));
+    ASSERT_EQ(back.size(), 300u);
+    const auto name = [&](int i) { return std::string(back[i].name); };
+    EXPECT_EQ(std::tuple(name(0), name(1), name(4), back[4].gains[0], name(298), name(299)),
+              std::tuple("p0", "p2", "p5", 9, "p299", "new"));
+}
+
+// A writer killed before its rename leaves "<file>.tmp<pid>"; the next write removes those of
+// processes that have ended and leaves a live writer's alone.  A file that is there but cannot
+// be read (a link to itself) is not replaced.
+TEST_F(PresetFileTest, WritesRemoveDeadWritersTemporariesAndLeaveUnreadableFiles) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string dead = path + ".tmp" + std::to_string(child), live = path + ".tmp" + std::to_string(getppid());
+    std::ofstream(dead) << "half";
+    std::ofstream(live) << "half";
+    fs::create_directory(path + ".tmpx");
+    ASSERT_TRUE(preset_file_apply(path, {}));
+    EXPECT_EQ(std::tuple(fs::exists(dead), fs::exists(live), fs::exists(path + ".tmpx"), fs::file_size(path)),
+              std::tuple(false, true, true, 0u));
+
+    const std::string loop = (dir / "loop.eq").string();
+    fs::create_symlink("loop.eq", loop);
+    std::vector<PresetRecord> back;
+    EXPECT_FALSE(preset_file_read_all(loop, back));
+    EXPECT_FALSE(preset_file_apply(loop, {}));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(loop)));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The hosts that drive the library through its export table alone, built from this one file:
-//   win32_host <vemosoundmix.dll> <dir>               under Wine: LoadLibrary and GetProcAddress
+//   win32_host <vemosoundmix.dll> <dir>               under Wine: LoadLibrary and GetProcAddress; counts
+//                                                      as "wine" (x86_64) or "wine32" (i686)
 //   native_host run <libvemosoundmix.so> <dir>         on Linux: dlopen and dlsym
 //   native_host compare <linux dir> <wine dir>         sample-by-sample comparison of the renders
-// Both run the call-order checks and write the reference renders.
+// Both run the call-order checks and write the reference renders; win32_host then shows the
+// editor through the exports and saves <dir>/editor.png.
 #ifdef _WIN32
-#include <windows.h>
+#include "wine_support.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -24,6 +26,7 @@
 
 using namespace vemo;
 using host::named;
+using host::nums;
 using host::Report;
 
 namespace {
@@ -345,6 +348,48 @@ inline void render_references(const Api& api, const std::string& dir, Report& re
     });
 }
 
+// ------------------------------------------------------------------ the editor through the exports
+#ifdef _WIN32
+BOOL CALLBACK collect_child(HWND hwnd, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
+    return TRUE;
+}
+// The first window below top (at any depth) with that control id; null when there is none.
+HWND descendant(HWND top, int id) {
+    std::vector<HWND> all;
+    EnumChildWindows(top, collect_child, reinterpret_cast<LPARAM>(&all));
+    for (HWND hwnd : all)
+        if (GetDlgCtrlID(hwnd) == id) return hwnd;
+    return nullptr;
+}
+
+// The editor as a host sees it: made hidden by begin from the dialog templates the DLL carries,
+// shown by init, its chain page filled, and photographed to <dir>/editor.png.
+void editor_checks(const Api& api, const std::string& dir, Report& report) {
+    report.run("the editor from the DLL's own templates: made by begin, shown by init, photographed", [&] {
+        api.set_dispmode(1);
+        api.begin();
+        HWND editor = FindWindowW(nullptr, L"广告音乐输出效果调整");
+        if (!report.expect(editor != nullptr, "a window captioned 广告音乐输出效果调整")) return api.close();
+        report.expect(!visible(editor), "hidden after begin");
+        api.init(44100, 2, 1);
+        pump(300);
+        report.eq(nums(visible(editor), api.get_dispstatus()), nums(1, 1), "visible, shown flag after init with show 1");
+        report.eq(SendMessageW(descendant(editor, 3000), TCM_GETITEMCOUNT, 0, 0), 2, "tabs");
+        // The chain page: its title line, a switch, and the sixteen rows of the chain list.
+        HWND title = descendant(editor, 3006), page = GetParent(title);
+        report.eq(text_of(title), "输出音频效果从上到下顺序调整", "chain page title line");
+        report.eq(text_of(GetDlgItem(page, 3069)), "回响效果器", "switch 3069 of the chain page");
+        report.eq(SendMessageW(GetDlgItem(page, 3086), LVM_GETITEMCOUNT, 0, 0), 16, "chain list rows");
+        report.expect(visible(page), "chain page visible");
+        report.expect(save_window_png(editor, dir + "\\editor.png"), "screenshot editor.png written");
+        api.close();
+        pump(50);
+        report.expect(!IsWindow(editor) && api.get_dispstatus() == 0, "window gone and shown flag 0 after close");
+    });
+}
+#endif
+
 // ------------------------------------------------------------------ the hosts
 
 int run(const char* label, const char* library, const std::string& dir) {
@@ -367,12 +412,7 @@ int run(const char* label, const char* library, const std::string& dir) {
         run_api_checks(api, report);
         render_references(api, dir, report);  // after the same calls on both hosts: some state outlives init
 #ifdef _WIN32
-        report.run("vemomix_begin makes the editor window from the DLL's own templates", [&] {
-            api.begin();
-            report.expect(FindWindowW(nullptr, L"广告音乐输出效果调整") != nullptr,
-                          "a window captioned 广告音乐输出效果调整");
-            api.close();
-        });
+        editor_checks(api, dir, report);
 #endif
     }
     return report.finish(label);
@@ -427,7 +467,7 @@ int compare(const std::string& linux_dir, const std::string& wine_dir) {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    if (argc == 3) return run("wine", argv[1], argv[2]);
+    if (argc == 3) return run(sizeof(void*) == 4 ? "wine32" : "wine", argv[1], argv[2]);
     std::fprintf(stderr, "usage: win32_host <vemosoundmix.dll> <output directory>\n");
 #else
     if (argc == 4 && std::strcmp(argv[1], "run") == 0) return run("native", argv[2], argv[3]);

@@ -1,11 +1,15 @@
 #include "audio_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
+#include <string_view>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -24,12 +28,14 @@ std::string sf_message(SNDFILE* sf) {
     return m;
 }
 
-// Normalised samples (16-bit sources give s / 32768 exactly) back to 16 bits; louder ones are clipped.
-int16_t to_pcm16(double x) {
+// Normalised samples (16-bit sources give s / 32768 exactly) back to 16 bits; louder ones are clipped and
+// counted.
+int16_t to_pcm16(double x, int64_t& clipped) {
     double v = x * 32768.0;
     if (std::isnan(v)) v = 0.0;
-    v = std::clamp(v, -32768.0, 32767.0);
-    return static_cast<int16_t>(std::lrint(v));
+    const long r = std::lrint(std::clamp(v, -65536.0, 65536.0));
+    if (r > 32767 || r < -32768) ++clipped;
+    return static_cast<int16_t>(std::clamp(r, -32768L, 32767L));
 }
 
 // The temporary files being written, so that an interrupt can remove them (unlink is async-signal-safe).
@@ -90,74 +96,228 @@ int64_t AudioReader::read(int16_t* out, int64_t max_frames) {
     const sf_count_t got = sf_readf_double(sf_, scratch_.data(), max_frames);
     if (got <= 0 && sf_error(sf_) != SF_ERR_NO_ERROR) throw CliError(path_, "read failed: " + sf_message(sf_));
     const size_t samples = static_cast<size_t>(std::max<sf_count_t>(got, 0)) * static_cast<size_t>(info_.channels);
-    for (size_t i = 0; i < samples; ++i) out[i] = to_pcm16(scratch_[i]);
+    for (size_t i = 0; i < samples; ++i) out[i] = to_pcm16(scratch_[i], clipped_);
+    read_ += std::max<sf_count_t>(got, 0);
     return std::max<sf_count_t>(got, 0);
+}
+
+std::string AudioReader::truncation() const {
+    // A header that announces more than the file holds: fewer frames than announced, or (WAV, AIFF, whose
+    // length libsndfile corrects from the file size) a size that its log says "should be" another.
+    if (info_.frames > read_ && info_.frames < SF_COUNT_MAX)
+        return "truncated: " + std::to_string(read_) + " of the " + std::to_string(info_.frames) +
+               " frames its header announces were read";
+    char log[8192] = {};
+    sf_command(sf_, SFC_GET_LOG_INFO, log, sizeof log);
+    const std::string_view text(log);
+    if (text.find("(should be") != std::string_view::npos || text.find("unexpectedly") != std::string_view::npos)
+        return "truncated: the file is shorter than its header says; " + std::to_string(read_) + " frames were read";
+    return {};
 }
 
 // ------------------------------------------------------------------ OutputFile
 
+namespace {
+
+// The file a path names once symbolic links are followed (which need not exist yet).
+std::string follow_links(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
+        if (n < 0 || static_cast<size_t>(n) >= buf.size()) return path;
+        std::string to(buf.data(), static_cast<size_t>(n));
+        const size_t slash = path.rfind('/');
+        if (to[0] != '/' && slash != std::string::npos) to = path.substr(0, slash + 1) + to;
+        path = to;
+    }
+    return path;
+}
+
+bool seekable(int fd) { return lseek(fd, 0, SEEK_CUR) != static_cast<off_t>(-1); }
+
+}  // namespace
+
 OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_path)) {
-    const size_t slash = final_path_.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : final_path_.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? final_path_ : final_path_.substr(slash + 1);
-    std::string pattern = (slash == std::string::npos ? std::string() : dir) + "." + base + ".tmp-XXXXXX";
+    if (final_path_ == "-") {
+        if (isatty(STDOUT_FILENO)) throw CliError("-", "standard output is a terminal; redirect it or name a file");
+        open_direct(STDOUT_FILENO, "standard output");
+        return;
+    }
+    target_path_ = follow_links(final_path_);
+    struct stat st;
+    if (stat(target_path_.c_str(), &st) != 0) {
+        open_beside(target_path_);
+        // A new file gets the permissions any new file would; mkstemp makes it private.
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd_, 0666 & ~mask);
+        return;
+    }
+    if (S_ISDIR(st.st_mode)) throw CliError(final_path_, "is a directory");
+    if (S_ISREG(st.st_mode)) {
+        open_beside(target_path_);
+        // The replacement keeps what the file it replaces had: its mode, and its owner where we may set it.
+        fchmod(fd_, st.st_mode & 07777);
+        const int owner_kept = fchown(fd_, st.st_uid, st.st_gid);  // only root may give a file away
+        (void)owner_kept;
+        return;
+    }
+    const int fd = open(target_path_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) throw CliError(final_path_, "cannot open for writing: " + sys_error());
+    close_direct_ = true;
+    open_direct(fd, final_path_);
+}
+
+void OutputFile::open_beside(const std::string& target) {
+    const size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string pattern = dir + "." + base + ".tmp-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     fd_ = mkstemp(buf.data());
     if (fd_ < 0) throw CliError(final_path_, "cannot create the output: " + sys_error());
     temp_path_ = buf.data();
     pending_slot_ = watch_pending(temp_path_);
-    // mkstemp makes the file private; the result gets the permissions any new file would.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd_, 0666 & ~mask);
+}
+
+void OutputFile::open_direct(int fd, const std::string& what) {
+    if (seekable(fd)) {
+        fd_ = close_direct_ ? fd : dup(fd);
+        close_direct_ = false;
+        if (fd_ < 0) throw CliError(what, "cannot write: " + sys_error());
+        return;
+    }
+    // A pipe, FIFO or terminal cannot take a header rewritten at the end: spool, then copy on commit.
+    direct_fd_ = fd;
+    const char* tmpdir = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmpdir && *tmpdir ? tmpdir : "/tmp") + "/vemomix-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    fd_ = mkstemp(buf.data());
+    if (fd_ < 0) throw CliError(what, "cannot create a temporary file in " + std::string(buf.data()) + ": " + sys_error());
+    unlink(buf.data());
 }
 
 OutputFile::~OutputFile() {
     if (fd_ >= 0) close(fd_);
-    if (!committed_) unlink(temp_path_.c_str());
+    if (close_direct_ && direct_fd_ >= 0) close(direct_fd_);
+    if (!committed_ && !temp_path_.empty()) unlink(temp_path_.c_str());
     forget_pending(pending_slot_);
 }
 
-int OutputFile::release_fd() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
+void OutputFile::write_all(const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw CliError(final_path_, "write failed: " + sys_error());
+        done += static_cast<size_t>(n);
+    }
 }
 
 void OutputFile::commit() {
-    if (fd_ >= 0) {
-        const int rc = close(fd_);
-        fd_ = -1;
-        if (rc != 0) throw CliError(final_path_, "write failed: " + sys_error());
+    if (direct_fd_ >= 0) {
+        if (lseek(fd_, 0, SEEK_SET) != 0) throw CliError(final_path_, "cannot reread the spooled output: " + sys_error());
+        char chunk[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw CliError(final_path_, "cannot reread the spooled output: " + sys_error());
+            if (n == 0) break;
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t w = ::write(direct_fd_, chunk + done, static_cast<size_t>(n - done));
+                if (w < 0 && errno == EINTR) continue;
+                if (w <= 0) throw CliError(final_path_, "write failed: " + sys_error());
+                done += w;
+            }
+        }
     }
-    if (std::rename(temp_path_.c_str(), final_path_.c_str()) != 0)
+    const int rc = close(fd_);
+    fd_ = -1;
+    if (rc != 0) throw CliError(final_path_, "write failed: " + sys_error());
+    if (!temp_path_.empty() && std::rename(temp_path_.c_str(), target_path_.c_str()) != 0)
         throw CliError(final_path_, "cannot put the output in place: " + sys_error());
     committed_ = true;
 }
 
-// ------------------------------------------------------------------ WavWriter
+// ------------------------------------------------------------------ AudioWriter
 
-WavWriter::WavWriter(const std::string& path, int rate, int channels) : file_(path) {
+namespace {
+
+struct AudioType {
+    const char* name;
+    int format;
+};
+
+// Names are extensions as users write them; 16-bit PCM wherever the container stores PCM.
+constexpr AudioType kAudioTypes[] = {
+    {"wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},       {"wave", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+    {"w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16},       {"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
+    {"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},     {"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+    {"aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},      {"caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16},
+    {"au", SF_FORMAT_AU | SF_FORMAT_PCM_16},         {"snd", SF_FORMAT_AU | SF_FORMAT_PCM_16},
+    {"ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},       {"oga", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+    {"opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},        {"mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+    {"raw", SF_FORMAT_RAW | SF_FORMAT_PCM_16},
+};
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The libsndfile format of an output; throws naming what chose it.
+int output_format(const std::string& path, const std::string& type) {
+    std::string name = type;
+    if (name.empty()) {
+        const size_t slash = path.rfind('/');
+        const size_t dot = path.rfind('.');
+        if (path == "-" || dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
+            dot == (slash == std::string::npos ? 0 : slash + 1))
+            return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        name = path.substr(dot + 1);
+    }
+    for (const AudioType& t : kAudioTypes)
+        if (lower(name) == t.name) return t.format;
+    if (!type.empty()) throw UsageError("--type", "\"" + type + "\" is not an audio type (" + audio_type_names() + ")");
+    throw UsageError(path, "no audio type has the extension ." + name + "; name one with --type (" +
+                               audio_type_names() + ")");
+}
+
+}  // namespace
+
+std::string audio_type_names() {
+    std::string all;
+    for (const AudioType& t : kAudioTypes) all += (all.empty() ? "" : ", ") + std::string(t.name);
+    return all;
+}
+
+AudioWriter::AudioWriter(const std::string& path, int rate, int channels, const std::string& type)
+    : format_(output_format(path, type)), file_(path) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    sf_ = sf_open_fd(file_.fd(), SFM_WRITE, &info, SF_TRUE);
-    if (!sf_) throw CliError(path, "cannot write WAV: " + sf_message(nullptr));
-    file_.release_fd();
+    info.format = format_;
+    if (!sf_format_check(&info))
+        throw CliError(path, "this libsndfile cannot write that type at " + std::to_string(rate) + " Hz with " +
+                                 std::to_string(channels) + " channel(s)");
+    sf_ = sf_open_fd(file_.fd(), SFM_WRITE, &info, SF_FALSE);
+    if (!sf_) throw CliError(path, "cannot write audio: " + sf_message(nullptr));
 }
 
-WavWriter::~WavWriter() {
+AudioWriter::~AudioWriter() {
     if (sf_) sf_close(sf_);
 }
 
-void WavWriter::write(const int16_t* frames, int64_t count) {
+void AudioWriter::write(const int16_t* frames, int64_t count) {
     if (sf_writef_short(sf_, frames, count) != count)
         throw CliError(file_.final_path(), "write failed: " + sf_message(sf_));
 }
 
-void WavWriter::commit() {
+void AudioWriter::commit() {
     const int rc = sf_close(sf_);
     sf_ = nullptr;
     if (rc != 0) throw CliError(file_.final_path(), std::string("write failed: ") + sf_error_number(rc));
@@ -184,16 +344,6 @@ std::string read_file(const std::string& path) {
     }
     close(fd);
     return all;
-}
-
-void OutputFile::write_all(const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw CliError(final_path_, "write failed: " + sys_error());
-        done += static_cast<size_t>(n);
-    }
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

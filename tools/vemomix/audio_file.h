@@ -1,5 +1,4 @@
-// Audio in through libsndfile, 16-bit WAV out; every output goes to a temporary file beside its final name
-// and is renamed into place only when it is complete.
+// Audio in and out through libsndfile, and the outputs that appear only when they are complete.
 #pragma once
 #include <sndfile.h>
 
@@ -23,50 +22,71 @@ public:
     int64_t frames() const { return info_.frames; }
     // Up to max_frames frames into out; returns the number read, 0 at the end.
     int64_t read(int16_t* out, int64_t max_frames);
+    // After the last read: why the file ended before its header said it would, or empty when it did not.
+    std::string truncation() const;
+    // Samples that the conversion to 16 bits had to clip (louder than full scale).
+    int64_t clipped() const { return clipped_; }
 
 private:
     std::string path_;
     SF_INFO info_{};
     SNDFILE* sf_ = nullptr;
     std::vector<double> scratch_;
+    int64_t read_ = 0;
+    int64_t clipped_ = 0;
 };
 
-// A file that appears under its final name only on commit(); otherwise it is removed, also on SIGINT/SIGTERM.
+// Where an output goes. A regular file (or a new one) is written to a temporary file beside it and renamed
+// into place only on commit(), with the old file's permissions; a symbolic link's target is the file that is
+// replaced. Anything else (a device, a FIFO, "-" for standard output) is written directly: through its own
+// descriptor when it can seek, else through an unlinked temporary file copied to it on commit(), since
+// audio headers are finished last. The temporary file is removed on failure, also on SIGINT/SIGTERM.
 class OutputFile {
 public:
-    explicit OutputFile(std::string final_path);
+    explicit OutputFile(std::string path);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // The descriptor to write to; it stays owned by this object.
     int fd() const { return fd_; }
-    // Hands the descriptor over to someone who closes it (libsndfile).
-    int release_fd();
+    // The name as the user gave it, for messages.
     const std::string& final_path() const { return final_path_; }
-    // Writes every byte to the descriptor (still held, not released).
+    // Writes every byte to the descriptor.
     void write_all(const std::string& bytes);
     void commit();
 
 private:
+    void open_beside(const std::string& target);
+    void open_direct(int fd, const std::string& target);
+
     std::string final_path_;
-    std::string temp_path_;
+    std::string target_path_;  // the regular file replaced on commit (symbolic links followed)
+    std::string temp_path_;    // empty when nothing is renamed
     int fd_ = -1;
+    int direct_fd_ = -1;       // a non-seekable destination that receives the spooled bytes on commit
+    bool close_direct_ = false;
     int pending_slot_ = -1;
     bool committed_ = false;
 };
 
-// 16-bit PCM WAV at the given rate and channel count.
-class WavWriter {
+// The audio types an output can be written as, by extension or --type name: "wav, flac, ogg, ...".
+std::string audio_type_names();
+
+// 16-bit PCM at the given rate and channel count (compressed containers: their codec). The type comes from
+// type when it is not empty, else from the path's extension; no extension (or "-") is WAV.
+class AudioWriter {
 public:
-    WavWriter(const std::string& path, int rate, int channels);
-    ~WavWriter();
-    WavWriter(const WavWriter&) = delete;
-    WavWriter& operator=(const WavWriter&) = delete;
+    AudioWriter(const std::string& path, int rate, int channels, const std::string& type = {});
+    ~AudioWriter();
+    AudioWriter(const AudioWriter&) = delete;
+    AudioWriter& operator=(const AudioWriter&) = delete;
 
     void write(const int16_t* frames, int64_t count);
     void commit();
 
 private:
+    int format_;  // before file_: an unknown type is refused before anything is created
     OutputFile file_;
     SNDFILE* sf_ = nullptr;
 };

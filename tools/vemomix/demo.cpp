@@ -166,7 +166,7 @@ int demo_command(const std::string& output, StripPaths strips) {
     lib.apply(s);
 
     StripOutputs pictures(strips, kRate);
-    WavWriter out(output, kRate, kChannels);
+    AudioWriter out(output, kRate, kChannels);
     int64_t pos = 0;
     const RenderStats stats = run_buffers(
         kChannels, 1024, total,
@@ -192,7 +192,8 @@ int demo_command(const std::string& output, StripPaths strips) {
                 static_cast<long long>((stats.frames + 1023) / 1024));
     std::printf("  in       peak %6.2f dBFS, RMS %6.2f dBFS\n", stats.in.peak_dbfs(), stats.in.rms_dbfs());
     std::printf("  out      peak %6.2f dBFS, RMS %6.2f dBFS\n", stats.out.peak_dbfs(), stats.out.rms_dbfs());
-    std::printf("  wrote    %s (%lld frames, 16-bit PCM WAV)\n", output.c_str(), static_cast<long long>(stats.frames));
+    std::printf("  wrote    %s (%lld frames, 16-bit)\n", output.c_str(),
+                static_cast<long long>(stats.frames));
     std::printf("  strip    %s (levels of the last buffer)\n", strips.last.c_str());
     if (!strips.timeline.empty()) std::printf("  timeline %s (one strip per second)\n", strips.timeline.c_str());
     return 0;

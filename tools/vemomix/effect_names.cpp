@@ -1,5 +1,6 @@
 #include "effect_names.h"
 
+#include <cctype>
 #include <cstddef>
 #include <cstring>
 
@@ -25,7 +26,10 @@ std::string known_names() {
 
 const char* effect_name(int type) { return type >= 1 && type <= kEffectCount ? vemo::kEffects[type].key.data() : "?"; }
 
-int effect_type(const std::string& s) {
+int effect_type(const std::string& given) {
+    // Names in any case.
+    std::string s;
+    for (char c : given) s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (int t = 1; t <= kEffectCount; ++t)
         if (s == vemo::kEffects[t].key) return t;
     if (s.empty() || s.size() > 2 || s.find_first_not_of("0123456789") != std::string::npos) return 0;
@@ -43,12 +47,12 @@ uint8_t enabled_flag(const EffectSettings& s, int type) {
 
 void apply_chain(EffectSettings& s, const std::vector<std::string>& rows) {
     if (rows.size() > sizeof s.chain_order)
-        throw CliError("--chain", "at most " + std::to_string(sizeof s.chain_order) + " rows");
+        throw UsageError("--chain", "at most " + std::to_string(sizeof s.chain_order) + " rows");
     std::memset(s.chain_order, 0, sizeof s.chain_order);
     for (size_t i = 0; i < rows.size(); ++i) {
         const int t = effect_type(rows[i]);
         if (t == 0)
-            throw CliError("--chain", "\"" + rows[i] + "\" is not an effect (1..16 or one of: " + known_names() + ")");
+            throw UsageError("--chain", "\"" + rows[i] + "\" is not an effect (1..16 or one of: " + known_names() + ")");
         s.chain_order[i] = static_cast<uint8_t>(t);
     }
 }
@@ -56,7 +60,7 @@ void apply_chain(EffectSettings& s, const std::vector<std::string>& rows) {
 void apply_enable(EffectSettings& s, const std::vector<std::string>& names) {
     for (const auto& n : names) {
         const int t = effect_type(n);
-        if (t == 0) throw CliError("--enable", "\"" + n + "\" is not an effect (one of: " + known_names() + ")");
+        if (t == 0) throw UsageError("--enable", "\"" + n + "\" is not an effect (one of: " + known_names() + ")");
         enabled_flag(s, t) = 1;
     }
 }

@@ -16,9 +16,10 @@ using vemo::SliderLaw;
 // Ranges and defaults that depend on the format are shown for the one most hosts use.
 constexpr int kShownRate = 44100, kShownChannels = 2;
 
-std::string number(double v) {
+// Float fields with the digits a float has: 0.6, not 0.600000024.
+std::string number(double v, const ParamRow& r) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.9g", v);
+    std::snprintf(text, sizeof text, r.type == vemo::FieldType::kF32 ? "%.7g" : "%.9g", v);
     return text;
 }
 
@@ -30,8 +31,8 @@ bool listed(const ParamRow& r) {
 std::string range_text(const ParamRow& r) {
     double lo, hi;
     vemo::param_value_range(r, kShownRate, kShownChannels, lo, hi);
-    std::string text = number(lo);
-    text.append("..").append(number(hi));
+    std::string text = number(lo, r);
+    text.append("..").append(number(hi, r));
     if (!r.unit.empty()) text.append(" ").append(r.unit);
     switch (r.law) {
         case SliderLaw::kPowerOfTwo: text.append(", powers of two"); break;
@@ -54,7 +55,7 @@ void list_effect(int type) {
     std::printf("%.*s (%d): %.*s\n", int(fx.key.size()), fx.key.data(), type, int(fx.name.size()), fx.name.data());
     for (const ParamRow& r : vemo::effect_rows(type)) {
         if (!listed(r)) continue;
-        std::string def = number(vemo::param_default(r, kShownRate, kShownChannels));
+        std::string def = number(vemo::param_default(r, kShownRate, kShownChannels), r);
         if (r.type == vemo::FieldType::kLevels) def = "0 each";
         std::printf("  %-20.*s %-18.*s %s, default %s\n", int(r.field.size()), r.field.data(), int(r.label_en.size()),
                     r.label_en.data(), range_text(r).c_str(), def.c_str());

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "cli_error.h"
+#include "engine/engine.h"
 #include "record_json.h"
 
 namespace vemomix_cli {
@@ -86,6 +88,7 @@ void Levels::add(const int16_t* s, size_t n) {
         const int v = s[i];
         peak = std::max(peak, std::abs(v));
         sum_squares += static_cast<double>(v) * v;
+        full_scale += v == 32767 || v == -32768;
     }
     samples += static_cast<int64_t>(n);
 }
@@ -95,7 +98,7 @@ double Levels::peak_dbfs() const { return to_dbfs(peak); }
 double Levels::rms_dbfs() const { return samples ? to_dbfs(std::sqrt(sum_squares / samples)) : -INFINITY; }
 
 RenderStats run_buffers(int channels, int buffer_frames, int64_t total_frames, const FrameSource& source,
-                        const FrameSink& sink, const ChangeHook& after_change) {
+                        const FrameSink& sink, const ChangeHook& after_change, const BufferHook& buffers) {
     std::vector<int16_t> buf(static_cast<size_t>(buffer_frames) * static_cast<size_t>(channels));
     ProgressBar progress(total_frames);
     RenderStats stats;
@@ -104,14 +107,36 @@ RenderStats run_buffers(int channels, int buffer_frames, int64_t total_frames, c
         if (n <= 0) break;
         const size_t samples = static_cast<size_t>(n) * static_cast<size_t>(channels);
         stats.in.add(buf.data(), samples);
+        if (buffers) buffers(buf.data(), n, false);
         vemomix_change(buf.data(), static_cast<int32_t>(samples * sizeof(int16_t)));
         stats.out.add(buf.data(), samples);
+        if (buffers) buffers(buf.data(), n, true);
         stats.frames += n;
         if (after_change) after_change(stats.frames);
         sink(buf.data(), n);
         progress.update(stats.frames);
     }
     return stats;
+}
+
+StageClipCounter::StageClipCounter() {
+    vemo::EngineState& e = vemo::engine();
+    std::lock_guard lock(e.mutex);
+    e.stage_observer_context = this;
+    e.stage_observer = &StageClipCounter::observe;
+}
+
+StageClipCounter::~StageClipCounter() {
+    vemo::EngineState& e = vemo::engine();
+    std::lock_guard lock(e.mutex);
+    e.stage_observer = nullptr;
+    e.stage_observer_context = nullptr;
+}
+
+void StageClipCounter::observe(void* self, int type, const int16_t* samples, int count) {
+    int64_t n = 0;
+    for (int i = 0; i < count; ++i) n += samples[i] == 32767 || samples[i] == -32768;
+    static_cast<StageClipCounter*>(self)->counts_[type] += n;
 }
 
 }  // namespace vemomix_cli

@@ -30,11 +30,12 @@ public:
 // and the preset name's bytes after its terminator are 0.
 EffectSettings default_record();
 
-// Peak and RMS of 16-bit samples, relative to full scale.
+// Peak and RMS of 16-bit samples, relative to full scale, and how many sat at full scale (32767 or -32768).
 struct Levels {
     int peak = 0;
     double sum_squares = 0.0;
     int64_t samples = 0;
+    int64_t full_scale = 0;
 
     void add(const int16_t* s, size_t n);
     double peak_dbfs() const;
@@ -51,10 +52,29 @@ using FrameSource = std::function<int64_t(int16_t*, int64_t)>;
 using FrameSink = std::function<void(const int16_t*, int64_t)>;
 // Called right after each vemomix_change with the number of frames processed so far.
 using ChangeHook = std::function<void(int64_t)>;
+// Sees each buffer before (output false) and after (output true) vemomix_change.
+using BufferHook = std::function<void(const int16_t*, int64_t frames, bool output)>;
 
 // Feeds every buffer of buffer_frames frames through vemomix_change of an initialised session. The progress
 // bar is drawn on stderr when stderr is a terminal and total_frames is known (> 0).
 RenderStats run_buffers(int channels, int buffer_frames, int64_t total_frames, const FrameSource& source,
-                        const FrameSink& sink, const ChangeHook& after_change = nullptr);
+                        const FrameSink& sink, const ChangeHook& after_change = nullptr,
+                        const BufferHook& buffers = nullptr);
+
+// Counts, while it exists, the samples at full scale after every stage the chain walk runs, per effect.
+class StageClipCounter {
+public:
+    StageClipCounter();
+    ~StageClipCounter();
+    StageClipCounter(const StageClipCounter&) = delete;
+    StageClipCounter& operator=(const StageClipCounter&) = delete;
+
+    // By EffectType 1..16.
+    int64_t at_full_scale(int type) const { return counts_[type]; }
+
+private:
+    static void observe(void* self, int type, const int16_t* samples, int count);
+    int64_t counts_[17] = {};
+};
 
 }  // namespace vemomix_cli

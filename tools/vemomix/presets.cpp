@@ -39,7 +39,43 @@ struct PresetFile {
     std::unique_ptr<vemo::PresetTable> table = std::make_unique<vemo::PresetTable>();
     int loaded = 0;       // user records taken into the table
     int64_t in_file = 0;  // whole records the file holds
+    std::string damage;   // why the file is not (wholly) a preset file; empty when it is
 };
+
+// A name the equaliser page could have saved: terminated within its 64 bytes, not empty, code page 936
+// text without control characters.
+bool clean_name(const vemo::PresetRecord& r) {
+    const size_t n = strnlen(r.name, sizeof r.name);
+    if (n == 0 || n > static_cast<size_t>(vemo::kPresetNameMaxBytes)) return false;
+    const auto text = cp936_to_utf8(std::string(r.name, n));
+    return text && std::none_of(text->begin(), text->end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+}
+
+// Any file can be named with --file: one that is not whole preset records, or holds records no page
+// wrote, is someone else's (or damaged), and is never rewritten.
+std::string damage_of(const std::string& bytes) {
+    constexpr size_t kRecord = sizeof(vemo::PresetRecord);
+    if (bytes.size() % kRecord != 0)
+        return "its size, " + std::to_string(bytes.size()) + " bytes, is not a whole number of " +
+               std::to_string(kRecord) + "-byte preset records";
+    int bad = 0;
+    std::string first;
+    for (size_t i = 0; i < bytes.size() / kRecord; ++i) {
+        vemo::PresetRecord r;
+        std::memcpy(&r, bytes.data() + i * kRecord, kRecord);
+        const bool bands_ok = vemo::valid_band_count(r.band_count);
+        if (bands_ok && clean_name(r)) continue;
+        if (bad++ == 0)
+            first = "record " + std::to_string(i + 1) +
+                    (bands_ok ? " has a name that is not clean text"
+                              : " has " + std::to_string(r.band_count) + " bands, not 10, 15, 25 or 31");
+    }
+    if (bad == 0) return {};
+    return std::to_string(bad) + " of its " + std::to_string(bytes.size() / kRecord) + " records " +
+           (bad == 1 ? "is" : "are") + " not a preset (" + first + ")";
+}
 
 // The built-in presets, then the file's records, as the equaliser page builds its table.
 PresetFile load(const std::string& file) {
@@ -50,11 +86,22 @@ PresetFile load(const std::string& file) {
     if (fs::exists(st) && !fs::is_regular_file(st)) throw CliError(pf.path, "not a regular file");
     pf.table->build_builtins();
     pf.loaded = vemo::preset_file_load(*pf.table, pf.path);
-    if (fs::exists(st)) pf.in_file = static_cast<int64_t>(fs::file_size(pf.path, ec) / sizeof(vemo::PresetRecord));
+    if (fs::exists(st)) {
+        const std::string bytes = read_file(pf.path);
+        pf.in_file = static_cast<int64_t>(bytes.size() / sizeof(vemo::PresetRecord));
+        pf.damage = damage_of(bytes);
+    }
     return pf;
 }
 
+// Before a change is even considered: a file that is not a preset file is not the user's presets.
+void check_writable(const PresetFile& pf) {
+    if (!pf.damage.empty())
+        throw CliError(pf.path, "not a preset file, or damaged: " + pf.damage + "; it is left as it is");
+}
+
 void save(const PresetFile& pf) {
+    check_writable(pf);
     // Rewriting a file the table could not take whole would drop the presets past the table's end.
     if (pf.in_file > pf.loaded)
         throw CliError(pf.path, "holds " + std::to_string(pf.in_file) + " presets, more than the " +
@@ -64,9 +111,21 @@ void save(const PresetFile& pf) {
         throw CliError(pf.path, std::string("cannot write: ") + std::strerror(errno) + "; the old file is left as it was");
 }
 
-// A refusal with the equaliser page's own text.
-[[noreturn]] void refuse(const std::string& subject, vemo::PresetStatus s) {
-    throw CliError(subject, vemo::preset_status_text(s));
+// A refusal with the equaliser page's own text, quoted, and what it means.
+[[noreturn]] void refuse(const std::string& name, vemo::PresetStatus s) {
+    const char* meaning = "";
+    switch (s) {
+        case vemo::PresetStatus::kEmptyName: meaning = "the name is empty"; break;
+        case vemo::PresetStatus::kNameExists: meaning = "a preset of that name exists"; break;
+        case vemo::PresetStatus::kNameTooLong: meaning = "the name is longer than 63 bytes in code page 936"; break;
+        case vemo::PresetStatus::kNameNotCp936: meaning = "the name has characters code page 936 cannot store"; break;
+        case vemo::PresetStatus::kTableFull: meaning = "the table holds 255 presets"; break;
+        case vemo::PresetStatus::kBadBandCount: meaning = "band counts are 10, 15, 25 or 31"; break;
+        case vemo::PresetStatus::kNotFound: meaning = "no preset has that name"; break;
+        case vemo::PresetStatus::kBuiltin: meaning = "built-in presets cannot be deleted"; break;
+        case vemo::PresetStatus::kOk: break;
+    }
+    throw CliError("preset \"" + name + "\"", "\"" + std::string(vemo::preset_status_text(s)) + "\" (" + meaning + ")");
 }
 
 std::string_view name_bytes(const vemo::PresetRecord& r) { return {r.name, strnlen(r.name, sizeof r.name)}; }
@@ -99,9 +158,17 @@ int used_bands(const vemo::PresetRecord& r) { return std::clamp(r.band_count, 0,
 
 }  // namespace
 
+vemo::PresetRecord find_preset(const std::string& file, const std::string& name) {
+    const PresetFile pf = load(file);
+    return pf.table->records[find_named(pf, name)];
+}
+
 int presets_list_command(const std::string& file) {
     const PresetFile pf = load(file);
     const vemo::PresetTable& t = *pf.table;
+    if (!pf.damage.empty())
+        std::fprintf(stderr, "vemomix: warning: %s: not a preset file, or damaged: %s; what it holds is listed as "
+                     "the library would load it\n", pf.path.c_str(), pf.damage.c_str());
     std::printf("%s: %d user preset%s\n", pf.path.c_str(), pf.loaded, pf.loaded == 1 ? "" : "s");
     // Code page 936 spends two bytes on each wide character, so its length is the width on a terminal.
     size_t width = 0;
@@ -154,6 +221,7 @@ int presets_import_command(const std::string& file, const std::string& in_path) 
     }
 
     PresetFile pf = load(file);
+    check_writable(pf);
     const vemo::PresetStatus s = pf.table->add(name, bands, gains);
     if (s != vemo::PresetStatus::kOk) refuse(name, s);
     save(pf);
@@ -162,6 +230,7 @@ int presets_import_command(const std::string& file, const std::string& in_path) 
 
 int presets_delete_command(const std::string& file, const std::string& name) {
     PresetFile pf = load(file);
+    check_writable(pf);
     const vemo::PresetStatus s = pf.table->remove_at(find_named(pf, name));
     if (s != vemo::PresetStatus::kOk) refuse(name, s);
     save(pf);
