@@ -241,11 +241,12 @@ VEMOMIX_CHECK_OFFSET(chain_order, 493);
  * vemomix_begin, and the user's actions in them run there: a host that shows
  * the editor calls the other exports on that thread too.
  *
- * vemomix_change and the rebuilds share one engine lock, with the audio thread
- * first in line.  vemomix_set, vemomix_datarefresh and the editor's actions
- * prepare what they rebuild (cleared delay lines, tables) before taking it and
- * hold it only to swap the results in, without allocating: the audio thread
- * waits for at most one such swap, tens of microseconds.  vemomix_init and
+ * vemomix_change and the rebuilds share one engine lock, taken in turn:
+ * vemomix_set, vemomix_datarefresh and the editor's actions prepare what they
+ * rebuild (cleared delay lines, tables) before taking it and hold it only to
+ * swap the results in, without allocating; the audio thread waits at most for
+ * the swaps already under way, tens of microseconds, and a control thread at
+ * most for one buffer, even when the host processes faster than real time.  vemomix_init and
  * vemomix_close allocate and free the format's buffers under the lock (about
  * 10 to 20 ms): call them while no audio is being processed. */
 VEMOMIX_API void VEMOMIX_CALL vemomix_begin(void);

@@ -1,8 +1,11 @@
-// The engine mutex, with the audio thread first in line.  A plain mutex lets a control thread
-// that rebuilds back to back take the lock again before the woken audio thread runs, and so
-// starve it; here a control thread that finds the audio thread waiting steps back until the
-// audio thread has had its turn.  The audio thread therefore waits at most for the one
-// critical section that was running when it arrived.
+// The engine mutex, fair between the audio thread and the control threads.  A plain mutex
+// lets whichever thread runs back to back take the lock again before a woken waiter runs: a UI
+// thread that rebuilds in a loop starves the audio thread, and an audio thread that renders
+// faster than real time (an export) shuts the UI out.  So a control thread does not queue up
+// while the audio thread waits, and a control thread that waited through an audio buffer goes
+// before the next one.  The audio thread waits at most for the section that runs and those of
+// control threads already queued, one each; it blocks rather than spins, so that a real-time
+// audio thread never keeps a lower-priority control thread off its core.
 #pragma once
 #include <atomic>
 #include <chrono>
@@ -20,15 +23,12 @@ class EngineMutex {
 public:
     // Control threads (std::lock_guard works on these).
     void lock() {
-        for (;;) {
-            while (audio_waiting_.load(std::memory_order_acquire) != 0) std::this_thread::yield();
-            mutex_.lock();
-            if (audio_waiting_.load(std::memory_order_acquire) == 0) {
-                ++engine_lock_depth;
-                return;
-            }
-            mutex_.unlock();  // the audio thread came in meanwhile: it goes first
-        }
+        while (audio_waiting_.load(std::memory_order_acquire) != 0) std::this_thread::yield();
+        control_waiting_.fetch_add(1, std::memory_order_acq_rel);
+        mutex_.lock();
+        control_waiting_.fetch_sub(1, std::memory_order_acq_rel);
+        if (control_turn_.exchange(false, std::memory_order_acq_rel)) control_turn_.notify_one();
+        ++engine_lock_depth;
     }
     void unlock() {
         --engine_lock_depth;
@@ -38,9 +38,10 @@ public:
     // The audio thread.  An uncontended lock costs what try_lock costs; only a wait is timed.
     void lock_audio() {
         ++engine_lock_depth;
-        if (mutex_.try_lock()) return;
+        if (!control_turn_.load(std::memory_order_acquire) && mutex_.try_lock()) return;
         const auto start = std::chrono::steady_clock::now();
-        audio_waiting_.fetch_add(1, std::memory_order_acq_rel);
+        audio_waiting_.fetch_add(1, std::memory_order_acq_rel);  // no control thread queues up now
+        control_turn_.wait(true, std::memory_order_acquire);
         mutex_.lock();
         audio_waiting_.fetch_sub(1, std::memory_order_acq_rel);
         const auto waited = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start);
@@ -50,6 +51,8 @@ public:
     }
     void unlock_audio() {
         --engine_lock_depth;
+        // A control thread queued during this buffer takes the lock before the next buffer does.
+        if (control_waiting_.load(std::memory_order_acquire) != 0) control_turn_.store(true, std::memory_order_release);
         mutex_.unlock();
     }
 
@@ -59,6 +62,8 @@ public:
 private:
     std::mutex mutex_;
     std::atomic<int> audio_waiting_{0};
+    std::atomic<int> control_waiting_{0};
+    std::atomic<bool> control_turn_{false};
     std::atomic<int64_t> longest_audio_wait_ns_{0};
 };
 
