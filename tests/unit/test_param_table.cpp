@@ -47,8 +47,9 @@ TEST(ParamTable, DefaultsAreWhatTheLibraryReportsAfterInit) {
             if (r.role == FieldRole::kIgnored) continue;
             EXPECT_EQ(param_read(s, r), param_default(r, rate, channels)) << r.field << " at " << rate << "/" << channels;
             // What the editor starts at lies inside what it offers, or the page would move it.
-            if (r.role == FieldRole::kParam) EXPECT_TRUE(param_in_range(r, param_default(r, rate, channels), rate, channels))
-                << r.field;
+            if (r.role == FieldRole::kParam) {
+                EXPECT_TRUE(param_in_range(r, param_default(r, rate, channels), rate, channels)) << r.field;
+            }
         }
         EXPECT_EQ(s.eq_band_level[0], 0);
     }
