@@ -375,7 +375,8 @@ void editor_checks(const Api& api, const std::string& dir, Report& report) {
         api.init(44100, 2, 1);
         pump(300);
         report.eq(nums(visible(editor), api.get_dispstatus()), nums(1, 1), "visible, shown flag after init with show 1");
-        report.eq(SendMessageW(descendant(editor, 3000), TCM_GETITEMCOUNT, 0, 0), 2, "tabs");
+        // 音效控制, 均衡器 and 效果参数.
+        report.eq(SendMessageW(descendant(editor, 3000), TCM_GETITEMCOUNT, 0, 0), 3, "tabs");
         // The chain page: its title line, a switch, and the sixteen rows of the chain list.
         HWND title = descendant(editor, 3006), page = GetParent(title);
         report.eq(text_of(title), "输出音频效果从上到下顺序调整", "chain page title line");
