@@ -2,7 +2,7 @@
 // default frame, for as long as a playout host runs.  Per stretch of the run it prints the
 // residue (what is left of the output once the tone itself is fitted out, relative to the tone)
 // and the tone's level, so that a decay with uptime shows as a trend against the first minute.
-//   pitch_uptime [minutes=120] [hz=1000] [report every n minutes=10]
+//   pitch_uptime [minutes=120] [hz=1000] [report every n minutes=10] [frame=2048] [overlap=4]
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -16,10 +16,14 @@ int main(int argc, char** argv) {
     const int minutes = argc > 1 ? std::atoi(argv[1]) : 120;
     const int hz = argc > 2 ? std::atoi(argv[2]) : 1000;
     const int every = argc > 3 ? std::max(1, std::atoi(argv[3])) : 10;
+    const int frame = argc > 4 ? std::atoi(argv[4]) : 2048;
+    const int overlap = argc > 5 ? std::atoi(argv[5]) : 4;
     constexpr int kRate = 48000, kBlock = 4800;  // 0.1 s: whole cycles of any tone in whole Hz
     constexpr double kTwoPi = 6.283185307179586;
     auto fx = std::make_unique<vemo::PitchChanger>();
     vemo::pitch_init(*fx, kRate, 1);
+    fx->params.pitch_frame_size = frame;
+    fx->params.pitch_oversampling = overlap;
     vemo::pitch_configure(*fx, kRate, 1);
 
     // A whole number of cycles a second, so the input repeats every second exactly.
@@ -38,7 +42,7 @@ int main(int argc, char** argv) {
     const int64_t stretch = static_cast<int64_t>(every) * 60 * kRate;
     double rest = 0, tone = 0, first_residue = 0, first_level = 0;
     int64_t counted = 0;
-    std::printf("%d Hz, 48000 Hz mono, 0 octaves, N 2048, O 4\n  minute   residue dB   tone dBFS\n", hz);
+    std::printf("%d Hz, 48000 Hz mono, 0 octaves, N %d, O %d\n  minute   residue dB   tone dBFS\n", hz, frame, overlap);
     for (int64_t at = 0; at < total; at += kBlock) {
         for (int i = 0; i < kBlock; ++i) pcm[i] = second[(at + i) % kRate];
         vemo::pitch_process(*fx, pcm.data(), ctx);

@@ -132,8 +132,10 @@ template <bool kReference>
         ws[2 * k] = static_cast<float>(s.in_fifo[k] * window[k]);
         ws[2 * k + 1] = 0.0f;
     }
-    if constexpr (kReference) fft_plain(ws, n, -1, fx.twiddles);
-    else fft(ws, n, -1, fx.twiddles);
+    if constexpr (kReference)
+        fft_plain(ws, n, -1, fx.twiddles);
+    else
+        fft(ws, n, -1, fx.twiddles);
 
     // The library calls and the arithmetic run in separate loops, over contiguous arrays, so that
     // several bins share each instruction and the divisions of one bin overlap the next.
@@ -143,39 +145,60 @@ template <bool kReference>
         bin_re[k] = ws[2 * k];
         bin_im[k] = ws[2 * k + 1];
     }
-    for (int k = 0; k <= half; ++k) {
-        const double re = bin_re[k], im = bin_im[k];
-        magn[k] = 2.0 * std::sqrt(re * re + im * im);
-        scratch[k] = kFastTrig ? trig::atan2_fast(im, re) : std::atan2(im, re);
-    }
-    for (int k = 0; k <= half; ++k) {
-        const double last = s.last_phase[k];
-        s.ana_magn[k] = static_cast<float>(magn[k]);
-        if constexpr (kFastTrig) {
-            // Every step after the phase is monotonic while the wrap count stays put, so equal
-            // results at both ends of the margin hold for the library's phase in between.
-            const double margin = std::fabs(scratch[k]) * trig::kMargin;
-            const BinAnalysis a = analyse_bin(scratch[k] - margin, last, k, expected, o, bin);
-            const BinAnalysis b = analyse_bin(scratch[k] + margin, last, k, expected, o, bin);
-            // (A zero phase is exact, so -0 and +0 never stand at the two ends.)
-            redo[k] = (a.last_phase != b.last_phase) | (a.wraps != b.wraps) | (a.freq != b.freq) |
-                      !(std::fabs(scratch[k]) <= 4.0);
-            scratch[k] = last;
-            s.last_phase[k] = a.last_phase;
-            s.ana_freq[k] = a.freq;
-        } else {
-            const BinAnalysis a = analyse_bin(scratch[k], last, k, expected, o, bin);
-            s.last_phase[k] = a.last_phase;
-            s.ana_freq[k] = a.freq;
-        }
-    }
-    if constexpr (kFastTrig) {
+    const int64_t free_time = static_cast<int64_t>(kPitchPhaseFreeSeconds) * s.sample_rate;
+    if (s.input_since_clear >= free_time) {
+        // Past the free time nothing is rounded to a float between frames: with a steady input
+        // the same roundings would come back every cycle and move the bins of one tone apart
+        // a little further each time.  The fast atan2 is within 2^-50 of the library's, far
+        // below what could add up over weeks.
         for (int k = 0; k <= half; ++k) {
-            if (!redo[k]) continue;
-            const BinAnalysis a = analyse_bin(std::atan2(bin_im[k], bin_re[k]), scratch[k], k, expected, o, bin);
-            s.last_phase[k] = a.last_phase;
-            s.ana_freq[k] = a.freq;
+            const double re = bin_re[k], im = bin_im[k];
+            const double m = 2.0 * std::sqrt(re * re + im * im);
+            s.ana_magn[k] = static_cast<float>(m);
+            const double phase = kFastTrig ? trig::atan2_fast(im, re) : std::atan2(im, re);
+            double d = phase - s.held_last_phase[k];
+            s.held_last_phase[k] = phase;
+            d = within_one_turn(d - k * expected);
+            fx.bin_freq[k] = (k + o * d / (2.0 * kPi)) * bin;
         }
+    } else {
+        for (int k = 0; k <= half; ++k) {
+            const double re = bin_re[k], im = bin_im[k];
+            magn[k] = 2.0 * std::sqrt(re * re + im * im);
+            scratch[k] = kFastTrig ? trig::atan2_fast(im, re) : std::atan2(im, re);
+        }
+        for (int k = 0; k <= half; ++k) {
+            const double last = s.last_phase[k];
+            s.ana_magn[k] = static_cast<float>(magn[k]);
+            if constexpr (kFastTrig) {
+                // Every step after the phase is monotonic while the wrap count stays put, so equal
+                // results at both ends of the margin hold for the library's phase in between.
+                const double margin = std::fabs(scratch[k]) * trig::kMargin;
+                const BinAnalysis a = analyse_bin(scratch[k] - margin, last, k, expected, o, bin);
+                const BinAnalysis b = analyse_bin(scratch[k] + margin, last, k, expected, o, bin);
+                // (A zero phase is exact, so -0 and +0 never stand at the two ends.)
+                redo[k] = (a.last_phase != b.last_phase) | (a.wraps != b.wraps) | (a.freq != b.freq) |
+                          !(std::fabs(scratch[k]) <= 4.0);
+                scratch[k] = last;
+                s.last_phase[k] = a.last_phase;
+                s.ana_freq[k] = a.freq;
+            } else {
+                const BinAnalysis a = analyse_bin(scratch[k], last, k, expected, o, bin);
+                s.last_phase[k] = a.last_phase;
+                s.ana_freq[k] = a.freq;
+            }
+        }
+        if constexpr (kFastTrig) {
+            for (int k = 0; k <= half; ++k) {
+                if (!redo[k]) continue;
+                const BinAnalysis a = analyse_bin(std::atan2(bin_im[k], bin_re[k]), scratch[k], k, expected, o, bin);
+                s.last_phase[k] = a.last_phase;
+                s.ana_freq[k] = a.freq;
+            }
+        }
+        // The frame that ends the free time hands its phases on unrounded.
+        if (s.input_since_clear + hop >= free_time)
+            for (int k = 0; k <= half; ++k) s.held_last_phase[k] = std::atan2(bin_im[k], bin_re[k]);
     }
 
     // Only bins 0..H are ever read back, so only they need zeroing.
@@ -187,6 +210,7 @@ template <bool kReference>
         fx.source_factor = s.factor;
         fx.source_half = half;
     }
+    const bool held = s.input_since_clear >= free_time;
     for (int k = 0; k <= half; ++k) {
         const int j = fx.source_bin[k];
         if (j <= half) {
@@ -194,9 +218,13 @@ template <bool kReference>
             s.syn_freq[k] = static_cast<float>(s.ana_freq[j] * factor);
         }
     }
+    if (held)
+        for (int k = 0; k <= half; ++k) {
+            const int j = fx.source_bin[k];
+            fx.bin_syn_freq[k] = j <= half ? fx.bin_freq[j] * factor : 0.0;
+        }
 
-    const int64_t free_time = static_cast<int64_t>(kPitchPhaseFreeSeconds) * s.sample_rate;
-    if (s.input_since_clear < free_time) {
+    if (!held) {
         for (int k = 0; k <= half; ++k) {
             double d = (s.syn_freq[k] - k * bin) / bin;
             d = 2.0 * kPi * d / o + k * expected;
@@ -207,7 +235,7 @@ template <bool kReference>
             for (int k = 0; k <= half; ++k) s.held_phase[k] = within_one_turn(s.sum_phase[k]);
     } else {
         for (int k = 0; k <= half; ++k) {
-            double d = (s.syn_freq[k] - k * bin) / bin;
+            double d = (fx.bin_syn_freq[k] - k * bin) / bin;
             d = 2.0 * kPi * d / o + k * expected;
             s.held_phase[k] = within_one_turn(s.held_phase[k] + d);
             s.sum_phase[k] = static_cast<float>(s.held_phase[k]);
@@ -243,8 +271,10 @@ template <bool kReference>
         }
     }
     std::fill(ws + n + 2, ws + 2 * n, 0.0f);
-    if constexpr (kReference) fft_plain(ws, n, 1, fx.twiddles);
-    else fft(ws, n, 1, fx.twiddles);
+    if constexpr (kReference)
+        fft_plain(ws, n, 1, fx.twiddles);
+    else
+        fft(ws, n, 1, fx.twiddles);
 
     const int norm = half * o;
     for (int k = 0; k < n; ++k)
@@ -261,9 +291,7 @@ void process_frame_reference(PitchShifter& s, PitchChanger& fx) { frame_body<tru
 // The same frame with 256-bit registers, integer ones included (AVX2 narrows the double
 // comparisons' masks for the float ones); -ffp-contract=off keeps fused multiply-adds out.
 #if defined(VEMO_PITCH_WIDE)
-[[gnu::target("avx2")]] void process_frame_avx2(PitchShifter& s, PitchChanger& fx) {
-    frame_body<false>(s, fx);
-}
+[[gnu::target("avx2")]] void process_frame_avx2(PitchShifter& s, PitchChanger& fx) { frame_body<false>(s, fx); }
 // And with 512-bit registers where the processor has them: eight bins per instruction (GCC
 // keeps to 256 bits unless told; clang takes no such request in the attribute).
 #if defined(__clang__)
@@ -271,8 +299,7 @@ void process_frame_reference(PitchShifter& s, PitchChanger& fx) { frame_body<tru
 #else
 #define VEMO_PITCH_AVX512 "avx512f,avx512vl,avx512bw,avx512dq,prefer-vector-width=512"
 #endif
-[[gnu::target(VEMO_PITCH_AVX512)]] void process_frame_avx512(
-    PitchShifter& s, PitchChanger& fx) {
+[[gnu::target(VEMO_PITCH_AVX512)]] void process_frame_avx512(PitchShifter& s, PitchChanger& fx) {
     frame_body<false>(s, fx);
 }
 #endif

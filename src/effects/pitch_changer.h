@@ -22,17 +22,18 @@ constexpr int kPitchMaxFrame = 8192;
 constexpr int kPitchMaxOversampling = 32;
 
 // The synthesis phases accumulate as floats for this long after each clear (every short result
-// stays as it was); from then on they accumulate in held_phase, each kept within one turn of zero.
+// stays as it was); from then on they accumulate in held_phase, each kept within one turn of zero,
+// and the analysis keeps its phases and frequencies in doubles (held_last_phase, bin_freq).
 constexpr int kPitchPhaseFreeSeconds = 2;
 
 // One channel's analysis/resynthesis state; the arrays are sized for the largest frame.
 struct PitchShifter {
-    float factor = 1.0f;     // P
-    int oversampling = 4;    // O
-    int frame_size = 2048;   // N
-    int sample_rate = 44100; // Hz
-    int initialised = 0;     // 0: clear the arrays before the next sample
-    int rover = 0;           // FIFO position; 0 until the first buffer
+    float factor = 1.0f;            // P
+    int oversampling = 4;           // O
+    int frame_size = 2048;          // N
+    int sample_rate = 44100;        // Hz
+    int initialised = 0;            // 0: clear the arrays before the next sample
+    int rover = 0;                  // FIFO position; 0 until the first buffer
     int64_t input_since_clear = 0;  // samples taken in by frames since the clear, up to the free time
     float in_fifo[kPitchMaxFrame] = {};
     float out_fifo[kPitchMaxFrame] = {};
@@ -42,6 +43,8 @@ struct PitchShifter {
     // After the free time: the synthesis phases as they accumulate, within one turn of zero
     // (sum_phase holds them rounded to floats).
     double held_phase[kPitchMaxFrame / 2 + 1] = {};
+    // After the free time: each bin's analysis phase of the previous frame, unrounded.
+    double held_last_phase[kPitchMaxFrame / 2 + 1] = {};
     float output_accum[2 * kPitchMaxFrame] = {};
     float ana_freq[kPitchMaxFrame] = {};
     float ana_magn[kPitchMaxFrame] = {};
@@ -66,6 +69,10 @@ struct PitchChanger {
     double bin_magn[kPitchMaxFrame / 2 + 1] = {};
     double bin_re[kPitchMaxFrame / 2 + 1] = {};
     double bin_im[kPitchMaxFrame / 2 + 1] = {};
+    // After the free time: each bin's true frequency from the analysis, then the one the
+    // synthesis gives it (Hz), unrounded.
+    double bin_freq[kPitchMaxFrame / 2 + 1] = {};
+    double bin_syn_freq[kPitchMaxFrame / 2 + 1] = {};
     float syn_re[kPitchMaxFrame / 2 + 1] = {};
     float syn_im[kPitchMaxFrame / 2 + 1] = {};
     uint8_t bin_redo[kPitchMaxFrame / 2 + 1] = {};  // bins the library calls must recompute
