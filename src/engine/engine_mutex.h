@@ -27,7 +27,7 @@ public:
         control_waiting_.fetch_add(1, std::memory_order_acq_rel);
         mutex_.lock();
         control_waiting_.fetch_sub(1, std::memory_order_acq_rel);
-        if (control_turn_.exchange(false, std::memory_order_acq_rel)) control_turn_.notify_one();
+        if (control_turn_.exchange(0, std::memory_order_acq_rel) != 0) control_turn_.notify_one();
         ++engine_lock_depth;
     }
     void unlock() {
@@ -38,10 +38,10 @@ public:
     // The audio thread.  An uncontended lock costs what try_lock costs; only a wait is timed.
     void lock_audio() {
         ++engine_lock_depth;
-        if (!control_turn_.load(std::memory_order_acquire) && mutex_.try_lock()) return;
+        if (control_turn_.load(std::memory_order_acquire) == 0 && mutex_.try_lock()) return;
         const auto start = std::chrono::steady_clock::now();
         audio_waiting_.fetch_add(1, std::memory_order_acq_rel);  // no control thread queues up now
-        control_turn_.wait(true, std::memory_order_acquire);
+        control_turn_.wait(1, std::memory_order_acquire);
         mutex_.lock();
         audio_waiting_.fetch_sub(1, std::memory_order_acq_rel);
         const auto waited = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start);
@@ -52,7 +52,7 @@ public:
     void unlock_audio() {
         --engine_lock_depth;
         // A control thread queued during this buffer takes the lock before the next buffer does.
-        if (control_waiting_.load(std::memory_order_acquire) != 0) control_turn_.store(true, std::memory_order_release);
+        if (control_waiting_.load(std::memory_order_acquire) != 0) control_turn_.store(1, std::memory_order_release);
         mutex_.unlock();
     }
 
@@ -63,7 +63,7 @@ private:
     std::mutex mutex_;
     std::atomic<int> audio_waiting_{0};
     std::atomic<int> control_waiting_{0};
-    std::atomic<bool> control_turn_{false};
+    std::atomic<int> control_turn_{0};
     std::atomic<int64_t> longest_audio_wait_ns_{0};
 };
 
