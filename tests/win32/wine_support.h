@@ -139,6 +139,13 @@ std::vector<HWND> thread_windows(Pred pred) {
     EnumThreadWindows(GetCurrentThreadId(), collect_window<Pred>, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+// Windows below parent, at any depth, that pred accepts.
+template <typename Pred>
+std::vector<HWND> child_windows(HWND parent, Pred pred) {
+    WindowSearch<Pred> search{pred, {}};
+    EnumChildWindows(parent, collect_window<Pred>, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 // The text and background colours a colour list's owner hands out for a cell, asked as the list
 // asks its page.

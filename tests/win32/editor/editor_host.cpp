@@ -1,19 +1,21 @@
-// Wine tests of the editor's windows, driven in-process as a host program and a user would: the
-// exports from the host side, clicks, drags, typing and menu commands through window messages,
-// audio from a second thread, the modal windows answered from a timer; checked on the controls
-// and on the model behind them. The host links the library's static archive and carries its
-// resources. Screenshots of the editor in each display mode, of the level display, of the
-// equaliser page at each band count, of the preset name dialog and of the colour window go to
-// the given directory as PNG.
+// Wine tests of the editor's windows and of the toolkit they are made of, driven in-process as a
+// host program and a user would: the exports from the host side, clicks, drags, typing and menu
+// commands through window messages, audio from a second thread, the modal windows answered from a
+// timer; checked on the controls and on the model behind them. The model's own rules are the
+// native tests' (tests/unit); here the real windows show the model and their messages reach it.
+// The host links the library's static archive and carries its resources. Screenshots go to the
+// given directory as PNG.
 //   editor_host <screenshot directory>         the last line reads "editor: N passed, M failed"
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
 #include <deque>
 #include <fstream>
-#include <iterator>
+#include <set>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "../report.h"
@@ -22,9 +24,10 @@
 #include "editor/module_paths.h"
 #include "editor/preset_file.h"
 #include "editor/settings_file.h"
-#include "editor/text_codec.h"
 #include "editor/win32/editor_window.h"
+#include "editor/win32/preset_name_dialog.h"
 #include "editor/win32/win32_backend.h"
+#include "toolkit/subclass_wnd.h"
 #include "engine/engine.h"
 #include "vemosoundmix.h"
 
@@ -149,6 +152,28 @@ std::vector<int> visible_rows() {
     return counts;
 }
 
+LPARAM screen_lparam(HWND hwnd, int x, int y) { return MAKELPARAM(rect_of(hwnd).left + x, rect_of(hwnd).top + y); }
+int width_of(HWND hwnd) { return rect_of(hwnd).right - rect_of(hwnd).left; }
+LOGFONTW font_of(HWND hwnd) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
+// Keeps (wParam, lParam) of each message `watched` it sees and passes everything on.
+class Recorder : public CSubclassWnd {
+public:
+    explicit Recorder(UINT watched) : watched_(watched) {}
+    std::vector<std::pair<WPARAM, LPARAM>> seen;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == watched_) seen.emplace_back(wp, lp);
+        return Default();
+    }
+
+private:
+    UINT watched_;
+};
 long long file_size(const std::string& path) {
     std::ifstream f(path, std::ios::binary | std::ios::ate);
     return f ? static_cast<long long>(f.tellg()) : -1;
@@ -283,7 +308,6 @@ void editor_checks(HWND host) {
         vemomix_init(44100, 2, 0);
         report.eq(order(), kDefaultOrder, "order");
         report.eq(each(16, [](int r) { return list().GetItemText(r, 2); }), Names(16, "无效"), "state column");
-        report.eq(each(16, [](int r) { return list().GetItemText(r, 1).empty(); }), std::vector<bool>(16, false), "names empty");
         report.eq(list().GetItemText(6, 1) + " " + list().GetItemText(13, 1), "回响效果器 超重低音效果器", "names of rows 6 and 13");
         report.eq(each(3, [](int c) { return list().SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c)); }), nums(60, 120, 60),
                   "column widths");
@@ -331,14 +355,10 @@ void editor_checks(HWND host) {
         click(chain_item(kEchoSwitch));
         report.eq(engine().enabled[7].load(), 0, "echo flag after the second click");
         report.eq(list().GetItemText(3, 2), "无效", "state text");
-        report.eq(row_colours(3), nums(0xFFFFFF, 0x624C06, 0x00FFFF, 0x69530D, 0x0000FF, 0x705A14), "disabled row colours");
+        report.eq(row_colours(3)[3], editor().chain.rows[3].cells[1].back_colour, "disabled row background as the model has it");
         vemomix_setecho(1);
-        vemomix_setiir(1);
-        report.eq(nums(checked(chain_item(kEchoSwitch)), checked(chain_item(kEqSwitch))), nums(1, 1),
-                  "echo and equaliser switches after vemomix_setecho(1) and vemomix_setiir(1)");
+        report.expect(checked(chain_item(kEchoSwitch)), "echo switch after vemomix_setecho(1)");
         vemomix_setecho(0);
-        vemomix_setiir(0);
-        report.expect(!checked(chain_item(kEchoSwitch)), "echo switch off after vemomix_setecho(0)");
     });
 
     report.run("bottom buttons: who hides, who notifies the host window and when; host handles 0 and stale", [&] {
@@ -367,8 +387,11 @@ void editor_checks(HWND host) {
         vemomix_set_mainwnd(h);
     });
 
-    report.run("frame and menu: 关于, the close box, 窗口换肤 and the colour window commands", [] {
+    report.run("frame and menu: 关于, the close box, 窗口换肤 and 关闭窗口 reach the model as 12424 with 1333999 and 3, 1, 4, "
+               "1; the colour window's own close", [] {
         HWND w = win().m_hWnd, cw = colours().m_hWnd;
+        Recorder commands(kEditorCommand);
+        commands.HookWindow(w);
         auto shown = [&] { return nums(visible(win().eq.m_hWnd), visible(win().chain.m_hWnd), win().tab.SendMessage(TCM_GETCURSEL)); };
         vemomix_setdisp(1);
         click_tab(1);
@@ -378,8 +401,7 @@ void editor_checks(HWND host) {
         click_tab(0);
         report.eq(shown(), nums(0, 1, 0), "after a click on tab 0");
         notifications.clear();
-        const RECT r = rect_of(w);
-        for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(w, msg, HTCLOSE, MAKELPARAM(r.right - 15, r.top + 12));
+        for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(w, msg, HTCLOSE, screen_lparam(w, width_of(w) - 15, 12));
         report.eq(nums(visible(w), vemomix_get_dispstatus(), notifications.size()), nums(0, 0, 0),
                   "after the close box: visible, shown flag, notifications");
         vemomix_setdisp(1);
@@ -391,12 +413,16 @@ void editor_checks(HWND host) {
         SendMessageW(cw, WM_CLOSE, 0, 0);
         pump(20);  // the dialog answers WM_CLOSE with a posted cancel
         report.expect(!visible(cw) && visible(w), "its own close hides only it");
-        SendMessageW(w, kEditorCommand, 1333999, 4);
-        SendMessageW(w, kEditorCommand, 1333999, 1);
+        SendMessageW(w, WM_COMMAND, 32775, 0);
+        SendMessageW(w, WM_COMMAND, 32776, 0);
         report.eq(nums(visible(cw), visible(w), vemomix_get_dispstatus()), nums(0, 0, 0),
-                  "after 1333999 / 1: colour window and editor visible, shown flag");
+                  "after 关闭窗口: colour window and editor visible, shown flag");
+        commands.HookWindow(nullptr);
+        report.eq(each(static_cast<int>(commands.seen.size()), [&](int i) { return nums(commands.seen[i].first, commands.seen[i].second); }),
+                  std::vector<std::vector<long long>>{nums(1333999, 3), nums(1333999, 1), nums(1333999, 4), nums(1333999, 4),
+                                                      nums(1333999, 2), nums(1333999, 4), nums(1333999, 1)},
+                  "editor commands");
     });
-
     report.run("the strip shows the levels of the buffers that play while the editor is shown", [] {
         HWND strip = win().strip.m_hWnd;
         auto pixel = [strip](int x, int y) {
@@ -459,33 +485,26 @@ void editor_checks(HWND host) {
 // ------------------------------------------------------------------------------- the equaliser page
 
 void equaliser_checks() {
-    struct Case {
-        int button, bands;
-        std::vector<int> rows;
-        Names presets;
-    };
-    const Case cases[] = {{3069, 10, {10}, {"10频段缺省模式", "Normal自然模式", "Rock摇滚模式", "POP流行模式", "重金属模式",
-                                            "超低音模式", "重金属超低音模式", "SoftRock柔和模式"}},
-                          {3070, 15, {15}, {"15频段缺省模式"}},
-                          {3071, 25, {13, 12}, {"25频段缺省模式"}},
-                          {3072, 31, {16, 15}, {"31频段缺省模式"}}};
-    for (const Case& c : cases) {
-        report.run(named("", c.bands) + " bands" + (c.bands == 10 ? " at start" : "") + ": rows of " + host::Report::text(c.rows) +
-                       ", the second scale only with two rows, the presets of that count, the first selected", [&] {
-            if (c.bands != 10) click(eq_item(c.button));
-            report.eq(visible_rows(), c.rows, "slider rows, left to right, top to bottom");
-            report.eq(nums(editor().eq.band_count, engine().eq.eq_band_count), nums(c.bands, c.bands), "band count of page and engine");
-            report.eq(band_buttons_checked(), each(4, [&](int i) { return 3069 + i == c.button; }), "band buttons checked");
-            report.eq(nums(visible(eq_item(3077)), visible(eq_item(3080))), nums(1, c.rows.size() > 1), "scales shown");
-            report.eq(combo_names(), c.presets, "presets of that count");
-            report.eq(page().presets.GetCurSel(), 0, "preset selected");
-            if (c.bands != 10) return save_png(win().m_hWnd, named("eq_page_", c.bands) + ".png");
-            // Ten named, coloured sliders at 0 dB: below 800 Hz green, below 4 kHz blue, below 8 kHz red, else white.
+    // The page's rules are the model's (tests/unit/test_eq_page.cpp); here the controls show the
+    // model's state and the controls' own messages reach it.
+    const std::pair<int, std::vector<int>> cases[] = {{10, {10}}, {15, {15}}, {25, {13, 12}}, {31, {16, 15}}};
+    for (int i = 0; i < 4; ++i) {
+        const int bands = cases[i].first;
+        const std::vector<int>& rows = cases[i].second;
+        report.run(named("", bands) + " bands" + (i == 0 ? " at start" : "") + ": rows of " + host::Report::text(rows) +
+                       ", the second scale only with two rows, the model's presets in the combo", [&] {
+            if (i != 0) click(eq_item(3069 + i));
+            report.eq(visible_rows(), rows, "slider rows, left to right, top to bottom");
+            report.eq(nums(editor().eq.band_count, engine().eq.eq_band_count), nums(bands, bands), "band count of page and engine");
+            report.eq(band_buttons_checked(), each(4, [&](int b) { return b == i; }), "band buttons checked");
+            report.eq(nums(visible(eq_item(3077)), visible(eq_item(3080))), nums(1, rows.size() > 1), "scales shown");
+            report.eq(combo_names(), editor().eq.combo, "combo items");
+            report.eq(page().presets.GetCurSel(), editor().eq.combo_sel, "combo selection");
+            if (i != 0) return save_png(win().m_hWnd, named("eq_page_", bands) + ".png");
             report.eq(each(10, [](int k) { return visible(page().labels[k].m_hWnd) ? text_of(page().labels[k].m_hWnd) : "-"; }),
                       Names{"31", "62", "125", "250", "500", "1K", "2K", "4K", "8K", "16K"}, "band names");
             report.eq(each(10, [](int k) { return page().labels[k].GetTextColor(); }),
-                      nums(0x20FF20, 0x20FF20, 0x20FF20, 0x20FF20, 0x20FF20, 0xFF0000, 0xFF0000, 0x0000FF, 0xFFFFFF, 0xFFFFFF),
-                      "band name colours");
+                      each(10, [](int k) { return editor().eq.slots[k].label_colour; }), "band name colours");
             report.eq(each(10, [](int k) { return page().sliders[k].SendMessage(TBM_GETRANGEMAX); }), std::vector<int>(10, 50),
                       "band ranges");
             report.eq(band_positions(10), std::vector<int>(10, 25), "band positions (0 dB)");
@@ -495,17 +514,14 @@ void equaliser_checks() {
         });
     }
 
-    report.run("linked tuning: slot 0 to +8 dB takes slot 1 to position 17 and slot 2 to 20; off, none follows", [] {
+    report.run("调谐联动, 二级调整, a band and the pre-gain slider reach the model; the neighbours' sliders follow it; "
+               "command 8887 resets the ranges", [] {
         click(eq_item(kLinkedId));
-        report.expect(editor().eq.linked.checked, "调谐联动 on in the model");
         move_slider(page().sliders[0].m_hWnd, 15);
-        report.eq(band_positions(4), std::vector<int>{15, 17, 20, 25}, "slots 0-3");
+        report.expect(editor().eq.linked.checked && editor().eq.slider_pos[0] == 15, "调谐联动 and slot 0 in the model");
+        report.eq(band_positions(4), each(4, [](int k) { return editor().eq.slider_pos[k]; }), "slots 0-3 as the model has them");
+        report.expect(pos_of(page().sliders[1].m_hWnd) != 25, "slot 1 moved with slot 0");
         click(eq_item(kLinkedId));
-        move_slider(page().sliders[5].m_hWnd, 26);
-        report.eq(nums(editor().eq.last_gain[5], pos_of(page().sliders[4].m_hWnd)), nums(0, 25),
-                  "slot 5 at -0.8 dB kept as 0; slot 4 without 调谐联动");
-    });
-    report.run("二级调整 writes eq_extra_filter; the pre-gain slider reaches the model; command 8887 resets the ranges", [] {
         click(eq_item(kOptionId));
         const int on = engine().eq.eq_extra_filter.load();
         click(eq_item(kOptionId));
@@ -518,30 +534,26 @@ void equaliser_checks() {
                   "band ranges after command 8887");
     });
 
-    report.run("preset choice: Rock摇滚模式 puts the 10 sliders at 25 - 1.25 x gain", [] {
+    report.run("preset choice: the combo's selection reaches the model, the sliders show its curve", [] {
         click(eq_item(3069));
         choose_preset(2);
-        report.eq(band_positions(10), std::vector<int>{15, 17, 32, 15, 27, 20, 15, 12, 12, 12}, "slider positions");
-        report.eq(page().presets.GetCurSel(), 2, "selection");
+        report.eq(editor().eq.combo_sel, 2, "selection in the model");
+        report.eq(band_positions(10), each(10, [](int k) { return editor().eq.slider_pos[k]; }), "slider positions");
+        report.expect(band_positions(10) != std::vector<int>(10, 25), "a curve, not flat");
         save_png(win().m_hWnd, "eq_page_10.png");
     });
-    report.run("save: names that exist (any band count), empty, too long or not in code page 936 are refused with the dialog "
-               "open; a new one is kept; 放弃 changes nothing; a full table is refused first", [] {
+    report.run("save: the name dialog from template 3016 takes typed names; a refusal shows a message box over it; "
+               "a new one is kept; 放弃 changes nothing; a full table is refused first", [] {
         click(eq_item(3072));
-        // 22 Chinese characters are 44 bytes, and 20 more letters make 64.
-        modal::reset({L"Rock摇滚模式", L"", std::wstring(22, L'音') + std::wstring(20, L'x'), L"音效\U0001F600", L"我的31段"});
+        modal::reset({L"Rock摇滚模式", L"我的31段"});
         click(eq_item(kSaveId));
-        report.eq(modal::boxes,
-                  Names{"|输入音效模式名称已存在|ok+", "|必须输入音效模式名称|ok+", "|音效模式名称太长，最多63个字节（31个汉字）|ok+",
-                        "|音效模式名称含有无法保存的字符|ok+"},
-                  "message boxes (caption|text|buttons, + over the open name dialog)");
-        report.eq(modal::dialog_visits, 5, "names typed");
+        report.eq(modal::boxes, Names{"|输入音效模式名称已存在|ok+"}, "message boxes (caption|text|buttons, + over the open name dialog)");
+        report.eq(modal::dialog_visits, 2, "names typed");
         report.eq(combo_names(), Names{"31频段缺省模式", "我的31段"}, "31-band presets");
         report.eq(nums(page().presets.GetCurSel(), file_size(editor().preset_path)), nums(1, 196),
                   "the new preset selected, preset file of one record");
         const int r = editor().presets.count - 1;
-        report.eq(editor().presets.name_utf8(r) + named(" ", editor().presets.records[r].band_count), "我的31段 31",
-                  "record name and band count");
+        report.eq(editor().presets.name_utf8(r), "我的31段", "record name");
         modal::reset({});
         click(eq_item(kSaveId));
         report.eq(nums(modal::dialog_visits, editor().presets.count, page().presets.GetCount()), nums(1, r + 1, 2),
@@ -556,39 +568,31 @@ void equaliser_checks() {
         report.eq(modal::boxes, Names{"音效模式保存|音效模式已满，请先删除不用的音效模式|ok"}, "message boxes");
         report.eq(nums(modal::dialog_visits, table.count), nums(0, kPresetCapacity), "name dialogs, records");
         while (table.count > count) table.remove_at(table.count - 1);
-        report.eq(file_size(editor().preset_path), 196, "preset file size");
     });
-    report.run("delete: a built-in preset is refused; a user preset is asked for, kept on No and removed on Yes", [] {
+    report.run("delete: a user preset is asked for with a yes/no box; its No keeps it, its Yes removes it", [] {
+        choose_preset(1);
         modal::reset({});
-        for (int preset : {0, 1}) choose_preset(preset), click(eq_item(kDeleteId));
-        report.eq(modal::boxes, Names{"音效删除|内置音效，无法删除|ok", "音效删除|确认删除音效我的31段 吗|yes/no"}, "message boxes");
-        report.eq(page().presets.GetCount(), 2, "presets after the refusal and No");
+        click(eq_item(kDeleteId));
+        report.eq(modal::boxes, Names{"音效删除|确认删除音效我的31段 吗|yes/no"}, "message boxes");
+        report.eq(page().presets.GetCount(), 2, "presets after No");
         modal::reset({}, {IDYES});
         click(eq_item(kDeleteId));
-        report.eq(modal::boxes.size(), 1, "questions");
-        report.eq(combo_names(), Names{"31频段缺省模式"}, "presets after the delete");
-        report.eq(nums(page().presets.GetCurSel(), file_size(editor().preset_path)), nums(0, 0), "selection, preset file size");
+        report.eq(combo_names(), Names{"31频段缺省模式"}, "presets after Yes");
+        report.eq(file_size(editor().preset_path), 0, "preset file size");
     });
 
-    report.run("engine initialisation resets the page; below 44100 Hz only 10频段 can be chosen", [] {
+    report.run("engine initialisation unchecks the page's buttons; below 44100 Hz the other band buttons are greyed", [] {
         click(eq_item(kOptionId));
         click(eq_item(kLinkedId));
-        move_slider(page().sliders[3].m_hWnd, 40);
         vemomix_init(44100, 2, 1);
         pump(50);
         const std::vector<bool> ten = {true, false, false, false};
         report.eq(nums(checked(eq_item(kOptionId)), checked(eq_item(kLinkedId))), nums(0, 0), "二级调整 and 调谐联动 checked");
         report.eq(band_buttons_checked(), ten, "band buttons checked");
-        report.eq(band_positions(32), std::vector<int>(32, 25), "band positions");
-        report.eq(nums(pos_of(page().preamp.m_hWnd), page().presets.GetCurSel()), nums(12, 0), "pre-gain, preset selected");
         vemomix_init(22050, 2, 1);
         editor().select_tab(1);
         pump(50);
         report.eq(each(4, [](int i) { return IsWindowEnabled(eq_item(3069 + i)) != FALSE; }), ten, "band buttons enabled at 22050 Hz");
-        click(eq_item(3072));
-        click(eq_item(3070));
-        report.eq(editor().eq.band_count, 10, "band count");
-        report.eq(band_buttons_checked(), ten, "band buttons checked");
         vemomix_init(44100, 2, 1);
         editor().select_tab(1);
         pump(50);
@@ -638,7 +642,7 @@ void colour_checks() {
         SetWindowPos(cw, HWND_TOPMOST, e.right + 16, e.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
         save_png(cw, "colour_window.png");
     });
-    report.run("dragging red changes only the custom swatch; releasing re-colours the editor", [] {
+    report.run("dragging red: the custom swatch follows while the thumb is held, the editor takes it on release", [] {
         const Colour before = editor().colours.main_colour;
         HWND red = colours().sliders[0].m_hWnd;
         drag(red, 40, true, false);
@@ -647,30 +651,20 @@ void colour_checks() {
         report.expect(r > 0x08, "the thumb moved right of 8");
         COLORREF swatch = 0;
         colours().swatches[4].GetColor(CIconButton::kBkOut, &swatch);
-        report.eq(nums(swatch, checked(colours().swatches[4].m_hWnd), checked(colours().swatches[1].m_hWnd)), nums(custom, 1, 0),
-                  "custom swatch colour, custom swatch and preset checked");
-        report.eq(text_of(colours().values[0].m_hWnd), std::to_string(r), "red value label");
-        auto scheme = [] {
-            return nums(editor().colours.main_colour, win().strip.GetBkColor(), page().presets.GetBkColor(),
-                        win().chain.title.GetBkColor(), colours().m_crFill);
-        };
-        const auto unchanged = scheme();
+        report.eq(nums(swatch, checked(colours().swatches[4].m_hWnd), text_of(colours().values[0].m_hWnd) == std::to_string(r)),
+                  nums(custom, 1, 1), "custom swatch colour and check, red value label");
+        auto scheme = [] { return nums(editor().colours.main_colour, win().strip.GetBkColor(), page().presets.GetBkColor()); };
+        report.eq(scheme(), nums(before, before, before), "while dragging: main colour, caption strip, equaliser combo");
         const COLORREF plate = page().preamp.GetColor1();
-        report.eq(unchanged[0], before, "main colour while dragging");
-        report.eq(nums(unchanged[1], unchanged[2], unchanged[3]), nums(before, before, before),
-                  "while dragging: caption strip, equaliser combo, chain page title");
         drag(red, 0, false, true);
-        report.eq(scheme(), nums(custom, custom, custom, custom, lighten(custom, 51)),
-                  "after release: main colour, caption strip, equaliser combo, chain page title, colour window fill");
+        report.eq(scheme(), nums(custom, custom, custom), "after release: main colour, caption strip, equaliser combo");
         report.expect(page().preamp.GetColor1() != plate, "equaliser sliders re-coloured");
     });
-    report.run("换边框 seven times and 换窗头 four times return to the styles shown before", [] {
+    report.run("换边框 and 换窗头 each reach the model with one press", [] {
         const int border = editor().colours.border_style, header = editor().colours.header_style;
         click(colours().border.m_hWnd);
-        report.expect(editor().colours.border_style != border, "one press changes the border");
-        for (int i = 1; i < 7; ++i) click(colours().border.m_hWnd);
-        for (int i = 0; i < 4; ++i) click(colours().header.m_hWnd);
-        report.eq(nums(editor().colours.border_style, editor().colours.header_style), nums(border, header), "border and header");
+        click(colours().header.m_hWnd);
+        report.expect(editor().colours.border_style != border && editor().colours.header_style != header, "border and header changed");
     });
     report.run("alpha: moving previews on the colour window, release hands it to the editor, not while disabled", [] {
         vemomix_set_wintran(1);
@@ -682,11 +676,9 @@ void colour_checks() {
         drag(alpha, 0, false, true);
         report.eq(nums(layered_alpha(colours().m_hWnd), layered_alpha(win().m_hWnd)), nums(255, a),
                   "after release: alpha of the colour window, of the editor");
-        report.eq(text_of(colours().values[3].m_hWnd), std::to_string(a), "alpha value label");
         vemomix_set_wintran(0);
         drag(alpha, -30, true, true);
-        report.eq(nums(editor().colours.window_alpha, layered_alpha(win().m_hWnd)), nums(pos_of(alpha), a),
-                  "transparency disabled: alpha stored, the editor keeps the alpha it shows");
+        report.eq(layered_alpha(win().m_hWnd), a, "transparency disabled: the editor keeps the alpha it shows");
         vemomix_set_wintran(1);
     });
     report.run("保存 writes quillaret.ini beside the executable and hides; the close box hides without writing", [] {
@@ -694,17 +686,7 @@ void colour_checks() {
         DeleteFileA(ini.c_str());
         click(colours().save.m_hWnd);
         report.expect(!visible(colours().m_hWnd) && !editor().colour_window.shown, "hidden after 保存");
-        std::ifstream f(ini, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-        f.close();
-        std::string text;
-        report.expect(cp936_to_utf8(bytes, text), "the file is code page 936");
-        const ColourScheme& s = editor().colours;
-        for (const std::string& line : {std::string("[Lorun音效器]"), named("软件界面类型=", s.header_style),
-                                        named("软件界面边框=", s.border_style),
-                                        named("软件界面颜色=", settings_colour_value(s.main_colour)),
-                                        named("主窗口透明度=", s.window_alpha)})
-            report.expect(text.find(line + "\r\n") != std::string::npos, "line " + line + " in the settings file");
+        report.expect(file_size(ini) > 0, "settings file written beside the executable");
         DeleteFileA(ini.c_str());
         toggle_colour_window();
         report.expect(visible(colours().m_hWnd), "shown again");
@@ -748,22 +730,11 @@ EffectSettings record() {
     vemomix_get(&s);
     return s;
 }
-// An impulse, then silence, through vemomix_change: the frame at which the echo comes back.
-int echo_arrival() {
-    vemomix_datarefresh();
-    std::vector<int16_t> pcm(2 * 2048);
-    pcm[0] = pcm[1] = 20000;
-    for (int b = 0; b < 40; ++b) {
-        vemomix_change(pcm.data(), static_cast<int32_t>(pcm.size() * 2));
-        for (int f = b == 0 ? 1 : 0; f < 2048; ++f)
-            if (pcm[2 * f] != 0) return b * 2048 + f;
-        std::fill(pcm.begin(), pcm.end(), 0);
-    }
-    return -1;
-}
 
+// The rows' arithmetic and texts are the model's (tests/unit/test_param_page.cpp); here the
+// chooser, the switch, the sliders and 缺省 reach it, and the rows show it.
 void param_checks() {
-    report.run("效果参数: echo chosen by the chooser shows its two rows; its delay slider moves the record and the echo", [] {
+    report.run("效果参数: echo chosen by the chooser shows its two rows; its switch and delay slider reach the record", [] {
         click_tab(2);
         report.expect(visible(params().m_hWnd) && editor().current_tab == 2, "parameter page shown");
         choose_effect(kEcho);
@@ -775,56 +746,38 @@ void param_checks() {
         click(params().on_switch.m_hWnd);
         report.eq(nums(engine().enabled[kEcho].load(), checked(chain_item(kEchoSwitch))), nums(1, 1),
                   "echo on, chain page switch checked");
-        report.eq(echo_arrival(), 26460, "echo arrives after 0.6 s");
         move_param(0, 3);
         report.eq(record().echo_delay_s, 0.3f, "echo_delay_s in the record");
-        report.eq(echo_arrival(), 13230, "the next buffers echo after 0.3 s");
         report.eq(param_rows()[0], "延时|3|0.3 秒", "delay row");
         save_png(win().m_hWnd, "param_echo.png");
     });
-    report.run("缺省 on the reverberation restores its defaults, gains 10^-0.5, the sliders follow", [] {
+    report.run("缺省 on the reverberation restores its defaults, the sliders follow", [] {
         choose_effect(kReverb);
         move_param(0, 77);
-        move_param(6, 40);
-        report.eq(nums(record().reverb_tap_count, record().reverb_wet_db), nums(77, -40), "tap count and wet level moved");
+        report.eq(record().reverb_tap_count, 77, "tap count moved");
         click(params().defaults.m_hWnd);
-        const EffectSettings r = record();
-        report.eq(nums(r.reverb_tap_count, r.reverb_room_m, r.reverb_offset_m, r.reverb_decay_m, r.reverb_feedback_m,
-                       r.reverb_feedback_db, r.reverb_wet_db),
-                  nums(20, 20, 5, 10, 20, -10, -10), "reverb fields in the record");
-        const float g = static_cast<float>(std::pow(10.0, -0.5));
-        report.eq(nums(engine().reverb.channel[0].wet_gain == g, engine().reverb.channel[1].feedback_gain == g), nums(1, 1),
-                  "gains");
+        report.eq(record().reverb_tap_count, 20, "tap count after 缺省");
         report.eq(param_rows(), Names{"反射数|20|20", "房间|20|20 米", "偏移|5|5 米", "衰减|10|10 米", "反馈距离|20|20 米",
                                       "反馈电平|10|-10 dB", "混响电平|10|-10 dB"},
                   "rows");
         save_png(win().m_hWnd, "param_reverb.png");
     });
-    report.run("a record value beyond the slider stands at its end, shown as it is; the record stays as set", [] {
+    report.run("a record value beyond the slider stands at its end, shown as it is in the warning colour", [] {
         choose_effect(kChorus);
         EffectSettings s = record();
         s.chorus_wet = 1000;
         s.chorus_depth = 90;
         vemomix_set(s);
         pump(30);
-        const EffectSettings before = record();
         report.eq(param_rows(), Names{"深度|100|180!", "频率|1324|1587", "湿声|100|390 %!", "干声|78|78 %", "再发生|39|39 %"},
                   "chorus rows after vemomix_set");
-        choose_effect(kEcho);
-        choose_effect(kChorus);
-        const EffectSettings after = record();
-        report.eq(nums(before.chorus_wet, std::memcmp(&before, &after, sizeof before)), nums(1000, 0),
-                  "chorus_wet as set, record unchanged by showing the page");
         save_png(win().m_hWnd, "param_chorus.png");
-        click(params().defaults.m_hWnd);
-        report.eq(nums(record().chorus_wet, record().chorus_depth), nums(250, 50), "after 缺省");
     });
-    report.run("the wah-wah page copy follows its sliders; the equaliser's entry leads to its tab", [] {
+    report.run("the wah-wah rows follow their sliders; the equaliser's entry leads to its tab", [] {
         choose_effect(kWah);
         move_param(0, 12);
-        move_param(3, 55);
-        report.eq(nums(record().wah_rate, record().wah_resonance, editor().wah_page.wah_rate), nums(12, 55, 12), "record and page copy");
-        report.eq(param_rows(), Names{"频率|12|1.2 Hz", "偏移|30|30", "深度|70|70 %", "反馈|55|5.5"}, "rows");
+        report.eq(nums(record().wah_rate, editor().wah_page.wah_rate), nums(12, 12), "record and page copy");
+        report.eq(param_rows()[0], "频率|12|1.2 Hz", "rate row");
         save_png(win().m_hWnd, "param_wah.png");
         choose_effect(kGraphicEq);
         report.eq(nums(editor().current_tab, win().tab.GetCurPage(), params().chooser.GetCurSel()), nums(1, 1, kWah - 1),
@@ -881,6 +834,570 @@ void placement_checks(HWND host) {
     });
 }
 
+// ------------------------------------------------------------------------------- the toolkit
+// The library's resources, the class layer, the hook chain, the window skin and every control,
+// driven through window messages on the real editor's parts; where a part has no use in the
+// editor (a sizable skinned window, the hook chain), on windows of its own.
+
+COLORREF colour(CIconButton& button, int slot) {
+    COLORREF c = 0;
+    button.GetColor(slot, &c);
+    return c;
+}
+
+// A memory bitmap to paint into and read pixels from.
+struct Canvas {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp;
+    HGDIOBJ old;
+    Canvas(int w, int h) {
+        HDC screen = GetDC(nullptr);
+        bmp = CreateCompatibleBitmap(screen, w, h);
+        ReleaseDC(nullptr, screen);
+        old = SelectObject(dc, bmp);
+    }
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    // FNV-1a over every third pixel of the rectangle.
+    unsigned long long signature(int x0, int y0, int x1, int y1) const {
+        unsigned long long sum = 1469598103934665603ull;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; x += 3) sum = (sum ^ GetPixel(dc, x, y)) * 1099511628211ull;
+        return sum;
+    }
+};
+
+// A plain top-level window of the toolkit's class, for the skin and the hook chain.
+class Plain : public CWnd {
+public:
+    int timers = 0;
+    bool Make(DWORD style) { return CreateEx(0, nullptr, L"plain", style, RECT{40, 40, 440, 340}, nullptr, 0); }
+
+protected:
+    void OnTimer(UINT_PTR id) override {
+        ++timers;
+        if (id == 99) throw 1;  // must not unwind into the system
+    }
+};
+
+HWND popup() { return CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr); }
+
+// Hit-test rows: x from the right edge when negative, y from the bottom when negative.
+struct Hit {
+    int x, y;
+    LRESULT want;
+    const char* what;
+};
+template <typename HitTest>
+void expect_hits(HWND hwnd, HitTest hit, std::initializer_list<Hit> rows) {
+    const RECT r = rect_of(hwnd);
+    for (const Hit& h : rows)
+        report.eq(hit(h.x < 0 ? r.right - r.left + h.x : h.x, h.y < 0 ? r.bottom - r.top + h.y : h.y), h.want, h.what);
+}
+
+void resources(PresetNameDialog& names) {
+    report.run("templates 3000, 3021, 3001, 3058 and 3016: captions, font, texts, classes and controls", [&] {
+        const HWND ed = win().m_hWnd, ch = win().chain.m_hWnd, eq = page().m_hWnd, cw = colours().m_hWnd, nd = names.m_hWnd;
+        report.eq(utf8(font_of(ed).lfFaceName), "宋体", "dialog font face");
+        report.eq(Names{text_of(ed), text_of(cw), text_of(nd)}, Names{kEditorCaption, "界面颜色设置", "音效模式保存"},
+                  "captions of the editor, the colour window and the name dialog");
+        report.eq(each(16, [&](int i) { return text_of(GetDlgItem(ch, ChainPageWnd::kSwitchIds[i + 1])); }),
+                  Names{"图形均衡器", "压缩效果器", "音调变化器", "失真效果器", "过载效果器", "调幅效果器", "回响效果器", "飘忽效果器",
+                        "移相效果器", "降噪效果器", "合唱效果器", "混响效果器", "WaWa效果器", "超重低音器", "取反效果器", "颤音效果器"},
+                  "switch captions of 3021");
+        struct Text {
+            HWND dialog;
+            int id;
+            const char* text;
+        };
+        // The bottom buttons of 3021 take their captions from the model (the display-mode checks).
+        const Text texts[] = {
+            {ch, 3004, "输出音频效果控制开关"}, {ch, 3005, ""}, {ch, 3006, "输出音频效果从上到下顺序调整"}, {ch, 3082, "上移"},
+            {ch, 3083, "下移"}, {ch, 3150, ""}, {ch, 3151, ""}, {ch, 3012, ""}, {eq, 3069, "10频段"}, {eq, 3070, "15频段"},
+            {eq, 3071, "25频段"}, {eq, 3072, "31频段"}, {eq, 3073, "二级调整"}, {eq, 3084, "调谐联动"}, {eq, 3095, "预增益"},
+            {eq, 3075, "-20"}, {eq, 3076, "0"}, {eq, 3077, "+20"}, {eq, 3078, "-20"}, {eq, 3079, "00"}, {eq, 3080, "+20"},
+            {cw, 3004, "R颜色值"}, {cw, 3010, "主窗口透明度"}, {cw, 3082, "换窗头"}, {cw, 3083, "换边框"}, {cw, 3084, "保存"},
+            {cw, 3153, "主窗口透明度调整"}, {nd, 3082, "确定"}, {nd, 3084, "放弃"}};
+        for (const Text& t : texts) {
+            HWND h = GetDlgItem(t.dialog, t.id);
+            report.eq(h ? text_of(h) : "(no control)", t.text, named("text of ", t.id));
+        }
+        report.eq(Names{class_of(GetDlgItem(nd, 3083)), class_of(GetDlgItem(ch, 3086))}, Names{"Edit", "SysListView32"},
+                  "classes of 3083 in 3016 and 3086 in 3021");
+        report.expect(FindWindowExW(nd, nullptr, L"Static", L"保存名称") != nullptr, "label 保存名称 in 3016");
+        report.eq(GetWindowLongPtrW(GetDlgItem(ch, 3086), GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT, "list view style");
+        report.eq(each(32, [eq](int k) { return GetDlgItem(eq, k == 0 ? 3068 : 3003 + 2 * k) && GetDlgItem(eq, 3004 + 2 * k); }),
+                  std::vector<bool>(32, true), "band slots of 3001 with slider and label");
+        const std::pair<HWND, std::vector<int>> controls[] = {
+            {ed, {3000, 3152}},
+            {eq, {3003, 3081, 3082, 3083, 3087}},
+            {cw, {3069, 3070, 3071, 3072, 3073, 3068, 3074, 3075, 3076, 3005, 3006, 3007, 3008, 3009, 3011}}};
+        for (const auto& [dialog, ids] : controls)
+            for (int id : ids) report.expect(GetDlgItem(dialog, id) != nullptr, named("control ", id));
+    });
+    report.run("menu 3059 \"Lorun系统\" with the commands 32771-32777; bitmaps 3060, 3005, 3050 and twelve icons", [&] {
+        HMENU bar = LoadMenuW(resource_module(), MAKEINTRESOURCEW(3059)), menu = GetSubMenu(bar, 0);
+        auto item = [](HMENU m, UINT at, UINT how) {
+            wchar_t text[64] = {};
+            GetMenuStringW(m, at, text, 63, how);
+            return utf8(text);
+        };
+        report.eq(Names{item(bar, 0, MF_BYPOSITION), item(menu, 0, MF_BYPOSITION)}, Names{"Lorun系统", "Lorun系统"},
+                  "popup title and title item");
+        report.eq(each(7, [&](int i) { return item(menu, 32771 + i, MF_BYCOMMAND); }),
+                  Names{"还原窗口大小", "改变窗口大小", "窗口最小化", "窗口最大化", "窗口换肤", "关闭窗口", "关于"}, "menu items");
+        DestroyMenu(bar);
+        for (auto [id, w, h] : {std::tuple{3060, 802, 366}, {3005, 150, 150}, {3050, 64, 16}}) {
+            GdiHandle bmp(load_bitmap(id));
+            const SIZE got = bitmap_size(bmp.bitmap());
+            report.eq(nums(got.cx, got.cy), nums(w, h), named("size of bitmap ", id));
+        }
+        for (UINT id : {3011u, 3012u, 3014u, 3015u, 3017u, 3018u, 3019u, 3020u, 3024u, 3025u, 3026u, 3031u})
+            for (int size : {16, 32}) {
+                HICON icon = load_icon(id, size);
+                report.expect(icon != nullptr, named("icon ", id) + named(" loads at ", size));
+                if (icon != nullptr) DestroyIcon(icon);
+            }
+    });
+}
+
+void class_layer() {
+    report.run("window objects are bound once, cannot be copied, and keep exceptions inside", [&] {
+        static_assert(!std::is_copy_constructible_v<CWnd> && !std::is_copy_assignable_v<CWnd>);
+        Plain w, other;
+        report.expect(w.Make(WS_OVERLAPPEDWINDOW) && CWnd::FromHandlePermanent(w.m_hWnd) == &w, "made, the handle maps to it");
+        report.expect(!other.SubclassWindow(w.m_hWnd), "a bound window is not bound twice");
+        SendMessageW(w.m_hWnd, WM_TIMER, 99, 0);
+        report.eq(w.timers, 1, "timer handler runs, its exception stays in the window procedure");
+        HWND hwnd = w.m_hWnd;
+        w.DestroyWindow();
+        report.expect(w.m_hWnd == nullptr && !IsWindow(hwnd), "destroyed and unbound");
+    });
+    report.run("control exchange loads and stores a check button and a trackbar; a tab selection loads the page", [&] {
+        ChainPageWnd& chain = win().chain;
+        const int dist = ChainPageWnd::kSwitchIds[kDistortion], am = ChainPageWnd::kSwitchIds[kAmpMod];
+        int on = 1, pos = 7;
+        CDataExchange load(&chain, false), load_eq(&page(), false), store(&chain, true), store_eq(&page(), true);
+        DDX_Check(load, dist, on);
+        DDX_Slider(load_eq, EqPageView::kPreampId, pos);
+        report.eq(nums(chain.switches[kDistortion].GetCheck(), IsDlgButtonChecked(chain.m_hWnd, dist), pos_of(page().preamp.m_hWnd)),
+                  nums(1, BST_CHECKED, 7), "loaded into the check button (BM_GETCHECK answers it) and the trackbar");
+        chain.switches[kAmpMod].SetCheck(1);
+        SendMessageW(page().preamp.m_hWnd, TBM_SETPOS, TRUE, 20);
+        on = 0;
+        DDX_Check(store, am, on);
+        DDX_Slider(store_eq, EqPageView::kPreampId, pos);
+        report.eq(nums(on, pos), nums(1, 20), "stored check and trackbar position");
+        // The chain page loads the model when its tab is selected: a switch the model checked
+        // behind its back shows then.
+        CBaseTabCtrl& tab = win().tab;
+        tab.SelectPage(1);
+        editor().chain.switches[kWah].checked = true;
+        const int before = chain.switches[kWah].GetCheck();
+        tab.SelectPage(0);
+        report.eq(nums(before, chain.switches[kWah].GetCheck()), nums(0, 1), "switch before and after the selection");
+        editor().chain.switches[kWah].checked = false;
+        chain.Refresh();
+    });
+    for (bool first_out_first : {true, false}) {
+        report.run(std::string("two hooks removed ") + (first_out_first ? "first" : "last") + "-hooked first restore the window procedure", [&] {
+            HWND hwnd = popup();
+            const LONG_PTR original = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
+            Recorder a(WM_USER + 7), b(WM_USER + 7);
+            report.expect(a.HookWindow(hwnd) && b.HookWindow(hwnd) && CSubclassWnd::FirstHook(hwnd) == &b, "both hooked, the newest heads");
+            report.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(CSubclassWnd::SharedProc()), "procedure");
+            SendMessageW(hwnd, WM_USER + 7, 0, 0);
+            CSubclassWnd& out = first_out_first ? static_cast<CSubclassWnd&>(a) : b;
+            CSubclassWnd& last = first_out_first ? static_cast<CSubclassWnd&>(b) : a;
+            out.HookWindow(nullptr);
+            report.expect(CSubclassWnd::FirstHook(hwnd) == &last && GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != original,
+                          "the other hook heads the chain, still hooked");
+            SendMessageW(hwnd, WM_USER + 7, 0, 0);
+            report.eq(nums(a.seen.size(), b.seen.size()), first_out_first ? nums(1, 2) : nums(2, 1), "messages seen by a and b");
+            last.HookWindow(nullptr);
+            report.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original, "procedure after both unhooked");
+            report.expect(CSubclassWnd::FirstHook(hwnd) == nullptr, "window left the map");
+            DestroyWindow(hwnd);
+        });
+    }
+    report.run("a hook in the middle unlinks, and WM_NCDESTROY removes the whole chain", [&] {
+        HWND hwnd = popup();
+        Recorder a(WM_USER + 7), b(WM_USER + 7), c(WM_USER + 7);
+        for (Recorder* h : {&a, &b, &c}) h->HookWindow(hwnd);
+        b.HookWindow(nullptr);
+        report.expect(c.m_pNext == &a, "head links past the removed hook");
+        SendMessageW(hwnd, WM_USER + 7, 0, 0);
+        report.eq(nums(a.seen.size(), b.seen.size(), c.seen.size()), nums(1, 0, 1), "messages seen by a, b (removed) and c");
+        DestroyWindow(hwnd);
+        report.expect(!a.IsHooked() && !c.IsHooked() && CSubclassWnd::FirstHook(hwnd) == nullptr, "hooks and chain released");
+    });
+}
+
+void window_skin() {
+    HWND ed = win().m_hWnd;
+    report.run("the editor frame: insets 10/33/12/13, only a close box, no system boxes left", [&] {
+        RECT wr = rect_of(ed), cr;
+        GetClientRect(ed, &cr);
+        POINT origin{0, 0};
+        ClientToScreen(ed, &origin);
+        report.eq(nums(wr.right - wr.left - cr.right, wr.bottom - wr.top - cr.bottom, origin.x - wr.left, origin.y - wr.top),
+                  nums(22, 46, 10, 33), "left + right and top + bottom insets, client left and top");
+        report.eq(GetWindowLongPtrW(ed, GWL_STYLE) & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0, "system menu and boxes");
+        expect_hits(ed, [ed](int x, int y) { return SendMessageW(ed, WM_NCHITTEST, 0, screen_lparam(ed, x, y)); },
+                    {{-15, 12, HTCLOSE, "close box"}, {-25, 3, HTCLOSE, "close box's top-left corner"},
+                     {-37, 12, HTCAPTION, "where a maximise box would be"}, {-60, 12, HTCAPTION, "where a minimise box would be"},
+                     {12, 8, HTSYSMENU, "system icon"}, {100, 20, HTCAPTION, "caption band"},
+                     {3, 100, HTCLIENT, "no sizing edge on a fixed window"}, {100, 100, HTCLIENT, "client area"}});
+    });
+    report.run("a fixed window ignores a double click on its caption; the colour window's close box (no host mode) hides it", [&] {
+        vemomix_setdisp(1);
+        const RECT before = rect_of(ed);
+        SendMessageW(ed, WM_NCLBUTTONDBLCLK, HTCAPTION, screen_lparam(ed, 100, 20));
+        const RECT after = rect_of(ed);
+        report.expect(EqualRect(&before, &after) && win().skin.m_state == CWindowSkin::kNormal, "a fixed window ignores the double click");
+        HWND cw = colours().m_hWnd;
+        toggle_colour_window();
+        for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(cw, msg, HTCLOSE, screen_lparam(cw, width_of(cw) - 10, 10));
+        pump(20);
+        report.expect(!IsWindowVisible(cw) && IsWindow(cw) && !editor().colour_window.shown, "hidden by its own close, not destroyed");
+        vemomix_setdisp(0);
+    });
+    report.run("a sizable window with both boxes: box places, edges, maximise, restore, minimum track size; a minimise box alone", [&] {
+        Plain p;
+        p.Make(WS_OVERLAPPEDWINDOW);
+        CWindowSkin skin;
+        report.expect(!skin.Attach(p.m_hWnd), "nothing is attached before the skin is loaded");
+        skin.LoadSkin("test");
+        report.expect(skin.Attach(p.m_hWnd) && skin.m_bSizable && skin.m_bHasMinBox && skin.m_bHasMaxBox, "attached, styles recorded");
+        auto hit = [&](int x, int y) { return skin.HitTest(POINT{x, y}); };
+        expect_hits(p.m_hWnd, hit,
+                    {{-60, 12, HTMINBUTTON, "minimise box beside the maximise box"}, {-37, 12, HTMAXBUTTON, "maximise box"},
+                     {-15, 12, HTCLOSE, "close box"}, {2, 2, HTTOPLEFT, "top-left corner"},
+                     {-2, -2, HTBOTTOMRIGHT, "bottom-right corner"}, {3, 100, HTLEFT, "left edge"},
+                     {-5, 100, HTRIGHT, "right edge"}, {100, -5, HTBOTTOM, "bottom edge"}, {100, 2, HTTOP, "top edge"}});
+        MINMAXINFO mmi{};
+        SendMessageW(p.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+        report.eq(nums(mmi.ptMinTrackSize.x, mmi.ptMinTrackSize.y), nums(223, 78), "minimum tracking size");
+        const RECT normal = rect_of(p.m_hWnd);
+        SendMessageW(p.m_hWnd, WM_NCLBUTTONDBLCLK, HTCAPTION, screen_lparam(p.m_hWnd, 100, 20));
+        MONITORINFO mi{sizeof mi, {}, {}, 0};
+        GetMonitorInfoW(MonitorFromWindow(p.m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+        const RECT maxed = rect_of(p.m_hWnd);
+        report.expect(skin.m_state == CWindowSkin::kMaximised && EqualRect(&maxed, &mi.rcWork),
+                      "a double click on the caption maximises over the work area");
+        report.expect(hit(2, 2) != HTTOPLEFT && hit(3, 100) != HTLEFT, "no sizing corner or edge while maximised");
+        SendMessageW(p.m_hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        const RECT back = rect_of(p.m_hWnd);
+        report.expect(EqualRect(&back, &normal) && skin.m_state == CWindowSkin::kNormal, "restored to the saved rectangle");
+        std::vector<long long> states;
+        SendMessageW(p.m_hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        states.push_back(skin.m_state);
+        skin.Minimise();
+        states.push_back(skin.m_state);
+        skin.Restore();  // back to the state before minimising
+        states.push_back(skin.m_state);
+        report.eq(states, nums(CWindowSkin::kMaximised, CWindowSkin::kMinimised, CWindowSkin::kMaximised),
+                  "states after SC_MAXIMIZE, Minimise and Restore");
+        p.DestroyWindow();
+        report.expect(!skin.IsHooked(), "the window's destruction unhooked the skin");
+        // A window with only a minimise box has it beside the close box.
+        Plain q;
+        q.Make(WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX);
+        CWindowSkin min;
+        min.LoadSkin("min");
+        min.Attach(q.m_hWnd);
+        expect_hits(q.m_hWnd, [&](int x, int y) { return min.HitTest(POINT{x, y}); },
+                    {{-37, 12, HTMINBUTTON, "minimise box at W-47..W-26"}, {-60, 12, HTCAPTION, "nothing further left"},
+                     {3, 100, HTCLIENT, "not sizable"}});
+    });
+    report.run("frame painting differs for each of the 4 header and 7 border styles and for inactive", [&] {
+        CWindowSkin skin;
+        skin.LoadSkin("paint");
+        skin.m_caption = L"Lorun";
+        Canvas c(300, 200);
+        auto paint = [&](int header, int border) {
+            skin.SetColours({0x00624C06, header, border});
+            skin.PaintFrame(c.dc, 300, 200);
+        };
+        std::set<unsigned long long> headers, borders;
+        for (int hs = 0; hs < 4; ++hs) paint(hs, 0), headers.insert(c.signature(40, 2, 200, 32));
+        for (int bs = 0; bs < 7; ++bs) paint(2, bs), borders.insert(c.signature(0, 40, 10, 190) ^ (c.signature(0, 0, 2, 2) << 1));
+        report.eq(nums(headers.size(), borders.size()), nums(4, 7), "distinct header and border styles");
+        paint(2, 0);
+        const auto active = c.signature(40, 2, 200, 32);
+        skin.m_bActive = false;
+        paint(2, 0);
+        report.expect(c.signature(40, 2, 200, 32) != active, "inactive caption looks different");
+    });
+}
+
+void icon_button(PresetNameDialog& names) {
+    CIconButton& b = win().chain.up;
+    report.run("icon button colours: defaults; slot 6 or -1 gives 3 and changes nothing; offsets and their limits", [&] {
+        CIconButton fresh;
+        report.eq(nums(colour(fresh, CIconButton::kBkOut), colour(fresh, CIconButton::kBkIn)), nums(0x00969600, GetSysColor(COLOR_BTNFACE)),
+                  "default resting and hover backgrounds");
+        const auto before = each(6, [&](int i) { return colour(b, i); });
+        report.eq(nums(b.SetColor(6, 0x00123456), b.SetColor(-1, 0x00123456)), nums(3, 3), "results for slots 6, -1");
+        report.eq(each(6, [&](int i) { return colour(b, i); }), before, "slots after refused sets");
+        report.eq(b.SetColor(5, 0x00123456), 0, "slot 5");
+        report.eq(colour(b, 5), 0x00123456, "slot 5 stored");
+        // Offsets: 0x00F0F0F0 by +30 is white; darkening stops when red reaches 0; +-256 is refused.
+        b.SetColor(0, 0x00F0F0F0);
+        b.SetColor(1, 0x00102030);
+        b.SetColor(2, 0x00405060);
+        report.eq(std::vector<long long>{b.OffsetColor(0, 30), b.OffsetColor(1, -40), b.OffsetColor(2, 256), b.OffsetColor(2, -256),
+                                         b.OffsetColor(7, 10)},
+                  nums(0, 0, 5, 5, 3), "results of offsets 30, -40, 256, -256 and a bad slot");
+        report.eq(nums(colour(b, 0), colour(b, 1), colour(b, 2)), nums(0x00FFFFFF, 0x00001020, 0x00405060),
+                  "colours: lightened to white, darkened until red reaches 0, unchanged after a refused offset");
+    });
+    report.run("a check button flips on each click, double click is a second click, the page hands the new state on", [&] {
+        ChainPageWnd& chain = win().chain;
+        CIconButton& check = chain.switches[kPitchChanger];
+        HWND h = check.m_hWnd;
+        report.expect(check.IsCheckMode(), "automatic check box became a check button");
+        report.eq(GetWindowLongPtrW(h, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW, "button type: drawn by the toolkit");
+        report.eq(each(3, [&](int) { return click(h), nums(check.GetCheck(), engine().enabled[kPitchChanger].load()); }),
+                  std::vector<std::vector<long long>>{nums(1, 1), nums(0, 0), nums(1, 1)}, "states and the engine's flag after clicks");
+        report.eq(SendMessageW(h, BM_GETCHECK, 0, 0), BST_CHECKED, "BM_GETCHECK");
+        Recorder clicks(WM_COMMAND);
+        clicks.HookWindow(chain.m_hWnd);
+        auto mouse = [h](UINT msg, int x) { SendMessageW(h, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, 4)); };
+        for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) mouse(msg, 4);
+        clicks.HookWindow(nullptr);
+        const auto clicked = std::count(clicks.seen.begin(), clicks.seen.end(),
+                                        std::pair<WPARAM, LPARAM>(MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED), reinterpret_cast<LPARAM>(h)));
+        report.eq(nums(check.GetCheck(), clicked), nums(1, 2), "state and clicks reported after a click and a double click");
+        mouse(WM_LBUTTONDOWN, 4);
+        mouse(WM_LBUTTONUP, -50);
+        chain.up.SetCheck(1);
+        report.eq(nums(check.GetCheck(), chain.up.GetCheck()), nums(1, 0), "state after a release outside; a push button keeps no check");
+        click(h);
+    });
+    report.run("hover: only over the button of the active window without a held button; gone on leaving, focus loss, deactivation", [&] {
+        CIconButton& btn = win().chain.down;
+        vemomix_setdisp(1);
+        SetForegroundWindow(win().m_hWnd);
+        SetActiveWindow(win().m_hWnd);
+        pump(0);
+        SetCursorPos(rect_of(btn.m_hWnd).left + 6, rect_of(btn.m_hWnd).top + 6);
+        btn.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 6));
+        std::vector<bool> hover = {btn.IsHover()};
+        for (int step = 0; step < 4; ++step) {  // a move, then a move and leaving, losing the focus, deactivation
+            btn.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+            if (step == 1) btn.SendMessage(WM_MOUSELEAVE);
+            if (step == 2) btn.SendMessage(WM_KILLFOCUS);
+            if (step == 3) SendMessageW(win().m_hWnd, WM_ACTIVATE, WA_INACTIVE, 0);
+            hover.push_back(btn.IsHover());
+        }
+        report.eq(hover, std::vector<bool>{false, true, false, false, false},
+                  "hover with the left button held, after a move, then after leaving, losing the focus, deactivation");
+        vemomix_setdisp(0);
+        pump(0);
+    });
+    report.run("the default button reports DLGC_DEFPUSHBUTTON, the others DLGC_UNDEFPUSHBUTTON", [&] {
+        auto code = [](CIconButton& btn) { return btn.SendMessage(WM_GETDLGCODE) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON); };
+        report.expect(names.confirm.IsDefault() && !names.give_up.IsDefault(), "default taken from the template");
+        report.eq(nums(code(names.confirm), code(names.give_up)), nums(DLGC_DEFPUSHBUTTON, DLGC_UNDEFPUSHBUTTON), "codes of the two buttons");
+        names.give_up.SendMessage(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+        report.expect(names.give_up.IsDefault(), "the dialog manager can make it the default");
+        report.eq(names.give_up.GetStyle() & BS_TYPEMASK, BS_OWNERDRAW, "button type: still drawn by the toolkit");
+        report.eq(SendMessageW(names.m_hWnd, WM_CTLCOLORBTN, 0, reinterpret_cast<LPARAM>(names.give_up.m_hWnd)),
+                  reinterpret_cast<LONG_PTR>(GetStockObject(NULL_BRUSH)), "the parent's colour message gets a null brush");
+    });
+    report.run("tooltip: the balloon window is made on the first text and shaped as a balloon", [&] {
+        editor().select_tab(1);
+        vemomix_setdisp(1);
+        CIconButton& btn = page().band_buttons[1];  // the page gives it no tooltip
+        report.expect(btn.Tooltip().m_hWnd == nullptr, "no window before any text");
+        btn.SetTooltipText("播放选择音效的声音文件");
+        report.expect(btn.Tooltip().m_hWnd != nullptr, "window made");
+        btn.SetTooltipText("播放");
+        report.eq(named(btn.Tooltip().ToolText(btn.m_hWnd) + " ", btn.Tooltip().ToolCount()), "播放 1", "tool text and tools after a new text");
+        const RECT br = rect_of(btn.m_hWnd);
+        HWND tip = btn.Tooltip().m_hWnd;
+        report.expect(btn.Tooltip().Show(btn.m_hWnd, POINT{br.left + 5, br.top + 5}) && IsWindowVisible(tip), "shown");
+        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+        report.eq(GetWindowRgn(tip, rgn), COMPLEXREGION, "balloon region");
+        const int w = width_of(tip), h = rect_of(tip).bottom - rect_of(tip).top;
+        report.eq(nums(PtInRegion(rgn, 0, 0), PtInRegion(rgn, 15, h - 2), PtInRegion(rgn, w - 3, h - 2)), nums(0, 1, 0),
+                  "region at a rounded corner, at the pointer below the body, beside the pointer");
+        DeleteObject(rgn);
+        btn.Tooltip().Hide();
+        report.expect(!IsWindowVisible(tip), "hidden");
+        vemomix_setdisp(0);
+        editor().select_tab(0);
+    });
+}
+
+// A page that counts the exchanges that store its controls; the tab keeps it until the editor goes.
+struct ProbePage : CDialog {
+    ProbePage() : CDialog(IDD_PARAM_PAGE) {}
+    int stored = 0;
+    void DoDataExchange(CDataExchange& dx) override { stored += dx.m_bSaveAndValidate ? 1 : 0; }
+} probe_page;
+
+void other_controls() {
+    report.run("label setters chain and take effect; coloured slider: three colours and the background brush", [&] {
+        CLabel& l = win().chain.title;
+        CLabel& r = l.SetBkColor(0x00112233).SetTextColor(0x00445566).SetFontName("楷体").SetFontSize(14).SetFontBold(true);
+        report.expect(&r == &l, "the setters return the label");
+        report.eq(nums(l.GetBkColor(), l.GetTextColor(), l.GetFontSize(), l.IsBold()), nums(0x00112233, 0x00445566, 14, 1),
+                  "background, text colour, font height, bold");
+        const LOGFONTW lf = font_of(l.m_hWnd);
+        report.eq(Names{l.GetFontName(), utf8(lf.lfFaceName)}, Names{"楷体", "楷体"}, "font face of the label and of its control");
+        report.eq(nums(lf.lfWeight, lf.lfHeight), nums(FW_BOLD, -14), "the control's font weight and height");
+        HDC dc = GetDC(l.m_hWnd);
+        SendMessageW(win().chain.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(l.m_hWnd));
+        report.eq(nums(GetTextColor(dc), GetBkColor(dc)), nums(0x00445566, 0x00112233), "colours the colour message sets");
+        ReleaseDC(l.m_hWnd, dc);
+        l.SetFontBold(false);
+        report.expect(!l.IsBold(), "weight 400 again");
+        CColorSlider& sl = page().preamp;
+        sl.SetColor1(0x00010203);
+        sl.SetColor2(0x00040506);
+        sl.SetColor3(0x00070809);
+        report.eq(nums(sl.GetColor1(), sl.GetColor2(), sl.GetColor3()), nums(0x00010203, 0x00040506, 0x00070809), "slider colours");
+        dc = GetDC(sl.m_hWnd);
+        LOGBRUSH lb{};
+        GetObjectW(reinterpret_cast<HBRUSH>(SendMessageW(page().m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                         reinterpret_cast<LPARAM>(sl.m_hWnd))),
+                   sizeof lb, &lb);
+        report.eq(lb.lbColor, 0x00010203, "slider background brush in colour 1");
+        ReleaseDC(sl.m_hWnd, dc);
+    });
+    report.run("list cells: row 3 column -1 colours the whole row; rows outside mean all; -1 the system colours", [&] {
+        CColorListCtrl& l = list();
+        report.eq(nums(l.GetItemCount(), l.GetColumnCount()), nums(16, 3), "rows and columns");
+        auto text_colours = [&](int row) { return each(3, [&](int c) { return l.GetItemTextColor(row, c); }); };
+        l.SetItemTextColor(3, -1, 0x00123456);
+        l.SetItemBkColor(3, 7, 0x00ABCDEF);
+        report.eq(text_colours(3), nums(0x123456, 0x123456, 0x123456), "row 3 text, column -1");
+        report.expect(text_colours(2) != text_colours(3) && text_colours(4) != text_colours(3), "neighbours untouched");
+        report.eq(each(3, [&](int c) { return l.GetItemBkColor(3, c); }), nums(0xABCDEF, 0xABCDEF, 0xABCDEF), "row 3 background, column 7");
+        l.SetItemBkColor(-1, 1, 0x00010101);
+        l.SetItemBkColor(99, 2, 0x00020202);
+        report.eq(each(16, [&](int r) { return l.GetItemBkColor(r, 1); }), std::vector<long long>(16, 0x010101), "column 1, row -1");
+        report.eq(each(16, [&](int r) { return l.GetItemBkColor(r, 2); }), std::vector<long long>(16, 0x020202), "column 2, row 99");
+        l.SetItemTextColor(5, 0, CColorListCtrl::kSystemColour);
+        l.SetItemBkColor(5, 0, CColorListCtrl::kSystemColour);
+        const auto system = nums(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW));
+        report.eq(nums(l.GetItemTextColor(5, 0), l.GetItemBkColor(5, 0)), system, "system text and window colours");
+        // A new row starts in the system colours and pushes the others down with their colours.
+        report.eq(l.InsertItem(3, "99"), 3, "row inserted");
+        report.eq(nums(l.GetItemTextColor(3, 1), l.GetItemBkColor(3, 2)), system, "new row text and background");
+        report.eq(l.GetItemTextColor(4, 2), 0x00123456, "old row 3 moved to 4 with its colours");
+        l.DeleteItem(3);
+        report.eq(l.GetItemTextColor(3, 2), 0x00123456, "and back after the delete");
+        report.eq(l.GetItemText(6, 1), "回响效果器", "cell text");
+        const auto [text, back] = cell_colours(win().chain.m_hWnd, l.m_hWnd, 3, 1);
+        report.eq(nums(text, back), nums(0x00123456, 0x00010101), "custom draw text and background colours");
+    });
+    report.run("combo box: names from its own array, reset, colours", [&] {
+        CColorComboBox& c = page().presets;
+        c.Reset();
+        report.eq(std::vector<long long>{c.GetCount(), c.AddName("Rock摇滚模式"), c.AddName("超低音模式")}, nums(0, 0, 1),
+                  "items after reset, indexes of two names added");
+        report.eq(Names{c.GetName(1), c.GetName(5)}, Names{"超低音模式", ""}, "names of items 1 and 5");
+        c.SetColors(0x0000FFFF, 0x00624C06);
+        report.eq(nums(c.GetTextColor(), c.GetBkColor()), nums(0x0000FFFF, 0x00624C06), "colours");
+    });
+    report.run("tabs: tab 5 of three pages changes nothing; a valid index swaps the pages; a vertical tab says so", [&] {
+        CBaseTabCtrl& tab = win().tab;
+        tab.SelectPage(0);
+        report.expect(!tab.SelectPage(5) && !tab.SelectPage(-1), "index 5 and -1 refused");
+        report.eq(nums(tab.GetCurPage(), tab.SendMessage(TCM_GETCURSEL)), nums(0, 0), "after refusals: selection, the control's selection");
+        report.expect(tab.SelectPage(1), "index 1");
+        report.eq(nums(tab.GetCurPage(), GetWindowLongPtrW(win().chain.m_hWnd, GWL_STYLE) & WS_VISIBLE,
+                       GetWindowLongPtrW(page().m_hWnd, GWL_STYLE) & WS_VISIBLE),
+                  nums(1, 0, WS_VISIBLE), "page selected, old page hidden, new page shown");
+        std::wstring shown;
+        tab.show_message = [&](HWND, const std::wstring& text) { shown = text; };
+        tab.ModifyStyle(0, TCS_VERTICAL);
+        report.expect(tab.SelectPage(0), "a vertical tab still selects");
+        report.eq(utf8(shown.c_str()), CBaseTabCtrl::kVerticalMessage, "vertical-style message");
+        tab.ModifyStyle(TCS_VERTICAL, 0);
+        // Leaving a page stores its controls: a fourth page counts it.
+        report.expect(tab.AddPage("检查", &probe_page, IDD_PARAM_PAGE), "a fourth page added");
+        tab.SelectPage(3);
+        tab.SelectPage(0);
+        report.eq(nums(probe_page.stored, tab.GetCurPage()), nums(1, 0), "exchanges that stored the fourth page, page selected at the end");
+    });
+    report.run("skinned dialog: bitmap tiles across and down, fill colour without one, client drag posts a caption hit", [&] {
+        Canvas c(1000, 800);
+        win().chain.PaintBackground(c.dc, RECT{0, 0, 1000, 800}, POINT{0, 0});
+        report.eq(nums(GetPixel(c.dc, 807, 7), GetPixel(c.dc, 5, 373)), nums(GetPixel(c.dc, 5, 7), GetPixel(c.dc, 5, 7)),
+                  "pixels 802 to the right and 366 further down");
+        CSkinDialog plain(3016);
+        plain.Create(3016, nullptr);
+        report.eq(nums(plain.m_crFill, plain.m_nFillMode), nums(0x00FF3737, 22), "initial fill colour and mode");
+        report.expect(!plain.SetBitmap(4242), "a missing bitmap is dropped");
+        plain.PaintBackground(c.dc, RECT{0, 0, 50, 50}, POINT{0, 0});
+        report.eq(GetPixel(c.dc, 10, 10), 0x00FF3737, "pixel filled with the fill colour");
+        pump(0);
+        SendMessageW(plain.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+        MSG msg{};
+        const bool posted = PeekMessageW(&msg, plain.m_hWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE) != FALSE;
+        POINT pt{20, 10};
+        ClientToScreen(plain.m_hWnd, &pt);
+        report.expect(posted && msg.wParam == HTCAPTION && msg.lParam == MAKELPARAM(pt.x, pt.y), "caption hit posted at the cursor");
+        plain.SetClientDrag(false);
+        SendMessageW(plain.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+        report.expect(!PeekMessageW(&msg, plain.m_hWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE), "nothing with drag off");
+    });
+}
+
+// A fresh editor on its chain page with a hovered button, a switched-on row and an open balloon
+// tooltip, and the colour window beside it in another header and border style.
+void toolkit_screenshot() {
+    vemomix_close();
+    vemomix_begin();
+    vemomix_init(44100, 2, 1);
+    if (!report.expect(window() != nullptr, "the editor made again")) return;
+    toggle_colour_window();
+    HWND ed = win().m_hWnd, cw = colours().m_hWnd;
+    SetWindowPos(ed, HWND_TOPMOST, 12, 36, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetWindowPos(cw, HWND_TOPMOST, 24 + width_of(ed), 36, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    colours().skin.SetColours({0x00084808, 3, 6});
+    click(chain_item(kEchoSwitch));
+    pump(300);
+    SetForegroundWindow(ed);
+    ChainPageWnd& chain = win().chain;
+    SetCursorPos(rect_of(chain.up.m_hWnd).left + 8, rect_of(chain.up.m_hWnd).top + 6);
+    chain.up.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(8, 6));
+    CIconButton& play = chain.bottom[2];
+    play.Tooltip().Show(play.m_hWnd, POINT{rect_of(play.m_hWnd).left + 16, rect_of(play.m_hWnd).top + 4});
+    pump(300);
+    for (HWND hwnd : {ed, cw}) RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pump(300);
+    const RECT a = rect_of(ed), c = rect_of(cw);
+    report.expect(save_screen_png(shot_dir + "\\toolkit_sample.png", RECT{0, 0, c.right + 12, std::max(a.bottom, c.bottom) + 12}),
+                  "screenshot toolkit_sample.png written");
+}
+
+void toolkit_checks() {
+    vemomix_close();
+    vemomix_set_mainwnd(0);
+    vemomix_begin();
+    vemomix_init(44100, 2, 0);
+    if (window() == nullptr) return report.run("the editor is made again", [] { report.expect(false, "an editor window"); });
+    {
+        PresetNameDialog names(editor().colours, [](const std::string&) { return false; });
+        names.Create(IDD_PRESET_NAME, nullptr);
+        ShowWindow(names.m_hWnd, SW_HIDE);  // not over the editor's buttons while the pointer is checked
+        resources(names);
+        class_layer();
+        window_skin();
+        icon_button(names);
+    }
+    other_controls();
+    report.run("the toolkit's sample screenshot", toolkit_screenshot);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -914,6 +1431,7 @@ int main(int argc, char** argv) {
         KillTimer(nullptr, timer);
         placement_checks(host);
     }
+    toolkit_checks();
     vemomix_close();
     DestroyWindow(host);
     return report.finish("editor");
