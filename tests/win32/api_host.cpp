@@ -345,7 +345,9 @@ int run(const char* label, const char* library, const std::string& dir) {
         run_api_checks(api, report);
         render_references(api, dir, report);  // after the same calls on both hosts: some state outlives init
 #ifdef _WIN32
-        editor_checks(api, dir, report);
+        // Through qemu-i386 Wine's desktop process does not always survive to show a window; the
+        // suite then says the editor part was not run (scripts/test-wine32-hosts shows it there).
+        if (std::getenv("VEMO_HOST_NO_EDITOR") == nullptr) editor_checks(api, dir, report);
 #endif
     }
     return report.finish(label);

@@ -45,10 +45,12 @@ wine_env() {
 boot_timeout=600
 
 # wine_run TIMEOUT COMMAND: runs the command on a screen of its own, then waits for the
-# wineserver to write the registry and end.
-wine_run() { timeout "$1" xvfb-run -a sh -c "$2; $wineserver -w"; }
+# wineserver to write the registry and end.  Through qemu-i386, Wine's own background processes
+# (explorer, winedevice) never notice that they are the last ones, and the wait would last until
+# the timeout: after a minute they are ended, which also writes the registry.
+wine_run() { timeout "$1" xvfb-run -a sh -c "$2; timeout 60 $wineserver -w || $wineserver -k"; }
 
-# wine_setup PREFIX WORKDIR [win32|win64]: exports the environment for that loader, boots the
+# wine_setup PREFIX WORKDIR [win32|win64] [fonts-later]: exports the environment for that loader, boots the
 # prefix unless a finished boot left its mark there (a prefix without one, from a killed run, is
 # made anew), and maps 宋体 and 楷体 of the templates to WenQuanYi Micro Hei (fonts-wqy-microhei);
 # regedit reads UTF-16. False when the prefix could not be made.
@@ -65,7 +67,9 @@ wine_setup() {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for face in 宋体 SimSun 楷体 KaiTi; do printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"; done
   } | iconv -f UTF-8 -t UTF-16 >"$2/fonts.reg"
-  wine_run $boot_timeout "$wine reg import '$(winpath "$2/fonts.reg")'" >/dev/null 2>&1
+  # Unless the caller imports it in its own session (every Wine session starts with minutes of
+  # setting up through qemu-i386).
+  [[ ${4:-} == fonts-later ]] || wine_run $boot_timeout "$wine reg import '$(winpath "$2/fonts.reg")'" >/dev/null 2>&1
 }
 
 # wine_host LABEL SCREEN LOG ERRLOG COMMANDS: runs the commands on a virtual screen (WxHxD) and
