@@ -44,11 +44,10 @@ wine_env() {
 }
 boot_timeout=600
 
-# wine_run TIMEOUT COMMAND: runs the command on a screen of its own, then waits for the
-# wineserver to write the registry and end.  Through qemu-i386, Wine's own background processes
-# (explorer, winedevice) never notice that they are the last ones, and the wait would last until
-# the timeout: after a minute they are ended, which also writes the registry.
-wine_run() { timeout "$1" xvfb-run -a sh -c "$2; timeout 60 $wineserver -w || $wineserver -k"; }
+# wine_run TIMEOUT COMMAND: runs the command on a screen of its own, then waits for Wine to
+# finish setting up and for the wineserver to write the registry and end (wine-settle).
+wine_settle=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-settle
+wine_run() { timeout "$1" xvfb-run -a sh -c "$2; WINESERVER=$wineserver '$wine_settle'"; }
 
 # wine_setup PREFIX WORKDIR [win32|win64] [fonts-later]: exports the environment for that loader, boots the
 # prefix unless a finished boot left its mark there (a prefix without one, from a killed run, is
