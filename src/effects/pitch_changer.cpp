@@ -146,7 +146,8 @@ template <bool kReference>
         bin_im[k] = ws[2 * k + 1];
     }
     const int64_t free_time = static_cast<int64_t>(kPitchPhaseFreeSeconds) * s.sample_rate;
-    if (s.input_since_clear >= free_time) {
+    const bool held = s.input_since_clear >= free_time;
+    if (held) {
         // Past the free time nothing is rounded to a float between frames: with a steady input
         // the same roundings would come back every cycle and move the bins of one tone apart
         // a little further each time.  The fast atan2 is within 2^-50 of the library's, far
@@ -203,26 +204,26 @@ template <bool kReference>
 
     // Only bins 0..H are ever read back, so only they need zeroing.
     std::fill(s.syn_magn, s.syn_magn + half + 1, 0.0f);
-    std::fill(s.syn_freq, s.syn_freq + half + 1, 0.0f);
+    if (!held) std::fill(s.syn_freq, s.syn_freq + half + 1, 0.0f);
     if (fx.source_factor != s.factor || fx.source_half != half) {
         // The factor is limited to 2^-8..2^8, so k / P stays well inside int.
         for (int k = 0; k <= half; ++k) fx.source_bin[k] = static_cast<int32_t>(k / factor);
         fx.source_factor = s.factor;
         fx.source_half = half;
     }
-    const bool held = s.input_since_clear >= free_time;
+    // Past the free time the frequencies stay unrounded (bin_syn_freq); syn_freq is not read.
     for (int k = 0; k <= half; ++k) {
         const int j = fx.source_bin[k];
         if (j <= half) {
             s.syn_magn[k] = static_cast<float>(static_cast<double>(s.syn_magn[k]) + s.ana_magn[j]);
-            s.syn_freq[k] = static_cast<float>(s.ana_freq[j] * factor);
+            if (held)
+                fx.bin_syn_freq[k] = fx.bin_freq[j] * factor;
+            else
+                s.syn_freq[k] = static_cast<float>(s.ana_freq[j] * factor);
+        } else if (held) {
+            fx.bin_syn_freq[k] = 0.0;
         }
     }
-    if (held)
-        for (int k = 0; k <= half; ++k) {
-            const int j = fx.source_bin[k];
-            fx.bin_syn_freq[k] = j <= half ? fx.bin_freq[j] * factor : 0.0;
-        }
 
     if (!held) {
         for (int k = 0; k <= half; ++k) {
