@@ -86,8 +86,7 @@ TEST_F(EqPageTest, LinkedTuningMovesNeighboursByTheirFactors) {
     ed.eq_choose_band_count(31);
     ed.eq_on_band_slider(4, 0);
     ed.eq_on_band_slider(7, 0);
-    expect_slots({{5, 27, 0}});
-    EXPECT_EQ(engine().eq.eq_gain[5][1].load(), stored_gain(27.0f, 5));
+    expect_slots({{5, 27, 0}}, true);
     ed.eq_on_band_slider(30, 50);  // -20 dB
     expect_slots({{29, -15, -1}, {28, -12, -1}, {31, 0, 25}});
 
@@ -126,8 +125,8 @@ TEST_F(EqPageTest, BandCountsLayThePageOut) {
         int last_in_row0;
         const char* first_preset;
     };
-    const Row rows[] = {{0, 10, 10, 0, false, 9, "10频段缺省模式"},
-                        {1, 15, 15, 0, false, 14, "15频段缺省模式"},
+    const Row rows[] = {{1, 15, 15, 0, false, 14, "15频段缺省模式"},
+                        {0, 10, 10, 0, false, 9, "10频段缺省模式"},
                         {2, 25, 13, 12, true, 12, "25频段缺省模式"},
                         {3, 31, 16, 15, true, 15, "31频段缺省模式"}};
     Editor& ed = editor();
@@ -146,25 +145,29 @@ TEST_F(EqPageTest, BandCountsLayThePageOut) {
         }
         EXPECT_EQ(ed.eq.combo.front(), r.first_preset);
     }
-    // At 31 bands the labels' colour families split at 800, 4000 and 8000 Hz.
-    const std::tuple<int, const char*, Colour> labels[] = {{0, "20", 0x0020FF20u},  {15, "630", 0x0020FF20u},
-                                                           {16, "800", 0x00FF0000u}, {23, "4K", 0x000000FFu},
-                                                           {25, "", 0x000000FFu},    {26, "8K", 0x00FFFFFFu},
-                                                           {30, "20K", 0x00FFFFFFu}};
-    for (const auto& [slot, label, colour] : labels) {
-        if (*label) {
-            EXPECT_EQ(ed.eq.slots[slot].label, label) << slot;
+    // At 31 bands the labels' colour families split at 800, 4000 and 8000 Hz; each slider is a shade
+    // of its family (green, blue, red, grey), a different one from its neighbour in the family.
+    const std::tuple<int, const char*, Colour> labels[] = {
+        {0, "20", 0x0020FF20u}, {15, "630", 0x0020FF20u}, {16, "800", 0x00FF0000u}, {23, "4K", 0x000000FFu},
+        {25, "6.3K", 0x000000FFu}, {26, "8K", 0x00FFFFFFu},  {30, "20K", 0x00FFFFFFu}};
+    for (const auto& [slot, label, colour] : labels)
+        EXPECT_EQ(std::tuple(ed.eq.slots[slot].label, ed.eq.slots[slot].label_colour), std::tuple(label, colour)) << slot;
+    for (int k = 0; k < 31; ++k) {
+        const Colour c = ed.eq.slots[k].slider_colour, family = ed.eq.slots[k].label_colour;
+        const int r = red_of(c), g = green_of(c), b = blue_of(c);
+        EXPECT_TRUE(family == 0x0020FF20u   ? r == b && g > r
+                    : family == 0x00FF0000u ? r == g && b > r
+                    : family == 0x000000FFu ? g == b && r > g
+                                            : r == g && g == b)
+            << k << ": " << std::hex << c;
+        if (k > 0 && ed.eq.slots[k - 1].label_colour == family) {
+            EXPECT_NE(c, ed.eq.slots[k - 1].slider_colour) << k;
         }
-        EXPECT_EQ(ed.eq.slots[slot].label_colour, colour) << slot;
     }
-    EXPECT_NE(ed.eq.slots[0].slider_colour, ed.eq.slots[1].slider_colour);
 
     // A record with 15 bands lays the page out the same way, lists its presets and sets the sliders.
     start();
-    EffectSettings s = current();
-    s.eq_band_count = 15;
-    s.eq_band_level[14] = -20;
-    vemomix_set(s);
+    set_record([](EffectSettings& s) { s.eq_band_count = 15, s.eq_band_level[14] = -20; });
     const EqPage& eq = editor().eq;
     EXPECT_EQ(eq.combo, (std::vector<std::string>{"15频段缺省模式"}));
     EXPECT_EQ(std::tuple(eq.band_buttons[0].checked, eq.band_buttons[1].checked, eq.combo_sel, eq.row_length[0],
@@ -241,9 +244,9 @@ TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
     // The fifth name was taken: it is offered at 31 bands, selected, and in the file.
     EXPECT_EQ(ed.eq.combo, (std::vector<std::string>{"31频段缺省模式", "三十一段"}));
     const PresetRecord& saved = ed.presets.records[kBuiltinPresets];
-    EXPECT_EQ(std::tuple(ed.presets.count, ed.eq.combo_sel, fs::file_size(preset_file()), saved.band_count,
-                         saved.builtin),
-              std::tuple(kBuiltinPresets + 1, 1, 196u, 31, 0));
+    EXPECT_EQ(
+        std::tuple(ed.presets.count, ed.eq.combo_sel, fs::file_size(preset_file()), saved.band_count, saved.builtin),
+        std::tuple(kBuiltinPresets + 1, 1, 196u, 31, 0));
 
     // Exactly 63 bytes is accepted; giving up saves nothing.
     save_as(std::string(63, 'b'));
@@ -262,8 +265,12 @@ TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
     EXPECT_EQ(headless().messages[0].text, preset_status_text(PresetStatus::kTableFull));
 }
 
-TEST_F(EqPageTest, DeleteRefusesBuiltinsAndAsksBeforeDeletingUserPresets) {
+// Built-ins cannot be deleted, user presets only after a yes.  The page writes onto the file as it
+// is now: a preset another program added while the host ran stays.  A save or delete that cannot
+// reach the disk says so; the save goes into the file with the next write.
+TEST_F(EqPageTest, DeleteAsksFirstAndWritesMergeWithTheFileOnDisk) {
     Editor& ed = editor();
+    const std::string path = preset_file().string(), aside = path + ".aside";
     ed.eq_choose_preset(combo_index("Rock摇滚模式"));
     ed.eq_on_delete();
     EXPECT_EQ(messages(), (Messages{{"内置音效，无法删除", "音效删除", MessageBoxKind::kOk}}));
@@ -271,63 +278,48 @@ TEST_F(EqPageTest, DeleteRefusesBuiltinsAndAsksBeforeDeletingUserPresets) {
 
     ed.eq_on_band_slider(0, 5);
     save_as("我的");
-    ed.eq_on_band_slider(0, 45);
-    save_as("另一个");
-    ASSERT_EQ(fs::file_size(preset_file()), 2 * 196u);
-    ed.eq_choose_preset(combo_index("我的"));
-    EXPECT_EQ(ed.eq.slider_pos[0], 5);
-
-    headless().yes_no_answer = MessageBoxAnswer::kNo;
-    ed.eq_on_delete();
-    EXPECT_EQ(messages(), (Messages{{"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo}}));
-    EXPECT_EQ(ed.presets.count, kBuiltinPresets + 2);
-
-    headless().yes_no_answer = MessageBoxAnswer::kYes;
-    ed.eq_on_delete();
-    // The first 10-band preset applies again; the file keeps the other one, its name in code page 936.
-    EXPECT_EQ(std::tuple(ed.presets.count, combo_index("我的"), ed.eq.combo_sel, ed.eq.slider_pos[0]),
-              std::tuple(kBuiltinPresets + 1, -1, 0, 25));
-    const std::string bytes = file_bytes(preset_file());
-    EXPECT_EQ(std::tuple(bytes.size(), std::string(bytes.c_str())), std::tuple(196u, "\xC1\xED\xD2\xBB\xB8\xF6"));
-}
-
-// The page writes onto the file as it is now: a preset another program added while the host ran
-// stays.  A save that cannot reach the disk says so and goes into the file with the next write.
-TEST_F(EqPageTest, WritesMergeWithTheFileAndReportWhatDidNotReachTheDisk) {
-    Editor& ed = editor();
-    const std::string path = preset_file().string(), aside = path + ".aside";
-    save_as("我的");
     PresetTable other;
     other.count = 0;
     const int32_t g[31] = {};
     ASSERT_EQ(other.add("导入", 10, g), PresetStatus::kOk);
     ASSERT_TRUE(preset_file_apply(path, {{PresetEdit::Kind::kPut, other.records[0]}}));
+    ed.eq_on_band_slider(0, 45);
     save_as("另一个");
+    ASSERT_EQ(fs::file_size(path), 3 * 196u);
 
     fs::rename(path, aside);
     fs::create_directory(path);  // there, but not a file that can be read or replaced
     save_as("第三");
     EXPECT_EQ(messages(), (Messages{{"音效模式未能写入文件，重新启动后将会丢失", "音效模式保存", MessageBoxKind::kOk}}));
     EXPECT_EQ(std::tuple(ed.presets.count, ed.eq.preset_file_written), std::tuple(kBuiltinPresets + 3, false));
-
     fs::remove(path);
     fs::rename(aside, path);
+
     ed.eq_choose_preset(combo_index("我的"));
+    EXPECT_EQ(ed.eq.slider_pos[0], 5);
+    headless().yes_no_answer = MessageBoxAnswer::kNo;
     ed.eq_on_delete();
-    EXPECT_EQ(messages(), (Messages{{"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo}}));
+    EXPECT_EQ(ed.presets.count, kBuiltinPresets + 3);
+    headless().yes_no_answer = MessageBoxAnswer::kYes;
+    ed.eq_on_delete();
+    EXPECT_EQ(messages(), (Messages{{"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo},
+                                    {"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo}}));
+    // The first 10-band preset applies again; the file keeps the others, names in code page 936.
+    EXPECT_EQ(std::tuple(ed.presets.count, combo_index("我的"), ed.eq.combo_sel, ed.eq.slider_pos[0]),
+              std::tuple(kBuiltinPresets + 2, -1, 0, 25));
     std::vector<PresetRecord> back;
     ASSERT_TRUE(preset_file_read_all(path, back));
     std::vector<std::string> names;
     for (const PresetRecord& r : back) names.push_back(r.name);
     EXPECT_EQ(names, (std::vector<std::string>{"\xB5\xBC\xC8\xEB", "\xC1\xED\xD2\xBB\xB8\xF6", "\xB5\xDA\xC8\xFD"}));
 
-    // A delete that misses the disk says so too.
     fs::rename(path, aside);
     fs::create_directory(path);
     ed.eq_choose_preset(combo_index("第三"));
     ed.eq_on_delete();
-    EXPECT_EQ(messages(), (Messages{{"确认删除音效第三 吗", "音效删除", MessageBoxKind::kYesNo},
-                                    {"音效模式未能从文件中删除，重新启动后将会重新出现", "音效删除", MessageBoxKind::kOk}}));
+    EXPECT_EQ(messages(),
+              (Messages{{"确认删除音效第三 吗", "音效删除", MessageBoxKind::kYesNo},
+                        {"音效模式未能从文件中删除，重新启动后将会重新出现", "音效删除", MessageBoxKind::kOk}}));
 }
 
 TEST(EqLayout, RowsAreCentredInTheFrame) {
