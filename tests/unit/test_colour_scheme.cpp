@@ -57,8 +57,7 @@ TEST_F(ColourWindowTest, StylesCycle) {
     EXPECT_EQ(std::set<int>(borders.begin(), borders.end()).size(), 7u);
     EXPECT_EQ(borders.back(), 0);
     EXPECT_EQ(headers, (std::vector<int>{3, 0, 1, 2}));
-    ASSERT_EQ(commands.size(), 11u);
-    for (const auto& c : commands) EXPECT_EQ(c.first, kCmdRecolour);
+    EXPECT_EQ(commands, (std::vector<std::pair<int, int>>(11, {kCmdRecolour, 0})));
 }
 
 TEST_F(ColourWindowTest, ShowingChecksTheSwatchOfTheMainColour) {
@@ -90,8 +89,7 @@ TEST_F(ColourWindowTest, DraggingAChannelChangesOnlyTheCustomSwatchUntilReleased
     EXPECT_EQ(w.custom_colour, rgb(6, 76, 255));
     w.on_channel_released();
     EXPECT_EQ(std::tuple(s.main_colour, s.cell_shade_1), std::tuple(rgb(200, 76, 255), rgb(207, 83, 255)));
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].first, kCmdRecolour);
+    EXPECT_EQ(commands, (std::vector<std::pair<int, int>>{{kCmdRecolour, 0}}));
 }
 
 TEST_F(ColourWindowTest, AlphaPreviewsThenApplies) {
@@ -104,15 +102,14 @@ TEST_F(ColourWindowTest, AlphaPreviewsThenApplies) {
                                                           {kCmdPreviewAlpha, 255}, {kCmdApplyAlpha, 0}}));
 }
 
-// The settings file: the four keys in code page 936 under "Lorun音效器", CRLF line ends.
-TEST_F(ColourWindowTest, FreshSettingsFileHoldsTheFourKeysInCodePage936) {
+// The settings file: a fresh one holds the four keys in code page 936 under "Lorun音效器", CRLF
+// line ends; rewriting keeps other sections, the file's line ends and replaces values in place.
+TEST_F(ColourWindowTest, SettingsFileFreshAndRewritten) {
     ASSERT_TRUE(write_colour_settings(ini.string(), s));
     EXPECT_EQ(file_bytes(ini), "[Lorun\xD2\xF4\xD0\xA7\xC6\xF7]\r\n" + gbk("软件界面类型") + "=2\r\n" + gbk("软件界面边框") +
                                    "=0\r\n" + gbk("软件界面颜色") + "=412770\r\n" + gbk("主窗口透明度") + "=255\r\n");
     EXPECT_EQ(settings_colour_value(rgb(0x12, 0x34, 0x56)), 0x123456);
-}
 
-TEST_F(ColourWindowTest, RewritingKeepsOtherSectionsLineEndsAndReplacesValuesInPlace) {
     const std::string section = gbk("Lorun音效器");
     std::ofstream(ini, std::ios::binary) << "[other]\nkey=1\n\n[" << section << "]\n"
                                          << gbk("主窗口透明度") << " = 200\nmine=7\n\n[tail]\nx=y\n";
@@ -170,7 +167,8 @@ TEST_F(ColourEditorTest, ReleaseRecoloursRowsAlphaFollowsWintranAndSaveWritesThe
     const auto row =
         std::find_if(ed.chain.rows.begin(), ed.chain.rows.end(), [](auto& r) { return r.type() == kCompressor; });
     ASSERT_NE(row, ed.chain.rows.end());
-    EXPECT_EQ(row->cells[0].back_colour, kDefaultMainColour);
+    // Switched off: "序号" on the main colour, "音效名称" in 0x0000FFFF.
+    EXPECT_EQ(std::tuple(row->cells[0].back_colour, row->cells[1].text_colour), std::tuple(kDefaultMainColour, 0x0000FFFFu));
     ed.colour_window.on_channel_released();
     EXPECT_EQ(std::tuple(row->cells[0].back_colour, row->cells[2].back_colour),
               std::tuple(rgb(200, 76, 98), rgb(214, 90, 112)));
