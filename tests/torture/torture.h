@@ -1,16 +1,13 @@
 // Shared by the torture, allocation, concurrency, command-line and Windows host tests: a seeded
-// generator, settings records inside and far outside the editor's ranges, chain orders, test
-// signals and a guarded sample buffer.
+// generator, the record's flags and reserved bytes, chain orders, test signals and a guarded
+// sample buffer.  Random records are in tests/unit/random_records.h.
 #pragma once
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
-#include <limits>
-#include <type_traits>
 #include <vector>
 
 #include "vemosoundmix.h"
@@ -38,44 +35,6 @@ struct Rng {
     template <typename T, size_t N>
     T pick(const T (&a)[N]) { return a[next() % N]; }
 };
-
-// ------------------------------------------------------------------ record fields per effect
-
-// One parameter of one effect: where it sits, and the range and step the editor keeps it in.
-struct Field {
-    int type;  // EffectType
-    size_t offset;
-    bool is_float;
-    double lo, hi, step;
-};
-
-#define F(t, name, lo, hi, step) \
-    Field{t, offsetof(EffectSettings, name), std::is_same_v<decltype(EffectSettings::name), float>, lo, hi, step}
-inline const std::vector<Field>& fields() {
-    static const std::vector<Field> f = {
-        F(2, comp_threshold_db, -60, 0, 1), F(2, comp_slope_x10, 1, 10, 1), F(2, comp_attack_ms, 1, 1000, 1),
-        F(2, comp_release_ms, 1, 5000, 1), F(3, pitch_octaves, -0.7, 0.9, 0.1), F(3, pitch_oversampling, 1, 8, 1),
-        F(4, dist_max_step, 1, 32767, 1), F(4, dist_level, 1, 1024, 1), F(4, dist_drive, 1, 2000, 1),
-        F(4, dist_low_cut_hz, 20, 2000, 1), F(4, dist_tone_hz, 100, 2700, 1), F(5, odrive_drive_ohms, 10, 5000, 1),
-        F(5, odrive_lowpass_hz, 100, 2700, 1), F(5, odrive_lowpass_on, 0, 1, 1), F(6, am_depth_pct, 0, 100, 1),
-        F(6, am_period_ms, 10, 5000, 1), F(6, am_level_db, -40, 0, 1), F(6, am_waveform, 0, 1, 1),
-        F(7, echo_delay_s, 0.0, 1.6, 0.1), F(7, echo_feedback, 0.0, 1.0, 0.1), F(8, drift_feedback, 0, 204, 1),
-        F(8, drift_depth, 0, 50, 1), F(8, drift_wet, 0, 256, 1), F(8, drift_dry, 0, 256, 1),
-        F(8, drift_speed, 1, 100, 1), F(9, phaser_low_hz, 10, 800, 1), F(9, phaser_high_hz, 801, 4000, 1),
-        F(9, phaser_rate, 1, 100, 1), F(9, phaser_feedback, 1, 99, 1), F(9, phaser_mix, 1, 10, 1),
-        F(10, denoise_open_level, 0, 1010, 10), F(10, denoise_hold, 0, 19200, 1), F(10, denoise_release, 0, 100000, 1),
-        F(10, denoise_attack, 0, 100000, 1), F(10, denoise_close_level, 0, 1010, 10), F(11, chorus_depth, 0, 50, 1),
-        F(11, chorus_rate, 1, 17280, 1), F(11, chorus_wet, 0, 256, 1), F(11, chorus_dry, 0, 256, 1),
-        F(11, chorus_feedback, 0, 204, 1), F(12, reverb_tap_count, 1, 100, 1), F(12, reverb_room_m, 1, 50, 1),
-        F(12, reverb_offset_m, 0, 100, 1), F(12, reverb_decay_m, 1, 1000, 1), F(12, reverb_feedback_m, 1, 1000, 1),
-        F(12, reverb_feedback_db, -100, 0, 1), F(12, reverb_wet_db, -80, 0, 1), F(13, wah_rate, 1, 40, 1),
-        F(13, wah_offset, 0, 100, 1), F(13, wah_depth, 0, 100, 1), F(13, wah_resonance, 1, 100, 1),
-        F(14, bass_freq_hz, 1, 1000, 1), F(14, bass_gain_db, 0, 36, 1), F(16, vibrato_period, 1, 100, 1),
-        F(16, vibrato_depth, 1, 100, 1),
-    };
-    return f;
-}
-#undef F
 
 // Offset of each effect's enabled byte, by EffectType (index 0 unused).
 #define O(effect) offsetof(EffectSettings, effect##_enabled)
@@ -128,83 +87,6 @@ inline EffectSettings current_record() {
 inline EffectSettings all_on(EffectSettings s) {
     set_all_flags(s, 1);
     set_default_chain(s);
-    return s;
-}
-
-// ------------------------------------------------------------------ random records
-
-// Values that break naive arithmetic: zero, signs, the ends of the 16- and 32-bit ranges.
-inline int32_t wild_int(Rng& rng, const Field& f) {
-    static const int32_t special[] = {0, -1, 1, 2, -2, 32767, -32768, 32768, 65535, 65536, -65536, 100000, -100000,
-                                      1 << 24, 2147483647, -2147483647 - 1, 1000000000};
-    switch (rng.range(0, 3)) {
-        case 0: return rng.pick(special);
-        case 1: return static_cast<int32_t>(rng.next());
-        case 2: return static_cast<int32_t>(std::lround(f.hi)) * rng.range(2, 1000);
-        default: return static_cast<int32_t>(std::lround(f.lo)) - rng.range(1, 100000);
-    }
-}
-
-inline float wild_float(Rng& rng, const Field& f) {
-    using L = std::numeric_limits<float>;
-    static const float special[] = {L::quiet_NaN(), -L::quiet_NaN(), L::infinity(), -L::infinity(), 0.0f, -0.0f,
-                                    1e-40f, -1e-40f, 1e30f, -1e30f, L::max(), -L::max(), 2147483648.0f,
-                                    -2147483904.0f, 65536.0f, -1.0f};
-    switch (rng.range(0, 3)) {
-        case 0: return rng.pick(special);
-        case 1: return std::bit_cast<float>(static_cast<uint32_t>(rng.next()));
-        case 2: return static_cast<float>(f.hi * rng.range(2, 1000));
-        default: return static_cast<float>(f.lo - rng.range(1, 100000));
-    }
-}
-
-// Every parameter of one effect inside (valid) or anywhere outside (wild) the editor's range.  The
-// equaliser's band counts, and pitch frame sizes: those the transform supports, and others.
-inline void effect_values(EffectSettings& s, int type, Rng& rng, bool valid) {
-    static const int32_t counts[] = {10, 15, 25, 31}, bad_counts[] = {0, -1, 7, 11, 32, 1000, INT32_MIN, INT32_MAX};
-    static const int32_t frames[] = {256, 512, 1024, 2048, 4096, 8192};
-    static const int32_t bad_frames[] = {0, -1, 1, 3, 1000, 8191, 16384, 65536, INT32_MIN, INT32_MAX};
-    if (type == 1) {
-        s.eq_band_count = valid ? rng.pick(counts) : rng.pick(bad_counts);
-        const Field level{1, 0, false, -20, 20, 1};
-        for (int32_t& l : s.eq_band_level) l = valid ? rng.range(-20, 20) : wild_int(rng, level);
-        s.eq_extra_filter = static_cast<uint8_t>(valid ? rng.range(0, 1) : static_cast<int>(rng.next() & 0xFF));
-        s.eq_preamp_pos = valid ? rng.range(0, 24) : wild_int(rng, Field{1, 0, false, 0, 24, 1});
-    }
-    if (type == 3) s.pitch_frame_size = valid || rng.chance(50) ? rng.pick(frames) : rng.pick(bad_frames);
-    for (const Field& f : fields()) {
-        if (f.type != type) continue;
-        if (!valid && !rng.chance(40)) {
-            f.is_float ? put(s, f.offset, wild_float(rng, f)) : put(s, f.offset, wild_int(rng, f));
-            continue;
-        }
-        const double v = f.lo + rng.range(0, static_cast<int>(std::lround((f.hi - f.lo) / f.step))) * f.step;
-        f.is_float ? put(s, f.offset, static_cast<float>(v)) : put(s, f.offset, static_cast<int32_t>(std::lround(v)));
-    }
-}
-
-// A whole record: every effect inside its range, or every field fair game.  Enabled bytes are
-// mostly 1 so the effects run; wild records also try the values that mean off.  Chain rows: up
-// to 255, duplicates, and bytes that add no row (0 and 17..255).
-inline EffectSettings random_record(const EffectSettings& base, Rng& rng, bool valid) {
-    EffectSettings s = base;
-    if (!valid && rng.chance(15)) {  // nothing but noise, all 748 bytes
-        for (size_t i = 0; i < sizeof s; ++i) bytes_of(s)[i] = static_cast<uint8_t>(rng.next());
-        return s;
-    }
-    for (int t = 1; t <= 16; ++t) effect_values(s, t, rng, valid);
-    for (int t = 1; t <= 16; ++t) {
-        uint8_t v = rng.chance(60) ? 1 : 0;
-        if (!valid && rng.chance(10)) v = static_cast<uint8_t>(rng.next());
-        set_flag(s, t, v);
-    }
-    std::memset(s.chain_order, 0, sizeof s.chain_order);
-    const int shape = rng.range(0, 9);
-    const int rows = shape < 5 ? rng.range(1, 16) : shape < 8 ? rng.range(17, 40) : shape < 9 ? 255 : 0;
-    for (int i = 0; i < rows; ++i)
-        s.chain_order[i] = static_cast<uint8_t>(!rng.chance(8)    ? rng.range(1, 16)
-                                                : rng.chance(50) ? 0
-                                                                 : rng.range(17, 255));
     return s;
 }
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "../torture/torture.h"
+#include "random_records.h"
 #include "test_support.h"
 
 namespace vemo::test {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../torture/torture.h"
+#include "random_records.h"
 #include "test_support.h"
 
 #if defined(__SSE__) || defined(__x86_64__)
@@ -66,14 +66,16 @@ struct Response {
 
 // Applies a valid record and clears the history, then plays moderate noise for 10 buffers and
 // silence for 12; measures the second half of the noise and the last quarter of the silence.
-// Broadband input keeps the level steady through sweeps and random reflection taps.  The
-// distortion's limiter keeps its held sample through set and refresh and walks it back by
-// dist_max_step per sample, from as far as the int32 range: about 2^31 / 10000 frames of silence.
+// Broadband input keeps the level steady through sweeps and random reflection taps.  Two effects
+// keep what a wild record left through set and refresh, and need silence to lose it: the
+// distortion's limiter walks its held sample back by dist_max_step per sample, from as far as
+// the int32 range (about 2^31 / 10000 frames), and the phaser's stages, which full feedback can
+// drive to their bound of 1e30, die away at the slow end of the sweep.
 Response settle_and_measure(const EffectSettings& s, int channels) {
     vemomix_set(s);
     vemomix_datarefresh();
     std::vector<int16_t> buf(static_cast<size_t>(4096) * channels);
-    for (int b = 0; s.dist_enabled == 1 && b < 56; ++b) {
+    for (int b = 0; (s.dist_enabled == 1 || s.phaser_enabled == 1) && b < 56; ++b) {
         std::fill(buf.begin(), buf.end(), 0);
         vemomix_change(buf.data(), static_cast<int32_t>(buf.size() * 2));
     }
