@@ -1,5 +1,7 @@
-// The side-by-side stereo paths give bit for bit what each channel gives through the mono path.
+// The side-by-side stereo paths give bit for bit what the channels give one after the other
+// through the mono path.
 #include "effects/distortion.h"
+#include "effects/overdrive.h"
 #include "effects/phaser.h"
 #include "effects/reverb.h"
 #include "effects/super_bass.h"
@@ -33,58 +35,76 @@ std::vector<int16_t> channel_of(const std::vector<int16_t>& pcm, int c) {
 template <typename T>
 bool same_bits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Runs the stereo programme through fx and each channel alone through a copy of fx whose first
-// channel holds that channel's state; samples and same_state(stereo channel, alone channel) must agree.
-template <typename Fx, typename Process, typename SameState>
-void expect_channels_alone(Fx& fx, Process process, SameState same_state, uint32_t seed) {
+// The straightforward computation every side-by-side stereo path replaces: channel 0 through a
+// mono copy of fx, then channel 1 through another, chunk after chunk.  as_mono(copy, c) gives a
+// copy channel c's state in its channel 0; share(next, done) hands on what the channels share
+// (nothing for most effects) from the copy that ran last.  Samples must agree bit for bit and
+// same(fx, copy, c) must hold for the state after the run.
+struct Independent {
+    template <typename Fx>
+    void operator()(Fx&, const Fx&) const {}
+};
+template <typename Fx, typename Process, typename AsMono, typename Same, typename Share = Independent>
+void expect_channels_in_turn(Fx& fx, Process process, AsMono as_mono, Same same, uint32_t seed, Share share = {}) {
     const std::vector<int16_t> in = programme(seed);
-    std::unique_ptr<Fx> alone[2];
+    std::unique_ptr<Fx> mono[2];
     std::vector<int16_t> expected[2];
     for (int c = 0; c < 2; ++c) {
-        alone[c] = std::make_unique<Fx>(fx);
-        alone[c]->channel[0] = fx.channel[c];
+        mono[c] = std::make_unique<Fx>(fx);
+        as_mono(*mono[c], c);
         expected[c] = channel_of(in, c);
-        run_stage(*alone[c], process, expected[c], 1, kRate, kChunk);
     }
+    std::vector<float> work(kMaxFrames);
+    for (int first = 0; first < kFrames; first += kChunk)
+        for (int c = 0; c < 2; ++c) {
+            process(*mono[c], expected[c].data() + first, StageContext{kRate, 1, kChunk, kChunk, 1.0f, work.data()});
+            share(*mono[1 - c], *mono[c]);
+        }
     std::vector<int16_t> out = in;
     run_stage(fx, process, out, 2, kRate, kChunk);
     for (int c = 0; c < 2; ++c) {
         EXPECT_EQ(channel_of(out, c), expected[c]) << "channel " << c << ", seed " << seed;
-        EXPECT_TRUE(same_state(fx.channel[c], alone[c]->channel[0])) << "channel " << c << ", seed " << seed;
+        EXPECT_TRUE(same(fx, *mono[c], c)) << "channel " << c << ", seed " << seed;
     }
 }
 
+// For effects that keep each channel's state in channel[c].
+template <typename Fx>
+void channel_to_0(Fx& copy, int c) { copy.channel[0] = copy.channel[c]; }
+template <typename Fx>
+bool same_channel(const Fx& stereo, const Fx& mono, int c) { return same_bits(stereo.channel[c], mono.channel[0]); }
+
 TEST(StereoPaths, PhaserWithSharedAndSeparateSweeps) {
-    auto same = [](const PhaserChannel& a, const PhaserChannel& b) {
+    auto same = [](const Phaser& s, const Phaser& m, int c) {
+        const PhaserChannel &a = s.channel[c], &b = m.channel[0];
         return same_bits(a.phase, b.phase) && same_bits(a.y1, b.y1) && same_bits(a.stages, b.stages);
     };
     auto fx = make_stage(phaser_init, phaser_configure, PhaserParams{200, 3000, 700, 95, 7});
-    expect_channels_alone(*fx, phaser_process, same, 1);  // both channels on one sweep
-    fx->channel[1].phase = 2.5f;                          // as after a mono stretch
+    expect_channels_in_turn(*fx, phaser_process, channel_to_0<Phaser>, same, 1);  // both channels on one sweep
+    fx->channel[1].phase = 2.5f;                                                 // as after a mono stretch
     fx->channel[1].fb = -0.4f;
-    expect_channels_alone(*fx, phaser_process, same, 2);
+    expect_channels_in_turn(*fx, phaser_process, channel_to_0<Phaser>, same, 2);
 }
 
 TEST(StereoPaths, WahCountingItsRedesignsPerChannelAndSuperBass) {
     auto wah = make_stage(wah_init, wah_configure, WahParams{40, 30, 100, 100});
-    expect_channels_alone(*wah, wah_process, same_bits<WahChannel>, 3);
+    expect_channels_in_turn(*wah, wah_process, channel_to_0<Wah>, same_channel<Wah>, 3);
     wah->channel[1].n += 17;  // redesigns fall on other samples than channel 0's
-    expect_channels_alone(*wah, wah_process, same_bits<WahChannel>, 4);
+    expect_channels_in_turn(*wah, wah_process, channel_to_0<Wah>, same_channel<Wah>, 4);
     auto bass = make_stage(bass_init, bass_configure, SuperBassParams{90, 36});
-    expect_channels_alone(*bass, bass_process, same_bits<BassChannel>, 5);
+    expect_channels_in_turn(*bass, bass_process, channel_to_0<SuperBass>, same_channel<SuperBass>, 5);
 }
 
 TEST(StereoPaths, ReverbWithEqualAndUnequalTapCounts) {
-    auto same = [](const ReverbChannel& a, const ReverbChannel& b) {
-        return a.write_pos == b.write_pos && a.line.size() == b.line.size() &&
-               std::memcmp(a.line.data(), b.line.data(), a.line.size() * sizeof(float)) == 0;
+    auto same = [](const Reverb& s, const Reverb& m, int c) {
+        return s.channel[c].write_pos == m.channel[0].write_pos && s.channel[c].line == m.channel[0].line;
     };
     auto fx = make_stage(reverb_init, reverb_configure, ReverbParams{100, 20, 5, 10, 20, -1, 0});
-    expect_channels_alone(*fx, reverb_process, same, 6);
+    expect_channels_in_turn(*fx, reverb_process, channel_to_0<Reverb>, same, 6);
     fx->channel[1].tap_count = 37;  // the taps only channel 0 has run after the shared ones
-    expect_channels_alone(*fx, reverb_process, same, 7);
+    expect_channels_in_turn(*fx, reverb_process, channel_to_0<Reverb>, same, 7);
     fx->channel[0].tap_count = 0;
-    expect_channels_alone(*fx, reverb_process, same, 8);
+    expect_channels_in_turn(*fx, reverb_process, channel_to_0<Reverb>, same, 8);
 }
 
 // The distortion's stereo and mono paths against its stage-by-stage functions, channel by channel.
@@ -121,31 +141,40 @@ TEST(StereoPaths, DistortionMatchesItsStagesRunOneByOne) {
 // 1 must start where channel 0 would have ended, also when a shorter period leaves the counter
 // at or past it.
 TEST(StereoPaths, VibratoCarriesTheCounterFromChannelToChannel) {
+    auto same = [](const Vibrato& s, const Vibrato& m, int c) {
+        return s.counter == m.counter && s.channel[c].r == m.channel[0].r && s.channel[c].line == m.channel[0].line;
+    };
+    auto share = [](Vibrato& next, const Vibrato& done) { next.counter = done.counter; };
     auto fx = make_stage(vibrato_init, vibrato_configure, VibratoParams{37, 60});
-    for (int pass = 0; pass < 2; ++pass) {
-        if (pass == 1) {
-            fx->counter = 30000;
-            fx->params.vibrato_period = 3;  // P = 2646: the counter is past it
-            vibrato_configure(*fx, kRate, 2);
-        }
-        Vibrato ch0 = *fx, ch1 = *fx;
-        ch1.channel[0] = fx->channel[1];
-        const std::vector<int16_t> in = programme(10 + pass);
-        std::vector<int16_t> expected[2] = {channel_of(in, 0), channel_of(in, 1)};
-        std::vector<float> work(kMaxFrames);
-        for (int first = 0; first < kFrames; first += kChunk) {
-            const StageContext mono{kRate, 1, kChunk, kChunk, 1.0f, work.data()};
-            vibrato_process(ch0, expected[0].data() + first, mono);
-            ch1.counter = ch0.counter;
-            vibrato_process(ch1, expected[1].data() + first, mono);
-            ch0.counter = ch1.counter;
-        }
-        std::vector<int16_t> out = in;
-        run_stage(*fx, vibrato_process, out, 2, kRate, kChunk);
-        for (int c = 0; c < 2; ++c) EXPECT_EQ(channel_of(out, c), expected[c]) << "channel " << c << ", pass " << pass;
-        EXPECT_EQ(fx->counter, ch1.counter);
-        EXPECT_TRUE(fx->channel[0].r == ch0.channel[0].r && fx->channel[1].r == ch1.channel[0].r);
-        EXPECT_EQ(fx->channel[1].line, ch1.channel[0].line);
+    expect_channels_in_turn(*fx, vibrato_process, channel_to_0<Vibrato>, same, 10, share);
+    fx->counter = 30000;
+    fx->params.vibrato_period = 3;  // P = 2646: the counter is past it
+    vibrato_configure(*fx, kRate, 2);
+    expect_channels_in_turn(*fx, vibrato_process, channel_to_0<Vibrato>, same, 11, share);
+}
+
+// The overdrive solves both channels' node equations interleaved.  Channel 1 takes over the input
+// and its low-pass from channel 0's pass, and channel 0 from channel 1's at the next buffer.
+TEST(StereoPaths, OverdriveInterleavedSolvesGiveTheOneByOneResult) {
+    auto as_mono = [](Overdrive& m, int c) {
+        m.od_v[0] = m.od_v[c];
+        m.od_aa1_mem[0] = m.od_aa1_mem[c];
+        m.od_aa2_mem[0] = m.od_aa2_mem[c];
+        for (auto* state : {&m.od_post.current, &m.od_post.prev_in})
+            for (auto& section : *state)
+                for (auto& mode : section) mode[0] = mode[c];
+    };
+    auto same = [](const Overdrive& s, const Overdrive& m, int c) {
+        return s.od_v[c] == m.od_v[0] && same_bits(s.od_aa2_mem[c], m.od_aa2_mem[0]) &&
+               s.od_post.current[9][kRcLowPass][c] == m.od_post.current[9][kRcLowPass][0];
+    };
+    auto share = [](Overdrive& next, const Overdrive& done) {
+        next.od_x_prev = done.od_x_prev;
+        next.od_lp = done.od_lp;
+    };
+    for (int32_t ohms : {520, 4700, 100000}) {
+        auto fx = make_stage(overdrive_init, overdrive_configure, OverdriveParams{ohms, 2500, ohms != 4700});
+        expect_channels_in_turn(*fx, overdrive_process, as_mono, same, 12 + ohms % 7, share);
     }
 }
 
