@@ -1,6 +1,5 @@
-// The exports' call-order rules as the editor and engine see them.  What a host sees through
-// the export table alone (wintran, calls before begin, bad buffers, datarefresh keeping every
-// setting) is checked by the Windows and native test hosts in tests/win32/host_checks.h.
+// The exports' call-order rules: what calls out of order leave alone, and what the editor and
+// engine see.  (The Windows host drives the same exports through the DLL's export table.)
 #include <vector>
 
 #include "test_support.h"
@@ -9,6 +8,47 @@ namespace vemo::test {
 namespace {
 
 class Exports : public Session {};
+
+// First in the file: it looks at the value a freshly loaded library starts with.
+TEST(ExportsBeforeBegin, WintranStartsOnAndFollowsTheSign) {
+    EXPECT_EQ(vemomix_get_wintran(), 1);
+    for (auto [value, want] : {std::pair{0, -1}, {-5, -1}, {3, 1}}) {
+        vemomix_set_wintran(value);
+        EXPECT_EQ(vemomix_get_wintran(), want) << value;
+    }
+}
+
+// Before begin, after close, and between begin and init nothing runs and nothing is written:
+// buffers pass untouched, vemomix_get leaves the record, no editor shows.
+TEST(ExportsBeforeBegin, NothingRunsAndNothingIsWritten) {
+    auto inert = [](const char* when) {
+        std::vector<int16_t> buf(512);
+        for (size_t i = 0; i < buf.size(); ++i) buf[i] = static_cast<int16_t>(i * 37);
+        const std::vector<int16_t> orig = buf;
+        EffectSettings got, fill;
+        std::memset(&got, 0xA5, sizeof got);
+        std::memset(&fill, 0xA5, sizeof fill);
+        vemomix_get(&got);
+        EXPECT_EQ(vemomix_change(buf.data(), 256), 256) << when;
+        EXPECT_TRUE(buf == orig && !std::memcmp(&got, &fill, sizeof got) && vemomix_get_dispstatus() == 0) << when;
+    };
+    vemomix_close();
+    inert("before begin");
+    EffectSettings s{};
+    s.invert_enabled = 1;
+    s.chain_order[0] = 15;
+    vemomix_set(s);
+    vemomix_get(nullptr);
+    vemomix_setdisp(1);
+    vemomix_datarefresh();
+    inert("after set, setdisp and datarefresh before begin");
+    vemomix_close();
+    vemomix_close();
+    inert("after close twice");
+    vemomix_begin();
+    inert("after begin, before init");
+    vemomix_close();
+}
 
 TEST(ExportsBeforeBegin, SwitchesOnlyStoreTheFlag) {
     vemomix_close();
@@ -82,6 +122,20 @@ TEST_F(Exports, UnsupportedRateRefusesRecordsAndLeavesOnlyTheEqualiserOut) {
     EXPECT_EQ(std::tuple(buf[0], buf[1], buf[3], engine().rate), std::tuple(-100, 200, -32768, 32000));
     start(44100, 2, 0);
     EXPECT_TRUE(editor().chain.switches[kGraphicEq].enabled);
+}
+
+TEST_F(Exports, DatarefreshKeepsEverySetting) {
+    EffectSettings s = current();
+    s.invert_enabled = s.chorus_enabled = 1;
+    s.comp_threshold_db = -30;
+    s.chain_order[0] = 11;
+    vemomix_set(s);
+    const EffectSettings before = current();
+    std::vector<int16_t> pcm = noise(2 * 4096);
+    change(pcm);
+    vemomix_datarefresh();
+    const EffectSettings after = current();
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
 }
 
 TEST_F(Exports, CloseKeepsOnlyEqualiserAndEchoFlagsAndTheEditorGoes) {

@@ -41,6 +41,9 @@ TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
     EffectSettings as_given = back;
     as_given.phaser_feedback = s.phaser_feedback;
     EXPECT_EQ(std::memcmp(&as_given, &s, sizeof s), 0);
+    // The editor's switches follow the flags.
+    EXPECT_EQ(std::tuple(editor().chain.switches[kReverb].checked, editor().chain.switches[kCompressor].checked),
+              std::tuple(true, false));
     // A second round trip is a fixed point on every byte the record defines.
     vemomix_set(back);
     const EffectSettings again = current();
