@@ -36,6 +36,7 @@ using host::each;
 using host::named;
 using host::nums;
 using Names = std::vector<std::string>;
+using Lists = std::vector<std::vector<long long>>;
 
 namespace {
 
@@ -46,7 +47,6 @@ constexpr UINT kHostNotification = 8201, kEditorCommand = 12424;
 constexpr char kEditorCaption[] = "广告音乐输出效果调整";
 constexpr int kUpId = 3082, kDownId = 3083, kEchoSwitch = 3069, kEqSwitch = 3070;
 constexpr int kSaveId = 3082, kDeleteId = 3083, kOptionId = 3073, kLinkedId = 3084;
-const std::string kDefaultOrder = "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,";
 
 // ------------------------------------------------------------------------------- windows and actions
 
@@ -54,15 +54,24 @@ EditorWindow* window() { return static_cast<Win32Backend&>(editor().backend()).w
 EditorWindow& win() { return *window(); }
 EqPageView& page() { return win().eq; }
 ColourWindowView& colours() { return *win().colour; }
+ParamPageView& params() { return win().params; }
 CColorListCtrl& list() { return win().chain.list; }
 HWND chain_item(int id) { return win().chain.GetDlgItem(id); }
 HWND eq_item(int id) { return page().GetDlgItem(id); }
 std::vector<HWND> top_windows(const char* caption) {
     return thread_windows([caption](HWND hwnd) { return text_of(hwnd) == caption; });
 }
+// A new editor, closed and begun again and initialised at 44100 Hz stereo; false when none was made.
+bool fresh(int show) {
+    vemomix_close();
+    vemomix_begin();
+    vemomix_init(44100, 2, show);
+    pump(50);
+    return window() != nullptr;
+}
 
 // Each notification the host window got as (wParam, lParam, whether the editor was visible then).
-std::vector<std::vector<long long>> notifications;
+Lists notifications;
 LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != kHostNotification) return DefWindowProcW(hwnd, msg, wp, lp);
     notifications.push_back(nums(wp, lp, visible(win().m_hWnd)));
@@ -90,6 +99,13 @@ void click_tab(int index) {
     RECT r{};
     win().tab.SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
     click_at(win().tab.m_hWnd, r);
+}
+LPARAM screen_lparam(HWND hwnd, int x, int y) { return MAKELPARAM(rect_of(hwnd).left + x, rect_of(hwnd).top + y); }
+int width_of(HWND hwnd) { return rect_of(hwnd).right - rect_of(hwnd).left; }
+// A press and release of the left button on a window's close box, dx from its right edge.
+void click_close_box(HWND hwnd, int dx, int y) {
+    for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(hwnd, msg, HTCLOSE, screen_lparam(hwnd, width_of(hwnd) - dx, y));
+    pump(20);
 }
 std::string order() {
     std::string s;
@@ -123,19 +139,24 @@ std::vector<long long> row_colours(int row) {
 
 int pos_of(HWND slider) { return static_cast<int>(SendMessageW(slider, TBM_GETPOS, 0, 0)); }
 std::vector<int> band_positions(int n) { return each(n, [](int k) { return pos_of(page().sliders[k].m_hWnd); }); }
-std::vector<bool> band_buttons_checked() { return each(4, [](int i) { return checked(eq_item(3069 + i)); }); }
+template <typename State>  // checked or IsWindowEnabled of the four band buttons
+std::vector<bool> band_buttons(State state) { return each(4, [state](int i) { return state(eq_item(3069 + i)) != FALSE; }); }
 Names combo_names() { return each(page().presets.GetCount(), [](int i) { return page().presets.GetName(i); }); }
-void choose_preset(int i) {
-    page().presets.SetCurSel(i);
-    SendMessageW(page().m_hWnd, WM_COMMAND, MAKEWPARAM(3081, CBN_SELCHANGE), reinterpret_cast<LPARAM>(page().presets.m_hWnd));
-    pump(20);
+// What a combo box tells its page when the user picks item i, and what a trackbar tells it when
+// the user lets its thumb go at pos.
+template <typename Combo>
+void pick(Combo& combo, HWND page, int id, int i) {
+    combo.SetCurSel(i);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo.m_hWnd));
+    pump(30);
 }
-// What a trackbar tells its page when the user lets its thumb go at pos.
-void move_slider(HWND s, int pos, UINT scroll = WM_VSCROLL) {
+void slide(HWND page, HWND s, int pos, UINT scroll) {
     SendMessageW(s, TBM_SETPOS, TRUE, pos);
-    SendMessageW(page().m_hWnd, scroll, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(s));
+    SendMessageW(page, scroll, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(s));
     pump(20);
 }
+void choose_preset(int i) { pick(page().presets, page().m_hWnd, 3081, i); }
+void choose_effect(int type) { pick(params().chooser, params().m_hWnd, IDC_PARAM_CHOOSER, type - 1); }
 // The band sliders on screen, as the number of sliders in each row from the top; {-1} when a
 // row does not run left to right.
 std::vector<int> visible_rows() {
@@ -151,9 +172,6 @@ std::vector<int> visible_rows() {
     }
     return counts;
 }
-
-LPARAM screen_lparam(HWND hwnd, int x, int y) { return MAKELPARAM(rect_of(hwnd).left + x, rect_of(hwnd).top + y); }
-int width_of(HWND hwnd) { return rect_of(hwnd).right - rect_of(hwnd).left; }
 LOGFONTW font_of(HWND hwnd) {
     LOGFONTW lf{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
@@ -163,11 +181,11 @@ LOGFONTW font_of(HWND hwnd) {
 class Recorder : public CSubclassWnd {
 public:
     explicit Recorder(UINT watched) : watched_(watched) {}
-    std::vector<std::pair<WPARAM, LPARAM>> seen;
+    Lists seen;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == watched_) seen.emplace_back(wp, lp);
+        if (msg == watched_) seen.push_back(nums(wp, lp));
         return Default();
     }
 
@@ -257,7 +275,7 @@ std::vector<int16_t> tones() {
 }
 
 // Plays buffers on a thread of its own, as a host's audio path, while this thread runs the
-// windows; a deadlock ends the host with a failure instead of hanging.
+// windows (ui between its rounds); a deadlock ends the host with a failure instead of hanging.
 template <typename Ui>
 void play_while(int buffers, const std::vector<int16_t>& pcm, Ui&& ui) {
     std::atomic<bool> done{false};
@@ -300,13 +318,12 @@ void editor_checks(HWND host) {
         });
         report.eq(titles, Names{"音效控制", "均衡器", "效果参数"}, "tab titles");
         report.expect(win().colour != nullptr && !visible(colours().m_hWnd), "colour settings window made hidden");
-        report.eq(GetWindowLongPtrW(win().m_hWnd, GWL_STYLE) & WS_SYSMENU, 0, "WS_SYSMENU: the skin draws the frame");
     });
     if (window() == nullptr) return;
 
     report.run("after vemomix_init the sixteen rows read 无效 in the order 1 to 16, three columns", [] {
         vemomix_init(44100, 2, 0);
-        report.eq(order(), kDefaultOrder, "order");
+        report.eq(order(), "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,", "order");
         report.eq(each(16, [](int r) { return list().GetItemText(r, 2); }), Names(16, "无效"), "state column");
         report.eq(list().GetItemText(6, 1) + " " + list().GetItemText(13, 1), "回响效果器 超重低音效果器", "names of rows 6 and 13");
         report.eq(each(3, [](int c) { return list().SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c)); }), nums(60, 120, 60),
@@ -334,18 +351,12 @@ void editor_checks(HWND host) {
         report.eq(shown_buttons(), "关闭 ", "setdisp hides 播放 again");
     });
 
-    report.run("moves: none past the ends; checking 回响效果器 turns row 7 to 有效 and red wherever it stands", [] {
-        click_row(0);
-        click(chain_item(kUpId));
-        click_row(15);
-        click(chain_item(kDownId));
-        report.eq(order(), kDefaultOrder, "order after 上移 on the top row and 下移 on the bottom row");
+    // Moves at the ends and the colours of a moved row are the model's (tests/unit/test_chain_walk.cpp).
+    report.run("rows moved with 上移 and 下移; checking 回响效果器 turns its row to 有效 and red wherever it stands", [] {
         move_type_to(7, 3);
         report.eq(order(), "1,2,3,7,4,5,6,8,9,10,11,12,13,14,15,16,", "order after the moves");
-        report.eq(list().SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 3, "selected row");
-        report.expect(GetFocus() == list().m_hWnd, "focus in the list");
-        // A moved row is a new row: system colours until its switch is used.
-        report.eq(row_colours(3)[3], GetSysColor(COLOR_WINDOW), "moved row background");
+        report.eq(nums(list().SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), GetFocus() == list().m_hWnd),
+                  nums(3, 1), "selected row, focus in the list");
         click(chain_item(kEchoSwitch));
         report.eq(nums(checked(chain_item(kEchoSwitch)), engine().enabled[7].load()), nums(1, 1), "switch checked, echo flag set");
         report.eq(list().GetItemText(3, 2), "有效", "state text");
@@ -353,8 +364,6 @@ void editor_checks(HWND host) {
         click_row(0);  // the enabled row shows its own colours, not the selection's
         save_png(win().m_hWnd, "editor_echo_on.png");
         click(chain_item(kEchoSwitch));
-        report.eq(engine().enabled[7].load(), 0, "echo flag after the second click");
-        report.eq(list().GetItemText(3, 2), "无效", "state text");
         report.eq(row_colours(3)[3], editor().chain.rows[3].cells[1].back_colour, "disabled row background as the model has it");
         vemomix_setecho(1);
         report.expect(checked(chain_item(kEchoSwitch)), "echo switch after vemomix_setecho(1)");
@@ -380,9 +389,8 @@ void editor_checks(HWND host) {
             click(chain_item(r.id));
             const std::string what = named("mode ", r.mode) + named(" button ", r.id);
             report.eq(nums(visible(win().m_hWnd), vemomix_get_dispstatus()), nums(!r.hides, !r.hides), what + ": visible, shown flag");
-            std::vector<std::vector<long long>> want;
-            if (r.notified) want.push_back(nums(9999, r.notified, !r.hides));
-            report.eq(notifications, want, what + ": notifications (wParam, lParam, editor visible)");
+            report.eq(notifications, r.notified ? Lists{nums(9999, r.notified, !r.hides)} : Lists{},
+                      what + ": notifications (wParam, lParam, editor visible)");
         }
         vemomix_set_mainwnd(h);
     });
@@ -401,7 +409,7 @@ void editor_checks(HWND host) {
         click_tab(0);
         report.eq(shown(), nums(0, 1, 0), "after a click on tab 0");
         notifications.clear();
-        for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(w, msg, HTCLOSE, screen_lparam(w, width_of(w) - 15, 12));
+        click_close_box(w, 15, 12);
         report.eq(nums(visible(w), vemomix_get_dispstatus(), notifications.size()), nums(0, 0, 0),
                   "after the close box: visible, shown flag, notifications");
         vemomix_setdisp(1);
@@ -418,9 +426,8 @@ void editor_checks(HWND host) {
         report.eq(nums(visible(cw), visible(w), vemomix_get_dispstatus()), nums(0, 0, 0),
                   "after 关闭窗口: colour window and editor visible, shown flag");
         commands.HookWindow(nullptr);
-        report.eq(each(static_cast<int>(commands.seen.size()), [&](int i) { return nums(commands.seen[i].first, commands.seen[i].second); }),
-                  std::vector<std::vector<long long>>{nums(1333999, 3), nums(1333999, 1), nums(1333999, 4), nums(1333999, 4),
-                                                      nums(1333999, 2), nums(1333999, 4), nums(1333999, 1)},
+        report.eq(commands.seen, Lists{nums(1333999, 3), nums(1333999, 1), nums(1333999, 4), nums(1333999, 4), nums(1333999, 2),
+                                       nums(1333999, 4), nums(1333999, 1)},
                   "editor commands");
     });
     report.run("the strip shows the levels of the buffers that play while the editor is shown", [] {
@@ -484,19 +491,17 @@ void editor_checks(HWND host) {
 
 // ------------------------------------------------------------------------------- the equaliser page
 
+// The page's rules are the model's (tests/unit/test_eq_page.cpp); here the controls show the
+// model's state and the controls' own messages reach it.
 void equaliser_checks() {
-    // The page's rules are the model's (tests/unit/test_eq_page.cpp); here the controls show the
-    // model's state and the controls' own messages reach it.
     const std::pair<int, std::vector<int>> cases[] = {{10, {10}}, {15, {15}}, {25, {13, 12}}, {31, {16, 15}}};
     for (int i = 0; i < 4; ++i) {
-        const int bands = cases[i].first;
-        const std::vector<int>& rows = cases[i].second;
+        const auto& [bands, rows] = cases[i];
         report.run(named("", bands) + " bands" + (i == 0 ? " at start" : "") + ": rows of " + host::Report::text(rows) +
                        ", the second scale only with two rows, the model's presets in the combo", [&] {
             if (i != 0) click(eq_item(3069 + i));
             report.eq(visible_rows(), rows, "slider rows, left to right, top to bottom");
-            report.eq(nums(editor().eq.band_count, engine().eq.eq_band_count), nums(bands, bands), "band count of page and engine");
-            report.eq(band_buttons_checked(), each(4, [&](int b) { return b == i; }), "band buttons checked");
+            report.eq(band_buttons(checked), each(4, [&](int b) { return b == i; }), "band buttons checked");
             report.eq(nums(visible(eq_item(3077)), visible(eq_item(3080))), nums(1, rows.size() > 1), "scales shown");
             report.eq(combo_names(), editor().eq.combo, "combo items");
             report.eq(page().presets.GetCurSel(), editor().eq.combo_sel, "combo selection");
@@ -517,7 +522,7 @@ void equaliser_checks() {
     report.run("调谐联动, 二级调整, a band and the pre-gain slider reach the model; the neighbours' sliders follow it; "
                "command 8887 resets the ranges", [] {
         click(eq_item(kLinkedId));
-        move_slider(page().sliders[0].m_hWnd, 15);
+        slide(page().m_hWnd, page().sliders[0].m_hWnd, 15, WM_VSCROLL);
         report.expect(editor().eq.linked.checked && editor().eq.slider_pos[0] == 15, "调谐联动 and slot 0 in the model");
         report.eq(band_positions(4), each(4, [](int k) { return editor().eq.slider_pos[k]; }), "slots 0-3 as the model has them");
         report.expect(pos_of(page().sliders[1].m_hWnd) != 25, "slot 1 moved with slot 0");
@@ -526,7 +531,7 @@ void equaliser_checks() {
         const int on = engine().eq.eq_extra_filter.load();
         click(eq_item(kOptionId));
         report.eq(nums(on, engine().eq.eq_extra_filter.load()), nums(1, 0), "eq_extra_filter checked, then un-checked");
-        move_slider(page().preamp.m_hWnd, 20, WM_HSCROLL);
+        slide(page().m_hWnd, page().preamp.m_hWnd, 20, WM_HSCROLL);
         report.eq(editor().eq.preamp_pos, 20, "pre-gain position");
         for (CColorSlider& s : page().sliders) s.SendMessage(TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
         SendMessageW(win().m_hWnd, kEditorCommand, 8887, 0);
@@ -542,32 +547,22 @@ void equaliser_checks() {
         report.expect(band_positions(10) != std::vector<int>(10, 25), "a curve, not flat");
         save_png(win().m_hWnd, "eq_page_10.png");
     });
+    // A full table and the other refusals are the model's (test_eq_page.cpp).
     report.run("save: the name dialog from template 3016 takes typed names; a refusal shows a message box over it; "
-               "a new one is kept; 放弃 changes nothing; a full table is refused first", [] {
+               "a new one is kept; 放弃 changes nothing", [] {
         click(eq_item(3072));
         modal::reset({L"Rock摇滚模式", L"我的31段"});
         click(eq_item(kSaveId));
         report.eq(modal::boxes, Names{"|输入音效模式名称已存在|ok+"}, "message boxes (caption|text|buttons, + over the open name dialog)");
-        report.eq(modal::dialog_visits, 2, "names typed");
+        report.eq(nums(modal::dialog_visits, page().presets.GetCurSel(), file_size(editor().preset_path)), nums(2, 1, 196),
+                  "names typed, the new preset selected, preset file of one record");
         report.eq(combo_names(), Names{"31频段缺省模式", "我的31段"}, "31-band presets");
-        report.eq(nums(page().presets.GetCurSel(), file_size(editor().preset_path)), nums(1, 196),
-                  "the new preset selected, preset file of one record");
         const int r = editor().presets.count - 1;
         report.eq(editor().presets.name_utf8(r), "我的31段", "record name");
         modal::reset({});
         click(eq_item(kSaveId));
         report.eq(nums(modal::dialog_visits, editor().presets.count, page().presets.GetCount()), nums(1, r + 1, 2),
                   "given up: dialogs shown, records, combo items");
-        // A full table: said so before any name dialog.
-        PresetTable& table = editor().presets;
-        const int count = table.count;
-        const int32_t gains[31] = {};
-        for (int i = 0; !table.full(); ++i) table.add(named("满", i), 15, gains);
-        modal::reset({L"不会用到"});
-        click(eq_item(kSaveId));
-        report.eq(modal::boxes, Names{"音效模式保存|音效模式已满，请先删除不用的音效模式|ok"}, "message boxes");
-        report.eq(nums(modal::dialog_visits, table.count), nums(0, kPresetCapacity), "name dialogs, records");
-        while (table.count > count) table.remove_at(table.count - 1);
     });
     report.run("delete: a user preset is asked for with a yes/no box; its No keeps it, its Yes removes it", [] {
         choose_preset(1);
@@ -584,19 +579,17 @@ void equaliser_checks() {
     report.run("engine initialisation unchecks the page's buttons; below 44100 Hz the other band buttons are greyed", [] {
         click(eq_item(kOptionId));
         click(eq_item(kLinkedId));
-        vemomix_init(44100, 2, 1);
-        pump(50);
         const std::vector<bool> ten = {true, false, false, false};
+        std::vector<std::vector<bool>> seen;
+        for (int rate : {22050, 44100}) {
+            vemomix_init(rate, 2, 1);
+            editor().select_tab(1);
+            pump(50);
+            seen.push_back(band_buttons(IsWindowEnabled));
+        }
         report.eq(nums(checked(eq_item(kOptionId)), checked(eq_item(kLinkedId))), nums(0, 0), "二级调整 and 调谐联动 checked");
-        report.eq(band_buttons_checked(), ten, "band buttons checked");
-        vemomix_init(22050, 2, 1);
-        editor().select_tab(1);
-        pump(50);
-        report.eq(each(4, [](int i) { return IsWindowEnabled(eq_item(3069 + i)) != FALSE; }), ten, "band buttons enabled at 22050 Hz");
-        vemomix_init(44100, 2, 1);
-        editor().select_tab(1);
-        pump(50);
-        report.expect(IsWindowEnabled(eq_item(3072)) != FALSE, "31频段 enabled again at 44100 Hz");
+        report.eq(band_buttons(checked), ten, "band buttons checked");
+        report.eq(seen, std::vector<std::vector<bool>>{ten, std::vector<bool>(4, true)}, "band buttons enabled at 22050, 44100 Hz");
     });
 }
 
@@ -626,6 +619,8 @@ int layered_alpha(HWND hwnd) {
     return GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) ? alpha : -2;
 }
 
+// Which swatch a colour checks and what a drag or a style press does are the model's
+// (tests/unit/test_colour_scheme.cpp); here the window's controls show and drive it.
 void colour_checks() {
     report.run("opened while the main colour is 0x00084808 the second swatch is checked, the sliders show it", [] {
         editor().colours.set_main_colour(0x00084808);
@@ -659,12 +654,11 @@ void colour_checks() {
         drag(red, 0, false, true);
         report.eq(scheme(), nums(custom, custom, custom), "after release: main colour, caption strip, equaliser combo");
         report.expect(page().preamp.GetColor1() != plate, "equaliser sliders re-coloured");
-    });
-    report.run("换边框 and 换窗头 each reach the model with one press", [] {
         const int border = editor().colours.border_style, header = editor().colours.header_style;
         click(colours().border.m_hWnd);
         click(colours().header.m_hWnd);
-        report.expect(editor().colours.border_style != border && editor().colours.header_style != header, "border and header changed");
+        report.expect(editor().colours.border_style != border && editor().colours.header_style != header,
+                      "换边框 and 换窗头 each change the model with one press");
     });
     report.run("alpha: moving previews on the colour window, release hands it to the editor, not while disabled", [] {
         vemomix_set_wintran(1);
@@ -681,7 +675,7 @@ void colour_checks() {
         report.eq(layered_alpha(win().m_hWnd), a, "transparency disabled: the editor keeps the alpha it shows");
         vemomix_set_wintran(1);
     });
-    report.run("保存 writes quillaret.ini beside the executable and hides; the close box hides without writing", [] {
+    report.run("保存 writes quillaret.ini beside the executable and hides; the close box (no host mode) hides, writes nothing", [] {
         const std::string ini = settings_file_path(host_executable_dir());
         DeleteFileA(ini.c_str());
         click(colours().save.m_hWnd);
@@ -690,29 +684,16 @@ void colour_checks() {
         DeleteFileA(ini.c_str());
         toggle_colour_window();
         report.expect(visible(colours().m_hWnd), "shown again");
-        SendMessageW(colours().m_hWnd, WM_CLOSE, 0, 0);
-        pump(30);
-        report.expect(!visible(colours().m_hWnd) && !editor().colour_window.shown, "hidden by closing");
+        click_close_box(colours().m_hWnd, 10, 10);
+        report.expect(!visible(colours().m_hWnd) && IsWindow(colours().m_hWnd) && !editor().colour_window.shown,
+                      "hidden by its close box, not destroyed");
         report.eq(file_size(ini), -1, "settings file size after closing (none)");
     });
 }
 
 // ------------------------------------------------------------------------------- the parameter page
 
-ParamPageView& params() { return win().params; }
-// What the chooser tells its page when the user picks entry i (EffectType i + 1).
-void choose_effect(int type) {
-    params().chooser.SetCurSel(type - 1);
-    SendMessageW(params().m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PARAM_CHOOSER, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(params().chooser.m_hWnd));
-    pump(30);
-}
-void move_param(int row, int pos) {
-    HWND s = params().sliders[row].m_hWnd;
-    SendMessageW(s, TBM_SETPOS, TRUE, pos);
-    SendMessageW(params().m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(s));
-    pump(20);
-}
+void move_param(int row, int pos) { slide(params().m_hWnd, params().sliders[row].m_hWnd, pos, WM_HSCROLL); }
 // The rows on screen as "label|position|value" (with "!" when the value lies outside the slider).
 Names param_rows() {
     Names rows;
@@ -788,18 +769,23 @@ void param_checks() {
 // ------------------------------------------------------------------------------- placement and a second session
 
 POINT centre_of(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-// Within a pixel (a window of odd size cannot be centred exactly); the message says where.
-bool centred(POINT a, POINT b, const std::string& what) {
-    return report.expect(std::abs(a.x - b.x) <= 1 && std::abs(a.y - b.y) <= 1,
-                         what + named(": centre x ", a.x) + named(" y ", a.y) + named(", wanted x ", b.x) + named(" y ", b.y));
+// The editor and the colour window centred on r, within a pixel (a window of odd size cannot be
+// centred exactly); the message says where.
+void expect_centred(const RECT& r, const std::string& on) {
+    const POINT want = centre_of(r);
+    toggle_colour_window();
+    for (HWND w : {win().m_hWnd, colours().m_hWnd}) {
+        const POINT a = centre_of(rect_of(w));
+        report.expect(std::abs(a.x - want.x) <= 1 && std::abs(a.y - want.y) <= 1,
+                      text_of(w) + " centred on " + on + named(": centre x ", a.x) + named(" y ", a.y) + named(", wanted x ", want.x) +
+                          named(" y ", want.y));
+    }
+    toggle_colour_window();
 }
 
 void placement_checks(HWND host) {
     report.run("closed and begun again: default colours in the editor, its pages and the colour window", [] {
-        vemomix_close();
-        vemomix_begin();
-        vemomix_init(44100, 2, 0);
-        if (!report.expect(window() != nullptr, "editor made again")) return;
+        if (!report.expect(fresh(0), "editor made again")) return;
         const Colour main = kDefaultMainColour;
         report.eq(nums(editor().colours.main_colour, win().strip.GetBkColor(), page().presets.GetBkColor(),
                        win().chain.title.GetBkColor(), params().heading.GetBkColor(), params().chooser.GetBkColor(),
@@ -807,30 +793,14 @@ void placement_checks(HWND host) {
                   nums(main, main, main, main, main, main, lighten(main, 51), main),
                   "main colour, strip, equaliser combo, chain title, parameter heading and chooser, colour window fill, frame");
     });
-    report.run("the editor and the colour window open centred on the host window", [host] {
-        vemomix_close();
+    report.run("the editor and the colour window open centred on the host window, without one on the screen", [host] {
         MoveWindow(host, 200, 120, 900, 700, FALSE);
         vemomix_set_mainwnd(static_cast<int32_t>(reinterpret_cast<intptr_t>(host)));
-        vemomix_begin();
-        vemomix_init(44100, 2, 1);
-        pump(50);
-        const POINT c = centre_of(rect_of(host));
-        centred(centre_of(rect_of(win().m_hWnd)), c, "editor centred on the host");
-        toggle_colour_window();
-        centred(centre_of(rect_of(colours().m_hWnd)), c, "colour window centred on the host");
-        toggle_colour_window();
-    });
-    report.run("without a host window both open centred on the screen", [] {
-        vemomix_close();
+        if (fresh(1)) expect_centred(rect_of(host), "the host");
         vemomix_set_mainwnd(0);
-        vemomix_begin();
-        vemomix_init(44100, 2, 1);
-        pump(50);
         RECT work{};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        centred(centre_of(rect_of(win().m_hWnd)), centre_of(work), "editor centred on the screen");
-        toggle_colour_window();
-        centred(centre_of(rect_of(colours().m_hWnd)), centre_of(work), "colour window centred on the screen");
+        if (fresh(1)) expect_centred(work, "the screen");
     });
 }
 
@@ -908,22 +878,17 @@ void resources(PresetNameDialog& names) {
                   Names{"图形均衡器", "压缩效果器", "音调变化器", "失真效果器", "过载效果器", "调幅效果器", "回响效果器", "飘忽效果器",
                         "移相效果器", "降噪效果器", "合唱效果器", "混响效果器", "WaWa效果器", "超重低音器", "取反效果器", "颤音效果器"},
                   "switch captions of 3021");
-        struct Text {
-            HWND dialog;
-            int id;
-            const char* text;
-        };
         // The bottom buttons of 3021 take their captions from the model (the display-mode checks).
-        const Text texts[] = {
+        const std::tuple<HWND, int, const char*> texts[] = {
             {ch, 3004, "输出音频效果控制开关"}, {ch, 3005, ""}, {ch, 3006, "输出音频效果从上到下顺序调整"}, {ch, 3082, "上移"},
             {ch, 3083, "下移"}, {ch, 3150, ""}, {ch, 3151, ""}, {ch, 3012, ""}, {eq, 3069, "10频段"}, {eq, 3070, "15频段"},
             {eq, 3071, "25频段"}, {eq, 3072, "31频段"}, {eq, 3073, "二级调整"}, {eq, 3084, "调谐联动"}, {eq, 3095, "预增益"},
             {eq, 3075, "-20"}, {eq, 3076, "0"}, {eq, 3077, "+20"}, {eq, 3078, "-20"}, {eq, 3079, "00"}, {eq, 3080, "+20"},
             {cw, 3004, "R颜色值"}, {cw, 3010, "主窗口透明度"}, {cw, 3082, "换窗头"}, {cw, 3083, "换边框"}, {cw, 3084, "保存"},
             {cw, 3153, "主窗口透明度调整"}, {nd, 3082, "确定"}, {nd, 3084, "放弃"}};
-        for (const Text& t : texts) {
-            HWND h = GetDlgItem(t.dialog, t.id);
-            report.eq(h ? text_of(h) : "(no control)", t.text, named("text of ", t.id));
+        for (const auto& [dialog, id, text] : texts) {
+            HWND h = GetDlgItem(dialog, id);
+            report.eq(h ? text_of(h) : "(no control)", text, named("text of ", id));
         }
         report.eq(Names{class_of(GetDlgItem(nd, 3083)), class_of(GetDlgItem(ch, 3086))}, Names{"Edit", "SysListView32"},
                   "classes of 3083 in 3016 and 3086 in 3021");
@@ -1002,43 +967,41 @@ void class_layer() {
         editor().chain.switches[kWah].checked = false;
         chain.Refresh();
     });
-    for (bool first_out_first : {true, false}) {
-        report.run(std::string("two hooks removed ") + (first_out_first ? "first" : "last") + "-hooked first restore the window procedure", [&] {
+    // Three hooks a, b, c on one window: b taken out of the middle, then the two that are left in
+    // either order; WM_NCDESTROY releases a chain that is still there.
+    for (bool a_first : {true, false}) {
+        report.run(std::string("three hooks: one out of the middle, then the ") + (a_first ? "oldest; the last unhook restores the procedure"
+                                                                                          : "newest; WM_NCDESTROY releases the rest"), [&] {
             HWND hwnd = popup();
             const LONG_PTR original = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
-            Recorder a(WM_USER + 7), b(WM_USER + 7);
-            report.expect(a.HookWindow(hwnd) && b.HookWindow(hwnd) && CSubclassWnd::FirstHook(hwnd) == &b, "both hooked, the newest heads");
-            report.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(CSubclassWnd::SharedProc()), "procedure");
+            Recorder a(WM_USER + 7), b(WM_USER + 7), c(WM_USER + 7);
+            for (Recorder* h : {&a, &b, &c}) h->HookWindow(hwnd);
+            report.eq(nums(CSubclassWnd::FirstHook(hwnd) == &c, GetWindowLongPtrW(hwnd, GWLP_WNDPROC)),
+                      nums(1, reinterpret_cast<LONG_PTR>(CSubclassWnd::SharedProc())), "the newest heads; procedure");
+            b.HookWindow(nullptr);
+            report.expect(c.m_pNext == &a, "head links past the removed hook");
             SendMessageW(hwnd, WM_USER + 7, 0, 0);
-            CSubclassWnd& out = first_out_first ? static_cast<CSubclassWnd&>(a) : b;
-            CSubclassWnd& last = first_out_first ? static_cast<CSubclassWnd&>(b) : a;
+            Recorder& out = a_first ? a : c;
+            Recorder& last = a_first ? c : a;
             out.HookWindow(nullptr);
             report.expect(CSubclassWnd::FirstHook(hwnd) == &last && GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != original,
                           "the other hook heads the chain, still hooked");
             SendMessageW(hwnd, WM_USER + 7, 0, 0);
-            report.eq(nums(a.seen.size(), b.seen.size()), first_out_first ? nums(1, 2) : nums(2, 1), "messages seen by a and b");
-            last.HookWindow(nullptr);
-            report.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original, "procedure after both unhooked");
-            report.expect(CSubclassWnd::FirstHook(hwnd) == nullptr, "window left the map");
+            report.eq(nums(a.seen.size(), b.seen.size(), c.seen.size()), nums(a_first ? 1 : 2, 0, a_first ? 2 : 1),
+                      "messages seen by a, b (removed) and c");
+            if (a_first) {
+                last.HookWindow(nullptr);
+                report.eq(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original, "procedure after all unhooked");
+            }
             DestroyWindow(hwnd);
+            report.expect(!a.IsHooked() && !c.IsHooked() && CSubclassWnd::FirstHook(hwnd) == nullptr, "hooks and chain released");
         });
     }
-    report.run("a hook in the middle unlinks, and WM_NCDESTROY removes the whole chain", [&] {
-        HWND hwnd = popup();
-        Recorder a(WM_USER + 7), b(WM_USER + 7), c(WM_USER + 7);
-        for (Recorder* h : {&a, &b, &c}) h->HookWindow(hwnd);
-        b.HookWindow(nullptr);
-        report.expect(c.m_pNext == &a, "head links past the removed hook");
-        SendMessageW(hwnd, WM_USER + 7, 0, 0);
-        report.eq(nums(a.seen.size(), b.seen.size(), c.seen.size()), nums(1, 0, 1), "messages seen by a, b (removed) and c");
-        DestroyWindow(hwnd);
-        report.expect(!a.IsHooked() && !c.IsHooked() && CSubclassWnd::FirstHook(hwnd) == nullptr, "hooks and chain released");
-    });
 }
 
 void window_skin() {
     HWND ed = win().m_hWnd;
-    report.run("the editor frame: insets 10/33/12/13, only a close box, no system boxes left", [&] {
+    report.run("the editor frame: insets 10/33/12/13, only a close box, no system boxes, a double click changes nothing", [&] {
         RECT wr = rect_of(ed), cr;
         GetClientRect(ed, &cr);
         POINT origin{0, 0};
@@ -1051,18 +1014,11 @@ void window_skin() {
                      {-37, 12, HTCAPTION, "where a maximise box would be"}, {-60, 12, HTCAPTION, "where a minimise box would be"},
                      {12, 8, HTSYSMENU, "system icon"}, {100, 20, HTCAPTION, "caption band"},
                      {3, 100, HTCLIENT, "no sizing edge on a fixed window"}, {100, 100, HTCLIENT, "client area"}});
-    });
-    report.run("a fixed window ignores a double click on its caption; the colour window's close box (no host mode) hides it", [&] {
         vemomix_setdisp(1);
         const RECT before = rect_of(ed);
         SendMessageW(ed, WM_NCLBUTTONDBLCLK, HTCAPTION, screen_lparam(ed, 100, 20));
         const RECT after = rect_of(ed);
         report.expect(EqualRect(&before, &after) && win().skin.m_state == CWindowSkin::kNormal, "a fixed window ignores the double click");
-        HWND cw = colours().m_hWnd;
-        toggle_colour_window();
-        for (UINT msg : {WM_NCLBUTTONDOWN, WM_NCLBUTTONUP}) SendMessageW(cw, msg, HTCLOSE, screen_lparam(cw, width_of(cw) - 10, 10));
-        pump(20);
-        report.expect(!IsWindowVisible(cw) && IsWindow(cw) && !editor().colour_window.shown, "hidden by its own close, not destroyed");
         vemomix_setdisp(0);
     });
     report.run("a sizable window with both boxes: box places, edges, maximise, restore, minimum track size; a minimise box alone", [&] {
@@ -1133,7 +1089,6 @@ void window_skin() {
         report.expect(c.signature(40, 2, 200, 32) != active, "inactive caption looks different");
     });
 }
-
 void icon_button(PresetNameDialog& names) {
     CIconButton& b = win().chain.up;
     report.run("icon button colours: defaults; slot 6 or -1 gives 3 and changes nothing; offsets and their limits", [&] {
@@ -1169,8 +1124,7 @@ void icon_button(PresetNameDialog& names) {
         auto mouse = [h](UINT msg, int x) { SendMessageW(h, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, 4)); };
         for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) mouse(msg, 4);
         clicks.HookWindow(nullptr);
-        const auto clicked = std::count(clicks.seen.begin(), clicks.seen.end(),
-                                        std::pair<WPARAM, LPARAM>(MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED), reinterpret_cast<LPARAM>(h)));
+        const auto clicked = std::count(clicks.seen.begin(), clicks.seen.end(), nums(MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED), reinterpret_cast<LPARAM>(h)));
         report.eq(nums(check.GetCheck(), clicked), nums(1, 2), "state and clicks reported after a click and a double click");
         mouse(WM_LBUTTONDOWN, 4);
         mouse(WM_LBUTTONUP, -50);
@@ -1293,7 +1247,6 @@ void other_controls() {
         report.eq(l.GetItemTextColor(4, 2), 0x00123456, "old row 3 moved to 4 with its colours");
         l.DeleteItem(3);
         report.eq(l.GetItemTextColor(3, 2), 0x00123456, "and back after the delete");
-        report.eq(l.GetItemText(6, 1), "回响效果器", "cell text");
         const auto [text, back] = cell_colours(win().chain.m_hWnd, l.m_hWnd, 3, 1);
         report.eq(nums(text, back), nums(0x00123456, 0x00010101), "custom draw text and background colours");
     });
@@ -1306,15 +1259,13 @@ void other_controls() {
         c.SetColors(0x0000FFFF, 0x00624C06);
         report.eq(nums(c.GetTextColor(), c.GetBkColor()), nums(0x0000FFFF, 0x00624C06), "colours");
     });
-    report.run("tabs: tab 5 of three pages changes nothing; a valid index swaps the pages; a vertical tab says so", [&] {
+    // A valid index swaps the pages: the clicks on the tabs in the editor checks.
+    report.run("tabs: tab 5 of three pages changes nothing; a vertical tab says so; leaving a page stores it", [&] {
         CBaseTabCtrl& tab = win().tab;
         tab.SelectPage(0);
         report.expect(!tab.SelectPage(5) && !tab.SelectPage(-1), "index 5 and -1 refused");
         report.eq(nums(tab.GetCurPage(), tab.SendMessage(TCM_GETCURSEL)), nums(0, 0), "after refusals: selection, the control's selection");
         report.expect(tab.SelectPage(1), "index 1");
-        report.eq(nums(tab.GetCurPage(), GetWindowLongPtrW(win().chain.m_hWnd, GWL_STYLE) & WS_VISIBLE,
-                       GetWindowLongPtrW(page().m_hWnd, GWL_STYLE) & WS_VISIBLE),
-                  nums(1, 0, WS_VISIBLE), "page selected, old page hidden, new page shown");
         std::wstring shown;
         tab.show_message = [&](HWND, const std::wstring& text) { shown = text; };
         tab.ModifyStyle(0, TCS_VERTICAL);
@@ -1354,10 +1305,7 @@ void other_controls() {
 // A fresh editor on its chain page with a hovered button, a switched-on row and an open balloon
 // tooltip, and the colour window beside it in another header and border style.
 void toolkit_screenshot() {
-    vemomix_close();
-    vemomix_begin();
-    vemomix_init(44100, 2, 1);
-    if (!report.expect(window() != nullptr, "the editor made again")) return;
+    if (!report.expect(fresh(1), "the editor made again")) return;
     toggle_colour_window();
     HWND ed = win().m_hWnd, cw = colours().m_hWnd;
     SetWindowPos(ed, HWND_TOPMOST, 12, 36, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -1380,11 +1328,8 @@ void toolkit_screenshot() {
 }
 
 void toolkit_checks() {
-    vemomix_close();
     vemomix_set_mainwnd(0);
-    vemomix_begin();
-    vemomix_init(44100, 2, 0);
-    if (window() == nullptr) return report.run("the editor is made again", [] { report.expect(false, "an editor window"); });
+    if (!fresh(0)) return report.run("the editor is made again", [] { report.expect(false, "an editor window"); });
     {
         PresetNameDialog names(editor().colours, [](const std::string&) { return false; });
         names.Create(IDD_PRESET_NAME, nullptr);
