@@ -1,5 +1,6 @@
 // The exports' call-order rules: what calls out of order leave alone, and what the editor and
-// engine see.  (The Windows host drives the same exports through the DLL's export table.)
+// engine see.  The Windows hosts check only what needs Windows: renders through the DLL's export
+// table, and the editor from its own resources.
 #include <vector>
 
 #include "test_support.h"
