@@ -6,11 +6,11 @@
 #include <sndfile.h>
 #include <sys/wait.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../unit/scratch_dir.h"
@@ -46,6 +46,14 @@ inline void write_audio(const fs::path& p, int rate, int channels, const std::ve
     sf_close(sf);
 }
 
+inline void write_float_audio(const fs::path& p, int rate, const std::vector<float>& mono) {
+    SF_INFO info{0, rate, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
+    SNDFILE* sf = sf_open(p.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
+    sf_writef_float(sf, mono.data(), static_cast<sf_count_t>(mono.size()));
+    sf_close(sf);
+}
+
 inline Audio read_audio(const fs::path& p) {
     Audio a;
     SF_INFO info{};
@@ -55,6 +63,12 @@ inline Audio read_audio(const fs::path& p) {
     sf_readf_short(sf, a.samples.data(), info.frames);
     sf_close(sf);
     return a;
+}
+
+// The phase inversion is exact: every sample but -32768 (which has no positive twin) changes sign.
+inline std::vector<int16_t> inverted(std::vector<int16_t> s) {
+    for (int16_t& v : s) v = v == INT16_MIN ? v : static_cast<int16_t>(-v);
+    return s;
 }
 
 // A decoded PNG: what the file says it is, and its pixels as 8-bit RGB.
@@ -92,6 +106,24 @@ inline std::vector<int16_t> test_samples(size_t count) {
     return s;
 }
 
+// The arguments of a command line written as one string: split at spaces, except a space after a comma,
+// which stays inside its list ("--enable invert, echo").
+inline std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out(1);
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != ' ' || (i > 0 && line[i - 1] == ',')) out.back() += line[i];
+        else out.emplace_back();
+    }
+    return line.empty() ? std::vector<std::string>{} : out;
+}
+
+// Text against a pattern in which * stands for any run of characters (words of libsndfile or the C library).
+inline bool matches(std::string_view text, std::string_view pattern) {
+    if (pattern.empty()) return text.empty();
+    if (pattern[0] == '*') return matches(text, pattern.substr(1)) || (!text.empty() && matches(text.substr(1), pattern));
+    return !text.empty() && text[0] == pattern[0] && matches(text.substr(1), pattern.substr(1));
+}
+
 class Cli : public ::testing::Test {
 protected:
     fs::path at(const std::string& name) const { return work_ / name; }
@@ -111,18 +143,30 @@ protected:
         return {WIFEXITED(ws) ? WEXITSTATUS(ws) : -1, file_bytes(capture_ / "stdout"), file_bytes(capture_ / "stderr")};
     }
 
-    // A failed command names `named` on stderr in one line (a usage error adds a pointer to --help) and
-    // leaves the directory as it was.
-    void expect_refused(const Outcome& r, const std::string& named, const std::set<std::string>& before, int lines = 1) {
-        EXPECT_NE(r.status, 0);
-        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), lines) << r.err;
-        EXPECT_EQ(listing(work_.path()), before);
+    // A command line run in the work directory, so that what it prints names the files as given.
+    Outcome run(const std::string& line) { return vemomix(words(line), work_.path()); }
+
+    // A refusal exits with `status` (2 for usage errors, 1 for the rest), prints nothing on stdout and one
+    // line on stderr, "vemomix: " and `told` (a usage error adds a pointer to --help), and leaves the work
+    // directory as it was.
+    struct Refusal {
+        std::string line;
+        int status;
+        std::string told;
+    };
+    void expect_refusals(const std::vector<Refusal>& rows) {
+        const auto before = listing(work_.path());
+        for (const auto& [line, status, told] : rows) {
+            const Outcome r = run(line);
+            EXPECT_EQ(std::tuple(r.status, r.out), std::tuple(status, "")) << line;
+            const std::string want = "vemomix: " + told + (status == 2 ? " (see vemomix --help)\n" : "\n");
+            EXPECT_TRUE(matches(r.err, want)) << line << "\n  stderr: " << r.err << "  wanted: " << want;
+            EXPECT_EQ(listing(work_.path()), before) << line;
+        }
     }
 
     vemo::test::ScratchDir work_, capture_;
     std::string program = "'" VEMOMIX_BIN "'";  // the command the shell runs
-
 };
 
 }  // namespace vemomix_test
