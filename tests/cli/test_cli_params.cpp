@@ -113,8 +113,6 @@ TEST_F(Params, SetPresetAndForceChangeWhatIsRendered) {
         EXPECT_EQ(r.status, 0) << options << "\n" << r.err;
         return read_audio(at("out.wav")).samples;
     };
-    // A switch by --set, as --enable would.
-    EXPECT_EQ(render("--set invert_enabled=1"), render("--enable invert"));
     // A built-in preset is its bands and levels with the equaliser on (name and built-in flag change
     // nothing audible); a single band by index.
     const auto rock = render("--preset Rock摇滚模式");
