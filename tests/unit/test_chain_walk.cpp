@@ -1,6 +1,7 @@
 // The chain walk: rows in order, sixteen at most, flag 1 only, and what controls do to history.
 #include <functional>
 
+#include "engine/lifecycle.h"
 #include "test_support.h"
 
 namespace vemo::test {
@@ -54,6 +55,20 @@ TEST_F(ChainWalk, LongBuffersAreSlicedLikeTheHostWould) {
         vemomix_change(sliced.data() + off, static_cast<int32_t>(std::min<size_t>(8192, 20000 - off) * 2));
     EXPECT_EQ(big, sliced);
     EXPECT_EQ(big[20000], static_cast<int16_t>(20000 * 37 - 20000));
+}
+
+// A stage handed no frames leaves every byte of the engine as it was.
+TEST_F(ChainWalk, NoFramesChangeNoStage) {
+    for (int t = 1; t <= kEffectCount; ++t) editor().on_switch_clicked(t, true);
+    std::vector<int16_t> pcm = noise(2 * 4096);
+    change(pcm);
+    const auto* e = reinterpret_cast<const uint8_t*>(&engine());
+    const std::vector<uint8_t> before(e, e + sizeof(EngineState));
+    std::vector<float> work(kMaxFrames);
+    for (int t = 1; t <= kEffectCount; ++t) {
+        kEffectOps[t].process(engine(), pcm.data(), StageContext{44100, 2, 0, 0, 1.0f, work.data()});
+        EXPECT_TRUE(std::equal(before.begin(), before.end(), e)) << t;
+    }
 }
 
 TEST_F(ChainWalk, LevelsAreCapturedOnlyWhileShown) {

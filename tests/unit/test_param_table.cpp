@@ -69,6 +69,12 @@ TEST(ParamTable, SliderLawsGiveTheEditorsValues) {
     EXPECT_EQ(std::tuple(at("echo_delay_s", 6), at("pitch_octaves", -7), at("reverb_wet_db", 80), at("pitch_frame_size", 11)),
               std::tuple(double(0.6f), double(-0.7f), -80.0, 2048.0));
 
+    // Slider ranges as the pages label them.
+    for (auto [field, lo, hi] : {std::tuple{"vibrato_depth", 1, 100}, {"vibrato_period", 1, 100},
+                                 {"phaser_high_hz", 801, 4000}, {"reverb_tap_count", 1, 100}}) {
+        EXPECT_EQ(std::pair(find_param(field)->pos_min, find_param(field)->pos_max), std::pair(lo, hi)) << field;
+    }
+
     const ParamRow& frame = *find_param("pitch_frame_size");
     const ParamRow& bands = *find_param("eq_band_count");
     EXPECT_EQ(std::tuple(param_in_range(frame, 2048, 44100, 2), param_in_range(frame, 3000, 44100, 2),
