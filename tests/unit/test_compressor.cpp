@@ -93,24 +93,5 @@ TEST(Compressor, PlusOneIsWrittenAs32767) {
     EXPECT_EQ(run(fx, std::vector<int16_t>(64, -32768), 1).back(), -32768);
 }
 
-TEST(Compressor, NonsenseParametersStayFinite) {
-    const CompressorParams cases[] = {
-        {-20, 5, 0, 10},        {-20, 5, 1, -5},          {INT32_MIN, 5, 1, 10},     {INT32_MAX, 5, 1, 10},
-        {-40, INT32_MAX, 1, 10}, {-40, INT32_MIN, 1, 10}, {-300, 100, -1000, 0},    {-1000, 5, 1, 10},
-    };
-    std::vector<int16_t> pcm;
-    for (int n = 0; n < 2 * 2 * 4096; ++n)
-        pcm.push_back(static_cast<int16_t>((n % 300 < 150) ? (n * 31) % 65536 - 32768 : 0));
-    for (int rate : {44100, 0, -8000}) {
-        for (const CompressorParams& p : cases) {
-            Compressor fx = make(p, rate);
-            run(fx, pcm);
-            EXPECT_TRUE(std::isfinite(fx.comp_env) && fx.comp_env >= 0 && std::isfinite(fx.comp_gain) &&
-                        std::isfinite(fx.comp_attack_coef) && std::isfinite(fx.comp_release_coef))
-                << rate << ", case " << &p - cases;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace vemo::test

@@ -1,6 +1,4 @@
 // The RC cascade, the resonator and the distortion stage built from them.
-#include <span>
-
 #include "effects/distortion.h"
 #include "test_support.h"
 
@@ -8,11 +6,6 @@ namespace vemo::test {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-
-bool all_finite(const RcFilter& f) {
-    auto flat = [](const auto& a) { return std::span(&a[0][0][0], sizeof a / sizeof a[0][0][0]); };
-    return test::all_finite(flat(f.current)) && test::all_finite(flat(f.prev_in)) && test::all_finite(flat(f.aux));
-}
 
 // Peak amplitude of the second half of a 3000-peak sine at hz after the resonator.
 double resonator_amplitude(double hz, int channels) {
@@ -76,22 +69,6 @@ TEST(RcFilter, ResonatorPeaksAtFiveThirdsIsSharperInStereoAndGivesWholeNumbers) 
     for (float v : block) EXPECT_EQ(v, std::trunc(v));
 }
 
-TEST(RcFilter, AbsurdCutoffsStayFinite) {
-    for (double fc : {0.0, -350.0, 1e9, 21000.0}) {
-        RcFilter f;
-        rc_design(f, 10, 1.5);
-        rc_set_cutoff(f, fc, 44100, 2);
-        std::vector<float> block(4096);
-        for (size_t n = 0; n < block.size(); ++n) block[n] = (n / 3) % 2 ? 32767.0f : -32768.0f;
-        for (int pass = 0; pass < 8; ++pass) {
-            rc_run(f, block.data(), 4096, pass % 2 ? kRcLowPass : kRcHighPass, 0);
-            resonator_run(f, block.data(), 4096, fc, 44100, 2, 0);
-            for (float& v : block) v = std::clamp(v, -32768.0f, 32767.0f);
-        }
-        EXPECT_TRUE(all_finite(f)) << fc;
-    }
-}
-
 std::unique_ptr<Distortion> make(int channels, DistortionParams p = {}) {
     return make_stage(distortion_init, distortion_configure, p, 44100, channels);
 }
@@ -120,17 +97,6 @@ TEST(Distortion, SilenceReturnsToSilence) {
     const std::vector<int16_t> quiet = processed(*fx, distortion_process, std::vector<int16_t>(4 * 2 * 4096, 0), 2);
     EXPECT_TRUE(fx->dist_prev[0] == 0 && fx->dist_prev[1] == 0);
     EXPECT_EQ(std::count(quiet.end() - 2 * 4096, quiet.end(), 0), 2 * 4096);
-}
-
-TEST(Distortion, OutputStaysInRangeWhateverTheSettings) {
-    for (const DistortionParams& p : {DistortionParams{0, 20, 555, 350, 3000}, {-500, INT32_MAX, 555, 0, 0},
-                                      {10000, 256, INT32_MAX, -1, INT32_MAX},
-                                      {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN}}) {
-        auto fx = make(2, p);
-        std::vector<int16_t> pcm = square(3 * 2 * 2048, 7, true);
-        run_stage(*fx, distortion_process, pcm, 2, 44100, 2048);
-        EXPECT_TRUE(all_finite(fx->low_cut) && all_finite(fx->tone)) << p.dist_max_step << ' ' << p.dist_drive;
-    }
 }
 
 using DistortionSession = Session;
