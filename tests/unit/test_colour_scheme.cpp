@@ -38,11 +38,10 @@ protected:
 };
 
 TEST_F(ColourWindowTest, DerivedColoursOfTheDefaultAndAtTheChannelLimits) {
-    EXPECT_EQ(std::tuple(s.main_colour, s.header_style, s.border_style, s.window_alpha),
-              std::tuple(0x00624C06u, 2, 0, 255));
-    EXPECT_EQ(std::tuple(s.tab_text, s.caption, s.dialog_fill, s.tab_header, s.cell_shade_1, s.cell_shade_2),
-              std::tuple(rgb(249 - 34, 179 - 34, 157 - 34), 0x00624C06u, rgb(57, 127, 149), rgb(58, 128, 150),
-                         rgb(13, 83, 105), rgb(20, 90, 112)));
+    EXPECT_EQ(std::tuple(s.main_colour, s.header_style, s.border_style, s.window_alpha, s.tab_text, s.caption,
+                         s.dialog_fill, s.tab_header, s.cell_shade_1, s.cell_shade_2),
+              std::tuple(0x00624C06u, 2, 0, 255, rgb(249 - 34, 179 - 34, 157 - 34), 0x00624C06u, rgb(57, 127, 149),
+                         rgb(58, 128, 150), rgb(13, 83, 105), rgb(20, 90, 112)));
     // At the channel limits: 5 - 34 stops at 0, 250 + 51 at 255.
     s.set_main_colour(rgb(250, 10, 30));
     EXPECT_EQ(std::tuple(s.tab_text, s.dialog_fill, s.cell_shade_2),
@@ -87,16 +86,6 @@ TEST_F(ColourWindowTest, DraggingAChannelChangesOnlyTheCustomSwatchUntilReleased
     w.on_channel_released();
     EXPECT_EQ(std::tuple(s.main_colour, commands),
               std::tuple(rgb(200, 76, 255), std::vector<std::pair<int, int>>{{kCmdRecolour, 0}}));
-}
-
-TEST_F(ColourWindowTest, AlphaPreviewsThenApplies) {
-    w.on_alpha_moved(60);  // the slider stops at 120
-    EXPECT_EQ(std::tuple(w.alpha_pos, s.window_alpha), std::tuple(120, 255));
-    w.on_alpha_moved(180);
-    w.on_alpha_released();
-    EXPECT_EQ(std::tuple(s.window_alpha, commands),
-              std::tuple(180, std::vector<std::pair<int, int>>{{kCmdPreviewAlpha, 120}, {kCmdPreviewAlpha, 180},
-                                                               {kCmdPreviewAlpha, 255}, {kCmdApplyAlpha, 0}}));
 }
 
 // The settings file: a fresh one holds the four keys in code page 936 under "Lorun音效器", CRLF
@@ -144,8 +133,9 @@ TEST_F(ColourWindowTest, RewritingKeepsModeAndLinkAndLeavesAnUnreadableFile) {
     EXPECT_EQ(fs::read_symlink(ini), "quillaret.ini");
 }
 
-// Through the editor: re-colouring reaches the chain page's switched-off rows, alpha reaches the
-// windows only while transparency is enabled, and the window's save writes beside the host.
+// Through the editor: re-colouring reaches the chain page's switched-off rows, alpha (120 and up)
+// is previewed while dragged and reaches the editor only while transparency is enabled, and the
+// window's save writes beside the host.
 class ColourEditorTest : public test::Session {
 protected:
     void SetUp() override { test::headless().host_dir_override = dir.path().string(), Session::SetUp(); }
@@ -174,10 +164,10 @@ TEST_F(ColourEditorTest, ReleaseRecoloursRowsAlphaFollowsWintranAndSaveWritesThe
     ed.colour_window.on_alpha_released();
     EXPECT_EQ(std::tuple(ed.colours.window_alpha, ed.editor_alpha), std::tuple(150, 255));
     vemomix_set_wintran(1);
-    ed.colour_window.on_alpha_moved(140);
-    EXPECT_EQ(ed.colour_window_alpha, 140);
+    ed.colour_window.on_alpha_moved(60);  // the slider stops at 120
+    EXPECT_EQ(std::tuple(ed.colour_window_alpha, ed.colours.window_alpha), std::tuple(120, 150));
     ed.colour_window.on_alpha_released();
-    EXPECT_EQ(std::tuple(ed.colour_window_alpha, ed.editor_alpha), std::tuple(255, 140));
+    EXPECT_EQ(std::tuple(ed.colour_window_alpha, ed.editor_alpha), std::tuple(255, 120));
 
     ed.colour_save();
     EXPECT_FALSE(ed.colour_window.shown);

@@ -87,12 +87,18 @@ void expect_taps_drawn_from(uint32_t seed, int count) {
     }
 }
 
-// The default button re-derives gains and taps but clears no history: the chorus lines, the
-// reverb's line and feedback delay stay.
-TEST_F(ParamPageTest, DefaultsRedrawGainsAndTapsAndKeepTheHistories) {
+// A change configures its effect again (the vibrato's table made beforehand; the echo is heard
+// below).  Chorus and reverb keep their histories: a reverb level sets its gain, a distance
+// redraws the taps, and the default button does both, the chorus's lines staying as they were.
+TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheHistories) {
     Editor& ed = editor();
+    move("vibrato_depth", 60);
+    move("vibrato_period", 50);
+    const Vibrato& v = engine().vibrato;
+    EXPECT_EQ(std::tuple(ed.vibrato_page.vibrato_depth, v.depth, v.period), std::tuple(60, 60, 44100));
+    EXPECT_NEAR(v.table[44100 / 4], 60, 1e-3);  // a quarter period in: the new depth
+
     move("chorus_wet", 10);
-    move("reverb_wet_db", 40);
     move("reverb_decay_m", 500);
     for (const int t : {kChorus, kReverb}) ed.on_switch_clicked(t, true);
     for (uint32_t seed = 1; seed <= 3; ++seed) {
@@ -104,11 +110,18 @@ TEST_F(ParamPageTest, DefaultsRedrawGainsAndTapsAndKeepTheHistories) {
     Reverb& r = engine().reverb;
     const uint16_t feedback_delay = r.channel[0].feedback_delay;
     const std::vector<float> line = r.channel[0].line;
+    const auto taps = r.channel[1].taps;
+    move("reverb_wet_db", 40);
+    EXPECT_EQ(std::memcmp(r.channel[1].taps.data(), taps.data(), sizeof taps), 0) << "a level redrew the taps";
+    vemo_srand(99);
+    move("reverb_tap_count", 40);
+    expect_taps_drawn_from(99, 40);
+    // The level's gain, which the distance left.
+    EXPECT_EQ(r.channel[1].wet_gain, static_cast<float>(std::pow(10.0, -40 * static_cast<double>(0.05f))));
 
     ed.param_choose_effect(kChorus);
     ed.param_on_defaults();
     EXPECT_EQ(std::tuple(engine().chorus.line[0].buf, engine().chorus.params.chorus_wet), std::tuple(chorus_line, 250));
-
     ed.param_choose_effect(kReverb);
     vemo_srand(4242);
     ed.param_on_defaults();
@@ -116,32 +129,7 @@ TEST_F(ParamPageTest, DefaultsRedrawGainsAndTapsAndKeepTheHistories) {
     const float gain = static_cast<float>(std::pow(10.0, -0.5));
     for (const ReverbChannel& ch : r.channel)
         EXPECT_EQ(std::tuple(ch.wet_gain, ch.feedback_gain), std::tuple(gain, gain));
-    EXPECT_EQ(r.channel[0].feedback_delay, feedback_delay);
-    EXPECT_TRUE(r.channel[0].line == line);
-}
-
-// A change configures its effect again (the vibrato's table made beforehand; the echo is heard
-// below); the reverb is the exception: a level sets its gain, a distance redraws the taps.
-TEST_F(ParamPageTest, EachChangeRebuildsWhatItsEffectDerives) {
-    EngineState& e = engine();
-    Editor& ed = editor();
-    move("vibrato_depth", 60);
-    move("vibrato_period", 50);
-    EXPECT_EQ(std::tuple(ed.vibrato_page.vibrato_depth, e.vibrato.depth, e.vibrato.period), std::tuple(60, 60, 44100));
-    EXPECT_NEAR(e.vibrato.table[44100 / 4], 60, 1e-3);  // a quarter period in: the new depth
-
-    Reverb& r = e.reverb;
-    const auto taps = r.channel[1].taps;
-    move("reverb_feedback_db", 20);
-    EXPECT_EQ(std::tuple(r.channel[1].feedback_gain, r.channel[1].wet_gain),
-              std::tuple(static_cast<float>(std::pow(10.0, -20 * static_cast<double>(0.05f))),
-                         static_cast<float>(std::pow(10.0, -10 * static_cast<double>(0.05f)))));
-    EXPECT_EQ(std::memcmp(r.channel[1].taps.data(), taps.data(), sizeof taps), 0) << "a level redrew the taps";
-    const float wet = r.channel[0].wet_gain;
-    vemo_srand(99);
-    move("reverb_tap_count", 40);
-    expect_taps_drawn_from(99, 40);
-    EXPECT_EQ(r.channel[0].wet_gain, wet);
+    EXPECT_EQ(std::tuple(r.channel[0].feedback_delay, r.channel[0].line == line), std::tuple(feedback_delay, true));
 }
 
 // An impulse, then silence: the frame at which the echo comes back.
