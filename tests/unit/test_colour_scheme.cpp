@@ -150,9 +150,8 @@ TEST_F(ColourEditorTest, ReleaseRecoloursRowsAlphaFollowsWintranAndSaveWritesThe
     ed.toggle_colour_window();
     EXPECT_TRUE(ed.colour_window.shown);
     ed.colour_window.on_channel_moved(0, 200);
-    const auto row =
-        std::find_if(ed.chain.rows.begin(), ed.chain.rows.end(), [](auto& r) { return r.type() == kCompressor; });
-    ASSERT_NE(row, ed.chain.rows.end());
+    const ChainRow* row = &ed.chain.rows[kCompressor - 1];  // the chain as it starts: types in order
+    ASSERT_EQ(row->type(), kCompressor);
     // Switched off: "序号" on the main colour, "音效名称" in 0x0000FFFF.
     EXPECT_EQ(std::tuple(row->cells[0].back_colour, row->cells[1].text_colour), std::tuple(kDefaultMainColour, 0x0000FFFFu));
     ed.colour_window.on_channel_released();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -125,16 +126,9 @@ TEST_F(PresetFileTest, AFailedWriteLeavesTheOldFile) {
 // one added by another program stay; a put replaces the record of its name or appends; a
 // removal takes out one record of that name.
 TEST_F(PresetFileTest, EditsApplyToTheFileOnDiskKeepingRecordsBeyondTheTable) {
-    auto big = std::make_unique<PresetTable>();
-    std::vector<PresetRecord> all;
-    const int32_t g[31] = {3};
-    for (int i = 0; i < 300; ++i) {
-        big->count = 0;
-        ASSERT_EQ(big->add(std::string("p").append(std::to_string(i)), 10, g), PresetStatus::kOk);
-        all.push_back(big->records[0]);
-    }
-    std::string bytes(reinterpret_cast<const char*>(all.data()), all.size() * sizeof(PresetRecord));
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::vector<PresetRecord> all(300);
+    for (int i = 0; i < 300; ++i) std::snprintf(all[i].name, 64, "p%d", i), all[i].band_count = 10, all[i].gains[0] = 3;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(all.data()), 300 * sizeof(PresetRecord));
     PresetRecord changed = all[5], fresh = all[0];
     changed.gains[0] = 9;
     std::strcpy(fresh.name, "new");
