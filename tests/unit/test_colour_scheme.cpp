@@ -70,7 +70,8 @@ TEST_F(ColourWindowTest, ShowingChecksTheSwatchOfTheMainColour) {
     w.on_shown();
     EXPECT_EQ(std::tuple(w.checked[4], w.custom_colour), std::tuple(true, rgb(1, 2, 3)));
     w.on_swatch_clicked(3);
-    EXPECT_EQ(std::tuple(s.main_colour, w.checked), std::tuple(0x00480808u, std::array<bool, 5>{false, false, false, true, false}));
+    EXPECT_EQ(std::tuple(s.main_colour, w.checked),
+              std::tuple(0x00480808u, std::array<bool, 5>{false, false, false, true, false}));
     w.on_swatch_clicked(4);
     EXPECT_EQ(s.main_colour, rgb(1, 2, 3));
 }

@@ -82,10 +82,9 @@ TEST_F(PresetFileTest, LoadingTakesWholeRecordsUntilTheTableIsFull) {
         EXPECT_EQ(std::tuple(strnlen(t->records[i].name, 64) <= 63, t->records[i].builtin), std::tuple(true, 0));
     }
 
-    auto src = std::make_unique<PresetTable>();
-    const int32_t g[31] = {};
-    for (int i = 0; i < 250; ++i) ASSERT_EQ(src->add(std::string("u").append(std::to_string(i)), 10, g), PresetStatus::kOk);
-    ASSERT_TRUE(preset_file_save(*src, path));
+    std::vector<PresetRecord> recs(250);
+    for (int i = 0; i < 250; ++i) std::snprintf(recs[i].name, 64, "u%d", i), recs[i].band_count = 10;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(recs.data()), 250 * sizeof(PresetRecord));
     t = builtin_table();
     EXPECT_EQ(preset_file_load(*t, path), 244);
     EXPECT_EQ(std::tuple(t->count, t->name_utf8(254)), std::tuple(255, "u243"));
