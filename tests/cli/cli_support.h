@@ -128,23 +128,20 @@ class Cli : public ::testing::Test {
 protected:
     fs::path at(const std::string& name) const { return work_ / name; }
 
-    // Runs `program` through the shell, in `cwd` when given, with no input.
-    Outcome vemomix(const std::vector<std::string>& args, const fs::path& cwd = {}) {
+    // Runs a command line through the shell in the work directory, so that what it prints names the files
+    // as given, with no input.
+    Outcome run(const std::string& line) {
         const auto quote = [](const std::string& a) {
             std::string q = "'";
             for (char c : a) q.append(c == '\'' ? "'\\''" : std::string(1, c));
             return q.append("'");
         };
-        std::string cmd = cwd.empty() ? std::string() : std::string("cd ").append(quote(cwd)).append(" && ");
-        cmd.append(program);
-        for (const std::string& a : args) cmd.append(" ").append(quote(a));
+        std::string cmd = "cd " + quote(work_.path()) + " && " + quote(VEMOMIX_BIN);
+        for (const std::string& a : words(line)) cmd.append(" ").append(quote(a));
         cmd.append(" </dev/null >").append(quote(capture_ / "stdout")).append(" 2>").append(quote(capture_ / "stderr"));
         const int ws = std::system(cmd.c_str());
         return {WIFEXITED(ws) ? WEXITSTATUS(ws) : -1, file_bytes(capture_ / "stdout"), file_bytes(capture_ / "stderr")};
     }
-
-    // A command line run in the work directory, so that what it prints names the files as given.
-    Outcome run(const std::string& line) { return vemomix(words(line), work_.path()); }
 
     // A refusal exits with `status` (2 for usage errors, 1 for the rest), prints nothing on stdout and one
     // line on stderr, "vemomix: " and `told` (a usage error adds a pointer to --help), and leaves the work
@@ -166,7 +163,6 @@ protected:
     }
 
     vemo::test::ScratchDir work_, capture_;
-    std::string program = "'" VEMOMIX_BIN "'";  // the command the shell runs
 };
 
 }  // namespace vemomix_test
