@@ -319,20 +319,5 @@ TEST_F(PitchSession, RefreshSilencesTheNextLatencyAndKeepsTheFrameBoundary) {
     EXPECT_GT(peak_abs(out, 2 * 3072), 11000);
 }
 
-TEST_F(PitchSession, ReportsTheRecordUnchangedAndInitRestoresTheDefaults) {
-    set_record([](EffectSettings& s) {
-        s.pitch_octaves = std::nanf("");
-        s.pitch_frame_size = 3000;
-        s.pitch_oversampling = 0;
-    });
-    auto fields = [] { return std::array{double(current().pitch_frame_size), double(current().pitch_oversampling)}; };
-    EXPECT_TRUE(std::isnan(current().pitch_octaves));
-    EXPECT_EQ(fields(), (std::array{3000.0, 0.0}));
-    start();  // 0 octaves, 2048, 4
-    EXPECT_EQ(current().pitch_octaves, 0.0f);
-    EXPECT_EQ(fields(), (std::array{2048.0, 4.0}));
-    EXPECT_EQ(engine().pitch.shifter[1].factor, 1.0f);
-}
-
 }  // namespace
 }  // namespace vemo::test
