@@ -38,19 +38,14 @@ struct Audio {
     std::vector<int16_t> samples;
 };
 
-inline void write_audio(const fs::path& p, int rate, int channels, const std::vector<int16_t>& samples) {
-    SF_INFO info{0, rate, channels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+// 16-bit PCM, or 32-bit float for float samples.
+template <class T>
+void write_audio(const fs::path& p, int rate, int channels, const std::vector<T>& samples) {
+    SF_INFO info{0, rate, channels, SF_FORMAT_WAV | (sizeof(T) == 2 ? SF_FORMAT_PCM_16 : SF_FORMAT_FLOAT), 0, 0};
     SNDFILE* sf = sf_open(p.c_str(), SFM_WRITE, &info);
     ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
-    sf_writef_short(sf, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
-    sf_close(sf);
-}
-
-inline void write_float_audio(const fs::path& p, int rate, const std::vector<float>& mono) {
-    SF_INFO info{0, rate, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
-    SNDFILE* sf = sf_open(p.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
-    sf_writef_float(sf, mono.data(), static_cast<sf_count_t>(mono.size()));
+    if constexpr (sizeof(T) == 2) sf_writef_short(sf, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
+    else sf_writef_float(sf, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
     sf_close(sf);
 }
 
@@ -75,7 +70,6 @@ inline std::vector<int16_t> inverted(std::vector<int16_t> s) {
 struct Picture {
     bool ok = false;
     int width = 0, height = 0;
-    bool colour = false, alpha = false;
     std::vector<uint8_t> rgb;
     uint32_t colorref(int x, int y) const {
         const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
@@ -90,8 +84,6 @@ inline Picture read_png(const fs::path& p) {
     if (!png_image_begin_read_from_file(&img, p.c_str())) return pic;
     pic.width = static_cast<int>(img.width);
     pic.height = static_cast<int>(img.height);
-    pic.colour = (img.format & PNG_FORMAT_FLAG_COLOR) != 0;
-    pic.alpha = (img.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     img.format = PNG_FORMAT_RGB;
     pic.rgb.resize(PNG_IMAGE_SIZE(img));
     pic.ok = png_image_finish_read(&img, nullptr, pic.rgb.data(), 0, nullptr) != 0;
@@ -146,11 +138,7 @@ protected:
     // A refusal exits with `status` (2 for usage errors, 1 for the rest), prints nothing on stdout and one
     // line on stderr, "vemomix: " and `told` (a usage error adds a pointer to --help), and leaves the work
     // directory as it was.
-    struct Refusal {
-        std::string line;
-        int status;
-        std::string told;
-    };
+    struct Refusal { std::string line; int status; std::string told; };
     void expect_refusals(const std::vector<Refusal>& rows) {
         const auto before = listing(work_.path());
         for (const auto& [line, status, told] : rows) {

@@ -11,7 +11,8 @@ using Report = Cli;
 
 TEST_F(Report, ClippedTruncatedAndFullScaleAudioIsReported) {
     // Full scale is 32768; louder floating-point samples are clipped, and the user is told how many.
-    write_float_audio(at("float.wav"), 11025, {0.5f, -1.0f, 1.5f, -2.0f, 0.25f / 32768, 3.0f / 32768, -0.75f});
+    write_audio(at("float.wav"), 11025, 1,
+                std::vector<float>{0.5f, -1.0f, 1.5f, -2.0f, 0.25f / 32768, 3.0f / 32768, -0.75f});
     Outcome r = run("render float.wav out.wav");
     EXPECT_EQ(std::tuple(r.status, r.err),
               std::tuple(0, "vemomix: warning: float.wav: 2 samples were louder than full scale and were clipped to 16 bits\n"));

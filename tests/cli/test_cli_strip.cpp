@@ -55,7 +55,7 @@ TEST_F(Strip, LastLongEnoughBufferIsDrawnAsTheEditorDrawsIt) {
     const Audio out = read_audio(at("out.wav"));
     ASSERT_EQ(out.samples, inverted(read_audio(at("in.wav")).samples));
     const Picture pic = read_png(at("s.png"));
-    EXPECT_EQ(std::tuple(pic.ok, pic.width, pic.height, pic.colour, pic.alpha), std::tuple(true, 414, 42, true, false));
+    EXPECT_EQ(std::tuple(pic.ok, pic.width, pic.height), std::tuple(true, 414, 42));
     expect_panel(pic, 0, strip_of(out.samples, 2, 2 * 1024, 1024));
 }
 
