@@ -211,8 +211,11 @@ inline void render_references(const Api& api, const std::string& dir, Report& re
 #ifdef _WIN32
 // The first window below top (at any depth) with that control id; null when there is none.
 HWND descendant(HWND top, int id) {
-    const std::vector<HWND> found = child_windows(top, [id](HWND hwnd) { return GetDlgCtrlID(hwnd) == id; });
-    return found.empty() ? nullptr : found[0];
+    for (HWND c = GetWindow(top, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(c) == id) return c;
+        if (HWND d = descendant(c, id)) return d;
+    }
+    return nullptr;
 }
 
 // The editor as a host sees it: made hidden by begin from the dialog templates the DLL carries,

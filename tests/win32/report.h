@@ -2,12 +2,10 @@
 // their run scripts add up.
 #pragma once
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
-
 
 namespace vemo::host {
 
@@ -29,7 +27,7 @@ public:
         if (!ok) ++failures_, note("expected " + what);
         return ok;
     }
-    // Numbers of any integer type (compared by value), enums, UTF-8 texts, and lists of them (nums).
+    // Numbers of any type (compared by value), UTF-8 texts, and lists of them.
     template <typename A, typename B>
     bool eq(const A& got, const B& want, const std::string& what) {
         const auto g = plain(got);
@@ -39,17 +37,6 @@ public:
         else ok = g == w;
         if (!ok) ++failures_, note(what + ": got " + text(g) + ", want " + text(w));
         return ok;
-    }
-    // A value as the failure notes show it.
-    template <typename T>
-    static std::string text(const T& v) {
-        if constexpr (std::is_same_v<T, std::string>) return "\"" + v + "\"";
-        else if constexpr (std::is_arithmetic_v<T>) return std::to_string(v);
-        else {
-            std::string out = "{";
-            for (const auto& x : v) out += (out.size() > 1 ? ", " : "") + text(x);
-            return out + "}";
-        }
     }
     int passed() const { return passed_; }
     int failed() const { return failed_; }
@@ -61,9 +48,18 @@ public:
 
 private:
     template <typename T>
+    static std::string text(const T& v) {
+        if constexpr (std::is_same_v<T, std::string>) return "\"" + v + "\"";
+        else if constexpr (std::is_arithmetic_v<T>) return std::to_string(v);
+        else {
+            std::string out = "{";
+            for (const auto& x : v) out += (out.size() > 1 ? ", " : "") + text(plain(x));
+            return out + "}";
+        }
+    }
+    template <typename T>
     static auto plain(const T& v) {
-        if constexpr (std::is_enum_v<T>) return static_cast<long long>(v);
-        else if constexpr (std::is_arithmetic_v<T>) return +v;
+        if constexpr (std::is_arithmetic_v<T>) return +v;
         else if constexpr (std::is_constructible_v<std::string, T>) return std::string(v);
         else if constexpr (std::is_convertible_v<decltype(*v.begin()), long long>)
             return std::vector<long long>(v.begin(), v.end());  // lists of numbers of any type
@@ -73,11 +69,9 @@ private:
     std::string notes_;
 };
 
-// text followed by the number: what a check's row is called. (A literal added to a temporary
-// string makes g++ 12 warn about overlapping copies.)
+// text followed by the number. (A literal added to a temporary string makes g++ 12 warn.)
 inline std::string named(std::string text, long long n) { return text.append(std::to_string(n)); }
 
-// Several numbers compared at once with Report::eq.
 template <typename... T>
 std::vector<long long> nums(T... v) {
     return {static_cast<long long>(v)...};

@@ -1,5 +1,5 @@
 // What the Wine test hosts share: letting their windows work for a while, reading a window's text
-// and class as UTF-8, finding windows, and saving what the screen shows of a rectangle as a PNG
+// as UTF-8, and saving what the screen shows of a rectangle as a PNG
 // (RGB rows in stored deflate blocks, so no library is needed).
 #pragma once
 #ifndef NOMINMAX
@@ -28,20 +28,12 @@ inline void pump(DWORD ms) {
     } while (GetTickCount() < end);
 }
 
-inline std::string utf8(const wchar_t* w) {
-    char buf[512] = {};
+inline std::string text_of(HWND hwnd) {
+    wchar_t w[256] = {};
+    char buf[768] = {};
+    GetWindowTextW(hwnd, w, 255);
     WideCharToMultiByte(CP_UTF8, 0, w, -1, buf, sizeof buf - 1, nullptr, nullptr);
     return buf;
-}
-inline std::string text_of(HWND hwnd) {
-    wchar_t buf[256] = {};
-    GetWindowTextW(hwnd, buf, 255);
-    return utf8(buf);
-}
-inline std::string class_of(HWND hwnd) {
-    wchar_t buf[64] = {};
-    GetClassNameW(hwnd, buf, 63);
-    return utf8(buf);
 }
 inline bool visible(HWND hwnd) { return hwnd != nullptr && IsWindowVisible(hwnd) != FALSE; }
 inline bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -110,51 +102,9 @@ inline bool save_screen_png(const std::string& path, RECT r) {
     return std::fclose(f) == 0 && ok;
 }
 
-// Redraws the window, lets its messages run unless told not to (not from inside a modal
-// window's timer), and saves what the screen shows of it.
-inline bool save_window_png(HWND hwnd, const std::string& path, bool settle = true) {
+// Redraws the window, lets its messages run, and saves what the screen shows of it.
+inline bool save_window_png(HWND hwnd, const std::string& path) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (settle) pump(150);
+    pump(150);
     return save_screen_png(path, rect_of(hwnd));
-}
-
-// Enumeration callbacks are stdcall on 32-bit Windows, which a lambda cannot be: a function
-// template carries the predicate instead.
-template <typename Pred>
-struct WindowSearch {
-    Pred pred;
-    std::vector<HWND> found;
-};
-template <typename Pred>
-BOOL CALLBACK collect_window(HWND hwnd, LPARAM lp) {
-    auto* search = reinterpret_cast<WindowSearch<Pred>*>(lp);
-    if (search->pred(hwnd)) search->found.push_back(hwnd);
-    return TRUE;
-}
-
-// Top-level windows of this thread (where the hosts make every window) that pred accepts.
-template <typename Pred>
-std::vector<HWND> thread_windows(Pred pred) {
-    WindowSearch<Pred> search{pred, {}};
-    EnumThreadWindows(GetCurrentThreadId(), collect_window<Pred>, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-// Windows below parent, at any depth, that pred accepts.
-template <typename Pred>
-std::vector<HWND> child_windows(HWND parent, Pred pred) {
-    WindowSearch<Pred> search{pred, {}};
-    EnumChildWindows(parent, collect_window<Pred>, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The text and background colours a colour list's owner hands out for a cell, asked as the list
-// asks its page.
-inline std::pair<COLORREF, COLORREF> cell_colours(HWND page, HWND list, int row, int column) {
-    NMLVCUSTOMDRAW cd{};
-    cd.nmcd.hdr = {list, static_cast<UINT_PTR>(GetDlgCtrlID(list)), static_cast<UINT>(NM_CUSTOMDRAW)};
-    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
-    cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-    cd.iSubItem = column;
-    SendMessageW(page, WM_NOTIFY, cd.nmcd.hdr.idFrom, reinterpret_cast<LPARAM>(&cd));
-    return {cd.clrText, cd.clrTextBk};
 }
