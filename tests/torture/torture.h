@@ -131,10 +131,4 @@ struct GuardedBuffer {
     size_t size;
 };
 
-inline uint64_t fnv1a(const void* p, size_t n, uint64_t h = 0xCBF29CE484222325ull) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 0x100000001B3ull;
-    return h;
-}
-
 }  // namespace vemo::torture

@@ -73,16 +73,6 @@ TEST(Compressor, ChannelOneCarriesOnFromChannelZero) {
     EXPECT_LT(right[20], static_cast<int16_t>(5000 * std::sin(20 * 0.03)) - 100);
 }
 
-TEST(Compressor, AttackIsFastAndReleaseSlow) {
-    Compressor fx = make({-20, 5, 1, 100});
-    run(fx, std::vector<int16_t>(441, 30000), 1);  // 10 ms
-    EXPECT_LT(fx.comp_gain, 0.4f);
-    const float held = fx.comp_gain;
-    run(fx, std::vector<int16_t>(441, 0), 1);  // 10 ms of a 100 ms release
-    EXPECT_GT(fx.comp_gain, held);
-    EXPECT_LT(fx.comp_gain, held + (1 - held) * 0.2f);
-}
-
 TEST(Compressor, PlusOneIsWrittenAs32767) {
     // An expanding slope drives the gain above 1; the limit holds the output at the rails.
     Compressor fx = make({-40, 30, 1, 1});

@@ -95,42 +95,5 @@ TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
     for (size_t r = 0; r < 16 && r < shown.size(); ++r) EXPECT_EQ(published[r], shown[r]) << "row " << r;
 }
 
-// Two control threads at once, each reading and applying whole records, while audio runs:
-// the exports are serialised, so every record read back is one that a thread applied whole.
-TEST_F(Concurrency, TwoControlThreadsShareTheExports) {
-    const EffectSettings base = current_record();
-    std::atomic<bool> stop{false};
-    std::thread audio([&] {
-        std::vector<int16_t> buf(2 * 1024, 1000);
-        while (!stop.load(std::memory_order_relaxed)) vemomix_change(buf.data(), 4096);
-    });
-    std::atomic<int> torn{0}, done{0};
-    // A hang guard, as above: a control thread shut out by the audio thread ends the test.
-    const auto deadline = Clock::now() + std::chrono::seconds(120);
-    auto control = [&](uint64_t seed) {
-        Rng rng(seed);
-        int i = 0;
-        for (; i < 60 && Clock::now() < deadline; ++i) {
-            // The thread's own mark in a field that vemomix_set stores and vemomix_get returns as is.
-            EffectSettings r = random_record(base, rng, true);
-            r.comp_threshold_db = static_cast<int32_t>(seed % 1000);
-            r.comp_release_ms = static_cast<int32_t>(seed % 1000) + 1;
-            vemomix_set(r);
-            EffectSettings got{};
-            vemomix_get(&got);
-            if (got.comp_release_ms != got.comp_threshold_db + 1) torn.fetch_add(1);
-            if (i % 10 == 0) vemomix_datarefresh();
-        }
-        if (i == 60) done.fetch_add(1);
-    };
-    std::thread a(control, 101), b(control, 202);
-    a.join();
-    b.join();
-    stop.store(true);
-    audio.join();
-    EXPECT_EQ(torn.load(), 0);
-    EXPECT_EQ(done.load(), 2) << "a control thread did not get its turn before the deadline";
-}
-
 }  // namespace
 }  // namespace vemo::test

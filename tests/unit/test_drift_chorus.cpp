@@ -88,14 +88,6 @@ TEST(Chorus, DelayIsSixtyFourSamplesPerDepthStepPlusTheSweep) {
               (Hits{{0, kDry}, {11026, kWet}}));
 }
 
-TEST(DriftAndChorus, DryOnlyIsTheTrimAndLoudOutputIsLimited) {
-    const std::vector<int16_t> in = {1001, -1001, 32767, -32768, 1}, trimmed = {850, -850, 27851, -27852, 0};
-    EXPECT_EQ(processed(*comb({100, 50, 0, 256, 5}), drift_process, in), trimmed);
-    EXPECT_EQ(processed(*chorus({50, 5, 0, 256, 100}), chorus_process, in), trimmed);
-    EXPECT_EQ(processed(*comb({100, 50, 0, 1000, 5}), drift_process, {30000, -30000}),
-              (std::vector<int16_t>{32767, -32768}));
-}
-
 TEST(Drift, LfoSweepsTheDelayAndStereoAdvancesItTwicePerFrame) {
     auto fx = comb({0, 50, 250, 200, 5});
     drift_fill_lfo(*fx);

@@ -43,14 +43,6 @@ TEST(Phaser, ReportCopiesComeFromTheHeldFloats) {
     EXPECT_FLOAT_EQ(make(cases[1].set)->channel[1].step, static_cast<float>(6.28318f * 0.07 / 44100));
 }
 
-TEST(Phaser, MixZeroGivesNineTenthsOfTheInput) {
-    for (const PhaserParams p : {PhaserParams{440, 1600, 50, 70, 0}, PhaserParams{10, 4000, 100, 100, 0}}) {
-        const std::vector<int16_t> in = noise(6000), out = run(*make(p), in, 2);
-        for (size_t i = 0; i < in.size(); ++i)
-            ASSERT_EQ(out[i], static_cast<int16_t>(static_cast<float>(in[i] * 0.9))) << i;
-    }
-}
-
 TEST(Phaser, CornerAtHalfTheRateMakesEachStageAOneSampleDelay) {
     // d = 1 gives a = 0: out = z, z = in. Six stages delay by six samples, and the feedback
     // re-enters one sample later: y[i] = 0.9 * (x[i] + u[i - 6]), u[i] = x[i] + fb * u[i - 7].
@@ -81,17 +73,6 @@ TEST(Phaser, FullScaleSquareWithFullFeedbackSaturatesWithinRangeAndMonoRunsChann
     EXPECT_GT(fx->channel[0].phase, 0.0f);
     EXPECT_EQ(fx->channel[1].phase, 0.0f);
     EXPECT_EQ(fx->channel[1].y1, 0.0f);
-}
-
-TEST(Phaser, BadValuesKeepTheStateFiniteAndThePhaseWithinATurn) {
-    // Negative corners, corners beyond Nyquist, a huge rate with feedback of 10, negative rate and feedback.
-    for (PhaserParams p : {PhaserParams{-1000, -5, 100, 70, 10}, {44100, 2000000000, 100, 100, 10},
-                           {440, 1600, 2000000000, 1000, 1000}, {440, 1600, -500, -1000, -1000}}) {
-        auto fx = make(p);
-        run(*fx, noise(2 * 44100), 2);
-        EXPECT_TRUE(finite_state(fx->channel[0]) && finite_state(fx->channel[1])) << p.phaser_rate;
-        EXPECT_TRUE(fx->channel[0].phase >= 0.0f && fx->channel[0].phase < 6.28318f) << p.phaser_rate;
-    }
 }
 
 using PhaserSession = Session;

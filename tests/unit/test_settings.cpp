@@ -117,13 +117,6 @@ TEST_F(Settings, ChainOrderBytesMakeRows) {
     EXPECT_EQ(std::tuple(editor().chain.rows[0].cells[2].text, editor().chain.rows[0].image), std::tuple("有效", 0));
 }
 
-// Eight presets at 10 bands (a record's band count choosing the list is checked with the page).
-TEST_F(Settings, TenBandPresetsFillTheListAfterInit) {
-    EXPECT_EQ(editor().eq.combo, (std::vector<std::string>{"10频段缺省模式", "Normal自然模式", "Rock摇滚模式",
-                                                           "POP流行模式", "重金属模式", "超低音模式",
-                                                           "重金属超低音模式", "SoftRock柔和模式"}));
-}
-
 TEST_F(Settings, FarOutEqualiserValuesStayInsideTheirControls) {
     EffectSettings s = current();
     s.eq_band_count = 1000000;
