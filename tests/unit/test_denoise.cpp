@@ -53,15 +53,5 @@ TEST(Denoise, SampleBySample) {
     }
 }
 
-// Hold 2 ms and release 500 ms in samples of all channels: trunc(rate * channels * ms / 1000).
-TEST_F(Session, DenoiseDefaultsFollowRateTimesChannels) {
-    const EffectSettings s = current();
-    EXPECT_EQ((std::array{s.denoise_open_level, s.denoise_close_level, s.denoise_hold, s.denoise_release}),
-              (std::array{500, 410, 176, 44100}));
-    EXPECT_EQ(s.denoise_attack, 0);
-    start(22050, 1, 0);
-    EXPECT_TRUE(current().denoise_hold == 44 && current().denoise_release == 11025);
-}
-
 }  // namespace
 }  // namespace vemo::test

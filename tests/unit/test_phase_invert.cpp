@@ -14,20 +14,5 @@ TEST(PhaseInvert, NegatesEverySampleAndKeepsMinusFullScale) {
     }
 }
 
-// Two rows of the same type both run, with a switched-off stage between them changing nothing.
-TEST_F(Session, TwoInversionsInTheChainCancel) {
-    for (int second : {15, 0}) {
-        set_record([&](EffectSettings& r) {
-            std::memset(r.chain_order, 0, sizeof r.chain_order);
-            r.chain_order[0] = 15, r.chain_order[1] = 6, r.chain_order[2] = static_cast<uint8_t>(second);
-            r.invert_enabled = 1;
-        });
-        const std::vector<int16_t> in = noise(2 * 4096, 5);
-        std::vector<int16_t> pcm = in;
-        change(pcm);
-        for (size_t i = 0; i < pcm.size(); ++i) ASSERT_EQ(pcm[i], second ? in[i] : static_cast<int16_t>(-in[i])) << i;
-    }
-}
-
 }  // namespace
 }  // namespace vemo::test

