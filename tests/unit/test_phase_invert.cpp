@@ -1,4 +1,4 @@
-// Phase inversion: negation with the 16-bit wrap of -32768, and two inversions cancelling.
+// Phase inversion: negation with the 16-bit wrap of -32768.
 #include "effects/phase_invert.h"
 #include "test_support.h"
 
