@@ -53,18 +53,5 @@ TEST(AmpMod, PhaseFromTheFrameIndexAndCarriedToChannelOne) {
     EXPECT_FLOAT_EQ(tri.am_phase, 0.375f);
 }
 
-TEST(AmpMod, PeriodThatIsNotPositiveHoldsTheOscillator) {
-    const auto held = static_cast<int16_t>(static_cast<float>((std::sin(double(1.0f)) + 1.0) * 10000));
-    for (int16_t period : {0, -5}) {
-        AmpMod fx = make(100, period, 0, 1.0f);
-        EXPECT_EQ(processed(fx, am_process, std::vector<int16_t>(2 * 100, 10000), 2), std::vector<int16_t>(200, held));
-        EXPECT_EQ(fx.am_phase, 1.0f);
-    }
-    // A product that wraps to a negative 32-bit value is held the same way.
-    AmpMod wrapped = make(100, 3, 0);
-    processed(wrapped, am_process, {1000, 1000}, 1, 1000000000);
-    EXPECT_EQ(wrapped.am_phase, 0.0f);
-}
-
 }  // namespace
 }  // namespace vemo::test

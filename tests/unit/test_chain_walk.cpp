@@ -44,19 +44,6 @@ TEST_F(ChainWalk, OnlyTheFirstSixteenRowsRunAndOnlyFlagOne) {
     }
 }
 
-TEST_F(ChainWalk, LongBuffersAreSlicedLikeTheHostWould) {
-    set_record([](EffectSettings& s) { s.invert_enabled = 1; });
-    std::vector<int16_t> big(2 * 10000 + 1);
-    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<int16_t>(i * 37 - 20000);
-    std::vector<int16_t> sliced = big;
-    // One odd trailing byte and one half frame are left alone.
-    vemomix_change(big.data(), static_cast<int32_t>(big.size() * 2 + 1));
-    for (size_t off = 0; off < 20000; off += 8192)
-        vemomix_change(sliced.data() + off, static_cast<int32_t>(std::min<size_t>(8192, 20000 - off) * 2));
-    EXPECT_EQ(big, sliced);
-    EXPECT_EQ(big[20000], static_cast<int16_t>(20000 * 37 - 20000));
-}
-
 // A stage handed no frames leaves every byte of the engine as it was.
 TEST_F(ChainWalk, NoFramesChangeNoStage) {
     for (int t = 1; t <= kEffectCount; ++t) editor().on_switch_clicked(t, true);

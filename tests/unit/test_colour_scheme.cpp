@@ -48,16 +48,6 @@ TEST_F(ColourWindowTest, DerivedColoursOfTheDefaultAndAtTheChannelLimits) {
               std::tuple(rgb(0, 211, 191), rgb(255, 61, 81), rgb(255, 24, 44)));
 }
 
-// Seven border styles and four header styles, each press a re-colour.
-TEST_F(ColourWindowTest, StylesCycle) {
-    std::set<int> borders;
-    std::vector<int> headers;
-    for (int i = 0; i < 7; ++i) w.on_next_border(), borders.insert(s.border_style);
-    for (int i = 0; i < 4; ++i) w.on_next_header(), headers.push_back(s.header_style);
-    EXPECT_EQ(std::tuple(borders.size(), s.border_style, headers, commands),
-              std::tuple(7u, 0, std::vector<int>{3, 0, 1, 2}, std::vector<std::pair<int, int>>(11, {kCmdRecolour, 0})));
-}
-
 TEST_F(ColourWindowTest, ShowingChecksTheSwatchOfTheMainColour) {
     s.set_main_colour(0x00084808u);
     w.on_shown();

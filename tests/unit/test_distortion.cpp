@@ -90,15 +90,6 @@ TEST(Distortion, LimiterStepsBetweenConsecutiveSamples) {
     EXPECT_EQ(limit({16.0f})[0], float(1000 * 20 * 0.00390625));
 }
 
-TEST(Distortion, SilenceReturnsToSilence) {
-    auto fx = make(2);
-    processed(*fx, distortion_process, square(2 * 512, 20, true), 2);
-    ASSERT_TRUE(fx->dist_prev[0] != 0 && fx->dist_prev[1] != 0);
-    const std::vector<int16_t> quiet = processed(*fx, distortion_process, std::vector<int16_t>(4 * 2 * 4096, 0), 2);
-    EXPECT_TRUE(fx->dist_prev[0] == 0 && fx->dist_prev[1] == 0);
-    EXPECT_EQ(std::count(quiet.end() - 2 * 4096, quiet.end(), 0), 2 * 4096);
-}
-
 using DistortionSession = Session;
 
 TEST_F(DistortionSession, RecordRedesignsTheFilters) {

@@ -278,16 +278,5 @@ TEST_F(EqPageTest, DeleteAsksFirstAndWritesMergeWithTheFileOnDisk) {
                         {"音效模式未能从文件中删除，重新启动后将会重新出现", "音效删除", MessageBoxKind::kOk}}));
 }
 
-TEST(EqLayout, RowsAreCentredInTheFrame) {
-    const EqRect frame{10, 20, 410, 220};
-    const EqSlotPlace first = eq_slot_place(frame, 20, 70, 30, 14, 2, 0, 0, 16);
-    const EqSlotPlace last = eq_slot_place(frame, 20, 70, 30, 14, 2, 0, 15, 16);
-    EXPECT_NEAR(first.slider.left - frame.left, frame.right - last.slider.right, 1);
-    EXPECT_EQ(first.label.top, first.slider.bottom);
-    const EqSlotPlace second = eq_slot_place(frame, 20, 70, 30, 14, 2, 1, 0, 15);
-    EXPECT_NEAR(first.slider.top - frame.top, frame.bottom - second.label.bottom, 1);
-    EXPECT_GE(second.slider.top, first.label.bottom);
-}
-
 }  // namespace
 }  // namespace vemo::test

@@ -180,22 +180,6 @@ TEST(Overdrive, ZeroAtTheNineProbesPassesUnchangedAndResets) {
     EXPECT_NE(run(live), live);
 }
 
-using OverdriveSession = Session;
-
-TEST_F(OverdriveSession, RecordMovesTheOutputCutOffAndKeepsItsMemories) {
-    EffectSettings s = current();
-    EXPECT_TRUE(s.odrive_lowpass_hz == 3500 && s.odrive_lowpass_on == 0);
-    s.odrive_enabled = s.odrive_lowpass_on = 1;
-    vemomix_set(s);
-    std::vector<int16_t> dc(2 * 2000, 4000);
-    change(dc);
-    const double mem = engine().odrive.od_post.current[9][kRcLowPass][1];
-    EXPECT_NE(mem, 0.0);
-    s.odrive_lowpass_hz = 1200;
-    vemomix_set(s);
-    EXPECT_EQ(engine().odrive.od_post.current[9][kRcLowPass][1], mem);
-    EXPECT_DOUBLE_EQ(engine().odrive.od_post.c, 1.0 / (2 * 1200.0 * 1000.0 * 6.2831854));
-}
 
 }  // namespace
 }  // namespace vemo::test

@@ -248,19 +248,6 @@ TEST(PitchChanger, FactorTwoDoublesAndHalfHalvesTheFrequency) {
     EXPECT_LT(high, 1e-4 * low);
 }
 
-TEST(PitchChanger, ChannelsNeverInfluenceEachOther) {
-    auto stereo = make_pitch(0.4f), mono = make_pitch(0.4f);
-    std::vector<int16_t> alone = sine(3 * 4096, 700.0, 9000.0), inter(2 * alone.size());
-    for (size_t i = 0; i < alone.size(); ++i)
-        inter[2 * i] = alone[i], inter[2 * i + 1] = static_cast<int16_t>(i % 3000);
-    run(*stereo, inter, 2);
-    run(*mono, alone);
-    for (size_t i = 0; i < alone.size(); ++i) ASSERT_EQ(inter[2 * i], alone[i]) << i;
-    // Channel 1 ran on its own instance; instance 1 of the mono run never saw a sample.
-    EXPECT_NE(stereo->shifter[1].rover, 0);
-    EXPECT_EQ(mono->shifter[1].rover, 0);
-}
-
 TEST(PitchChanger, BadRecordsStayInsideTheArraysAndFinite) {
     const float inf = std::numeric_limits<float>::infinity();
     const struct {

@@ -95,13 +95,6 @@ TEST_F(Reverb, ReflectionsFollowTheTaps) {
     EXPECT_EQ(std::count(pcm.begin() + 1, pcm.end(), 0), 6998);
 }
 
-TEST_F(Reverb, WritePositionAdvancesOncePerFrameAndWrapsAt65536) {
-    process(std::vector<int16_t>(3000, 100), 2);
-    EXPECT_TRUE(fx->channel[0].write_pos == 1500 && fx->channel[1].write_pos == 1500);
-    for (int i = 0; i < 22; ++i) process(std::vector<int16_t>(3000, 100));
-    EXPECT_EQ(fx->channel[0].write_pos, (1500 + 22 * 3000) % 65536);
-}
-
 TEST_F(Reverb, UnsoundRecordValuesAreHandled) {
     // A decay of 0 samples: weights stay finite; tap counts beyond the table are limited, yet reported.
     fx->params.reverb_decay_m = 0;
