@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "../tests/torture/torture.h"
+#include "../tests/unit/random_records.h"
 #include "editor/editor.h"
 #include "engine/engine.h"
 #include "vemosoundmix.h"
