@@ -167,11 +167,13 @@ std::vector<int16_t> tones() {
 
 // Plays buffers on a thread of its own, as a host's audio path, while this thread runs the
 // windows (ui between its rounds); a deadlock ends the host with a failure instead of hanging.
+// With `hold`, the audio thread plays on past `buffers` until the hold is released, so that the
+// interface gets its turns however the machine schedules the two threads.
 template <typename Ui>
-void play_while(int buffers, const std::vector<int16_t>& pcm, Ui&& ui) {
+void play_while(int buffers, const std::vector<int16_t>& pcm, Ui&& ui, const std::atomic<bool>* hold = nullptr) {
     std::atomic<bool> done{false};
     std::thread audio([&] {
-        for (int n = 0; n < buffers; ++n) {
+        for (int n = 0; n < buffers || (hold && hold->load()); ++n) {
             std::vector<int16_t> buf = pcm;
             vemomix_change(buf.data(), static_cast<int32_t>(buf.size() * 2));
             Sleep(1);
@@ -284,7 +286,8 @@ void editor_checks(HWND host) {
         vemomix_init(44100, 2, 1);
         for (int id : {3085, 3069}) click(chain_item(id));
         int moves = 0;
-        play_while(1500, tones(), [&] { move_type_to(15, moves++ % 16); });
+        std::atomic<bool> hold{true};
+        play_while(1500, tones(), [&] { move_type_to(15, moves++ % 16), hold = moves < 8; }, &hold);
         std::vector<int> seen(17, 0);
         for (int r = 0; r < list().GetItemCount(); ++r) ++seen[static_cast<size_t>(std::stoi(list().GetItemText(r, 0)))];
         report.expect(moves > 4, "rows moved meanwhile");
