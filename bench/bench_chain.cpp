@@ -7,15 +7,17 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "../tests/torture/torture.h"
 #include "engine/engine.h"
+#include "settings/effects.h"
 #include "vemosoundmix.h"
 
 namespace {
 
-using vemo::torture::kEffectNames;
+using vemo::kEffects;
 
 constexpr int kRate = 44100, kChannels = 2, kFrames = 4096;
 constexpr size_t kSamples = static_cast<size_t>(kFrames) * kChannels;
@@ -86,7 +88,7 @@ void run_programme(benchmark::State& state, const std::vector<int16_t>& input = 
 
 void BM_Effect(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
-    state.SetLabel(kEffectNames[type]);
+    state.SetLabel(std::string(kEffects[type].key));
     start({type});
     run_programme(state);
     vemomix_close();
@@ -106,7 +108,7 @@ void BM_FullChainNoise(benchmark::State& state) {
 
 void BM_EffectNoise(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
-    state.SetLabel(kEffectNames[type]);
+    state.SetLabel(std::string(kEffects[type].key));
     start({type});
     run_programme(state, noise());
     vemomix_close();
@@ -142,7 +144,7 @@ void run_tail(benchmark::State& state, Process process) {
 // Through vemomix_change: denormals are flushed inside the call.
 void BM_Tail(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
-    state.SetLabel(kEffectNames[type]);
+    state.SetLabel(std::string(kEffects[type].key));
     start({type});
     run_tail(state, [](int16_t* p) { vemomix_change(p, static_cast<int32_t>(kSamples * 2)); });
     vemomix_close();
@@ -152,7 +154,7 @@ void BM_Tail(benchmark::State& state) {
 // tail would cost without the flush.
 void BM_TailUnflushed(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
-    state.SetLabel(kEffectNames[type]);
+    state.SetLabel(std::string(kEffects[type].key));
     start({type});
     vemo::EngineState& e = vemo::engine();
     static float work[vemo::kMaxFrames];

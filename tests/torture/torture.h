@@ -53,10 +53,6 @@ inline bool reserved_byte(size_t i) {
     return false;
 }
 
-constexpr const char* kEffectNames[17] = {"",      "eq",     "compressor", "pitch",  "distortion", "overdrive",
-                                          "am",    "echo",   "drift",      "phaser", "denoise",    "chorus",
-                                          "reverb", "wah",   "bass",       "invert", "vibrato"};
-
 inline uint8_t* bytes_of(EffectSettings& s) { return reinterpret_cast<uint8_t*>(&s); }
 
 template <typename T>

@@ -135,7 +135,7 @@ TEST(Torture, RandomSessionsAtEveryFormatRecover) {
                 }
             }
             for (int t = 1; t <= 16 && check; ++t)
-                EXPECT_TRUE(responses_match(fresh[t], settle_and_measure(alone[t], channels))) << kEffectNames[t];
+                EXPECT_TRUE(responses_match(fresh[t], settle_and_measure(alone[t], channels))) << kEffects[t].key;
         }
     }
     vemomix_close();
@@ -187,7 +187,7 @@ TEST(Torture, EachEffectRecoversFromHazardsAndWildRecords) {
             };
             auto recovered = [&](const std::string& what) {
                 EXPECT_TRUE(responses_match(fresh, settle_and_measure(good, channels)))
-                    << kEffectNames[type] << " at " << rate << "/" << channels << ": " << what;
+                    << kEffects[type].key << " at " << rate << "/" << channels << ": " << what;
             };
             const int32_t whole = 4096 * 2 * channels;
             // Every field at 11025 and 48000 Hz, the rest of the formats for the traps and records.
@@ -195,10 +195,11 @@ TEST(Torture, EachEffectRecoversFromHazardsAndWildRecords) {
                 if (r.role == FieldRole::kEnable || (rate != 11025 && rate != 48000)) continue;
                 for (double v : kWildValues) {
                     EffectSettings bad = good;
+                    // Integer fields take the value limited to int32, a byte its low 8 bits.
+                    const int32_t i = std::isfinite(v) ? static_cast<int32_t>(std::clamp(v, -2147483648.0, 2147483647.0)) : 0;
                     if (r.type == FieldType::kF32) put(bad, r.offset, static_cast<float>(v));
-                    else if (std::isfinite(v) && r.type == FieldType::kI32)
-                        put(bad, r.offset, static_cast<int32_t>(std::clamp(v, -2147483648.0, 2147483647.0)));
-                    else if (std::isfinite(v) && r.type == FieldType::kU8) bytes_of(bad)[r.offset] = static_cast<uint8_t>(v);
+                    else if (std::isfinite(v) && r.type == FieldType::kI32) put(bad, r.offset, i);
+                    else if (std::isfinite(v) && r.type == FieldType::kU8) bytes_of(bad)[r.offset] = static_cast<uint8_t>(i);
                     else continue;
                     play(bad, whole, std::string(r.field) + " = " + std::to_string(v));
                 }
