@@ -34,11 +34,13 @@ int32_t report_copy(double v) {
     return v >= 2147483647.0 ? INT32_MAX : static_cast<int32_t>(v);
 }
 
+// The rate in Hz is never stored, so it stays a double: rounding it to a float would lose a
+// hundredth on the way back for half of the editor's rates.
 void set_rate(PhaserChannel& ch, int32_t hundredths) {
-    const float hz = static_cast<float>(hundredths * 0.01);
+    const double hz = hundredths * 0.01;
     ch.rate_copy = report_copy(hz * 100.0);
     // Kept within one turn per sample so the single wrap keeps the phase in 0..2pi.
-    ch.step = std::clamp(static_cast<float>(kTurn * static_cast<double>(hz) / ch.fs), 0.0f, kTurn);
+    ch.step = std::clamp(static_cast<float>(kTurn * hz / ch.fs), 0.0f, kTurn);
 }
 
 void set_feedback(PhaserChannel& ch, int32_t percent) {
