@@ -71,7 +71,7 @@ TEST(NoAlloc, TheCounterSeesPlainArrayAndNothrowAllocations) {
 // Every effect on, at every format, under valid and hostile records, shown and hidden, and
 // with buffers from one frame to several slices.
 TEST(NoAlloc, ChangeNeverAllocates) {
-    Rng rng(0xA110C);
+    torture::Rng rng(0xA110C);
     std::vector<int16_t> buf(2 * 10000 + 2);
     for (int rate : kRates) {
         for (int channels = 1; channels <= 2; ++channels) {
@@ -100,7 +100,7 @@ TEST(NoAlloc, ChangeNeverAllocates) {
 // Whole records, history clears and the editor's rebuilds at one format: what they need is
 // made before the engine lock is taken.
 TEST(NoAlloc, RebuildsDoNotAllocateUnderTheEngineLock) {
-    Rng rng(0x10C4);
+    torture::Rng rng(0x10C4);
     start_library(48000, 2);
     const EffectSettings base = current_record();
     g_only_under_lock = true;
