@@ -85,9 +85,8 @@ void eq_buffer(void* fx, int16_t* pcm, const StageContext& ctx) {
 }
 void invert_buffer(void*, int16_t* pcm, const StageContext& ctx) { invert_process(pcm, ctx); }
 
-// The equaliser's steps: a new band count resets every gain, then the record's levels apply.
-void eq_take_record(EqState& eq, const EffectSettings& in, int rate, int channels) {
-    eq_set_band_count(eq, in.eq_band_count, rate, channels);
+// The equaliser's levels and option from a record, for the bands its count lays out.
+void eq_take_levels(EqState& eq, const EffectSettings& in, int channels) {
     eq.eq_extra_filter.store(in.eq_extra_filter, std::memory_order_relaxed);
     // Only 31 bands exist, whatever the record claims.
     const int bands = std::clamp(in.eq_band_count, 0, kEqMaxBands);
@@ -95,6 +94,12 @@ void eq_take_record(EqState& eq, const EffectSettings& in, int rate, int channel
         for (int c = 0; c < channels; ++c) eq_set_gain(eq, static_cast<float>(in.eq_band_level[b]), b, c);
     for (int c = 0; c < channels; ++c)
         eq_set_gain(eq, static_cast<float>((static_cast<double>(in.eq_preamp_pos) - 12) * 1.5), -1, c);
+}
+
+// The equaliser's steps: a new band count resets every gain, then the record's levels apply.
+void eq_take_record(EqState& eq, const EffectSettings& in, int rate, int channels) {
+    eq_set_band_count(eq, in.eq_band_count, rate, channels);
+    eq_take_levels(eq, in, channels);
 }
 
 }  // namespace
@@ -200,6 +205,15 @@ bool change_configures(int type) { return type != kDrift && type != kChorus && t
 
 void effect_take_change(void* fx, int type, const EffectSettings& next, const ParamRow* changed, int rate,
                         int channels) {
+    if (type == kGraphicEq) {
+        // A new band count lays the bands out afresh; levels and the option only set gains.
+        EqState& eq = *static_cast<EqState*>(fx);
+        if (next.eq_band_count != eq.eq_band_count)
+            eq_take_record(eq, next, rate, channels);
+        else
+            eq_take_levels(eq, next, channels);
+        return;
+    }
     if (!is_effect_type(type)) return;
     const EffectOps& ops = kEffectOps[type];
     if (ops.params)
