@@ -90,18 +90,23 @@ void audio_port(std::ostream& o, int index, bool input, const char* symbol, cons
     o << "    ] ;\n";
 }
 
+// An integer port's numbers are written as integers.
+std::string value_of(const ControlPort& p, double v) {
+    return p.integer || p.toggled ? std::to_string(static_cast<long long>(v)) : num(v);
+}
+
 void control_port(std::ostream& o, int index, const ControlPort& p) {
     o << "    lv2:port [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << index
       << " ;\n        lv2:symbol \"" << p.symbol << "\" ;\n        lv2:name " << quoted(p.name) << " ;\n"
-      << "        lv2:default " << num(p.def) << " ;\n        lv2:minimum " << num(p.min) << " ;\n        lv2:maximum "
-      << num(p.max) << " ;\n";
+      << "        lv2:default " << value_of(p, p.def) << " ;\n        lv2:minimum " << value_of(p, p.min)
+      << " ;\n        lv2:maximum " << value_of(p, p.max) << " ;\n";
     if (p.enable) o << "        lv2:designation lv2:enabled ;\n";
     if (p.toggled) o << "        lv2:portProperty lv2:toggled ;\n";
     if (p.integer && !p.toggled) o << "        lv2:portProperty lv2:integer ;\n";
     if (!p.choices.empty()) {
         o << "        lv2:portProperty lv2:enumeration ;\n";
         for (const ScalePoint& c : p.choices)
-            o << "        lv2:scalePoint [ rdfs:label " << quoted(c.label) << " ; rdf:value " << num(c.value) << " ] ;\n";
+            o << "        lv2:scalePoint [ rdfs:label " << quoted(c.label) << " ; rdf:value " << value_of(p, c.value) << " ] ;\n";
     }
     const std::string unit = unit_term(p.unit);
     if (!unit.empty() && p.choices.empty() && !p.toggled) o << "        units:unit " << unit << " ;\n";
@@ -123,7 +128,7 @@ const char* kPrefixes =
 const char* kProject =
     "<https://vemosoundmix.org/lv2/>\n    a doap:Project ;\n    doap:name \"vemosoundmix\" ;\n"
     "    doap:homepage <https://vemosoundmix.org/> ;\n"
-    "    doap:maintainer [ a foaf:Person ; foaf:name \"vemosoundmix\" ; foaf:homepage <https://vemosoundmix.org/> ] .\n\n";
+    "    doap:maintainer [ a foaf:Person ; foaf:name \"vemosoundmix\" ; foaf:mbox <mailto:lv2@vemosoundmix.org> ; foaf:homepage <https://vemosoundmix.org/> ] .\n\n";
 
 void plugin(std::ostream& o, int type, int channels) {
     const std::string uri = plugin_uri(type, channels);
