@@ -26,6 +26,7 @@
 namespace {
 
 using namespace vemo::torture;
+using vemo::torture::Rng;  // the torture generator, not the engine's
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRate = 48000, kChannels = 2, kFrames = 1024;

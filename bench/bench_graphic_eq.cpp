@@ -17,10 +17,11 @@ constexpr int kRate = 44100;
 
 std::vector<int16_t> programme() {
     std::vector<int16_t> pcm(2 * kFrames);
+    vemo::Rng rng;
     for (int n = 0; n < kFrames; ++n) {
         const double t = static_cast<double>(n) / kRate;
         pcm[2 * n] = static_cast<int16_t>(9000 * std::sin(2 * M_PI * 220 * t) + 4000 * std::sin(2 * M_PI * 3100 * t));
-        pcm[2 * n + 1] = static_cast<int16_t>(7000 * std::sin(2 * M_PI * 330 * t) + (vemo::vemo_rand() % 2001) - 1000);
+        pcm[2 * n + 1] = static_cast<int16_t>(7000 * std::sin(2 * M_PI * 330 * t) + (rng.next() % 2001) - 1000);
     }
     return pcm;
 }

@@ -35,7 +35,7 @@ extern "C" {
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_begin(void) {
     control([] {
-        engine_begin();
+        engine_begin(engine());
         editor().begin();
     });
 }
@@ -45,14 +45,14 @@ VEMOMIX_API void VEMOMIX_CALL vemomix_init(int32_t rate, int32_t channels, int32
     if (channels != 1 && channels != 2) return;
     control([&] {
         if (!editor().exists()) return;
-        engine_init(rate, channels);
+        engine_init(engine(), rate, channels);
         editor().on_engine_init(rate, channels, show);
     });
 }
 
 VEMOMIX_API int32_t VEMOMIX_CALL vemomix_change(int16_t* samples, int32_t bytes) {
     int32_t result = bytes;
-    guarded([&] { result = engine_change(samples, bytes); });
+    guarded([&] { result = engine_change(engine(), samples, bytes); });
     return result;
 }
 
@@ -86,7 +86,7 @@ VEMOMIX_API void VEMOMIX_CALL vemomix_setdisp(uint8_t show) {
 }
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_datarefresh(void) {
-    control([] { engine_datarefresh(); });
+    control([] { engine_datarefresh(engine()); });
 }
 
 VEMOMIX_API uint8_t VEMOMIX_CALL vemomix_get_dispstatus(void) { return editor().shown; }
@@ -104,7 +104,7 @@ VEMOMIX_API int32_t VEMOMIX_CALL vemomix_get_wintran(void) { return editor().tra
 VEMOMIX_API void VEMOMIX_CALL vemomix_close(void) {
     control([] {
         editor().close();
-        engine_close();
+        engine_close(engine());
     });
 }
 

@@ -16,20 +16,6 @@ constexpr size_t kBandLevelOffset = offsetof(EffectSettings, eq_band_level);
 
 void set_flag(EngineState& e, int type, uint8_t value) { e.enabled[type].store(value, std::memory_order_relaxed); }
 
-// The equaliser's steps: a new band count resets every gain, then the record's levels apply.
-void apply_equaliser(EngineState& e, const EffectSettings& in) {
-    const int channels = e.channels;
-    set_flag(e, kGraphicEq, in.eq_enabled);
-    eq_set_band_count(e.eq, in.eq_band_count, e.rate, channels);
-    e.eq.eq_extra_filter.store(in.eq_extra_filter, std::memory_order_relaxed);
-    // Only 31 bands exist, whatever the record claims.
-    const int bands = std::clamp(in.eq_band_count, 0, kEqMaxBands);
-    for (int b = 0; b < bands; ++b)
-        for (int c = 0; c < channels; ++c) eq_set_gain(e.eq, static_cast<float>(in.eq_band_level[b]), b, c);
-    for (int c = 0; c < channels; ++c)
-        eq_set_gain(e.eq, static_cast<float>((static_cast<double>(in.eq_preamp_pos) - 12) * 1.5), -1, c);
-}
-
 }  // namespace
 
 void settings_get(EffectSettings& out) {
@@ -47,7 +33,7 @@ void settings_get(EffectSettings& out) {
     for (int t = 1; t <= kEffectCount; ++t) {
         alignas(8) unsigned char reported[kMaxParamsBytes];
         const void* source = ed.page_copy(t);
-        if (source == nullptr) source = effect_report(e, t, reported);
+        if (source == nullptr) source = effect_report(e.effect(t), t, reported);
         for (const ParamRow& row : effect_rows(t)) {
             if (row.role == FieldRole::kEnable)
                 bytes[row.offset] = e.enabled[t].load(std::memory_order_relaxed);
@@ -76,22 +62,13 @@ void settings_set(const EffectSettings& in) {
         return;
     if (!e.initialised) return;
     for (const EffectType t : kSetOrder)
-        if (kEffectOps[t].prepare_configure) kEffectOps[t].prepare_configure(e, in, e.rate, e.channels);
+        if (kEffectOps[t].prepare_configure) kEffectOps[t].prepare_configure(e.effect(t), in, e.rate, e.channels);
     {
         std::lock_guard lock(e.mutex);
         for (const EffectType t : kSetOrder) {
-            if (t == kGraphicEq) {
-                apply_equaliser(e, in);
-                continue;
-            }
-            const EffectOps& ops = kEffectOps[t];
-            for (const ParamRow& row : effect_rows(t)) {
-                if (row.role == FieldRole::kEnable)
-                    set_flag(e, t, reinterpret_cast<const uint8_t*>(&in)[row.offset]);
-                else if (ops.params)
-                    param_to_slot(in, row, ops.params(e));
-            }
-            if (ops.configure) ops.configure(e, e.rate, e.channels);
+            for (const ParamRow& row : effect_rows(t))
+                if (row.role == FieldRole::kEnable) set_flag(e, t, reinterpret_cast<const uint8_t*>(&in)[row.offset]);
+            effect_take_record(e.effect(t), t, in, e.rate, e.channels);
         }
     }
 

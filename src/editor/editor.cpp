@@ -14,7 +14,7 @@ namespace vemo {
 std::unique_ptr<EditorBackend> make_platform_backend();
 
 Editor& editor() {
-    static Editor* instance = new Editor();
+    static Editor* instance = new Editor(vemo::engine());
     return *instance;
 }
 
@@ -31,7 +31,7 @@ int preamp_slider_pos(int32_t pos) { return std::clamp(pos, 0, 24); }
 
 int band_slider_gain(int pos) { return static_cast<int>(20.0 - pos * 20 * 0.04); }
 
-Editor::Editor() : backend_(make_platform_backend()) {
+Editor::Editor(EngineState& engine) : engine_(engine), backend_(make_platform_backend()) {
     presets.build_builtins();
     for (int t = 1; t <= kEffectCount; ++t) chain.switches[t].caption = std::string(effect_list_text(t));
     // The check button of type 14 is shorter than the list text.
@@ -65,7 +65,7 @@ void Editor::begin() {
         default_chain();
         presets.build_builtins();
         preset_file_load(presets, preset_path);
-        eq.band_count = engine().eq.eq_band_count;
+        eq.band_count = engine_.eq.eq_band_count;
         eq_fill_combo();
         eq_layout();
     }
@@ -80,7 +80,7 @@ void Editor::on_engine_init(int rate, int, int show) {
     int w = 0, h = 0;
     backend_->strip_client_size(w, h);
     {
-        EngineState& e = engine();
+        EngineState& e = engine_;
         std::lock_guard lock(e.mutex);
         set_strip_geometry(e.levels, w, h);
     }
@@ -104,7 +104,7 @@ void Editor::set_display(uint8_t show) {
         backend_->show_editor(false);
     }
     shown = show;
-    engine().capture_levels.store(shown == 1, std::memory_order_relaxed);
+    engine_.capture_levels.store(shown == 1, std::memory_order_relaxed);
 }
 
 void Editor::set_display_mode(int32_t mode) {
@@ -125,13 +125,13 @@ void Editor::close() {
     exists_ = false;
     colour_window.shown = false;
     shown = 0;
-    engine().capture_levels.store(false, std::memory_order_relaxed);
+    engine_.capture_levels.store(false, std::memory_order_relaxed);
 }
 
 void Editor::hide_editor() {
     if (exists_) backend_->show_editor(false);
     shown = 0;
-    engine().capture_levels.store(false, std::memory_order_relaxed);
+    engine_.capture_levels.store(false, std::memory_order_relaxed);
 }
 
 void Editor::select_tab(int index) {
@@ -216,7 +216,7 @@ void Editor::append_chain_row(int type, bool on) {
 }
 
 void Editor::default_chain() {
-    EngineState& e = engine();
+    EngineState& e = engine_;
     for (int t = 1; t <= 12; ++t) chain.switches[t].checked = e.enabled[t].load(std::memory_order_relaxed) == 1;
     chain.rows.clear();
     for (int t = 1; t <= kEffectCount; ++t) append_chain_row(t, false);
@@ -231,13 +231,13 @@ void Editor::publish_chain() const {
         const int t = chain.rows[r].type();
         types[r] = static_cast<uint8_t>(is_effect_type(t) ? t : 0);
     }
-    engine_publish_chain(types, n);
+    engine_publish_chain(engine_, types, n);
 }
 
 void Editor::on_switch_clicked(int type, bool checked) {
     if (!is_effect_type(type)) return;
     chain.switches[type].checked = checked;
-    engine().enabled[type].store(checked ? 1 : 0, std::memory_order_relaxed);
+    engine_.enabled[type].store(checked ? 1 : 0, std::memory_order_relaxed);
     const int n = static_cast<int>(std::min<size_t>(chain.rows.size(), kChainStages));
     for (int r = 0; r < n; ++r) {
         if (chain.rows[r].type() == type) {
@@ -291,7 +291,7 @@ void Editor::on_bottom_button(int which) {
 }
 
 void Editor::on_chain_page_shown() {
-    EngineState& e = engine();
+    EngineState& e = engine_;
     for (int t = 1; t <= kEffectCount; ++t) chain.switches[t].checked = e.enabled[t].load(std::memory_order_relaxed) == 1;
 }
 
@@ -380,13 +380,13 @@ void Editor::eq_page_reset() {
     eq.last_gain.fill(0);
     eq.band_count = 10;
     {
-        EngineState& e = engine();
+        EngineState& e = engine_;
         std::lock_guard lock(e.mutex);
         // The engine keeps its working rate here; an unsupported rate keeps the equaliser out.
         eq_set_band_count(e.eq, 10, e.rate, e.channels);
     }
     // The buttons follow the new rate at once, so a lower rate never offers 15..31 bands.
-    enable_band_buttons(eq, engine().rate);
+    enable_band_buttons(eq, engine_.rate);
     eq.combo_sel = eq.combo.empty() ? -1 : 0;
     eq.slider_pos.fill(25);
 }
@@ -399,7 +399,7 @@ void Editor::eq_on_band_button(int index) {
 void Editor::eq_choose_band_count(int n) {
     eq.band_count = n;
     {
-        EngineState& e = engine();
+        EngineState& e = engine_;
         std::lock_guard lock(e.mutex);
         eq_set_band_count(e.eq, n, e.rate, e.channels);
     }
@@ -409,7 +409,7 @@ void Editor::eq_choose_band_count(int n) {
 }
 
 void Editor::eq_layout() {
-    const EngineState& e = engine();
+    const EngineState& e = engine_;
     for (auto& slot : eq.slots) slot = EqSlot{};
     enable_band_buttons(eq, e.rate);
 
@@ -442,7 +442,7 @@ void Editor::eq_layout() {
 }
 
 void Editor::eq_send_gain(float level, int band) const {
-    EngineState& e = engine();
+    EngineState& e = engine_;
     const int channels = std::clamp(e.channels, 1, 2);  // the engine keeps two channels
     for (int c = 0; c < channels; ++c) eq_set_gain(e.eq, level, band, c);
 }
@@ -500,7 +500,7 @@ void Editor::eq_on_preamp(int pos) {
 
 void Editor::eq_on_option(bool checked) {
     eq.option.checked = checked;
-    engine().eq.eq_extra_filter.store(checked ? 1 : 0, std::memory_order_relaxed);
+    engine_.eq.eq_extra_filter.store(checked ? 1 : 0, std::memory_order_relaxed);
     backend_->model_changed(ModelPart::kEqPage);
 }
 

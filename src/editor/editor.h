@@ -22,6 +22,8 @@
 
 namespace vemo {
 
+struct EngineState;
+
 struct ChainCell {
     std::string text;
     Colour text_colour = kSystemColour;
@@ -102,7 +104,10 @@ constexpr int kButtonSetCancel = 0, kButtonSetConfirm = 1, kButtonPlay = 2, kBut
 
 class Editor {
 public:
-    Editor();
+    // The editor works on `engine`, which outlives it.
+    explicit Editor(EngineState& engine);
+
+    EngineState& engine() const { return engine_; }
 
     // --- host side (the exports) ---
     bool exists() const { return exists_; }
@@ -213,10 +218,12 @@ private:
     void eq_send_gain(float level, int band) const;
     void eq_apply_record(int r);
     void eq_rewrite_presets(PresetEdit::Kind kind, const PresetRecord& record);
+    EngineState& engine_;
     bool exists_ = false;
     std::unique_ptr<EditorBackend> backend_;
 };
 
+// The process-wide editor, working on the process-wide engine.
 Editor& editor();
 
 // Band slider position from a gain in dB: trunc(25 - 1.25 * g).

@@ -112,7 +112,7 @@ void* Editor::page_copy(int type) {
 }
 
 void Editor::param_refresh() {
-    EngineState& e = engine();
+    EngineState& e = engine_;
     ParamPage& page = param;
     const int type = page.effect;
     page.effect_on = e.enabled[type].load(std::memory_order_relaxed) == 1;
@@ -129,7 +129,7 @@ void Editor::param_refresh() {
         rate = e.rate;
         channels = e.channels;
         const void* source = page_copy(type);
-        if (source == nullptr && kEffectOps[type].params) source = kEffectOps[type].params(e);
+        if (source == nullptr && kEffectOps[type].params) source = kEffectOps[type].params(e.effect(type));
         if (source != nullptr)
             for (const ParamRow* row : rows) param_from_slot(values, *row, source);
     }
@@ -158,39 +158,17 @@ void Editor::param_choose_effect(int type) {
     param_refresh();
 }
 
-namespace {
-
-// Drift and chorus read their parameters as they are; configuring would empty their lines.
-// The reverberation's page redraws taps or sets gains instead.
-bool page_configures(int type) { return type != kDrift && type != kChorus && type != kReverb; }
-
-// What the engine does after the page changed `changed` (null: every value, the default
-// button): the rebuild each effect's page calls for, under the engine mutex.
-void rebuild_after_page(EngineState& e, int type, const ParamRow* changed) {
-    if (type == kReverb) {
-        const bool level = changed != nullptr && changed->law == SliderLaw::kNegated;
-        if (level || changed == nullptr) reverb_set_levels(e.reverb);
-        if (!level) reverb_redraw_taps(e.reverb, e.rate);
-    } else if (page_configures(type) && kEffectOps[type].configure) {
-        kEffectOps[type].configure(e, e.rate, e.channels);
-    }
-}
-
-}  // namespace
-
 void Editor::param_apply(const EffectSettings& next, const ParamRow* changed) {
     const int type = param.effect;
-    EngineState& e = engine();
+    EngineState& e = engine_;
     const EffectOps& ops = kEffectOps[type];
     // What the rebuild swaps in (the vibrato's table) is made before the engine lock.
-    if (page_configures(type) && ops.prepare_configure) ops.prepare_configure(e, next, e.rate, e.channels);
+    if (change_configures(type) && ops.prepare_configure) ops.prepare_configure(e.effect(type), next, e.rate, e.channels);
     std::lock_guard lock(e.mutex);
-    for (const ParamRow* row : param_page_rows(type)) {
-        if (changed != nullptr && row != changed) continue;
-        if (void* copy = page_copy(type)) param_to_slot(next, *row, copy);
-        if (ops.params) param_to_slot(next, *row, ops.params(e));
-    }
-    rebuild_after_page(e, type, changed);
+    if (void* copy = page_copy(type))
+        for (const ParamRow* row : param_page_rows(type))
+            if (changed == nullptr || row == changed) param_to_slot(next, *row, copy);
+    effect_take_change(e.effect(type), type, next, changed, e.rate, e.channels);
 }
 
 void Editor::param_on_slider(int index, int pos) {
@@ -198,14 +176,14 @@ void Editor::param_on_slider(int index, int pos) {
     if (index < 0 || index >= static_cast<int>(page.sliders.size())) return;
     const ParamRow& row = *page.sliders[static_cast<size_t>(index)].row;
     pos = std::clamp(pos, row.pos_min, row.pos_max);  // the slider's range
-    EngineState& e = engine();
+    EngineState& e = engine_;
     {
         // Parameters change only under the control lock, so they are read here without the engine's.
         std::lock_guard control(e.control);
         EffectSettings next;
         std::memset(&next, 0, sizeof next);
         if (const auto params = kEffectOps[page.effect].params)
-            for (const ParamRow* r : param_page_rows(page.effect)) param_from_slot(next, *r, params(e));
+            for (const ParamRow* r : param_page_rows(page.effect)) param_from_slot(next, *r, params(e.effect(page.effect)));
         param_write(next, row, param_value_at(row, pos, e.rate, e.channels));
         param_apply(next, &row);
     }
@@ -215,7 +193,7 @@ void Editor::param_on_slider(int index, int pos) {
 
 void Editor::param_on_defaults() {
     const int type = param.effect;
-    EngineState& e = engine();
+    EngineState& e = engine_;
     {
         std::lock_guard control(e.control);
         EffectSettings next;

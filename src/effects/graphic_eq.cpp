@@ -215,7 +215,7 @@ void eq_set_gain(EqState& eq, float level, int band, int channel) {
 void eq_reset(EqState& eq) {
     for (EqMemory& m : eq.eq_hist1) m = EqMemory{};
     for (EqMemory& m : eq.eq_hist2) m = EqMemory{};
-    for (double& d : eq.eq_dither) d = vemo_rand() % 4 - 2;
+    for (double& d : eq.eq_dither) d = eq.rng.next() % 4 - 2;
     eq.eq_dither_pos = 0;
 }
 

@@ -1,6 +1,7 @@
 // Graphic equaliser: 10, 15, 25 or 31 parallel band-passes summed with a scaled dry path
 // (effect type 1).  Band tables are fixed per rate and band count (effects/eq_tables.h).
 #pragma once
+#include "effects/random.h"
 #include <atomic>
 #include <cstdint>
 
@@ -20,6 +21,7 @@ struct EqMemory {
 };
 
 struct EqState {
+    RngLink rng;  // the dither's random numbers
     int eq_band_count = 10;
     // Written by the editor's option button while audio runs.
     std::atomic<uint8_t> eq_extra_filter{0};

@@ -34,7 +34,7 @@ void take_params(Reverb& fx) {
     }
 }
 
-void draw_taps(ReverbChannel& ch, int rate) {
+void draw_taps(ReverbChannel& ch, RngLink& rng, int rate) {
     const float spread = as_u16_float(round_trip(ch.params.reverb_room_m, rate));
     const float offset = as_u16_float(reverb_samples(ch.params.reverb_offset_m, rate));
     float decay = as_u16_float(round_trip(ch.params.reverb_decay_m, rate));
@@ -42,10 +42,10 @@ void draw_taps(ReverbChannel& ch, int rate) {
     if (decay == 0.0f) decay = 1.0f;
     for (int j = 0; j < ch.tap_count; ++j) {
         ReverbTap& tap = ch.taps[static_cast<size_t>(j)];
-        const int r1 = vemo_rand();
+        const int r1 = rng.next();
         const float t = static_cast<float>(spread * (r1 * static_cast<double>(kPerRandStep)));
         tap.delay = static_cast<uint16_t>(static_cast<int64_t>(std::trunc(static_cast<double>(offset) + t)));
-        const int r2 = vemo_rand();
+        const int r2 = rng.next();
         tap.weight = static_cast<float>(std::exp(-static_cast<double>(t) / decay) * (2 * r2 - 1) *
                                         static_cast<double>(kPerRandStep));
     }
@@ -72,7 +72,7 @@ void reverb_init(Reverb& fx, int rate, int channels) {
 void reverb_configure(Reverb& fx, int rate, int) {
     take_params(fx);
     for (ReverbChannel& ch : fx.channel) {
-        draw_taps(ch, rate);
+        draw_taps(ch, fx.rng, rate);
         ch.feedback_delay = static_cast<uint16_t>(round_trip(ch.params.reverb_feedback_m, rate));
         derive_levels(ch);
         ch.spare.swap_in(ch.line, kReverbLineLength);
@@ -81,8 +81,8 @@ void reverb_configure(Reverb& fx, int rate, int) {
 
 void reverb_redraw_taps(Reverb& fx, int rate) {
     take_params(fx);
-    draw_taps(fx.channel[1], rate);
-    draw_taps(fx.channel[0], rate);
+    draw_taps(fx.channel[1], fx.rng, rate);
+    draw_taps(fx.channel[0], fx.rng, rate);
 }
 
 void reverb_set_levels(Reverb& fx) {

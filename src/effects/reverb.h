@@ -1,5 +1,6 @@
 // Early reflections from a recirculating delay line (effect type 12).
 #pragma once
+#include "effects/random.h"
 #include <array>
 #include <vector>
 #include <cstdint>
@@ -45,6 +46,7 @@ struct ReverbChannel {
 struct Reverb {
     ReverbParams params;
     ReverbChannel channel[2];
+    RngLink rng;  // the taps' random numbers
 };
 
 // trunc(v * rate * k) samples for v metres, k = 1/330 in single precision, the product in

@@ -1,10 +1,21 @@
 #include "engine/engine.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "engine/lifecycle.h"
 
 namespace vemo {
+
+EngineState::EngineState() {
+    void* const states[kEffectCount + 1] = {nullptr, &eq,      &comp,  &pitch,  &dist,   &odrive, &am,
+                                            &echo,   &drift,   &phaser, &denoise, &chorus, &reverb, &wah,
+                                            &bass,   nullptr,  &vibrato};
+    std::copy(std::begin(states), std::end(states), effects_);
+    eq.rng.share(&rng);
+    reverb.rng.share(&rng);
+}
 
 EngineState& engine() {
     // Constructed on first use and never destroyed, so no export can outlive it at unload.
@@ -14,42 +25,38 @@ EngineState& engine() {
 
 bool rate_supported(int rate) { return eq_rate_supported(rate); }
 
-void engine_begin() {
-    EngineState& e = engine();
+void engine_begin(EngineState& e) {
     std::lock_guard lock(e.mutex);
     e.eq.eq_band_count = 10;
     e.rate = eq_select_table(e.eq, 10, 44100);
     eq_reset(e.eq);
 }
 
-void engine_init(int rate, int channels) {
-    EngineState& e = engine();
+void engine_init(EngineState& e, int rate, int channels) {
     std::lock_guard lock(e.mutex);
     e.rate = e.valid_rate = rate;
     e.channels = e.valid_channels = channels;
     for (const EffectType t : kInitOrder) {
         e.enabled[t].store(0, std::memory_order_relaxed);
-        if (kEffectOps[t].reset) kEffectOps[t].reset(e, rate, channels);
+        if (kEffectOps[t].reset) kEffectOps[t].reset(e.effect(t), rate, channels);
     }
     e.initialised = true;
 }
 
-void engine_datarefresh() {
-    EngineState& e = engine();
+void engine_datarefresh(EngineState& e) {
     // Format and state change only under the control lock, which the caller holds.
     if (!e.initialised || !rate_supported(e.rate)) return;
     for (const EffectType t : kInitOrder)
-        if (kEffectOps[t].prepare_clear) kEffectOps[t].prepare_clear(e, e.rate, e.channels);
+        if (kEffectOps[t].prepare_clear) kEffectOps[t].prepare_clear(e.effect(t), e.rate, e.channels);
     std::lock_guard lock(e.mutex);
     for (const EffectType t : kInitOrder)
-        if (kEffectOps[t].clear) kEffectOps[t].clear(e, e.rate, e.channels);
+        if (kEffectOps[t].clear) kEffectOps[t].clear(e.effect(t), e.rate, e.channels);
 }
 
-void engine_close() {
-    EngineState& e = engine();
+void engine_close(EngineState& e) {
     std::lock_guard lock(e.mutex);
     for (const EffectType t : kInitOrder) {
-        if (kEffectOps[t].release) kEffectOps[t].release(e);
+        if (kEffectOps[t].release) kEffectOps[t].release(e.effect(t));
         // The equaliser and the echo keep their switches for the next session.
         if (t != kGraphicEq && t != kEcho) e.enabled[t].store(0, std::memory_order_relaxed);
     }
@@ -57,8 +64,7 @@ void engine_close() {
     e.initialised = false;
 }
 
-void engine_publish_chain(const uint8_t* types, int count) {
-    EngineState& e = engine();
+void engine_publish_chain(EngineState& e, const uint8_t* types, int count) {
     for (int r = 0; r < kChainStages; ++r)
         e.chain[r].store(r < count ? types[r] : 0, std::memory_order_relaxed);
 }

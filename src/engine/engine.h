@@ -1,5 +1,6 @@
-// EngineState: the one process-wide DSP engine -- format, enabled flags, the published chain
-// order, every effect's parameters and history, and the captured levels.
+// EngineState: a DSP engine of all sixteen effects -- format, enabled flags, the published chain
+// order, every effect's parameters and history, and the captured levels.  A host may make any
+// number; the exports keep one process-wide instance (engine()).
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include "effects/amp_mod.h"
 #include "effects/chorus.h"
 #include "effects/compressor.h"
+#include "effects/random.h"
 #include "effects/distortion.h"
 #include "effects/drift.h"
 #include "effects/echo.h"
@@ -28,6 +30,10 @@
 namespace vemo {
 
 struct EngineState {
+    EngineState();
+    EngineState(const EngineState&) = delete;
+    EngineState& operator=(const EngineState&) = delete;
+
     // Serialises the control exports (everything but vemomix_change), so that they may come
     // from more than one thread.  A rebuild prepares its buffers under this lock alone and
     // takes `mutex` only to publish them.
@@ -66,6 +72,13 @@ struct EngineState {
     SuperBass bass;
     Vibrato vibrato;
 
+    // This engine's generator: the equaliser's dither and the reverberation's taps draw on it in turn.
+    Rng rng;
+
+    // Each effect's state struct by EffectType, for the lifecycle table's operations (null for
+    // phase inversion, which has none).
+    void* effect(int type) const { return is_effect_type(type) ? effects_[type] : nullptr; }
+
     LevelCapture levels;
     // Bumped after each captured buffer, so the window thread knows when to redraw.
     std::atomic<uint32_t> levels_serial{0};
@@ -75,20 +88,24 @@ struct EngineState {
     using StageObserver = void (*)(void* context, int effect_type, const int16_t* samples, int count);
     StageObserver stage_observer = nullptr;
     void* stage_observer_context = nullptr;
+
+private:
+    void* effects_[kEffectCount + 1] = {};
 };
 
+// The process-wide instance behind the exports.
 EngineState& engine();
 
 bool rate_supported(int rate);
 
 // The engine's parts of the exports; each takes the engine mutex itself.
-void engine_begin();
-void engine_init(int rate, int channels);
-void engine_datarefresh();
-void engine_close();
-int32_t engine_change(int16_t* samples, int32_t bytes);
+void engine_begin(EngineState& e);
+void engine_init(EngineState& e, int rate, int channels);
+void engine_datarefresh(EngineState& e);
+void engine_close(EngineState& e);
+int32_t engine_change(EngineState& e, int16_t* samples, int32_t bytes);
 
 // Replaces the published chain order (rows beyond kChainStages never run).
-void engine_publish_chain(const uint8_t* types, int count);
+void engine_publish_chain(EngineState& e, const uint8_t* types, int count);
 
 }  // namespace vemo

@@ -15,14 +15,13 @@ void process_slice(EngineState& e, int16_t* pcm, int frames, float* work) {
     ctx.channels = e.channels;
     ctx.frames = frames;
     ctx.sample_count = frames * e.channels;
-    const float p = e.echo.params.echo_feedback;
-    ctx.echo_ratio = static_cast<float>((p * 0.25 + 1.0) / (p * 1.3 + 1.0));
+    ctx.echo_ratio = echo_ratio(e.echo.params.echo_feedback);
     ctx.work = work;
 
     for (int r = 0; r < kChainStages; ++r) {
         const int t = e.chain[r].load(std::memory_order_relaxed);
         if (!is_effect_type(t) || e.enabled[t].load(std::memory_order_relaxed) != 1) continue;
-        kEffectOps[t].process(e, pcm, ctx);
+        kEffectOps[t].process(e.effect(t), pcm, ctx);
         if (e.stage_observer) e.stage_observer(e.stage_observer_context, t, pcm, ctx.sample_count);
     }
 
@@ -34,8 +33,7 @@ void process_slice(EngineState& e, int16_t* pcm, int frames, float* work) {
 
 }  // namespace
 
-int32_t engine_change(int16_t* samples, int32_t bytes) {
-    EngineState& e = engine();
+int32_t engine_change(EngineState& e, int16_t* samples, int32_t bytes) {
     if (samples == nullptr || bytes < 2) return bytes;
     AudioLock lock(e.mutex);
     if (!e.initialised || e.channels < 1 || e.channels > 2) return bytes;

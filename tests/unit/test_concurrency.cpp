@@ -18,7 +18,7 @@ using Clock = std::chrono::steady_clock;
 class Concurrency : public Session {};
 
 TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
-    Rng ui_rng(0xC0C0);
+    torture::Rng ui_rng(0xC0C0);
     const EffectSettings base = current_record();
     vemomix_set(all_on(base));
     vemomix_setdisp(1);  // level capture runs too
@@ -27,7 +27,7 @@ TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
     std::atomic<long> buffers{0};
     std::atomic<bool> audio_ok{true};
     std::thread audio([&] {
-        Rng rng(0xA0D10);
+        torture::Rng rng(0xA0D10);
         std::vector<int16_t> buf(2 * 4096);
         uint64_t phase = 0;
         while (!stop.load(std::memory_order_relaxed)) {

@@ -125,10 +125,10 @@ TEST(EqControl, ResetDrawsDitherClearsMemoriesAndKeepsSlots) {
     auto eq = std::make_unique<EqState>();
     eq->eq_i = 2, eq->eq_j = 1, eq->eq_k = 0, eq->eq_dither_pos = 77;
     eq->eq_hist1[3].y[2][1] = eq->eq_hist2[30].x[0][0] = 5.0f;
-    vemo_srand(12345);
+    Rng rng{12345};
     std::vector<double> expected;
-    for (int n = 0; n < kEqDitherSize; ++n) expected.push_back(vemo_rand() % 4 - 2);
-    vemo_srand(12345);
+    for (int n = 0; n < kEqDitherSize; ++n) expected.push_back(rng.next() % 4 - 2);
+    eq->rng.generator().state = 12345;
     eq_reset(*eq);
     EXPECT_EQ(std::vector<double>(std::begin(eq->eq_dither), std::end(eq->eq_dither)), expected);
     EXPECT_TRUE(eq->eq_dither_pos == 0 && eq->eq_hist1[3].y[2][1] == 0.0f && eq->eq_hist2[30].x[0][0] == 0.0f);

@@ -73,7 +73,7 @@ TEST_F(ParamPageTest, EverySliderReachesTheRecordAndTheDefaultButtonRestoresIt) 
 void expect_taps_drawn_from(uint32_t seed, int count) {
     auto ref = std::make_unique<Reverb>();
     ref->params = engine().reverb.params;
-    vemo_srand(seed);
+    ref->rng.generator().state = seed;
     reverb_redraw_taps(*ref, 44100);
     for (int c = 0; c < 2; ++c) {
         const ReverbChannel& ch = engine().reverb.channel[c];
@@ -111,7 +111,7 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
     const auto taps = r.channel[1].taps;
     move("reverb_wet_db", 40);
     EXPECT_EQ(std::memcmp(r.channel[1].taps.data(), taps.data(), sizeof taps), 0) << "a level redrew the taps";
-    vemo_srand(99);
+    engine().rng.state = 99;
     move("reverb_tap_count", 40);
     expect_taps_drawn_from(99, 40);
     // The level's gain, which the distance left.
@@ -121,7 +121,7 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
     ed.param_on_defaults();
     EXPECT_EQ(std::tuple(engine().chorus.line[0].buf, engine().chorus.params.chorus_wet), std::tuple(chorus_line, 250));
     ed.param_choose_effect(kReverb);
-    vemo_srand(4242);
+    engine().rng.state = 4242;
     ed.param_on_defaults();
     expect_taps_drawn_from(4242, 20);
     const float gain = static_cast<float>(std::pow(10.0, -0.5));

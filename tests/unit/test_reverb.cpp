@@ -16,7 +16,7 @@ protected:
         return pcm;
     }
     void configure(uint32_t seed = 0) {
-        if (seed) vemo_srand(seed);
+        if (seed) fx->rng.generator().state = seed;
         reverb_configure(*fx, 44100, 2);
     }
 };
@@ -62,7 +62,7 @@ TEST_F(Reverb, TapsComeFromTheProjectGeneratorChannelZeroFirst) {
     EXPECT_NE(fx->channel[1].taps[0].delay, fx->channel[0].taps[0].delay);
     EXPECT_EQ(fx->channel[0].feedback_delay, 5344);
     // The editor's redraw draws channel 1 first.
-    vemo_srand(1);
+    fx->rng.generator().state = 1;
     reverb_redraw_taps(*fx, 44100);
     EXPECT_EQ(fx->channel[1].taps[0].delay, 674);
 }
@@ -113,7 +113,7 @@ TEST_F(Reverb, UnsoundRecordValuesAreHandled) {
     fx->params = ReverbParams{};
     fx->params.reverb_tap_count = -4;
     configure(1);
-    EXPECT_EQ(vemo_rand(), 41);
+    EXPECT_EQ(fx->rng.next(), 41);
 }
 
 using ReverbSession = Session;

@@ -16,6 +16,7 @@ namespace vemo::test {
 namespace {
 
 using namespace vemo::torture;
+using torture::Rng;  // the torture generator, not the engine's
 
 // Byte counts a host may pass: empty, less than a frame, odd, one frame, the slice limit,
 // just past it, several slices.

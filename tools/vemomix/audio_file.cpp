@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "cli_error.h"
+#include "effects/pcm16.h"
 
 namespace vemomix_cli {
 namespace {
@@ -31,11 +32,10 @@ std::string sf_message(SNDFILE* sf) {
 // Normalised samples (16-bit sources give s / 32768 exactly) back to 16 bits; louder ones are clipped and
 // counted.
 int16_t to_pcm16(double x, int64_t& clipped) {
-    double v = x * 32768.0;
-    if (std::isnan(v)) v = 0.0;
-    const long r = std::lrint(std::clamp(v, -65536.0, 65536.0));
-    if (r > 32767 || r < -32768) ++clipped;
-    return static_cast<int16_t>(std::clamp(r, -32768L, 32767L));
+    bool out_of_range = false;
+    const int16_t v = vemo::pcm16_from_normalised(x, out_of_range);
+    clipped += out_of_range;
+    return v;
 }
 
 // The temporary files being written, so that an interrupt can remove them (unlink is async-signal-safe).

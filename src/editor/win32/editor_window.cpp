@@ -344,7 +344,7 @@ void EditorWindow::ShowEditor(bool show) {
     if (show) {
         // A capture from before this showing is not drawn; the caption shows until audio comes.
         strip.ClearLevels();
-        drawn_serial_ = engine().levels_serial.load(std::memory_order_acquire);
+        drawn_serial_ = model_.engine().levels_serial.load(std::memory_order_acquire);
         if (!editor_placed_) {
             centre_on_host(m_hWnd, model_.host_window);
             editor_placed_ = true;
@@ -425,7 +425,7 @@ void EditorWindow::OnTimer(UINT_PTR id) {
 
 void EditorWindow::DrawLevels() {
     // Runs on the window thread: the audio thread only captured and bumped the serial.
-    EngineState& e = engine();
+    EngineState& e = model_.engine();
     const uint32_t serial = e.levels_serial.load(std::memory_order_acquire);
     if (serial == drawn_serial_) return;
     drawn_serial_ = serial;
