@@ -61,16 +61,18 @@ void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx);
 // of a buffer of F frames may take kOverdriveStepsPerFrame * F + kOverdriveStepReserve plain steps;
 // once they are spent, each further solve of that buffer gets kOverdriveLeanSteps and is then
 // finished inside the interval that must hold the solution, halving it whenever a Newton step would
-// leave it, within kOverdriveFinishSteps more.  The budget is the need of full-scale white noise at
-// 2.2 kOhm (at most about 300 steps a frame over a buffer, the reserve taking the peaks of short
-// ones) with a margin.
+// leave it, within kOverdriveFinishSteps more: at most 350 F + 6144 plain steps and 4 F lean
+// solves a channel, whatever the input (bench_worst times the costliest).  The budget is the need
+// of full-scale white noise at 2.2 kOhm with a margin: at most about 300 steps a frame over a
+// buffer, the reserve taking the peaks of short ones (some 1400 steps in a one-frame stereo buffer).
 //
 // Where the budget holds, the output is the unbounded solve's bit for bit: at any drive up to
-// 2.2 kOhm, for any input up to full-scale white noise (programme material, tones, full-scale
-// squares of three frames a half-period or longer), in every buffer of 1 to 4096 frames, mono and
-// stereo, at every rate.  Past it -- full-scale noise at drives above about 3.3 kOhm, full-scale
-// alternation at half the rate (about 670 steps a frame at 520 ohm) -- the finished solves may
-// move an output sample by one unit, in a few samples per thousand.
+// 2.2 kOhm, for any input up to full-scale white noise (uniform 16-bit values) -- programme
+// material, tones, full-scale squares of three frames a half-period or longer -- in every buffer of
+// 1 to 4096 frames, mono and stereo, at every rate.  Past it (full-scale noise above about 3.3 kOhm,
+// full-scale random signs from about 520 ohm, full-scale alternation at half the rate at any drive:
+// about 670 steps a frame at 520 ohm) the finished solves move some output samples by one unit, a
+// few per thousand at most in every case measured, and those samples depend on the buffer size.
 constexpr int kOverdriveStepsPerFrame = 350;
 constexpr int kOverdriveStepReserve = 6144;
 constexpr int kOverdriveLeanSteps = 8;
