@@ -1,6 +1,7 @@
 #include "effects/overdrive.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstddef>
 
@@ -155,39 +156,11 @@ inline double finish_node(double u, double v, double j, double r) {
 }
 
 // Plain steps one solve may take out of what is left of its channel's budget.
-inline int step_limit(int budget) {
-    return budget > kOverdriveLeanSteps ? std::min(budget, kOverdriveMaxNewtonSteps) : kOverdriveLeanSteps;
-}
+inline int step_limit(int budget) { return budget > kOverdriveLeanSteps ? budget : kOverdriveLeanSteps; }
 
-// A channel's plain-step budget for one buffer.
-inline int step_budget(int frames) { return 4 * kOverdriveStepsPerSubSample * frames + kOverdriveStepReserve; }
-
-// The node voltage for sub-sample u and input current j, starting from v; the plain steps taken
-// come off the budget.
-inline double solve_node(double u, double v, double j, double r, double neg_inv_r, int& budget) {
-    bool done = false;
-    const int limit = step_limit(budget);
-    int step = 0;
-    for (; step < limit && !done; ++step) newton_step(u, v, j, r, neg_inv_r, done);
-    budget -= step;
-    return done ? v : finish_node(u, v, j, r);
-}
-
-// Two independent solves interleaved, so that their dependency chains overlap in the processor;
-// each lane takes exactly the steps it would take on its own, from its own channel's budget.
-inline void solve_two(double ua, double& va, double ja, int& budget_a, double ub, double& vb, double jb,
-                      int& budget_b, double r, double neg_inv_r) {
-    bool done_a = false, done_b = false;
-    const int limit_a = step_limit(budget_a), limit_b = step_limit(budget_b);
-    int step_a = 0, step_b = 0;
-    while ((step_a < limit_a && !done_a) || (step_b < limit_b && !done_b)) {
-        if (step_a < limit_a && !done_a) newton_step(ua, va, ja, r, neg_inv_r, done_a), ++step_a;
-        if (step_b < limit_b && !done_b) newton_step(ub, vb, jb, r, neg_inv_r, done_b), ++step_b;
-    }
-    budget_a -= step_a;
-    budget_b -= step_b;
-    if (!done_a) [[unlikely]] va = finish_node(ua, va, ja, r);
-    if (!done_b) [[unlikely]] vb = finish_node(ub, vb, jb, r);
+// A channel's plain-step budget for one buffer (none with exact_solve).
+inline int step_budget(const Overdrive& fx, int frames) {
+    return fx.exact_solve ? INT_MAX : kOverdriveStepsPerFrame * frames + kOverdriveStepReserve;
 }
 
 // The four sub-samples of one input frame, interpolated from the previous input p toward x.
@@ -198,80 +171,99 @@ inline void interpolate4(double p, double x, double* s) {
     s[3] = p + 0.75 * (x - p);
 }
 
-// One channel on its own, carrying the shared input and low-pass state through fx.
-void run_channel(Overdrive& fx, float* w, int frames, int c, double r, double neg_inv_r) {
-    double v = fx.od_v[c];
-    double lp = fx.od_lp;
-    double p = fx.od_x_prev;
-    const double a = fx.od_lp_a, b = fx.od_lp_b;
-    BiquadMemory& m1 = fx.od_aa1_mem[c];
-    BiquadMemory& m2 = fx.od_aa2_mem[c];
-    int budget = step_budget(frames);
-    for (int n = 0; n < frames; ++n) {
-        const double x = w[n] * kVolts;
-        double sub[4];
-        interpolate4(p, x, sub);
-        p = x;
-        double z = 0.0;
-        for (double u : sub) {
-            lp = a * u + b * lp;
-            const double j = (u - lp) * kInv4700;
-            v = solve_node(u, v, j, r, neg_inv_r, budget);
-            z = biquad_run(fx.od_aa2, m2, biquad_run(fx.od_aa1, m1, v));
+// One channel's walk through its buffer, one Newton step per tick, so that two channels' solves
+// overlap in the processor without either waiting for the other to settle: each channel takes
+// exactly the steps it would take on its own, from its own budget.
+struct Lane {
+    const Overdrive& fx;
+    float* w;
+    int frames;
+    BiquadMemory& m1;
+    BiquadMemory& m2;
+    double r, neg_inv_r;
+    double p, lp, v;  // previous input, input low-pass, node voltage
+    int budget;
+    int n = 0, k = 0;  // frame and sub-sample being solved
+    int step = 0, limit = 0;
+    bool done = false, live = true;
+    double sub[4] = {}, u = 0, j = 0;
+
+    void begin() {
+        if (k == 0) {
+            const double x = w[n] * kVolts;
+            interpolate4(p, x, sub);
+            p = x;
         }
-        w[n] = static_cast<float>(std::clamp(1000.0 * z, -32768.0, 32767.0));
+        u = sub[k];
+        lp = fx.od_lp_a * u + fx.od_lp_b * lp;
+        j = (u - lp) * kInv4700;
+        limit = step_limit(budget);
+        step = 0;
+        done = false;
     }
-    fx.od_v[c] = v;
-    fx.od_lp = lp;
-    fx.od_x_prev = p;
+    // The solve is over: the plain steps come off the budget, an unsettled one is finished, and
+    // the node voltage goes through the anti-alias filters.
+    void end() {
+        budget -= step;
+        if (!done) [[unlikely]] v = finish_node(u, v, j, r);
+        const double z = biquad_run(fx.od_aa2, m2, biquad_run(fx.od_aa1, m1, v));
+        if (++k == 4) {
+            w[n] = static_cast<float>(std::clamp(1000.0 * z, -32768.0, 32767.0));
+            k = 0;
+            if (++n == frames) {
+                live = false;
+                return;
+            }
+        }
+        begin();
+    }
+    void tick() {
+        if (step < limit && !done) {
+            newton_step(u, v, j, r, neg_inv_r, done);
+            ++step;
+        } else {
+            end();
+        }
+    }
+};
+
+Lane lane(Overdrive& fx, float* w, int frames, int c, double r, double p, double lp) {
+    Lane l{fx, w, frames, fx.od_aa1_mem[c], fx.od_aa2_mem[c], r, -1.0 / r, p, lp, fx.od_v[c], step_budget(fx, frames)};
+    l.begin();
+    return l;
+}
+
+// One channel on its own, carrying the shared input and low-pass state through fx.
+void run_channel(Overdrive& fx, float* w, int frames, int c, double r) {
+    Lane l = lane(fx, w, frames, c, r, fx.od_x_prev, fx.od_lp);
+    while (l.live) l.tick();
+    fx.od_v[c] = l.v;
+    fx.od_lp = l.lp;
+    fx.od_x_prev = l.p;
 }
 
 // Both channels of a stereo buffer side by side.  Channel 1 starts from the input and low-pass
 // state that channel 0 ends with; both are known in advance (the last input, and the one-pole run
 // over channel 0's sub-samples), so the two solves are independent.
-void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r, double neg_inv_r) {
-    const double a = fx.od_lp_a, b = fx.od_lp_b;
-    double lp0 = fx.od_lp;
-    double p0 = fx.od_x_prev;
-    double lp1 = lp0;
+void run_pair(Overdrive& fx, float* w0, float* w1, int frames, double r) {
+    double lp1 = fx.od_lp;
     for (int n = 0; n < frames; ++n) {
-        const double x = w0[n] * kVolts;
         double sub[4];
-        interpolate4(n == 0 ? p0 : w0[n - 1] * kVolts, x, sub);
-        for (double u : sub) lp1 = a * u + b * lp1;
+        interpolate4(n == 0 ? fx.od_x_prev : w0[n - 1] * kVolts, w0[n] * kVolts, sub);
+        for (double u : sub) lp1 = fx.od_lp_a * u + fx.od_lp_b * lp1;
     }
-    double p1 = w0[frames - 1] * kVolts;
-    double va = fx.od_v[0], vb = fx.od_v[1];
-    BiquadMemory& ma1 = fx.od_aa1_mem[0];
-    BiquadMemory& ma2 = fx.od_aa2_mem[0];
-    BiquadMemory& mb1 = fx.od_aa1_mem[1];
-    BiquadMemory& mb2 = fx.od_aa2_mem[1];
-    int budget_a = step_budget(frames), budget_b = budget_a;
-    for (int n = 0; n < frames; ++n) {
-        const double xa = w0[n] * kVolts;
-        const double xb = w1[n] * kVolts;
-        double sa[4], sb[4];
-        interpolate4(p0, xa, sa);
-        interpolate4(p1, xb, sb);
-        p0 = xa;
-        p1 = xb;
-        double za = 0.0, zb = 0.0;
-        for (int k = 0; k < 4; ++k) {
-            lp0 = a * sa[k] + b * lp0;
-            lp1 = a * sb[k] + b * lp1;
-            const double ja = (sa[k] - lp0) * kInv4700;
-            const double jb = (sb[k] - lp1) * kInv4700;
-            solve_two(sa[k], va, ja, budget_a, sb[k], vb, jb, budget_b, r, neg_inv_r);
-            za = biquad_run(fx.od_aa2, ma2, biquad_run(fx.od_aa1, ma1, va));
-            zb = biquad_run(fx.od_aa2, mb2, biquad_run(fx.od_aa1, mb1, vb));
-        }
-        w0[n] = static_cast<float>(std::clamp(1000.0 * za, -32768.0, 32767.0));
-        w1[n] = static_cast<float>(std::clamp(1000.0 * zb, -32768.0, 32767.0));
+    Lane a = lane(fx, w0, frames, 0, r, fx.od_x_prev, fx.od_lp);
+    Lane b = lane(fx, w1, frames, 1, r, w0[frames - 1] * kVolts, lp1);
+    while (a.live && b.live) {
+        a.tick();
+        b.tick();
     }
-    fx.od_v[0] = va;
-    fx.od_v[1] = vb;
-    fx.od_lp = lp1;
-    fx.od_x_prev = p1;
+    while (a.live) a.tick();
+    while (b.live) b.tick();
+    fx.od_v[0] = a.v;
+    fx.od_v[1] = b.v;
+    fx.od_lp = b.lp;
+    fx.od_x_prev = b.p;
 }
 
 void reset_node(Overdrive& fx) {
@@ -292,13 +284,12 @@ void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx) {
         silent[c] = silent_at_probes(w[c], frames);
     }
     const double r = overdrive_resistance(fx.params);
-    const double neg_inv_r = -1.0 / r;
     if (silent[0]) reset_node(fx);
     if (channels == 2 && !silent[0] && !silent[1]) {
-        run_pair(fx, w[0], w[1], frames, r, neg_inv_r);
+        run_pair(fx, w[0], w[1], frames, r);
     } else {
         for (int c = 0; c < channels; ++c)
-            if (!silent[c]) run_channel(fx, w[c], frames, c, r, neg_inv_r);
+            if (!silent[c]) run_channel(fx, w[c], frames, c, r);
     }
     if (channels == 2 && silent[1]) reset_node(fx);
     if (fx.params.odrive_lowpass_on != 0) {
