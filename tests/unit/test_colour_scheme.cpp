@@ -130,11 +130,11 @@ TEST_F(ColourWindowTest, RewritingKeepsModeAndLinkAndLeavesAnUnreadableFile) {
     ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);
     EXPECT_FALSE(write_colour_settings(ini.string(), s));
     fs::remove(ini);
-    const std::string section = "[" + gbk("Lorun音效器") + "]\r\n";
-    std::ofstream(real, std::ios::binary) << "\xEF\xBB\xBF" << section << gbk("主窗口透明度") << "=1\r\n";
+    const std::string bom = "\xEF\xBB\xBF", section = bom + "[" + gbk("Lorun音效器") + "]\r\n";
+    std::ofstream(real, std::ios::binary) << section << gbk("主窗口透明度") << "=1\r\n";
     fs::create_hard_link(real, ini);
     ASSERT_TRUE(write_colour_settings(ini.string(), s));
-    EXPECT_EQ(file_bytes(real), "\xEF\xBB\xBF" + section + gbk("主窗口透明度") + "=255\r\n" + gbk("软件界面类型") + "=2\r\n" +
+    EXPECT_EQ(file_bytes(real), section + gbk("主窗口透明度") + "=255\r\n" + gbk("软件界面类型") + "=2\r\n" +
                                     gbk("软件界面边框") + "=0\r\n" + gbk("软件界面颜色") + "=412770\r\n");
 }
 
