@@ -7,6 +7,7 @@
 
 #include "editor/preset_file.h"
 #include "editor/settings_file.h"
+#include "editor/text_codec.h"
 #include "engine/engine.h"
 
 namespace vemo {
@@ -513,19 +514,34 @@ bool Editor::eq_accept_name(const std::string& utf8, std::string& cp936) {
     return false;
 }
 
-// The file is rewritten from what it holds now, not from the table: presets another program
-// added meanwhile, and those beyond the table's room, stay.  A change that does not reach the
-// disk is kept, retried with the next one, and reported, since after a restart it would be gone.
+// The file is rewritten from what it holds now, under its lock, not from the table: presets another
+// program added meanwhile, and those beyond the table's room, stay.  A change that does not reach the
+// disk is kept, retried with the next one, and reported, since after a restart it would be gone.  A save
+// of a name another program saved meanwhile is reported and dropped: that program's preset stays.
 void Editor::eq_rewrite_presets(PresetEdit::Kind kind, const PresetRecord& record) {
     unwritten_presets.push_back({kind, record});
-    eq.preset_file_written = preset_file_apply(preset_path, unwritten_presets);
-    if (eq.preset_file_written) {
+    const PresetApplyResult result = preset_file_apply(preset_path, unwritten_presets, preset_lock_wait_ms);
+    for (auto it = result.refused.rbegin(); it != result.refused.rend(); ++it) {
+        const PresetRecord& r = unwritten_presets[it->first].record;
+        std::string name;
+        cp936_to_utf8(std::string_view(r.name, strnlen(r.name, sizeof r.name)), name);
+        backend_->message_box(it->second == PresetStatus::kNameExists
+                                  ? "其他程序已保存了名为“" + name + "”的音效模式，此音效模式未写入文件"
+                                  : "音效模式文件已满，音效模式“" + name + "”未写入文件",
+                              "音效模式保存", MessageBoxKind::kOk);
+        unwritten_presets.erase(unwritten_presets.begin() + static_cast<long>(it->first));
+    }
+    eq.preset_file_written = result.written() && result.refused.empty();
+    if (result.written()) {
         unwritten_presets.clear();
         return;
     }
     const bool save = kind == PresetEdit::Kind::kPut;
-    backend_->message_box(save ? "音效模式未能写入文件，重新启动后将会丢失" : "音效模式未能从文件中删除，重新启动后将会重新出现",
-                          save ? "音效模式保存" : "音效删除", MessageBoxKind::kOk);
+    std::string text = result.file.problem == FileProblem::kBusy ? "音效模式文件正被其他程序使用，"
+                       : result.not_preset_file                  ? "音效模式文件已损坏或不是音效模式文件，未作改动，"
+                                                                  : "";
+    text += save ? "音效模式未能写入文件，重新启动后将会丢失" : "音效模式未能从文件中删除，重新启动后将会重新出现";
+    backend_->message_box(text, save ? "音效模式保存" : "音效删除", MessageBoxKind::kOk);
 }
 
 void Editor::eq_on_save() {

@@ -148,6 +148,8 @@ public:
     std::string preset_path;
     // Saves and deletes that have not reached the preset file yet, replayed onto it at each write.
     std::vector<PresetEdit> unwritten_presets;
+    // How long a save or delete waits for another writer's lock on the preset file.
+    int preset_lock_wait_ms = kFileLockWaitMs;
 
     // --- chain page operations ---
     void default_chain();

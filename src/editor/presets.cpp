@@ -131,10 +131,4 @@ PresetStatus PresetTable::remove_at(int i) {
     return PresetStatus::kOk;
 }
 
-PresetStatus PresetTable::remove_named(std::string_view utf8) {
-    std::string cp936;
-    if (!utf8_to_cp936(utf8, cp936)) return PresetStatus::kNotFound;
-    return remove_at(find_name(cp936));
-}
-
 }  // namespace vemo

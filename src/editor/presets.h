@@ -60,7 +60,6 @@ struct PresetTable {
     bool append(const PresetRecord& r);
     // Removes record i (later records move down); built-in records stay.
     PresetStatus remove_at(int i);
-    PresetStatus remove_named(std::string_view utf8);
 };
 
 bool valid_band_count(int32_t n);

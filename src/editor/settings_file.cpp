@@ -1,9 +1,8 @@
 #include "editor/settings_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <vector>
 
+#include "editor/durable_file.h"
 #include "editor/preset_file.h"
 #include "editor/text_codec.h"
 
@@ -66,6 +65,10 @@ bool is_key_line(std::string_view line, std::string_view key) {
 
 std::string profile_set(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value) {
+    // A UTF-8 byte-order mark stays where it is, and the first section starts behind it.
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    const bool bom = text.substr(0, kBom.size()) == kBom;
+    if (bom) text.remove_prefix(kBom.size());
     std::vector<Line> lines = split_lines(text);
     // Lines we add end the way the file's first line does, CR LF in a file without line ends.
     const std::string_view eol = !lines.empty() && lines.front().end == "\n" ? "\n" : "\r\n";
@@ -105,7 +108,7 @@ std::string profile_set(std::string_view text, std::string_view section, std::st
         out.push_back(Line{header, eol});
         out.push_back(Line{entry, eol});
     }
-    std::string result;
+    std::string result(bom ? kBom : std::string_view());
     for (size_t i = 0; i < out.size(); ++i) {
         result.append(out[i].text);
         // Only the last line may go without an end.
@@ -138,24 +141,17 @@ bool write_colour_settings(const std::string& path, const ColourScheme& scheme) 
     return ok;
 #else
     // The host's own keys must survive: a file that is there but cannot be read is left alone
-    // rather than replaced by ours alone.
+    // rather than replaced by ours alone, and so is anything but a regular file.  One writer at a
+    // time, so that two hosts saving at once do not drop each other's sections.
+    FileLock lock;
     std::string text;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-        const bool read = std::ferror(f) == 0;
-        std::fclose(f);
-        if (!read) return false;
-    } else if (errno != ENOENT) {
-        return false;
-    }
+    if (!lock.acquire(path).ok() || !read_regular_file(path, text).ok()) return false;
     for (const Entry& e : entries) {
         std::string key;
         if (!utf8_to_cp936(e.key, key)) return false;
         text = profile_set(text, section, key, std::to_string(e.value));
     }
-    return replace_file_atomically(path, text);
+    return replace_file(path, text, true).ok();
 #endif
 }
 

@@ -10,9 +10,10 @@ namespace vemo {
 std::string settings_file_path(const std::string& host_dir);
 
 // Writes the four keys of section "Lorun音效器" (header style, border style, colour as
-// 0xRRGGBB, window alpha) as decimal text in code page 936.  Other sections and keys of the
-// file, its line ends, its permissions and a symbolic link to it stay.  False, and the file
-// untouched, when it could not be read or written.
+// 0xRRGGBB, window alpha) as decimal text in code page 936, under the file's lock.  Other
+// sections and keys of the file, its line ends, a leading byte-order mark, its permissions, a
+// symbolic link to it and its other hard-linked names stay.  False, and the file untouched, when
+// it is not a regular file or could not be read or written.
 bool write_colour_settings(const std::string& path, const ColourScheme& scheme);
 
 // Sets key=value in section of a profile file's text (all code page 936 bytes), the way the

@@ -78,6 +78,7 @@ TEST_F(Cli, RefusalsAreOneLineWithTheirStatusAndWriteNothing) {
     spit(at("new.json"), R"({"name": "New", "band_count": 10, "gains": []})");
     spit(at("notes.eq"), "notes\nsome text\n");
     fs::create_directory(at("a-dir"));
+    fs::create_symlink("loop.wav", at("loop.wav"));
     const std::string effects = "eq, compressor, pitch, distortion, overdrive, am, echo, drift, phaser, denoise, "
                                 "chorus, reverb, wah, bass, invert, vibrato)";
     const std::string types = "(wav, wave, w64, rf64, flac, aiff, aif, caf, au, snd, ogg, oga, opus, mp3, raw)";
@@ -119,6 +120,9 @@ TEST_F(Cli, RefusalsAreOneLineWithTheirStatusAndWriteNothing) {
         {"presets import fraction.json --file p.eq", 1, "fraction.json: gains[1] must be a 32-bit integer"},
         {"presets import new.json --file no-dir/p.eq", 1, "no-dir/p.eq: cannot write: *; the old file is left as it was"},
         {"presets import new.json --file a-dir", 1, "a-dir: not a regular file"},
+        {"render ok.wav loop.wav", 1, "loop.wav: a loop of symbolic links; nothing was written"},
+        {"presets delete Rock摇滚模式 --file p.eq", 1,
+         "preset \"Rock摇滚模式\": \"内置音效，无法删除\" (built-in presets cannot be deleted)"},
         {"presets delete X --file notes.eq", 1, "notes.eq: not a preset file, or damaged: its size, 16 bytes, is not a "
                                                 "whole number of 196-byte preset records; it is left as it is"},
     });

@@ -1,5 +1,6 @@
 // The colour scheme and its window model: derived colours, style cycling, swatches, the
 // channel and alpha sliders, and the bytes of the settings file.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -104,8 +105,8 @@ TEST_F(ColourWindowTest, SettingsFileFreshAndRewritten) {
     EXPECT_FALSE(write_colour_settings((dir.path() / "missing" / "quillaret.ini").string(), s));
 }
 
-// The host owns the file: its permissions and a link to it stay, and what cannot be read
-// (here a link that points at itself) is not replaced by our four keys.
+// The host owns the file: its permissions, a link to it and its other names stay, and what cannot
+// be read (here a link that points at itself) is not replaced by our four keys.
 TEST_F(ColourWindowTest, RewritingKeepsModeAndLinkAndLeavesAnUnreadableFile) {
     const fs::path real = dir / "real.ini";
     std::ofstream(real, std::ios::binary) << "[host]\nown=1\n";
@@ -122,6 +123,19 @@ TEST_F(ColourWindowTest, RewritingKeepsModeAndLinkAndLeavesAnUnreadableFile) {
     fs::create_symlink("quillaret.ini", ini);
     EXPECT_FALSE(write_colour_settings(ini.string(), s));
     EXPECT_EQ(fs::read_symlink(ini), "quillaret.ini");
+
+    // A FIFO is not opened (the save would block on it); a hard link's other name sees the new text; a
+    // byte-order mark stays in front, and the section behind it is the one the keys go into.
+    fs::remove(ini);
+    ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);
+    EXPECT_FALSE(write_colour_settings(ini.string(), s));
+    fs::remove(ini);
+    const std::string bom = "\xEF\xBB\xBF", section = bom + "[" + gbk("Lorun音效器") + "]\r\n";
+    std::ofstream(real, std::ios::binary) << section << gbk("主窗口透明度") << "=1\r\n";
+    fs::create_hard_link(real, ini);
+    ASSERT_TRUE(write_colour_settings(ini.string(), s));
+    EXPECT_EQ(file_bytes(real), section + gbk("主窗口透明度") + "=255\r\n" + gbk("软件界面类型") + "=2\r\n" +
+                                    gbk("软件界面边框") + "=0\r\n" + gbk("软件界面颜色") + "=412770\r\n");
 }
 
 // Through the editor: re-colouring reaches the chain page's switched-off rows, alpha (120 and up)

@@ -175,7 +175,7 @@ TEST_F(EqPageTest, ChoosingAPresetSetsEngineSlidersAndLastGains) {
     const int32_t g[31] = {5, -5};
     ASSERT_EQ(saved.add("文件十段", 10, g), PresetStatus::kOk);
     ASSERT_EQ(saved.add("文件三十一段", 31, g), PresetStatus::kOk);
-    ASSERT_TRUE(preset_file_save(saved, preset_file().string()));
+    ASSERT_TRUE(preset_file_save(saved, preset_file().string()).ok());
     start();
     Editor& ed = editor();
     ASSERT_EQ(combo_index("文件十段"), 8);  // after the eight built-in 10-band presets
@@ -225,11 +225,13 @@ TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
 }
 
 // Built-ins cannot be deleted, user presets only after a yes.  The page writes onto the file as it
-// is now: a preset another program added while the host ran stays.  A save or delete that cannot
-// reach the disk says so; the save goes into the file with the next write.
+// is now, under its lock: a preset another program added while the host ran stays, and one it saved
+// under the name the page saves is neither replaced nor duplicated, and the page says so.  A save or
+// delete that cannot reach the disk says why; the save goes into the file with the next write.  A file
+// that is not a preset file is left as it is.
 TEST_F(EqPageTest, DeleteAsksFirstAndWritesMergeWithTheFileOnDisk) {
     Editor& ed = editor();
-    const std::string path = preset_file().string(), aside = path + ".aside";
+    const std::string path = preset_file().string();
     ed.eq_choose_preset(combo_index("Rock摇滚模式"));
     ed.eq_on_delete();
     EXPECT_EQ(messages(), (Messages{{"内置音效，无法删除", "音效删除", MessageBoxKind::kOk}}));
@@ -240,17 +242,23 @@ TEST_F(EqPageTest, DeleteAsksFirstAndWritesMergeWithTheFileOnDisk) {
     other.count = 0;
     const int32_t g[31] = {};
     ASSERT_EQ(other.add("导入", 10, g), PresetStatus::kOk);
-    ASSERT_TRUE(preset_file_apply(path, {{PresetEdit::Kind::kPut, other.records[0]}}));
+    ASSERT_EQ(other.add("另一个", 10, g), PresetStatus::kOk);
+    using K = PresetEdit::Kind;
+    ASSERT_TRUE(preset_file_apply(path, {{K::kPut, other.records[0]}, {K::kPut, other.records[1]}}).written());
     ed.eq_on_band_slider(0, 45);
     save_as("另一个");
+    EXPECT_EQ(messages(), (Messages{{"其他程序已保存了名为“另一个”的音效模式，此音效模式未写入文件", "音效模式保存",
+                                     MessageBoxKind::kOk}}));
 
-    fs::rename(path, aside);
-    fs::create_directory(path);  // there, but not a file that can be read or replaced
+    FileLock held;
+    ASSERT_TRUE(held.acquire(path).ok());
+    ed.preset_lock_wait_ms = 20;
     save_as("第三");
-    EXPECT_EQ(messages(), (Messages{{"音效模式未能写入文件，重新启动后将会丢失", "音效模式保存", MessageBoxKind::kOk}}));
+    held.release();
+    ed.preset_lock_wait_ms = kFileLockWaitMs;
+    EXPECT_EQ(messages(), (Messages{{"音效模式文件正被其他程序使用，音效模式未能写入文件，重新启动后将会丢失", "音效模式保存",
+                                     MessageBoxKind::kOk}}));
     EXPECT_EQ(std::tuple(ed.presets.count, ed.eq.preset_file_written), std::tuple(kBuiltinPresets + 3, false));
-    fs::remove(path);
-    fs::rename(aside, path);
 
     ed.eq_choose_preset(combo_index("我的"));
     EXPECT_EQ(ed.eq.slider_pos[0], 5);
@@ -260,22 +268,26 @@ TEST_F(EqPageTest, DeleteAsksFirstAndWritesMergeWithTheFileOnDisk) {
     ed.eq_on_delete();
     EXPECT_EQ(messages(), (Messages{{"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo},
                                     {"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo}}));
-    // The first 10-band preset applies again; the file keeps the others, names in code page 936.
+    // The first 10-band preset applies again; the file keeps the others' two (another's gains under its
+    // name) and the page's third, names in code page 936.
     EXPECT_EQ(std::tuple(ed.presets.count, combo_index("我的"), ed.eq.combo_sel, ed.eq.slider_pos[0]),
               std::tuple(kBuiltinPresets + 2, -1, 0, 25));
-    std::vector<PresetRecord> back;
-    ASSERT_TRUE(preset_file_read_all(path, back));
-    std::vector<std::string> names;
-    for (const PresetRecord& r : back) names.push_back(r.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"\xB5\xBC\xC8\xEB", "\xC1\xED\xD2\xBB\xB8\xF6", "\xB5\xDA\xC8\xFD"}));
+    const std::string back = file_bytes(preset_file());
+    std::vector<std::pair<std::string, int>> names;
+    for (size_t i = 0; i < back.size(); i += sizeof(PresetRecord))
+        names.emplace_back(back.c_str() + i, reinterpret_cast<const PresetRecord*>(back.data() + i)->gains[0]);
+    EXPECT_EQ(names, (std::vector<std::pair<std::string, int>>{
+                         {"\xB5\xBC\xC8\xEB", 0}, {"\xC1\xED\xD2\xBB\xB8\xF6", 0}, {"\xB5\xDA\xC8\xFD", -16}}));
 
-    fs::rename(path, aside);
-    fs::create_directory(path);
-    ed.eq_choose_preset(combo_index("第三"));
+    const std::string zeros(5 * sizeof(PresetRecord), '\0');
+    std::ofstream(path, std::ios::binary) << zeros;
+    ed.eq_choose_preset(combo_index("另一个"));
     ed.eq_on_delete();
     EXPECT_EQ(messages(),
-              (Messages{{"确认删除音效第三 吗", "音效删除", MessageBoxKind::kYesNo},
-                        {"音效模式未能从文件中删除，重新启动后将会重新出现", "音效删除", MessageBoxKind::kOk}}));
+              (Messages{{"确认删除音效另一个 吗", "音效删除", MessageBoxKind::kYesNo},
+                        {"音效模式文件已损坏或不是音效模式文件，未作改动，音效模式未能从文件中删除，重新启动后将会重新出现",
+                         "音效删除", MessageBoxKind::kOk}}));
+    EXPECT_EQ(file_bytes(preset_file()), zeros);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The preset table (built-ins, name checks, add and delete) and the preset file: reading
-// whole records only, stopping at a full table, and replacing the file atomically.
+// whole records only, stopping at a full table, and changing it under its lock through a temporary.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -39,8 +41,9 @@ protected:
     std::string path = (dir / "vemoeqset.eq").string();
 };
 
-// Names, order and gains of the built-ins are checked where `vemomix presets list` prints them.
-TEST(PresetTable, NameChecksAddAndDeleteByName) {
+// Names, order and gains of the built-ins are checked where `vemomix presets list` prints them, deletes
+// where `vemomix presets delete` makes them.
+TEST(PresetTable, NameChecksAndAdd) {
     auto t = builtin_table();
     ASSERT_EQ(std::tuple(t->count, t->user_count()), std::tuple(11, 0));
     EXPECT_STREQ(t->records[5].name, "Rock\xD2\xA1\xB9\xF6\xC4\xA3\xCA\xBD");  // code page 936
@@ -58,11 +61,6 @@ TEST(PresetTable, NameChecksAddAndDeleteByName) {
     EXPECT_EQ(t->add("我的", 31, gains), PresetStatus::kNameExists);
     EXPECT_EQ(std::tuple(t->count, t->records[11].gains[30], t->records[11].builtin, t->find_nth_of_band_count(25, 1)),
               std::tuple(14, 15, 0, 11));
-
-    EXPECT_EQ(t->remove_named("POP流行模式"), PresetStatus::kBuiltin);
-    EXPECT_EQ(t->remove_named("没有"), PresetStatus::kNotFound);
-    EXPECT_EQ(t->remove_named("我的"), PresetStatus::kOk);
-    EXPECT_EQ(std::tuple(t->count, t->name_utf8(11), t->name_utf8(12)), std::tuple(13, "第二", "第三"));  // in order
 }
 
 // A missing file adds nothing.  Random bytes, 2 whole records and a tail of 195: the tail is
@@ -92,19 +90,11 @@ TEST_F(PresetFileTest, LoadingTakesWholeRecordsUntilTheTableIsFull) {
 
 TEST_F(PresetFileTest, AFailedWriteLeavesTheOldFile) {
     const int32_t g[31] = {1, 2, 3};
-    ASSERT_TRUE(preset_file_save(*builtin_table({{"旧", 31}}, g), path));
+    ASSERT_TRUE(preset_file_save(*builtin_table({{"旧", 31}}, g), path).ok());
     const std::string old = file_bytes(path);
     // The user record alone: name in code page 936, band count at 64, gains from 68, built-in flag at 192.
     EXPECT_EQ(std::tuple(old.size(), old.substr(0, 3), old[64], old[68], old[72], old[192]),
               std::tuple(196u, std::string("\xBE\xC9\0", 3), 31, 1, 2, 0));
-    auto t = builtin_table({{"旧", 10}, {"新", 10}, {"更新", 10}});
-
-    // The temporary cannot be created.
-    const fs::path tmp = path + ".tmp" + std::to_string(getpid());
-    fs::create_directory(tmp);
-    EXPECT_FALSE(preset_file_save(*t, path));
-    EXPECT_EQ(file_bytes(path), old);
-    fs::remove(tmp);
 
     // The disk fills up half-way through the new contents.
     rlimit saved{};
@@ -113,58 +103,63 @@ TEST_F(PresetFileTest, AFailedWriteLeavesTheOldFile) {
     rlimit small = saved;
     small.rlim_cur = 300;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = preset_file_save(*t, path);
+    const FileResult written = preset_file_save(*builtin_table({{"旧", 10}, {"新", 10}, {"更新", 10}}), path);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
-    EXPECT_FALSE(written);
+    EXPECT_EQ(std::tuple(written.problem, written.error), std::tuple(FileProblem::kSystem, EFBIG));
     EXPECT_EQ(std::tuple(file_bytes(path), dir.entries()), std::tuple(old, 1));
-
 }
 
-// The file as it is on disk is what a write changes: 300 records (more than the table takes) and
-// one added by another program stay; a put replaces the record of its name or appends; a
-// removal takes out one record of that name.
-TEST_F(PresetFileTest, EditsApplyToTheFileOnDiskKeepingRecordsBeyondTheTable) {
-    std::vector<PresetRecord> all(300);
-    for (int i = 0; i < 300; ++i) std::snprintf(all[i].name, 64, "p%d", i), all[i].band_count = 10, all[i].gains[0] = 3;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(all.data()), 300 * sizeof(PresetRecord));
-    PresetRecord changed = all[5], fresh = all[0];
+// The file as it is on disk under its lock is what a write changes: records the table has no room for and
+// one added by another program stay.  A put of a name the file has adds nothing when it is the same record
+// (a retry) and is refused when it is another's; a file holding all the table takes refuses more.
+TEST_F(PresetFileTest, EditsApplyToTheFileOnDiskUnderItsLock) {
+    std::vector<PresetRecord> all(244);
+    for (int i = 0; i < 244; ++i) std::snprintf(all[i].name, 64, "p%d", i), all[i].band_count = 10, all[i].gains[0] = 3;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(all.data()), 244 * sizeof(PresetRecord));
+    PresetRecord changed = all[5], fresh = all[0], more = all[0];
     changed.gains[0] = 9;
     std::strcpy(fresh.name, "new");
-    ASSERT_TRUE(preset_file_apply(path, {{PresetEdit::Kind::kRemove, all[1]},
-                                         {PresetEdit::Kind::kPut, changed},
-                                         {PresetEdit::Kind::kPut, fresh},
-                                         {PresetEdit::Kind::kRemove, fresh},
-                                         {PresetEdit::Kind::kPut, fresh}}));
-    std::vector<PresetRecord> back;
-    ASSERT_TRUE(preset_file_read_all(path, back));
-    ASSERT_EQ(back.size(), 300u);
-    const auto name = [&](int i) { return std::string(back[i].name); };
-    EXPECT_EQ(std::tuple(name(0), name(1), name(4), back[4].gains[0], name(298), name(299)),
-              std::tuple("p0", "p2", "p5", 9, "p299", "new"));
+    std::strcpy(more.name, "more");
+    using K = PresetEdit::Kind;
+    const PresetApplyResult r = preset_file_apply(path, {{K::kRemove, all[1]}, {K::kPut, changed}, {K::kPut, all[7]},
+                                                         {K::kPut, fresh}, {K::kPut, more}, {K::kRemove, fresh}});
+    EXPECT_EQ(std::tuple(r.written(), r.refused),
+              std::tuple(true, std::vector<std::pair<size_t, PresetStatus>>{{1, PresetStatus::kNameExists},
+                                                                            {4, PresetStatus::kTableFull}}));
+    const std::string back = file_bytes(path);
+    ASSERT_EQ(back.size(), 243 * sizeof(PresetRecord));
+    const auto rec = [&](int i) { return reinterpret_cast<const PresetRecord*>(back.data())[i]; };
+    EXPECT_EQ(std::tuple(std::string(rec(0).name), std::string(rec(1).name), rec(4).gains[0], std::string(rec(242).name)),
+              std::tuple("p0", "p2", 3, "p243"));
 }
 
-// A writer killed before its rename leaves "<file>.tmp<pid>"; the next write removes those of
-// processes that have ended and leaves a live writer's alone.  A file that is there but cannot
-// be read (a link to itself) is not replaced.
-TEST_F(PresetFileTest, WritesRemoveDeadWritersTemporariesAndLeaveUnreadableFiles) {
-    const pid_t child = fork();
-    if (child == 0) _exit(0);
-    ASSERT_EQ(waitpid(child, nullptr, 0), child);
-    const std::string dead = path + ".tmp" + std::to_string(child), live = path + ".tmp" + std::to_string(getppid());
-    std::ofstream(dead) << "half";
-    std::ofstream(live) << "half";
-    fs::create_directory(path + ".tmpx");
-    ASSERT_TRUE(preset_file_apply(path, {}));
-    EXPECT_EQ(std::tuple(fs::exists(dead), fs::exists(live), fs::exists(path + ".tmpx"), fs::file_size(path)),
-              std::tuple(false, true, true, 0u));
-
-    const std::string loop = (dir / "loop.eq").string();
+// Only regular files are read, locked or replaced: a FIFO is refused without blocking, a link to a device
+// leaves the device as it is, a loop of links is refused.  A temporary whose writer has ended goes with the
+// next write; one a live writer holds stays.
+TEST_F(PresetFileTest, HostilePathsAndLeftTemporaries) {
+    const std::string fifo = (dir / "fifo.eq").string(), dev = (dir / "dev.eq").string(), loop = (dir / "loop.eq").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", dev);
     fs::create_symlink("loop.eq", loop);
-    std::vector<PresetRecord> back;
-    EXPECT_FALSE(preset_file_read_all(loop, back));
-    EXPECT_FALSE(preset_file_apply(loop, {}));
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(loop)));
+    std::string bytes;
+    EXPECT_EQ(std::tuple(read_regular_file(fifo, bytes).problem, preset_file_apply(fifo, {}).file.problem,
+                         preset_file_apply(dev, {}).file.problem, replace_file(dev, "x").problem,
+                         preset_file_apply(loop, {}).file.problem, replace_file(loop, "x").problem),
+              std::tuple(FileProblem::kNotRegular, FileProblem::kNotRegular, FileProblem::kNotRegular,
+                         FileProblem::kNotRegular, FileProblem::kLinkLoop, FileProblem::kLinkLoop));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(std::tuple(fs::is_symlink(fs::symlink_status(loop)), dir.entries()), std::tuple(true, 3));
+
+    const std::string abandoned = (dir / ".vemoeqset.eq.tmp-abc123").string(), live = (dir / ".vemoeqset.eq.tmp-xyz789").string();
+    std::ofstream(abandoned) << "half";
+    std::ofstream(live) << "half";
+    const int fd = open(live.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    ASSERT_TRUE(preset_file_apply(path, {}).written());
+    EXPECT_EQ(std::tuple(fs::exists(abandoned), fs::exists(live), fs::exists(path + ".lock"), fs::file_size(path)),
+              std::tuple(false, true, false, 0u));
+    close(fd);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "cli_error.h"
+#include "editor/durable_file.h"
 #include "effects/pcm16.h"
 
 namespace vemomix_cli {
@@ -38,8 +39,8 @@ int16_t to_pcm16(double x, int64_t& clipped) {
     return v;
 }
 
-// The temporary files being written, so that an interrupt can remove them (unlink is async-signal-safe).
-// A render writes at most a WAV and two pictures at once.
+// Temporaries that have a name while they are written (where the system offers no unnamed ones), so that
+// an interrupt can remove them (unlink is async-signal-safe). A render writes at most a WAV and two pictures.
 constexpr int kPendingSlots = 4;
 char g_pending[kPendingSlots][4096];
 
@@ -50,11 +51,15 @@ extern "C" void remove_pending_and_die(int sig) {
     std::raise(sig);
 }
 
-// Returns the slot that holds path, or -1 when all are taken (the file is then only removed on a normal exit).
+// Returns the slot that holds path, or -1 when all are taken (a later write of the same output removes it).
 int watch_pending(const std::string& path) {
     static bool installed = false;
     if (!installed) {
-        for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, remove_pending_and_die);
+        // A signal the caller ignores (nohup, a shell loop ignoring SIGPIPE) stays ignored.
+        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+            struct sigaction now {};
+            if (sigaction(sig, nullptr, &now) == 0 && now.sa_handler != SIG_IGN) std::signal(sig, remove_pending_and_die);
+        }
         installed = true;
     }
     for (int slot = 0; slot < kPendingSlots; ++slot) {
@@ -119,22 +124,6 @@ std::string AudioReader::truncation() const {
 
 namespace {
 
-// The file a path names once symbolic links are followed (which need not exist yet).
-std::string follow_links(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
-        const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
-        if (n < 0 || static_cast<size_t>(n) >= buf.size()) return path;
-        std::string to(buf.data(), static_cast<size_t>(n));
-        const size_t slash = path.rfind('/');
-        if (to[0] != '/' && slash != std::string::npos) to = path.substr(0, slash + 1) + to;
-        path = to;
-    }
-    return path;
-}
-
 bool seekable(int fd) { return lseek(fd, 0, SEEK_CUR) != static_cast<off_t>(-1); }
 
 }  // namespace
@@ -145,42 +134,24 @@ OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_pat
         open_direct(STDOUT_FILENO, "standard output");
         return;
     }
-    target_path_ = follow_links(final_path_);
+    std::string target;
+    if (vemo::resolve_links(final_path_, target).problem == vemo::FileProblem::kLinkLoop)
+        throw CliError(final_path_, "a loop of symbolic links; nothing was written");
     struct stat st;
-    if (stat(target_path_.c_str(), &st) != 0) {
-        open_beside(target_path_);
-        // A new file gets the permissions any new file would; mkstemp makes it private.
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd_, 0666 & ~mask);
+    if (stat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode)) {
+        // Beside it, with the permissions (and owner) of the file it replaces, or those of any new file.
+        const vemo::FileResult r = temp_.create(target);
+        if (!r.ok()) throw CliError(final_path_, "cannot create the output: " + std::string(std::strerror(r.error)));
+        fd_ = temp_.fd();
+        beside_ = true;
+        if (!temp_.name().empty()) pending_slot_ = watch_pending(temp_.name());
         return;
     }
     if (S_ISDIR(st.st_mode)) throw CliError(final_path_, "is a directory");
-    if (S_ISREG(st.st_mode)) {
-        open_beside(target_path_);
-        // The replacement keeps what the file it replaces had: its mode, and its owner where we may set it.
-        fchmod(fd_, st.st_mode & 07777);
-        const int owner_kept = fchown(fd_, st.st_uid, st.st_gid);  // only root may give a file away
-        (void)owner_kept;
-        return;
-    }
-    const int fd = open(target_path_.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) throw CliError(final_path_, "cannot open for writing: " + sys_error());
     close_direct_ = true;
     open_direct(fd, final_path_);
-}
-
-void OutputFile::open_beside(const std::string& target) {
-    const size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string pattern = dir + "." + base + ".tmp-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    fd_ = mkstemp(buf.data());
-    if (fd_ < 0) throw CliError(final_path_, "cannot create the output: " + sys_error());
-    temp_path_ = buf.data();
-    pending_slot_ = watch_pending(temp_path_);
 }
 
 void OutputFile::open_direct(int fd, const std::string& what) {
@@ -202,9 +173,8 @@ void OutputFile::open_direct(int fd, const std::string& what) {
 }
 
 OutputFile::~OutputFile() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0 && !beside_) close(fd_);
     if (close_direct_ && direct_fd_ >= 0) close(direct_fd_);
-    if (!committed_ && !temp_path_.empty()) unlink(temp_path_.c_str());
     forget_pending(pending_slot_);
 }
 
@@ -235,12 +205,17 @@ void OutputFile::commit() {
             }
         }
     }
+    if (beside_) {
+        // Flushed to the disk before it replaces anything, and the directory after.
+        const vemo::FileResult r = temp_.commit();
+        forget_pending(pending_slot_);
+        pending_slot_ = -1;
+        if (!r.ok()) throw CliError(final_path_, "cannot put the output in place: " + std::string(std::strerror(r.error)));
+        return;
+    }
     const int rc = close(fd_);
     fd_ = -1;
     if (rc != 0) throw CliError(final_path_, "write failed: " + sys_error());
-    if (!temp_path_.empty() && std::rename(temp_path_.c_str(), target_path_.c_str()) != 0)
-        throw CliError(final_path_, "cannot put the output in place: " + sys_error());
-    committed_ = true;
 }
 
 // ------------------------------------------------------------------ AudioWriter

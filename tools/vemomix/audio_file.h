@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/durable_file.h"
+
 namespace vemomix_cli {
 
 // Any file libsndfile reads, delivered as 16-bit frames.
@@ -36,11 +38,13 @@ private:
     int64_t clipped_ = 0;
 };
 
-// Where an output goes. A regular file (or a new one) is written to a temporary file beside it and renamed
-// into place only on commit(), with the old file's permissions; a symbolic link's target is the file that is
-// replaced. Anything else (a device, a FIFO, "-" for standard output) is written directly: through its own
-// descriptor when it can seek, else through an unlinked temporary file copied to it on commit(), since
-// audio headers are finished last. The temporary file is removed on failure, also on SIGINT/SIGTERM.
+// Where an output goes. A regular file (or a new one) is written to a temporary file beside it (vemo::Temporary:
+// unnamed where the system allows, so that even SIGKILL leaves nothing) and renamed into place, flushed, only
+// on commit(), with the old file's permissions; a symbolic link's target is the file that is replaced, and a
+// loop of links is refused. Anything else (a device, a FIFO, "-" for standard output) is written directly:
+// through its own descriptor when it can seek, else through an unlinked temporary file copied to it on
+// commit(), since audio headers are finished last. A named temporary is removed on failure, also on SIGINT,
+// SIGTERM, SIGHUP and SIGPIPE (unless the signal was ignored).
 class OutputFile {
 public:
     explicit OutputFile(std::string path);
@@ -57,17 +61,15 @@ public:
     void commit();
 
 private:
-    void open_beside(const std::string& target);
     void open_direct(int fd, const std::string& target);
 
     std::string final_path_;
-    std::string target_path_;  // the regular file replaced on commit (symbolic links followed)
-    std::string temp_path_;    // empty when nothing is renamed
+    vemo::Temporary temp_;     // the new contents of a regular file, renamed over it on commit
+    bool beside_ = false;      // fd_ is temp_'s
     int fd_ = -1;
     int direct_fd_ = -1;       // a non-seekable destination that receives the spooled bytes on commit
     bool close_direct_ = false;
     int pending_slot_ = -1;
-    bool committed_ = false;
 };
 
 // The audio types an output can be written as, by extension or --type name: "wav, flac, ogg, ...".

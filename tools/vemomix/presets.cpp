@@ -2,11 +2,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -21,8 +20,6 @@
 
 namespace vemomix_cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 // vemomix carries the library inside itself, so the library's module is this executable. Its real path,
 // not argv[0]: a vemomix found through PATH still finds the file beside it.
@@ -40,58 +37,60 @@ struct PresetFile {
     int loaded = 0;       // user records taken into the table
     int64_t in_file = 0;  // whole records the file holds
     std::string damage;   // why the file is not (wholly) a preset file; empty when it is
+    vemo::FileLock lock;  // a change holds it from its read to its rename
 };
 
-// A name the equaliser page could have saved: terminated within its 64 bytes, not empty, code page 936
-// text without control characters.
-bool clean_name(const vemo::PresetRecord& r) {
-    const size_t n = strnlen(r.name, sizeof r.name);
-    if (n == 0 || n > static_cast<size_t>(vemo::kPresetNameMaxBytes)) return false;
-    const auto text = cp936_to_utf8(std::string(r.name, n));
-    return text && std::none_of(text->begin(), text->end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
+// What went wrong with a file, in a user's words; `doing` leads a refusal of the system's.
+std::string problem_text(const vemo::FileResult& r, const std::string& doing) {
+    switch (r.problem) {
+        case vemo::FileProblem::kNotRegular: return "not a regular file";
+        case vemo::FileProblem::kLinkLoop: return "a loop of symbolic links";
+        case vemo::FileProblem::kBusy:
+            return "another program is changing it and held its lock for " + std::to_string(vemo::kFileLockWaitMs / 1000) +
+                   " seconds; try again";
+        case vemo::FileProblem::kSystem: return doing + ": " + std::strerror(r.error);
+        case vemo::FileProblem::kNone: break;
+    }
+    return {};
+}
+
+// A change that did not happen leaves the file as it was; say so where the file was there to keep.
+[[noreturn]] void write_failed(const PresetFile& pf, const vemo::FileResult& r) {
+    const bool kept = r.problem == vemo::FileProblem::kSystem || r.problem == vemo::FileProblem::kBusy;
+    throw CliError(pf.path, problem_text(r, "cannot write") + (kept ? "; the old file is left as it was" : ""));
 }
 
 // Any file can be named with --file: one that is not whole preset records, or holds records no page
 // wrote, is someone else's (or damaged), and is never rewritten.
 std::string damage_of(const std::string& bytes) {
+    const vemo::PresetFileCheck c = vemo::check_preset_file(bytes);
     constexpr size_t kRecord = sizeof(vemo::PresetRecord);
-    if (bytes.size() % kRecord != 0)
+    if (!c.whole())
         return "its size, " + std::to_string(bytes.size()) + " bytes, is not a whole number of " +
                std::to_string(kRecord) + "-byte preset records";
-    int bad = 0;
-    std::string first;
-    for (size_t i = 0; i < bytes.size() / kRecord; ++i) {
-        vemo::PresetRecord r;
-        std::memcpy(&r, bytes.data() + i * kRecord, kRecord);
-        const bool bands_ok = vemo::valid_band_count(r.band_count);
-        if (bands_ok && clean_name(r)) continue;
-        if (bad++ == 0)
-            first = "record " + std::to_string(i + 1) +
-                    (bands_ok ? " has a name that is not clean text"
-                              : " has " + std::to_string(r.band_count) + " bands, not 10, 15, 25 or 31");
-    }
-    if (bad == 0) return {};
-    return std::to_string(bad) + " of its " + std::to_string(bytes.size() / kRecord) + " records " +
-           (bad == 1 ? "is" : "are") + " not a preset (" + first + ")";
+    if (c.ok()) return {};
+    int32_t bands;
+    std::memcpy(&bands, bytes.data() + c.first_bad * kRecord + offsetof(vemo::PresetRecord, band_count), sizeof bands);
+    const std::string first = "record " + std::to_string(c.first_bad + 1) +
+                              (vemo::valid_band_count(bands) ? " has a name that is not clean text"
+                                                             : " has " + std::to_string(bands) + " bands, not 10, 15, 25 or 31");
+    return std::to_string(c.bad) + " of its " + std::to_string(bytes.size() / kRecord) + " records " +
+           (c.bad == 1 ? "is" : "are") + " not a preset (" + first + ")";
 }
 
-// The built-in presets, then the file's records, as the equaliser page builds its table.
-PresetFile load(const std::string& file) {
-    PresetFile pf;
+// The built-in presets, then the file's records, as the equaliser page builds its table.  A change
+// takes the file's lock first, so that what it writes back is the file as it is under the lock.
+void load(PresetFile& pf, const std::string& file, bool to_change) {
     pf.path = file.empty() ? default_preset_file() : file;
-    std::error_code ec;
-    const fs::file_status st = fs::status(pf.path, ec);
-    if (fs::exists(st) && !fs::is_regular_file(st)) throw CliError(pf.path, "not a regular file");
+    if (to_change)
+        if (const vemo::FileResult r = pf.lock.acquire(pf.path); !r.ok()) write_failed(pf, r);
+    std::string bytes;
+    if (const vemo::FileResult r = vemo::read_regular_file(pf.path, bytes); !r.ok())
+        throw CliError(pf.path, problem_text(r, "cannot read"));
     pf.table->build_builtins();
-    pf.loaded = vemo::preset_file_load(*pf.table, pf.path);
-    if (fs::exists(st)) {
-        const std::string bytes = read_file(pf.path);
-        pf.in_file = static_cast<int64_t>(bytes.size() / sizeof(vemo::PresetRecord));
-        pf.damage = damage_of(bytes);
-    }
-    return pf;
+    pf.loaded = vemo::preset_table_append(*pf.table, bytes);
+    pf.in_file = static_cast<int64_t>(bytes.size() / sizeof(vemo::PresetRecord));
+    pf.damage = damage_of(bytes);
 }
 
 // Before a change is even considered: a file that is not a preset file is not the user's presets.
@@ -107,8 +106,7 @@ void save(const PresetFile& pf) {
         throw CliError(pf.path, "holds " + std::to_string(pf.in_file) + " presets, more than the " +
                                     std::to_string(vemo::kPresetCapacity - vemo::kBuiltinPresets) +
                                     " the table takes; it is left as it is");
-    if (!vemo::preset_file_save(*pf.table, pf.path))
-        throw CliError(pf.path, std::string("cannot write: ") + std::strerror(errno) + "; the old file is left as it was");
+    if (const vemo::FileResult r = vemo::preset_file_save(*pf.table, pf.path); !r.ok()) write_failed(pf, r);
 }
 
 // A refusal with the equaliser page's own text, quoted, and what it means.
@@ -159,12 +157,14 @@ int used_bands(const vemo::PresetRecord& r) { return std::clamp(r.band_count, 0,
 }  // namespace
 
 vemo::PresetRecord find_preset(const std::string& file, const std::string& name) {
-    const PresetFile pf = load(file);
+    PresetFile pf;
+    load(pf, file, false);
     return pf.table->records[find_named(pf, name)];
 }
 
 int presets_list_command(const std::string& file) {
-    const PresetFile pf = load(file);
+    PresetFile pf;
+    load(pf, file, false);
     const vemo::PresetTable& t = *pf.table;
     if (!pf.damage.empty())
         std::fprintf(stderr, "vemomix: warning: %s: not a preset file, or damaged: %s; what it holds is listed as "
@@ -187,7 +187,8 @@ int presets_list_command(const std::string& file) {
 }
 
 int presets_export_command(const std::string& file, const std::string& name, const std::string& out_path) {
-    const PresetFile pf = load(file);
+    PresetFile pf;
+    load(pf, file, false);
     const vemo::PresetRecord& r = pf.table->records[find_named(pf, name)];
     Json j = Json::object();
     j["name"] = name;
@@ -220,7 +221,8 @@ int presets_import_command(const std::string& file, const std::string& in_path) 
         for (size_t b = 0; b < g.size(); ++b) gains[b] = int32_at(g[b], "gains[" + std::to_string(b) + "]");
     }
 
-    PresetFile pf = load(file);
+    PresetFile pf;
+    load(pf, file, true);
     check_writable(pf);
     const vemo::PresetStatus s = pf.table->add(name, bands, gains);
     if (s != vemo::PresetStatus::kOk) refuse(name, s);
@@ -229,7 +231,8 @@ int presets_import_command(const std::string& file, const std::string& in_path) 
 }
 
 int presets_delete_command(const std::string& file, const std::string& name) {
-    PresetFile pf = load(file);
+    PresetFile pf;
+    load(pf, file, true);
     check_writable(pf);
     const vemo::PresetStatus s = pf.table->remove_at(find_named(pf, name));
     if (s != vemo::PresetStatus::kOk) refuse(name, s);
