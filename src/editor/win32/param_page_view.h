@@ -21,6 +21,7 @@ public:
     static constexpr int LabelId(int row) { return IDC_PARAM_ROWS + 3 * row; }
     static constexpr int SliderId(int row) { return IDC_PARAM_ROWS + 3 * row + 1; }
     static constexpr int ValueId(int row) { return IDC_PARAM_ROWS + 3 * row + 2; }
+    static constexpr int CheckId(int row) { return IDC_PARAM_CHECKS + row; }
 
     explicit ParamPageView(Editor& model) : CSkinDialog(IDD_PARAM_PAGE), model_(model) {}
 
@@ -28,18 +29,20 @@ public:
     void Refresh();
     void Recolour();
 
-    CLabel heading;
+    CLabel heading, note;
     CColorComboBox chooser;
     CIconButton on_switch, defaults;
     std::array<CLabel, kRows> labels;
     std::array<CColorSlider, kRows> sliders;
     std::array<CLabel, kRows> values;
+    std::array<CIconButton, kRows> checks;  // on/off values
 
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange& dx) override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     void OnHScroll(UINT code, UINT pos, HWND bar) override;
+    void OnSize(UINT type, int cx, int cy) override;
     void OnOK() override {}
     void OnCancel() override {}
 
@@ -49,6 +52,7 @@ private:
     bool refreshing_ = false;  // control changes made by Refresh are not the user's
     // What each row was last set up for, so that ranges are only set when the row changes.
     std::array<const ParamRow*, kRows> shown_rows_{};
+    int shifted_ = 0;  // pixels the template's controls moved right to centre them in the page
 };
 
 }  // namespace vemo
