@@ -123,8 +123,6 @@ TEST(ParamTable, LogarithmicTracksGiveEveryDecadeItsShare) {
     // The overdrive's default 520 ohms sits 1.7 decades into the 4 from 10 to 100000.
     const ParamRow& drive = *find_param("odrive_drive_ohms");
     EXPECT_NEAR(param_track_of(drive, 520) / double(param_track_steps(drive)), std::log10(52.0) / 4, 0.005);
-    const ParamRow& echo = *find_param("echo_delay_s");
-    EXPECT_EQ(std::tuple(param_track_steps(echo), param_pos_at_track(echo, 6), param_track_of(echo, 99)), std::tuple(16, 6, 16));
 }
 
 }  // namespace
