@@ -81,7 +81,6 @@ void ParamPageView::OnSize(UINT type, int cx, int cy) {
         MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
         SetWindowPos(h, nullptr, r.left + dx, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    shifted_ += dx;
     // An odd spare pixel goes to the frame, so that both margins are the same.
     const int spare = cx - (box.right + dx) - (box.left + dx);
     if (spare != 0)

@@ -1,6 +1,7 @@
 // The effect parameter page (template IDD_PARAM_PAGE) as a view of the editor model's parameter
 // page: the effect chooser, the effect's switch, "缺省", and PARAM_PAGE_ROWS generic rows of
-// label, coloured slider and value, which the view fills from the table row each one shows.
+// label, coloured slider and value (or a check box for an on/off value), which the view fills
+// from the table row each one shows; a page without parameters shows a note instead.
 #pragma once
 #include <array>
 
@@ -52,7 +53,6 @@ private:
     bool refreshing_ = false;  // control changes made by Refresh are not the user's
     // What each row was last set up for, so that ranges are only set when the row changes.
     std::array<const ParamRow*, kRows> shown_rows_{};
-    int shifted_ = 0;  // pixels the template's controls moved right to centre them in the page
 };
 
 }  // namespace vemo
