@@ -133,7 +133,10 @@
 #define IDC_PARAM_SWITCH    3103
 #define IDC_PARAM_DEFAULTS  3104
 #define IDC_PARAM_ROW_BOX   3105
+#define IDC_PARAM_NOTE      3106
 #define IDC_PARAM_ROWS      3110
 #define PARAM_PAGE_ROWS     7
+/* row r's check box, shown instead of its slider and value for an on/off value */
+#define IDC_PARAM_CHECKS    3131
 
 #endif

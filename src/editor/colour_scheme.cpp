@@ -1,6 +1,7 @@
 #include "editor/colour_scheme.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "editor/settings_file.h"
 
@@ -23,6 +24,62 @@ void ColourScheme::derive() {
 void ColourScheme::next_header_style() { header_style = header_style >= kHeaderStyles - 1 ? 0 : header_style + 1; }
 
 void ColourScheme::next_border_style() { border_style = border_style >= kBorderStyles - 1 ? 0 : border_style + 1; }
+
+namespace {
+
+double linear(int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+Colour scaled(Colour c, double k) {
+    auto ch = [k](int v) { return static_cast<int>(v * k); };
+    return rgb(ch(red_of(c)), ch(green_of(c)), ch(blue_of(c)));
+}
+
+// Pure red (the equaliser's 4000..8000 Hz labels) reads 4.5:1 on grounds up to a luminance of
+// 0.0084; smoothing takes some of a glyph's colour, so the plate stays well below that.
+constexpr double kPlateLuminance = 0.003;
+
+}  // namespace
+
+double luminance(Colour c) {
+    return 0.2126 * linear(red_of(c)) + 0.7152 * linear(green_of(c)) + 0.0722 * linear(blue_of(c));
+}
+
+double contrast(Colour a, Colour b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+Colour readable_on(Colour bg, Colour preferred) {
+    if (contrast(preferred, bg) >= kMinTextContrast) return preferred;
+    const Colour white = rgb(255, 255, 255), black = 0;
+    return contrast(white, bg) >= contrast(black, bg) ? white : black;
+}
+
+PageColours page_colours(const ColourScheme& s) {
+    PageColours p{};
+    // The main colour's hue, dimmed step by step until dark enough.
+    double k = 1.0;
+    p.plate = s.main_colour & 0x00FFFFFFu;
+    while (luminance(p.plate) > kPlateLuminance && k > 0) p.plate = scaled(s.main_colour, k -= 0.02);
+    if (luminance(p.plate) > kPlateLuminance) p.plate = 0;
+    p.label = readable_on(p.plate, rgb(0xE8, 0xEC, 0xF0));
+    p.value = readable_on(p.plate, rgb(0xFF, 0xFF, 0x80));
+    p.outside = readable_on(p.plate, rgb(0xFF, 0x90, 0x60));
+    p.heading = readable_on(s.main_colour, 0);
+    p.chooser = readable_on(s.main_colour, rgb(0xFF, 0xFF, 0x00));
+    p.light_chip = rgb(0xE6, 0xEC, 0xF4);
+    return p;
+}
+
+Colour band_label_ground(const PageColours& p, Colour text) {
+    Colour best = p.plate;
+    for (const Colour ground : {p.light_chip, rgb(255, 255, 255), Colour{0}})
+        if (contrast(text, best) < kMinTextContrast && contrast(text, ground) > contrast(text, best)) best = ground;
+    return best;
+}
 
 int32_t settings_colour_value(Colour c) {
     return static_cast<int32_t>((red_of(c) << 16) | (green_of(c) << 8) | blue_of(c));

@@ -39,6 +39,29 @@ struct ColourScheme {
 
 constexpr Colour invert(Colour c) { return rgb(255 - red_of(c), 255 - green_of(c), 255 - blue_of(c)); }
 
+// Texts the editor places read at least 4.5:1 against what they are drawn on, by the relative
+// luminance and contrast ratio of WCAG 2.
+constexpr double kMinTextContrast = 4.5;
+double luminance(Colour c);
+double contrast(Colour a, Colour b);
+// `preferred` where it reads on `bg`, else black or white, whichever reads better (one of the
+// two always reaches 4.5:1).
+Colour readable_on(Colour bg, Colour preferred);
+
+// The ground and texts of the parameter and equaliser pages for a scheme.
+struct PageColours {
+    Colour plate;       // behind the rows and bands: the main colour dimmed until red reads on it
+    Colour label;       // row labels, the equaliser's scales
+    Colour value;       // value texts
+    Colour outside;     // a value the slider cannot show
+    Colour heading;     // the page heading, on the main colour
+    Colour chooser;     // combo box texts, on the main colour
+    Colour light_chip;  // behind a band label that needs a light ground (the blue family)
+};
+PageColours page_colours(const ColourScheme& s);
+// What a band label of colour `text` (the equaliser's own colours) is drawn on.
+Colour band_label_ground(const PageColours& p, Colour text);
+
 // The main colour as the settings file stores it: 0xRRGGBB, the reverse of a COLORREF.
 int32_t settings_colour_value(Colour c);
 

@@ -188,6 +188,8 @@ public:
     void param_choose_effect(int type);
     // Slider `index` of the page moved to `pos`: the record value written, the effect rebuilt.
     void param_on_slider(int index, int pos);
+    // The thumb of slider `index` let go at `track` on its track (a check box: 0 off, else on).
+    void param_on_track(int index, int track);
     // "缺省": the effect's defaults, rebuilt.
     void param_on_defaults();
     void param_on_switch(bool on);

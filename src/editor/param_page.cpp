@@ -46,13 +46,40 @@ std::string plain(double v) {
     return buf;
 }
 
+// At least three significant digits, no exponent, no trailing zeros after the point.
+std::string digits3(double v) {
+    if (!std::isfinite(v) || v == 0) return number(v, 0);
+    const int decimals = std::clamp(2 - static_cast<int>(std::floor(std::log10(std::fabs(v)))), 0, 6);
+    std::string s = number(v, decimals);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s == "-0" ? "0" : s;
+}
+
 std::string with_unit(const std::string& n, std::string_view unit) {
     if (unit.empty()) return n;
     return n + " " + std::string(unit_word(unit));
 }
 
-// trunc(a / b) for the shown values, limited so that far-out record values stay printable.
-double shown_quotient(double a, double b) { return b == 0 ? 0 : std::trunc(a / b); }
+// A gain as dB with a tenth, "-∞ dB" for none.
+std::string decibels(double gain) {
+    if (!(gain > 0)) return gain == 0 ? "-∞ dB" : "NaN";
+    const double db = 20.0 * std::log10(gain);
+    std::string text = db > 0.05 ? "+" : "";
+    text += number(db, 1);
+    return text += " dB";
+}
+
+// Milliseconds from a sample count of all channels: whole where the count is a whole number of
+// milliseconds to within a sample (as every count the slider makes is), else to a tenth.
+std::string ms_of_samples(double v, double per_second) {
+    if (!(per_second > 0)) return plain(v) + " 采样";
+    const double ms = v * 1000.0 / per_second;
+    const double whole = std::round(ms);
+    return (std::fabs(ms - whole) < 1000.0 / per_second ? plain(whole) : number(ms, 1)) + " 毫秒";
+}
 
 std::string direct_text(const ParamRow& row, double v) {
     const std::string_view unit = row.unit;
@@ -65,11 +92,6 @@ std::string direct_text(const ParamRow& row, double v) {
             if (!rest.empty() && rest[0] == ' ') rest.remove_prefix(1);
             return with_unit(number(v * scale, decimals), rest);
         }
-    }
-    // "1/256", "1/16", "1/1000 step": shown as the fraction it is.
-    if (unit.substr(0, 2) == "1/") {
-        const size_t end = unit.find(' ');
-        return plain(v) + "/" + std::string(unit.substr(2, end == std::string_view::npos ? end : end - 2));
     }
     return with_unit(plain(v), unit);
 }
@@ -84,17 +106,24 @@ std::vector<const ParamRow*> param_page_rows(int type) {
 }
 
 std::string param_text(const ParamRow& row, double v, int rate, int channels) {
-    const double frame_rate = static_cast<double>(rate) * channels;
+    const double per_second = static_cast<double>(rate) * channels;
+    const double scaled = v * param_unit_scale(row);
+    switch (row.shown) {
+        case ValueShown::kSwitch: return v != 0 ? "开" : "关";
+        case ValueShown::kUnused: return direct_text(row, v) + " 未使用";
+        case ValueShown::kPercent: return digits3(scaled * 100.0) + " %";
+        case ValueShown::kDecibels: return decibels(scaled);
+        case ValueShown::kTimes: return digits3(scaled) + " 倍";
+        case ValueShown::kFullScale: return decibels(v / 32768.0);
+        case ValueShown::kStepPct: return digits3(v / 32768.0 * 100.0) + " %";
+        case ValueShown::kDelayMs: return rate > 0 ? digits3(scaled * 1000.0 / rate) + " 毫秒" : plain(scaled) + " 采样";
+        // A table of 360 steps, advanced by value / 1000 per sample of every channel.
+        case ValueShown::kSweepHz: return digits3(scaled * per_second / 360.0) + " Hz";
+        case ValueShown::kNumber: break;
+    }
     switch (row.law) {
-        case SliderLaw::kMsToSamples: return with_unit(plain(shown_quotient(v * 1000.0, frame_rate)), "ms");
-        case SliderLaw::kTimes10: return plain(std::trunc(v / 10.0));
-        case SliderLaw::kHalf: return plain(2.0 * v);
-        case SliderLaw::kChorusRate:
-            // Shown as the position it came from: (fs * 360) div (value * ch * 1000).
-            return plain(shown_quotient(rate * 360.0, v * channels * 1000.0));
-        case SliderLaw::kPercent256: return plain(std::trunc(v * 0.390625)) + " %";
+        case SliderLaw::kMsToSamples: return ms_of_samples(v, per_second);
         case SliderLaw::kTenths: return with_unit(number(v, 1), row.unit);
-        case SliderLaw::kNegated:
         case SliderLaw::kPowerOfTwo: return with_unit(plain(v), row.unit);
         default: return direct_text(row, v);
     }
@@ -118,6 +147,8 @@ void Editor::param_refresh() {
     page.effect_on = e.enabled[type].load(std::memory_order_relaxed) == 1;
     const std::vector<const ParamRow*> rows = param_page_rows(type);
     page.sliders.resize(rows.size());
+    page.note = rows.empty() ? kParamNoParameters : "";
+    page.defaults_enabled = !rows.empty();
 
     // The page copy, else the values as the page or a record set them (the phaser reports
     // truncated copies of its own: 0.7 comes back as 69, yet the page set 70).
@@ -140,7 +171,11 @@ void Editor::param_refresh() {
         const bool keep = s.row == rows[i] && param_value_at(*s.row, s.pos, rate, channels) == value;
         s.row = rows[i];
         s.value = value;
+        s.check_box = s.row->shown == ValueShown::kSwitch;
         if (!keep) s.pos = param_position_of(*s.row, s.value, rate, channels);
+        // The thumb keeps its step where that step still stands for the position.
+        if (!keep || param_pos_at_track(*s.row, s.track) != s.pos)
+            s.track = param_track_of_value(*s.row, s.value, rate, channels);
         s.in_range = param_in_range(*s.row, s.value, rate, channels);
         s.text = param_text(*s.row, s.value, rate, channels);
     }
@@ -191,7 +226,18 @@ void Editor::param_on_slider(int index, int pos) {
     param_refresh();
 }
 
+void Editor::param_on_track(int index, int track) {
+    ParamPage& page = param;
+    if (index < 0 || index >= static_cast<int>(page.sliders.size())) return;
+    ParamSlider& s = page.sliders[static_cast<size_t>(index)];
+    const int32_t steps = param_track_steps(*s.row);
+    track = s.check_box ? (track != 0 ? steps : 0) : std::clamp(track, 0, steps);
+    s.track = track;
+    param_on_slider(index, param_pos_at_track(*s.row, track));
+}
+
 void Editor::param_on_defaults() {
+    if (!param.defaults_enabled) return;
     const int type = param.effect;
     EngineState& e = engine_;
     {

@@ -222,7 +222,8 @@ void effect_take_change(void* fx, int type, const EffectSettings& next, const Pa
                 param_to_slot(next, row, ops.params(fx));
     if (type == kReverb) {
         Reverb& r = *static_cast<Reverb*>(fx);
-        const bool level = changed != nullptr && changed->law == SliderLaw::kNegated;
+        // The two levels only set gains; every other field moves the taps.
+        const bool level = changed != nullptr && changed->unit == "dB";
         if (level || changed == nullptr) reverb_set_levels(r);
         if (!level) reverb_redraw_taps(r, rate);
     } else if (change_configures(type) && ops.configure) {

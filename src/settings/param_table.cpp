@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <type_traits>
 
 #include "effects/amp_mod.h"
@@ -50,14 +52,19 @@ constexpr SlotType slot_type() {
 using enum FieldRole;
 using enum SliderLaw;
 using T = Transfer;
+using enum SliderScale;
+using enum ValueShown;
 
 // clang-format off
 #define REC(f) #f, offsetof(EffectSettings, f), field_type<decltype(EffectSettings::f)>()
 #define SLOT(P, f) ParamSlot{offsetof(P, f), slot_type<decltype(P::f)>()}
 #define ENABLE(f, fx) {REC(f), fx, kEnable, T::kNone, {}, kDirect, 0, 1, 0, "", "on", "开启"}
-#define PARAM(f, fx, P, tr, law, lo, hi, def, unit, en, zh) \
-    {REC(f), fx, kParam, tr, SLOT(P, f), law, lo, hi, def, unit, en, zh}
-#define COPY(f, fx, P, law, lo, hi, def, unit, en, zh) PARAM(f, fx, P, T::kCopy, law, lo, hi, def, unit, en, zh)
+// After the labels: the track's scale and how the editor words the value, where not linear and
+// a number in the unit.
+#define PARAM(f, fx, P, tr, law, lo, hi, def, unit, en, zh, ...) \
+    {REC(f), fx, kParam, tr, SLOT(P, f), law, lo, hi, def, unit, en, zh __VA_OPT__(,) __VA_ARGS__}
+#define COPY(f, fx, P, law, lo, hi, def, unit, en, zh, ...) \
+    PARAM(f, fx, P, T::kCopy, law, lo, hi, def, unit, en, zh __VA_OPT__(,) __VA_ARGS__)
 
 // Where a Part of the design gives no editor range, the range below is what the effect's
 // arithmetic and a listener can use; the reason stands beside the row.
@@ -72,29 +79,29 @@ constexpr ParamRow kRows[] = {
 
     ENABLE(echo_enabled, kEcho),
     COPY(echo_delay_s, kEcho, EchoParams, kTenths, 0, 16, 0.6f, "s", "delay", "延时"),
-    COPY(echo_feedback, kEcho, EchoParams, kTenths, 0, 10, 0.5f, "", "feedback", "反馈"),
+    COPY(echo_feedback, kEcho, EchoParams, kTenths, 0, 10, 0.5f, "", "feedback", "反馈", kLinear, kPercent),
 
     ENABLE(pitch_enabled, kPitchChanger),
     COPY(pitch_octaves, kPitchChanger, PitchChangerParams, kTenths, -7, 9, 0.0, "octaves", "pitch", "音调"),
     // Frames below 256 points cannot resolve a semitone at 44.1 kHz; 8192 is what the arrays hold.
     COPY(pitch_frame_size, kPitchChanger, PitchChangerParams, kPowerOfTwo, 8, 13, 2048, "samples", "frame size", "帧长"),
-    COPY(pitch_oversampling, kPitchChanger, PitchChangerParams, kDirect, 1, 8, 4, "", "overlap", "重叠"),
+    COPY(pitch_oversampling, kPitchChanger, PitchChangerParams, kDirect, 1, 8, 4, "", "overlap", "重叠", kLinear, kTimes),
 
     ENABLE(drift_enabled, kDrift),
-    COPY(drift_feedback, kDrift, DriftParams, kDirect, 0, 204, 100, "1/256", "feedback", "再发生"),
-    COPY(drift_depth, kDrift, DriftParams, kDirect, 0, 50, 50, "", "depth", "深度"),
-    COPY(drift_wet, kDrift, DriftParams, kDirect, 0, 256, 250, "1/256", "wet", "湿声"),
-    COPY(drift_dry, kDrift, DriftParams, kDirect, 0, 256, 200, "1/256", "dry", "干声"),
+    COPY(drift_feedback, kDrift, DriftParams, kDirect, 0, 204, 100, "1/256", "feedback", "再发生", kLinear, kPercent),
+    COPY(drift_depth, kDrift, DriftParams, kDirect, 0, 50, 50, "4 samples", "depth", "深度", kLinear, kDelayMs),
+    COPY(drift_wet, kDrift, DriftParams, kDirect, 0, 256, 250, "1/256", "wet", "湿声", kLinear, kPercent),
+    COPY(drift_dry, kDrift, DriftParams, kDirect, 0, 256, 200, "1/256", "dry", "干声", kLinear, kPercent),
     // At 1000 the sweep takes one table step per frame, a cycle in 360 frames: the fastest
     // that still sounds like a sweep.
-    COPY(drift_speed, kDrift, DriftParams, kDirect, 1, 1000, 5, "1/1000 step", "speed", "速度"),
+    COPY(drift_speed, kDrift, DriftParams, kDirect, 1, 1000, 5, "1/1000 step", "speed", "速度", kLog, kSweepHz),
 
     ENABLE(chorus_enabled, kChorus),
-    COPY(chorus_depth, kChorus, ChorusParams, kHalf, 1, 100, 50, "64 samples", "depth", "深度"),
-    COPY(chorus_rate, kChorus, ChorusParams, kChorusRate, 1, 3500, 5, "", "rate", "频率"),
-    COPY(chorus_wet, kChorus, ChorusParams, kPercent256, 0, 100, 250, "1/256", "wet", "湿声"),
-    COPY(chorus_dry, kChorus, ChorusParams, kPercent256, 0, 100, 200, "1/256", "dry", "干声"),
-    COPY(chorus_feedback, kChorus, ChorusParams, kPercent256, 0, 80, 100, "1/256", "feedback", "再发生"),
+    COPY(chorus_depth, kChorus, ChorusParams, kHalf, 1, 100, 50, "64 samples", "depth", "深度", kLinear, kDelayMs),
+    COPY(chorus_rate, kChorus, ChorusParams, kChorusRate, 1, 3500, 5, "1/1000 step", "rate", "频率", kLog, kSweepHz),
+    COPY(chorus_wet, kChorus, ChorusParams, kPercent256, 0, 100, 250, "1/256", "wet", "湿声", kLinear, kPercent),
+    COPY(chorus_dry, kChorus, ChorusParams, kPercent256, 0, 100, 200, "1/256", "dry", "干声", kLinear, kPercent),
+    COPY(chorus_feedback, kChorus, ChorusParams, kPercent256, 0, 80, 100, "1/256", "feedback", "再发生", kLinear, kPercent),
 
     ENABLE(phaser_enabled, kPhaser),
     PARAM(phaser_low_hz, kPhaser, PhaserParams, T::kTruncInt, kDirect, 10, 800, 440, "Hz", "low", "最小频率"),
@@ -102,16 +109,16 @@ constexpr ParamRow kRows[] = {
     PARAM(phaser_rate, kPhaser, PhaserParams, T::kTruncInt, kDirect, 1, 100, 50, "0.01 Hz", "rate", "速率"),
     // The engine keeps 0.7 as a float, which reports back as 69.
     PARAM(phaser_feedback, kPhaser, PhaserParams, T::kTruncInt, kDirect, 1, 100, 69, "%", "feedback", "反馈"),
-    PARAM(phaser_mix, kPhaser, PhaserParams, T::kTruncInt, kDirect, 1, 10, 10, "0.1", "mix", "增益"),
+    PARAM(phaser_mix, kPhaser, PhaserParams, T::kTruncInt, kDirect, 1, 10, 10, "0.1", "mix", "增益", kLinear, kPercent),
 
     ENABLE(am_enabled, kAmpMod),
     {REC(am_level_db_copy), kAmpMod, kReportCopy, T::kNone, SLOT(AmpModParams, am_level_db), kDirect, -60, 0, -10,
      "dB", "level (copy)", "电平"},
     PARAM(am_depth_pct, kAmpMod, AmpModParams, T::kLow16, kDirect, 0, 100, 20, "%", "depth", "深度"),
     // From a 10 ms flutter to a 10 s swell; the engine needs it positive.
-    PARAM(am_period_ms, kAmpMod, AmpModParams, T::kLow16, kDirect, 10, 10000, 1000, "ms", "period", "周期"),
+    PARAM(am_period_ms, kAmpMod, AmpModParams, T::kLow16, kDirect, 10, 10000, 1000, "ms", "period", "周期", kLog),
     // Carried but unused by the engine: the range only keeps it a plausible level.
-    COPY(am_level_db, kAmpMod, AmpModParams, kDirect, -60, 0, -10, "dB", "level", "电平"),
+    COPY(am_level_db, kAmpMod, AmpModParams, kDirect, -60, 0, -10, "dB", "level", "电平", kLinear, kUnused),
     PARAM(am_waveform, kAmpMod, AmpModParams, T::kNonZero, kDirect, 0, 1, 0, "0 sine, 1 triangle", "waveform", "波形"),
 
     ENABLE(comp_enabled, kCompressor),
@@ -119,47 +126,47 @@ constexpr ParamRow kRows[] = {
     COPY(comp_threshold_db, kCompressor, CompressorParams, kDirect, -60, 0, -20, "dB", "threshold", "阈值"),
     COPY(comp_slope_x10, kCompressor, CompressorParams, kDirect, 1, 10, 5, "0.1", "slope", "斜率"),
     // At least 1 ms (the smoothing coefficients need it); a few seconds is the longest in use.
-    COPY(comp_attack_ms, kCompressor, CompressorParams, kDirect, 1, 1000, 1, "ms", "attack", "起音时间"),
-    COPY(comp_release_ms, kCompressor, CompressorParams, kDirect, 1, 5000, 10, "ms", "release", "释放时间"),
+    COPY(comp_attack_ms, kCompressor, CompressorParams, kDirect, 1, 1000, 1, "ms", "attack", "起音时间", kLog),
+    COPY(comp_release_ms, kCompressor, CompressorParams, kDirect, 1, 5000, 10, "ms", "release", "释放时间", kLog),
 
     ENABLE(reverb_enabled, kReverb),
     PARAM(reverb_tap_count, kReverb, ReverbParams, T::kLow16, kDirect, 1, 100, 20, "", "reflections", "反射数"),
-    // No slider; 200 m of spread is about 27,000 samples at 44.1 kHz, well inside the line.
+    // 200 m of spread is about 27,000 samples at 44.1 kHz, well inside the line.
     PARAM(reverb_room_m, kReverb, ReverbParams, T::kLow16, kDirect, 1, 200, 20, "m", "room", "房间"),
     PARAM(reverb_offset_m, kReverb, ReverbParams, T::kLow16, kDirect, 0, 100, 5, "m", "offset", "偏移"),
-    PARAM(reverb_decay_m, kReverb, ReverbParams, T::kLow16, kDirect, 1, 1000, 10, "m", "decay", "衰减"),
-    PARAM(reverb_feedback_m, kReverb, ReverbParams, T::kLow16, kDirect, 1, 1000, 20, "m", "feedback distance", "反馈距离"),
-    PARAM(reverb_feedback_db, kReverb, ReverbParams, T::kLow16, kNegated, 0, 100, -10, "dB", "feedback level", "反馈电平"),
-    PARAM(reverb_wet_db, kReverb, ReverbParams, T::kLow16, kNegated, 0, 80, -10, "dB", "wet level", "混响电平"),
+    PARAM(reverb_decay_m, kReverb, ReverbParams, T::kLow16, kDirect, 1, 1000, 10, "m", "decay", "衰减", kLog),
+    PARAM(reverb_feedback_m, kReverb, ReverbParams, T::kLow16, kDirect, 1, 1000, 20, "m", "feedback distance", "反馈距离", kLog),
+    PARAM(reverb_feedback_db, kReverb, ReverbParams, T::kLow16, kDirect, -100, 0, -10, "dB", "feedback level", "反馈电平"),
+    PARAM(reverb_wet_db, kReverb, ReverbParams, T::kLow16, kDirect, -80, 0, -10, "dB", "wet level", "混响电平"),
 
     ENABLE(odrive_enabled, kOverdrive),
     // From a clean 10 ohms to a fully clipped 100 kilo-ohms.
-    COPY(odrive_drive_ohms, kOverdrive, OverdriveParams, kDirect, 10, 100000, 520, "ohm", "drive", "驱动"),
+    COPY(odrive_drive_ohms, kOverdrive, OverdriveParams, kDirect, 10, 100000, 520, "ohm", "drive", "驱动", kLog),
     // A cut-off must be positive and below the lowest format's Nyquist frequency.
-    COPY(odrive_lowpass_hz, kOverdrive, OverdriveParams, kDirect, 100, 5000, 3500, "Hz", "low-pass", "低通频率"),
-    COPY(odrive_lowpass_on, kOverdrive, OverdriveParams, kDirect, 0, 1, 0, "", "low-pass on", "低通滤波"),
+    COPY(odrive_lowpass_hz, kOverdrive, OverdriveParams, kDirect, 100, 5000, 3500, "Hz", "low-pass", "低通频率", kLog),
+    COPY(odrive_lowpass_on, kOverdrive, OverdriveParams, kDirect, 0, 1, 0, "", "low-pass on", "低通滤波", kLinear, kSwitch),
 
     ENABLE(dist_enabled, kDistortion),
     // Positive, or the limiter passes no change at all.
-    COPY(dist_max_step, kDistortion, DistortionParams, kDirect, 1, 32767, 10000, "samples", "slew limit", "最大步长"),
+    COPY(dist_max_step, kDistortion, DistortionParams, kDirect, 1, 32767, 10000, "sample units", "slew limit", "最大步长", kLog, kStepPct),
     // Up to four times the input level.
-    COPY(dist_level, kDistortion, DistortionParams, kDirect, 0, 1024, 20, "1/256", "level", "电平"),
+    COPY(dist_level, kDistortion, DistortionParams, kDirect, 0, 1024, 20, "1/256", "level", "电平", kLog, kDecibels),
     // From 1x to 256x.
-    COPY(dist_drive, kDistortion, DistortionParams, kDirect, 16, 4096, 555, "1/16", "drive", "驱动"),
+    COPY(dist_drive, kDistortion, DistortionParams, kDirect, 16, 4096, 555, "1/16", "drive", "驱动", kLog, kTimes),
     // Both cut-offs must be positive and below the lowest format's Nyquist frequency.
-    COPY(dist_low_cut_hz, kDistortion, DistortionParams, kDirect, 20, 2000, 350, "Hz", "low cut", "低切频率"),
-    COPY(dist_tone_hz, kDistortion, DistortionParams, kDirect, 100, 5000, 3000, "Hz", "tone", "音色"),
+    COPY(dist_low_cut_hz, kDistortion, DistortionParams, kDirect, 20, 2000, 350, "Hz", "low cut", "低切频率", kLog),
+    COPY(dist_tone_hz, kDistortion, DistortionParams, kDirect, 100, 5000, 3000, "Hz", "tone", "音色", kLog),
 
     ENABLE(denoise_enabled, kDenoise),
-    COPY(denoise_open_level, kDenoise, DenoiseParams, kTimes10, 0, 101, 500, "", "open level", "阀值"),
+    COPY(denoise_open_level, kDenoise, DenoiseParams, kTimes10, 0, 101, 500, "sample units", "open level", "阀值", kLinear, kFullScale),
     COPY(denoise_hold, kDenoise, DenoiseParams, kMsToSamples, 0, 200, 2, "samples", "hold", "保持时间"),
-    COPY(denoise_release, kDenoise, DenoiseParams, kMsToSamples, 0, 15001, 500, "samples", "release", "释放时间"),
-    COPY(denoise_attack, kDenoise, DenoiseParams, kMsToSamples, 0, 4000, 0, "samples", "attack", "起音时间"),
-    COPY(denoise_close_level, kDenoise, DenoiseParams, kTimes10, 0, 101, 410, "", "close level", "滞后"),
+    COPY(denoise_release, kDenoise, DenoiseParams, kMsToSamples, 0, 15001, 500, "samples", "release", "释放时间", kLog),
+    COPY(denoise_attack, kDenoise, DenoiseParams, kMsToSamples, 0, 4000, 0, "samples", "attack", "起音时间", kLog),
+    COPY(denoise_close_level, kDenoise, DenoiseParams, kTimes10, 0, 101, 410, "sample units", "close level", "滞后", kLinear, kFullScale),
 
     ENABLE(wah_enabled, kWah),
     COPY(wah_rate, kWah, WahParams, kDirect, 1, 40, 25, "0.1 Hz", "rate", "频率"),
-    COPY(wah_offset, kWah, WahParams, kDirect, 0, 100, 30, "", "offset", "偏移"),
+    COPY(wah_offset, kWah, WahParams, kDirect, 0, 100, 30, "", "offset", "偏移", kLinear, kUnused),
     COPY(wah_depth, kWah, WahParams, kDirect, 0, 100, 70, "%", "depth", "深度"),
     COPY(wah_resonance, kWah, WahParams, kDirect, 0, 100, 30, "0.1", "resonance", "反馈"),
 
@@ -265,6 +272,97 @@ void param_value_range(const ParamRow& row, int rate, int channels, double& lo, 
     const double b = param_value_at(row, row.pos_max, rate, channels);
     lo = std::min(a, b);
     hi = std::max(a, b);
+}
+
+namespace {
+
+// Steps of a logarithmic track per decade: finer than the 1 % between neighbouring numbers of
+// two significant digits, so that every such number in the range has a step.
+constexpr double kLogStepsPerDecade = 240;
+
+// The low end a logarithmic track spreads from: a range from 0 spreads from 1, 0 being the
+// track's first step of its own.
+int32_t log_low(const ParamRow& row) { return std::max(row.pos_min, 1); }
+int32_t log_first(const ParamRow& row) { return row.pos_min < 1 ? 1 : 0; }
+bool is_log(const ParamRow& row) { return row.scale == SliderScale::kLog && row.pos_max > log_low(row); }
+
+// x to two significant digits, as a whole number.
+int64_t two_digits(double x) {
+    if (x < 100) return std::llround(x);
+    const double q = std::pow(10.0, std::floor(std::log10(x)) - 1);
+    return std::llround(std::round(x / q) * q);
+}
+
+}  // namespace
+
+int32_t param_track_steps(const ParamRow& row) {
+    if (!is_log(row)) return std::max(row.pos_max - row.pos_min, 0);
+    const double decades = std::log10(static_cast<double>(row.pos_max) / log_low(row));
+    return log_first(row) + static_cast<int32_t>(std::ceil(decades * kLogStepsPerDecade));
+}
+
+int32_t param_pos_at_track(const ParamRow& row, int32_t track) {
+    const int32_t steps = param_track_steps(row);
+    track = std::clamp(track, 0, steps);
+    if (!is_log(row)) return row.pos_min + track;
+    if (track == 0) return row.pos_min;
+    if (track == steps) return row.pos_max;
+    const int32_t lo = log_low(row), first = log_first(row);
+    const double span = std::log(static_cast<double>(row.pos_max) / lo);
+    int64_t p = two_digits(lo * std::exp(span * (track - first) / (steps - first)));
+    // The default has a step of its own where two digits do not spell it (555 of the
+    // distortion's drive), and its neighbours keep to their side of it.
+    if ((row.law == kDirect || row.law == kMsToSamples) && row.def > lo && row.def < row.pos_max) {
+        const auto def = static_cast<int64_t>(row.def);
+        const auto at = first + std::lround((steps - first) * std::log(static_cast<double>(def) / lo) / span);
+        p = track == at ? def : (track < at ? std::min(p, def) : std::max(p, def));
+    }
+    return static_cast<int32_t>(std::clamp<int64_t>(p, lo, row.pos_max));
+}
+
+int32_t param_track_of_value(const ParamRow& row, double value, int rate, int channels) {
+    const int32_t steps = param_track_steps(row);
+    int32_t best = param_track_of(row, param_position_of(row, value, rate, channels));
+    double best_d = std::fabs(param_value_at(row, param_pos_at_track(row, best), rate, channels) - value);
+    for (int32_t t = 0; t <= steps && best_d > 0; ++t) {
+        const double d = std::fabs(param_value_at(row, param_pos_at_track(row, t), rate, channels) - value);
+        if (d < best_d) best = t, best_d = d;
+    }
+    return best;
+}
+
+int32_t param_track_of(const ParamRow& row, int32_t pos) {
+    const int32_t steps = param_track_steps(row);
+    if (!is_log(row)) return std::clamp(pos - row.pos_min, 0, steps);
+    if (pos <= row.pos_min) return 0;
+    if (pos >= row.pos_max) return steps;
+    const int32_t lo = log_low(row), first = log_first(row);
+    const double guess = first + (steps - first) * std::log(static_cast<double>(pos) / lo) /
+                                     std::log(static_cast<double>(row.pos_max) / lo);
+    // Rounding makes a few neighbouring steps share a position: the nearest by ratio, and of
+    // equals the one nearest the guess.
+    int32_t best = 0;
+    double best_d = INFINITY;
+    const int32_t around = static_cast<int32_t>(std::lround(guess));
+    for (int32_t t = std::max(around - 16, 0); t <= std::min(around + 16, steps); ++t) {
+        const int32_t p = param_pos_at_track(row, t);
+        const double d = p <= 0 ? INFINITY : std::fabs(std::log(static_cast<double>(p) / pos)) + 1e-9 * std::abs(t - around);
+        if (d < best_d) best = t, best_d = d;
+    }
+    return best;
+}
+
+double param_unit_scale(const ParamRow& row) {
+    const std::string_view u = row.unit;
+    if (u.starts_with("1/")) {
+        const double n = std::strtod(std::string(u.substr(2)).c_str(), nullptr);
+        return n > 0 ? 1.0 / n : 1.0;
+    }
+    if (!u.empty() && u[0] >= '0' && u[0] <= '9') {
+        const double n = std::strtod(std::string(u).c_str(), nullptr);
+        return n > 0 ? n : 1.0;
+    }
+    return 1.0;
 }
 
 double param_default(const ParamRow& row, int rate, int channels) {

@@ -79,6 +79,25 @@ enum class SliderLaw : uint8_t {
     kPreamp,       // value = p, standing for (p - 12) * 1.5 dB
 };
 
+// How the editor's track spreads the positions of a row.  A logarithmic track gives every decade
+// of positions the same share; the positions it offers are rounded to two significant digits
+// (the range's ends exact), and a range starting at 0 keeps 0 at the track's left end.
+enum class SliderScale : uint8_t { kLinear, kLog };
+
+// How the editor words a value, and which control it gets.
+enum class ValueShown : uint8_t {
+    kNumber,     // the number in the row's unit ("0.1 Hz" shows tenths as Hz)
+    kPercent,    // value x the unit's scale ("1/256", "0.1", "" for 1) as a percentage
+    kDecibels,   // value x the unit's scale as a gain in dB
+    kTimes,      // value x the unit's scale as a plain multiple
+    kFullScale,  // a 16-bit sample magnitude as dB of full scale (32768)
+    kStepPct,    // a 16-bit sample step as a percentage of full scale
+    kDelayMs,    // value x the unit's sample count as milliseconds at the format's rate
+    kSweepHz,    // a sweep advancing value / 1000 of a 360-step table per sample of all channels, in Hz
+    kSwitch,     // 0 off, 1 on: a check box
+    kUnused,     // carried in the record, never read by the effect
+};
+
 struct ParamRow {
     std::string_view field;  // as EffectSettings spells it
     uint16_t offset;         // byte offset in the record
@@ -95,6 +114,8 @@ struct ParamRow {
     std::string_view unit;      // of the record value
     std::string_view label_en;  // short label for the command line
     std::string_view label_zh;  // the editor's label (UTF-8)
+    SliderScale scale = SliderScale::kLinear;
+    ValueShown shown = ValueShown::kNumber;
 };
 
 // Every row, in record order.
@@ -110,6 +131,19 @@ double param_value_at(const ParamRow& row, int32_t pos, int rate, int channels);
 int32_t param_position_of(const ParamRow& row, double value, int rate, int channels);
 // The record values the editor's range covers for a format, lowest first.
 void param_value_range(const ParamRow& row, int rate, int channels, double& lo, double& hi);
+// The editor's track for a row: positions 0..param_track_steps, each standing for a slider
+// position of the row (equal to it on a linear track).
+int32_t param_track_steps(const ParamRow& row);
+int32_t param_pos_at_track(const ParamRow& row, int32_t track);
+// The track step whose position is nearest `pos` (on a logarithmic track, by ratio).
+int32_t param_track_of(const ParamRow& row, int32_t pos);
+// The track step whose record value is nearest `value` for a format (the nearest position's
+// step when it is exact).
+int32_t param_track_of_value(const ParamRow& row, double value, int rate, int channels);
+// The factor a unit spelled as a scale stands for: "1/256" 1/256, "0.1 Hz" 0.1, "64 samples"
+// 64; 1 for a plain unit.
+double param_unit_scale(const ParamRow& row);
+
 // The value vemomix_init leaves for a format.
 double param_default(const ParamRow& row, int rate, int channels);
 // Whether `value` is one the editor could set (inside the range; for power-of-two and

@@ -195,7 +195,11 @@ void CIconButton::DrawItem(const DRAWITEMSTRUCT& dis) {
     const bool checked = m_checkMode && m_check;
     const bool hot = m_hover || pressed;
     const COLORREF bk = m_colors[hot ? kBkIn : kBkOut];
-    const COLORREF fg = disabled ? RGB(0x80, 0x86, 0x8E) : m_colors[hot ? kFgIn : kFgOut];
+    // Greyed, a button sinks into a flat, darker ground and its text dims a quarter of the way
+    // towards it; on the parent's background the text turns a light grey. Both still read.
+    const COLORREF sunk = shift(bk, -40);
+    COLORREF fg = m_colors[hot ? kFgIn : kFgOut];
+    if (disabled) fg = m_transparent ? RGB(0xA8, 0xAE, 0xB6) : blend(m_colors[kFgOut], sunk, 64);
 
     HWND parent = ::GetParent(m_hWnd);
     if (m_transparent) {
@@ -215,6 +219,9 @@ void CIconButton::DrawItem(const DRAWITEMSTRUCT& dis) {
             InflateRect(&in, -1, -1);
             frame_rect(dc, in, shift(bk, 50));
         }
+    } else if (disabled) {
+        fill_solid(dc, rc, sunk);
+        frame_rect(dc, rc, shift(bk, -50));
     } else {
         fill_vertical(dc, rc, shift(bk, pressed || checked ? -14 : 14), shift(bk, pressed || checked ? 6 : -10));
         frame_rect(dc, rc, shift(bk, -50));

@@ -178,5 +178,25 @@ TEST_F(ColourEditorTest, ReleaseRecoloursRowsAlphaFollowsWintranAndSaveWritesThe
     EXPECT_NE(file_bytes(dir / "quillaret.ini").find(gbk("软件界面颜色") + "=13126754\r\n"), std::string::npos);
 }
 
+// The pages' texts read 4.5:1 on their grounds whatever the main colour, the equaliser's four
+// label colours included (contrast of white on black 21:1, of pure blue on white 8.6:1).
+TEST(PageColours, EveryTextReadsOnItsGround) {
+    EXPECT_NEAR(contrast(0, rgb(255, 255, 255)), 21.0, 1e-9);
+    EXPECT_NEAR(contrast(rgb(0, 0, 255), rgb(255, 255, 255)), 8.59, 0.01);
+    for (const Colour main : {kDefaultMainColour, 0x00383808u, 0x00084808u, 0x00083848u, 0x00480808u, rgb(255, 255, 255),
+                              Colour{0}, rgb(128, 128, 128), rgb(255, 255, 0), rgb(250, 10, 30)}) {
+        ColourScheme s;
+        s.set_main_colour(main);
+        const PageColours p = page_colours(s);
+        for (const auto& [text, ground] : {std::pair{p.label, p.plate}, {p.value, p.plate}, {p.outside, p.plate},
+                                           {p.heading, main}, {p.chooser, main}})
+            EXPECT_GE(contrast(text, ground), kMinTextContrast) << std::hex << main << " " << text;
+        for (const Colour band : {0x0020FF20u, 0x00FF0000u, 0x000000FFu, 0x00FFFFFFu})
+            EXPECT_GE(contrast(band, band_label_ground(p, band)), kMinTextContrast) << std::hex << main << " " << band;
+    }
+    // The page's own colours stay where they read: the default scheme keeps yellow in the combo box.
+    EXPECT_EQ(page_colours(ColourScheme{}).chooser, rgb(255, 255, 0));
+}
+
 }  // namespace
 }  // namespace vemo

@@ -1,7 +1,9 @@
 // The parameter table against the record it describes: every byte of the 748 is a reserved
 // gap or belongs to exactly one row, and each row's default is what the library reports after
 // vemomix_init.  Then the slider laws at the values the editor's ranges are defined by.
+#include <cmath>
 #include <tuple>
+#include <vector>
 
 #include "settings/param_table.h"
 #include "test_support.h"
@@ -66,12 +68,12 @@ TEST(ParamTable, SliderLawsGiveTheEditorsValues) {
     // Chorus: depth = p / 2, percentages in 1/256, rate from fs * 360 / (p * ch * 1000).
     EXPECT_EQ(std::tuple(at("chorus_depth", 99), at("chorus_wet", 100), at("chorus_feedback", 80), at("chorus_rate", 1587)),
               std::tuple(49.0, 256.0, 204.0, 5.0));
-    EXPECT_EQ(std::tuple(at("echo_delay_s", 6), at("pitch_octaves", -7), at("reverb_wet_db", 80), at("pitch_frame_size", 11)),
+    EXPECT_EQ(std::tuple(at("echo_delay_s", 6), at("pitch_octaves", -7), at("reverb_wet_db", -80), at("pitch_frame_size", 11)),
               std::tuple(double(0.6f), double(-0.7f), -80.0, 2048.0));
 
-    // Slider ranges as the pages label them.
+    // Slider ranges as the pages label them; the reverb's levels grow louder to the right.
     for (auto [field, lo, hi] : {std::tuple{"vibrato_depth", 1, 100}, {"vibrato_period", 1, 100},
-                                 {"phaser_high_hz", 801, 4000}, {"reverb_tap_count", 1, 100}}) {
+                                 {"phaser_high_hz", 801, 4000}, {"reverb_wet_db", -80, 0}, {"reverb_feedback_db", -100, 0}}) {
         EXPECT_EQ(std::pair(find_param(field)->pos_min, find_param(field)->pos_max), std::pair(lo, hi)) << field;
     }
 
@@ -87,7 +89,43 @@ TEST(ParamTable, SliderLawsGiveTheEditorsValues) {
     EXPECT_EQ(std::tuple(param_position_of(*find_param("reverb_feedback_db"), -300, 44100, 2),
                          param_position_of(*find_param("denoise_hold"), 1e9, 44100, 2),
                          param_position_of(*find_param("bass_gain_db"), NAN, 44100, 2)),
-              std::tuple(100, 200, 0));
+              std::tuple(-100, 200, 0));
+}
+
+// A logarithmic track: its ends are the range's, every decade of positions takes the same share
+// of it, every number of two significant digits in the range (the default among them) has a step,
+// and the positions only grow.
+TEST(ParamTable, LogarithmicTracksGiveEveryDecadeItsShare) {
+    int log_rows = 0;
+    for (const ParamRow& r : param_rows()) {
+        if (r.scale != SliderScale::kLog) continue;
+        ++log_rows;
+        const int steps = param_track_steps(r);
+        ASSERT_EQ(std::pair(param_pos_at_track(r, 0), param_pos_at_track(r, steps)), std::pair(r.pos_min, r.pos_max)) << r.field;
+        std::vector<int> first_at;  // the step where each decade 1, 10, 100, ... starts
+        for (int t = 1, last = r.pos_min; t <= steps; ++t) {
+            const int p = param_pos_at_track(r, t);
+            ASSERT_GE(p, last) << r.field << " step " << t;
+            for (int d = static_cast<int>(first_at.size()), ten = static_cast<int>(std::pow(10, d)); p >= ten; ten *= 10, ++d)
+                first_at.push_back(t);
+            last = p;
+        }
+        for (size_t d = 2; d < first_at.size(); ++d)
+            if (std::pow(10, d - 1) >= r.pos_min) {
+                EXPECT_NEAR(first_at[d] - first_at[d - 1], 240, 6) << r.field << " decade " << d;
+            }
+        for (int p = std::max(r.pos_min, 1); p <= r.pos_max; p += p < 100 ? 1 : (p < 1000 ? 10 : (p < 10000 ? 100 : 1000))) {
+            EXPECT_EQ(param_pos_at_track(r, param_track_of(r, p)), p) << r.field;
+        }
+        for (const auto& [rate, ch] : {std::pair{44100, 2}, std::pair{11025, 1}, std::pair{48000, 2}}) {
+            const double def = param_default(r, rate, ch);
+            EXPECT_EQ(param_value_at(r, param_pos_at_track(r, param_track_of_value(r, def, rate, ch)), rate, ch), def) << r.field;
+        }
+    }
+    EXPECT_GE(log_rows, 8);
+    // The overdrive's default 520 ohms sits 1.7 decades into the 4 from 10 to 100000.
+    const ParamRow& drive = *find_param("odrive_drive_ohms");
+    EXPECT_NEAR(param_track_of(drive, 520) / double(param_track_steps(drive)), std::log10(52.0) / 4, 0.005);
 }
 
 }  // namespace

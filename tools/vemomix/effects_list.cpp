@@ -47,6 +47,10 @@ std::string range_text(const ParamRow& r) {
         case SliderLaw::kPreamp: text.append(" (value - 12) * 1.5 dB"); break;
         default: break;
     }
+    // What the editor's control makes of it.
+    if (r.scale == vemo::SliderScale::kLog) text.append(", logarithmic slider");
+    if (r.shown == vemo::ValueShown::kSwitch) text = "0 off, 1 on";
+    if (r.shown == vemo::ValueShown::kUnused) text.append(" (not read by the effect)");
     return text;
 }
 

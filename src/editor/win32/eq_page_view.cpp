@@ -8,13 +8,24 @@ namespace vemo {
 
 namespace {
 
-constexpr COLORREF kComboText = 0x0000FFFF;
-constexpr COLORREF kScaleText = RGB(0xE8, 0xEC, 0xF0);
 constexpr char kComboTip[] = "请通过下拉框选择转换方式 快速转换时无视频显示和无声音";
 
-// The slots and scales sit on a grey plate tinted by the main colour, on which the green, blue,
-// red and white band names all read.
-COLORREF plate_colour(const ColourScheme& s) { return blend(s.main_colour, RGB(0x9A, 0x9E, 0xA4), 170); }
+// The widest of the shown labels' texts in pixels, in the font each label has.
+int widest_label(const std::array<CLabel, EqPageView::kSlots>& labels, const std::array<EqSlot, 32>& slots) {
+    int widest = 0;
+    HDC dc = GetDC(labels[0].m_hWnd);
+    for (size_t k = 0; k < labels.size(); ++k) {
+        if (!slots[k].shown) continue;
+        const std::wstring text = widen(slots[k].label);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(labels[k].m_hWnd, WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        widest = std::max<int>(widest, size.cx);
+    }
+    ReleaseDC(labels[0].m_hWnd, dc);
+    return widest;
+}
 
 bool same_place(const EqSlot& a, const EqSlot& b) {
     return a.shown == b.shown && a.row == b.row && a.column == b.column && a.label == b.label &&
@@ -97,20 +108,22 @@ void EqPageView::ResetBandRanges() {
 void EqPageView::Recolour() {
     if (m_hWnd == nullptr) return;
     const ColourScheme& s = model_.colours;
-    const COLORREF plate = plate_colour(s);
-    presets.SetColors(kComboText, s.main_colour);
+    const PageColours c = page_colours(s);
+    const COLORREF plate = c.plate;
+    presets.SetColors(c.chooser, s.main_colour);
     preamp.SetColor1(plate);
     preamp.SetColor2(RGB(0xF2, 0xA5, 0x2F));
     preamp.SetColor3(RGB(0xF2, 0xF5, 0xF8));
-    preamp_label.SetBkColor(plate).SetTextColor(kScaleText);
-    for (CLabel& l : scales) l.SetBkColor(plate).SetTextColor(kScaleText);
+    preamp_label.SetBkColor(plate).SetTextColor(c.label);
+    for (CLabel& l : scales) l.SetBkColor(plate).SetTextColor(c.label);
     for (int k = 0; k < kSlots; ++k) {
         const EqSlot& slot = model_.eq.slots[static_cast<size_t>(k)];
         CColorSlider& slider = sliders[static_cast<size_t>(k)];
         slider.SetColor1(plate);
         slider.SetColor2(slot.slider_colour);
         slider.SetColor3(blend(slot.slider_colour, RGB(0xFF, 0xFF, 0xFF), 96));
-        labels[static_cast<size_t>(k)].SetBkColor(plate).SetTextColor(slot.label_colour);
+        // Each label on a ground its own colour reads on: blue needs a light one, red a dark one.
+        labels[static_cast<size_t>(k)].SetBkColor(band_label_ground(c, slot.label_colour)).SetTextColor(slot.label_colour);
     }
     ResetBandRanges();
     Invalidate();
@@ -123,12 +136,24 @@ void EqPageView::LayOut() {
     EqRect area{frame_.left + 6, frame_.top + 8, scale_.left - 2, frame_.bottom - 4};
     const int label_h = label_.bottom - label_.top;
     const int row_h = area.height() / rows;
-    const int slider_h = std::min<int>(slider_.bottom - slider_.top, row_h - label_h - 2);
     const int widest_row = std::max({eq.row_length[0], eq.row_length[1], 1});
     const int pitch = area.width() / widest_row;
     const int slider_w = std::clamp(pitch - 2, 8, 22);
-    // Many bands leave little room for "12.5K": a smaller font then.
+    // Many bands leave little room for "12.5K": a smaller font then, and where a name is still
+    // wider than its column the labels alternate between two lines, each as wide as two columns.
     const int font_px = widest_row > 12 ? 10 : 12;
+    const PageColours colours = page_colours(model_.colours);
+    for (int k = 0; k < kSlots; ++k) {
+        const EqSlot& slot = eq.slots[static_cast<size_t>(k)];
+        // Bold: thin strokes of a saturated colour lose it to smoothing, and with it their contrast.
+        labels[static_cast<size_t>(k)].SetFontSize(font_px).SetFontBold(true).SetText(slot.label);
+        labels[static_cast<size_t>(k)].SetBkColor(band_label_ground(colours, slot.label_colour));
+    }
+    const int widest = widest_label(labels, eq.slots);
+    const bool two_lines = widest + 2 > pitch;
+    const int label_w = two_lines ? std::min(2 * pitch - 2, widest + 6) : pitch;
+    const int labels_h = two_lines ? 2 * label_h : label_h;
+    const int slider_h = std::min<int>(slider_.bottom - slider_.top, row_h - labels_h - 2);
 
     HDWP dwp = BeginDeferWindowPos(2 * kSlots + 6);
     for (int k = 0; k < kSlots; ++k) {
@@ -142,8 +167,10 @@ void EqPageView::LayOut() {
             EnableWindow(l, FALSE);
             continue;
         }
-        const EqSlotPlace p = eq_slot_place(area, slider_w, slider_h, pitch, label_h, rows, slot.row, slot.column,
-                                            eq.row_length[slot.row]);
+        EqSlotPlace p = eq_slot_place(area, slider_w, slider_h, label_w, labels_h, rows, slot.row, slot.column,
+                                      eq.row_length[slot.row]);
+        p.label.top += two_lines && slot.column % 2 == 1 ? label_h : 0;
+        p.label.bottom = p.label.top + label_h;
         if (dwp != nullptr) {
             dwp = DeferWindowPos(dwp, s, nullptr, p.slider.left, p.slider.top, p.slider.width(), p.slider.height(),
                                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -156,7 +183,7 @@ void EqPageView::LayOut() {
         slider.SendMessage(TBM_SETSEL, FALSE, MAKELPARAM(15, 35));
         slider.SetColor2(slot.slider_colour);
         slider.SetColor3(blend(slot.slider_colour, RGB(0xFF, 0xFF, 0xFF), 96));
-        labels[static_cast<size_t>(k)].SetFontSize(font_px).SetTextColor(slot.label_colour).SetText(slot.label);
+        labels[static_cast<size_t>(k)].SetTextColor(slot.label_colour);
         EnableWindow(s, TRUE);
         EnableWindow(l, TRUE);
         ShowWindow(s, SW_SHOW);
@@ -166,7 +193,7 @@ void EqPageView::LayOut() {
     const int scale_h = scale_.bottom - scale_.top;
     for (int row = 0; row < 2; ++row) {
         const bool shown = row == 0 || eq.second_scale_visible;
-        const EqSlotPlace p = eq_slot_place(area, slider_w, slider_h, pitch, label_h, rows, row, 0, 1);
+        const EqSlotPlace p = eq_slot_place(area, slider_w, slider_h, pitch, labels_h, rows, row, 0, 1);
         const int tops[3] = {p.slider.bottom - scale_h, (p.slider.top + p.slider.bottom - scale_h) / 2, p.slider.top};
         for (int i = 0; i < 3; ++i) {
             HWND h = scales[static_cast<size_t>(row * 3 + i)].m_hWnd;

@@ -9,14 +9,8 @@ namespace vemo {
 
 namespace {
 
-constexpr COLORREF kLabelText = RGB(0xE8, 0xEC, 0xF0);
-constexpr COLORREF kValueText = RGB(0xFF, 0xFF, 0x80);
-// A value the slider cannot show (a record's, outside the range) stands out.
-constexpr COLORREF kOutsideText = RGB(0xFF, 0x90, 0x60);
-constexpr COLORREF kChooserText = 0x0000FFFF;
-
-// The rows sit on the same grey plate, tinted by the main colour, as the equaliser's bands.
-COLORREF plate_colour(const ColourScheme& s) { return blend(s.main_colour, RGB(0x9A, 0x9E, 0xA4), 170); }
+// The colour the model gives a row's value (a value the slider cannot show stands out).
+COLORREF value_colour(const PageColours& c, const ParamSlider& s) { return s.in_range ? c.value : c.outside; }
 
 }  // namespace
 
@@ -29,7 +23,9 @@ void ParamPageView::DoDataExchange(CDataExchange& dx) {
         DDX_Control(dx, LabelId(r), labels[static_cast<size_t>(r)]);
         DDX_Control(dx, SliderId(r), sliders[static_cast<size_t>(r)]);
         DDX_Control(dx, ValueId(r), values[static_cast<size_t>(r)]);
+        DDX_Control(dx, CheckId(r), checks[static_cast<size_t>(r)]);
     }
+    DDX_Control(dx, IDC_PARAM_NOTE, note);
     // The page's data is the model: showing the page loads it; the controls wrote it already.
     if (!dx.m_bSaveAndValidate) Refresh();
 }
@@ -40,6 +36,7 @@ BOOL ParamPageView::OnInitDialog() {
     SetBitmap(IDB_BACKGROUND);
     for (int t = 1; t <= kEffectCount; ++t) chooser.AddName(effect_list_text(t));
     style_check_button(on_switch);
+    for (CIconButton& c : checks) style_check_button(c);
     on_switch.SetTooltipText("打开或关闭所选的音效");
     defaults.SetTooltipText("所选音效的参数恢复为缺省值");
     Recolour();
@@ -51,15 +48,16 @@ BOOL ParamPageView::OnInitDialog() {
 void ParamPageView::Recolour() {
     if (m_hWnd == nullptr) return;
     const ColourScheme& s = model_.colours;
-    const COLORREF plate = plate_colour(s);
-    heading.SetFontName("楷体").SetFontSize(12).SetBkColor(s.main_colour).SetTextColor(RGB(0, 0, 0));
-    chooser.SetColors(kChooserText, s.main_colour);
+    const PageColours c = page_colours(s);
+    heading.SetFontName("楷体").SetFontSize(12).SetBkColor(s.main_colour).SetTextColor(c.heading);
+    chooser.SetColors(c.chooser, s.main_colour);
     style_push_button(defaults, s.main_colour);
+    note.SetBkColor(c.plate).SetTextColor(c.label);
     for (int r = 0; r < kRows; ++r) {
-        labels[static_cast<size_t>(r)].SetBkColor(plate).SetTextColor(kLabelText);
-        values[static_cast<size_t>(r)].SetBkColor(plate);
+        labels[static_cast<size_t>(r)].SetBkColor(c.plate).SetTextColor(c.label);
+        values[static_cast<size_t>(r)].SetBkColor(c.plate);
         CColorSlider& slider = sliders[static_cast<size_t>(r)];
-        slider.SetColor1(plate);
+        slider.SetColor1(c.plate);
         slider.SetColor2(RGB(0x1C, 0xB8, 0xC8));
         slider.SetColor3(RGB(0xF2, 0xA5, 0x2F));
     }
@@ -68,39 +66,78 @@ void ParamPageView::Recolour() {
     Invalidate();
 }
 
+void ParamPageView::OnSize(UINT type, int cx, int cy) {
+    CSkinDialog::OnSize(type, cx, cy);
+    // The page fills the tab, wider than its template: the controls move to the middle, so that
+    // the margins left and right are equal.
+    RECT box{};
+    GetWindowRect(GetDlgItem(IDC_PARAM_ROW_BOX), &box);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&box), 2);
+    const int dx = (cx - box.right - box.left) / 2;
+    if (cx <= 0 || cx - box.right == box.left) return;
+    for (HWND h = GetWindow(m_hWnd, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(h, nullptr, r.left + dx, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // An odd spare pixel goes to the frame, so that both margins are the same.
+    const int spare = cx - (box.right + dx) - (box.left + dx);
+    if (spare != 0)
+        SetWindowPos(GetDlgItem(IDC_PARAM_ROW_BOX), nullptr, 0, 0, box.right - box.left + spare, box.bottom - box.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Invalidate();
+}
+
 void ParamPageView::Refresh() {
     if (!ready_ || m_hWnd == nullptr) return;
     refreshing_ = true;
     const ParamPage& page = model_.param;
+    const PageColours colours = page_colours(model_.colours);
     if (chooser.GetCurSel() != page.effect - 1) chooser.SetCurSel(page.effect - 1);
     if (on_switch.GetCheck() != (page.effect_on ? 1 : 0)) on_switch.SetCheck(page.effect_on ? 1 : 0);
-    const char* caption = page.effect_on ? "开启" : "关闭";
-    if (on_switch.GetWindowText() != caption) on_switch.SetWindowText(caption);
+    // The caption says what ticking does; the tick says the state.
+    if (on_switch.GetWindowText() != kParamSwitchCaption) on_switch.SetWindowText(kParamSwitchCaption);
+    EnableWindow(defaults.m_hWnd, page.defaults_enabled ? TRUE : FALSE);
+    note.SetText(page.note);
+    ShowWindow(note.m_hWnd, page.note.empty() ? SW_HIDE : SW_SHOW);
 
     const int n = std::min<int>(kRows, static_cast<int>(page.sliders.size()));
     for (int r = 0; r < kRows; ++r) {
+        const size_t i = static_cast<size_t>(r);
         const bool shown = r < n;
-        CLabel& label = labels[static_cast<size_t>(r)];
-        CColorSlider& slider = sliders[static_cast<size_t>(r)];
-        CLabel& value = values[static_cast<size_t>(r)];
-        for (HWND h : {label.m_hWnd, slider.m_hWnd, value.m_hWnd}) {
-            ShowWindow(h, shown ? SW_SHOW : SW_HIDE);
-            EnableWindow(h, shown ? TRUE : FALSE);
-        }
+        const bool check = shown && page.sliders[i].check_box;
+        CLabel& label = labels[i];
+        CColorSlider& slider = sliders[i];
+        CLabel& value = values[i];
+        auto show = [](HWND h, bool on) {
+            ShowWindow(h, on ? SW_SHOW : SW_HIDE);
+            EnableWindow(h, on ? TRUE : FALSE);
+        };
+        show(label.m_hWnd, shown);
+        show(slider.m_hWnd, shown && !check);
+        show(value.m_hWnd, shown && !check);
+        show(checks[i].m_hWnd, check);
         if (!shown) {
-            shown_rows_[static_cast<size_t>(r)] = nullptr;
+            shown_rows_[i] = nullptr;
             continue;
         }
-        const ParamSlider& s = page.sliders[static_cast<size_t>(r)];
-        if (shown_rows_[static_cast<size_t>(r)] != s.row) {
-            shown_rows_[static_cast<size_t>(r)] = s.row;
+        const ParamSlider& s = page.sliders[i];
+        if (shown_rows_[i] != s.row) {
+            shown_rows_[i] = s.row;
             label.SetText(s.row->label_zh);
-            slider.SendMessage(TBM_SETRANGEMIN, FALSE, s.row->pos_min);
-            slider.SendMessage(TBM_SETRANGEMAX, TRUE, s.row->pos_max);
-            slider.SendMessage(TBM_SETPAGESIZE, 0, std::max(1, (s.row->pos_max - s.row->pos_min) / 10));
+            const int steps = param_track_steps(*s.row);
+            slider.SendMessage(TBM_SETRANGEMIN, FALSE, 0);
+            slider.SendMessage(TBM_SETRANGEMAX, TRUE, steps);
+            slider.SendMessage(TBM_SETPAGESIZE, 0, std::max(1, steps / 10));
         }
-        if (slider.SendMessage(TBM_GETPOS) != s.pos) slider.SendMessage(TBM_SETPOS, TRUE, s.pos);
-        value.SetTextColor(s.in_range ? kValueText : kOutsideText).SetText(s.text);
+        if (check) {
+            if (checks[i].GetCheck() != (s.value != 0 ? 1 : 0)) checks[i].SetCheck(s.value != 0 ? 1 : 0);
+            if (checks[i].GetWindowText() != kParamSwitchCaption) checks[i].SetWindowText(kParamSwitchCaption);
+            continue;
+        }
+        if (slider.SendMessage(TBM_GETPOS) != s.track) slider.SendMessage(TBM_SETPOS, TRUE, s.track);
+        value.SetTextColor(value_colour(colours, s)).SetText(s.text);
     }
     refreshing_ = false;
 }
@@ -120,6 +157,12 @@ BOOL ParamPageView::OnCommand(WPARAM wp, LPARAM lp) {
         model_.param_on_switch(on_switch.GetCheck() == 1);
         return TRUE;
     }
+    for (int r = 0; r < kRows; ++r) {
+        if (id == CheckId(r)) {
+            model_.param_on_track(r, checks[static_cast<size_t>(r)].GetCheck() == 1 ? 1 : 0);
+            return TRUE;
+        }
+    }
     if (id == IDC_PARAM_DEFAULTS) {
         model_.param_on_defaults();
         return TRUE;
@@ -131,7 +174,7 @@ void ParamPageView::OnHScroll(UINT, UINT, HWND bar) {
     if (refreshing_ || bar == nullptr) return;
     for (int r = 0; r < kRows; ++r) {
         if (sliders[static_cast<size_t>(r)].m_hWnd == bar) {
-            model_.param_on_slider(r, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
+            model_.param_on_track(r, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
             return;
         }
     }

@@ -1,6 +1,7 @@
 // The effect parameter page (template IDD_PARAM_PAGE) as a view of the editor model's parameter
 // page: the effect chooser, the effect's switch, "缺省", and PARAM_PAGE_ROWS generic rows of
-// label, coloured slider and value, which the view fills from the table row each one shows.
+// label, coloured slider and value (or a check box for an on/off value), which the view fills
+// from the table row each one shows; a page without parameters shows a note instead.
 #pragma once
 #include <array>
 
@@ -21,6 +22,7 @@ public:
     static constexpr int LabelId(int row) { return IDC_PARAM_ROWS + 3 * row; }
     static constexpr int SliderId(int row) { return IDC_PARAM_ROWS + 3 * row + 1; }
     static constexpr int ValueId(int row) { return IDC_PARAM_ROWS + 3 * row + 2; }
+    static constexpr int CheckId(int row) { return IDC_PARAM_CHECKS + row; }
 
     explicit ParamPageView(Editor& model) : CSkinDialog(IDD_PARAM_PAGE), model_(model) {}
 
@@ -28,18 +30,20 @@ public:
     void Refresh();
     void Recolour();
 
-    CLabel heading;
+    CLabel heading, note;
     CColorComboBox chooser;
     CIconButton on_switch, defaults;
     std::array<CLabel, kRows> labels;
     std::array<CColorSlider, kRows> sliders;
     std::array<CLabel, kRows> values;
+    std::array<CIconButton, kRows> checks;  // on/off values
 
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange& dx) override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     void OnHScroll(UINT code, UINT pos, HWND bar) override;
+    void OnSize(UINT type, int cx, int cy) override;
     void OnOK() override {}
     void OnCancel() override {}
 

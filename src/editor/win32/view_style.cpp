@@ -8,10 +8,11 @@ constexpr COLORREF kHoverText = RGB(0xFF, 0xFF, 0x80);
 }  // namespace
 
 void style_push_button(CIconButton& b, COLORREF main) {
+    // Light texts on the shades of a dark main colour; a light one gets dark texts.
     b.SetColor(CIconButton::kBkOut, shift(main, 20), false);
-    b.SetColor(CIconButton::kFgOut, kButtonText, false);
+    b.SetColor(CIconButton::kFgOut, readable_on(shift(main, 34), kButtonText), false);
     b.SetColor(CIconButton::kBkIn, shift(main, 60), false);
-    b.SetColor(CIconButton::kFgIn, kHoverText, true);
+    b.SetColor(CIconButton::kFgIn, readable_on(shift(main, 74), kHoverText), true);
 }
 
 void style_check_button(CIconButton& b) {

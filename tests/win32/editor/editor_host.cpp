@@ -145,6 +145,28 @@ long long file_size(const std::string& path) {
 void save_png(HWND hwnd, const std::string& name) {
     report.expect(save_window_png(hwnd, shot_dir + "\\" + name), "screenshot " + name + " written");
 }
+// Beside a screenshot, the texts on it for contrast.py: "left top right bottom name" per shown
+// text control, in the screenshot's pixels; a check button's icon (as wide as the button is
+// high) is left out.
+struct Text {
+    HWND hwnd;
+    std::string name;
+    bool icon = false;
+    RECT inset{0, 0, 0, 0};  // a frame or button that is not the text's ground
+};
+constexpr RECT kButtonFrame{3, 3, 3, 3}, kComboFrame{3, 3, 20, 3};
+void save_texts(HWND window, const std::string& png, const std::vector<Text>& texts) {
+    const RECT w = rect_of(window);
+    std::ofstream out(shot_dir + "\\" + png.substr(0, png.size() - 4) + ".texts", std::ios::binary);
+    for (const Text& t : texts) {
+        if (!visible(t.hwnd) || text_of(t.hwnd).empty()) continue;
+        RECT r = rect_of(t.hwnd);
+        if (t.icon) r.left += r.bottom - r.top;
+        r.left += t.inset.left, r.top += t.inset.top, r.right -= t.inset.right, r.bottom -= t.inset.bottom;
+        out << r.left - w.left << " " << r.top - w.top << " " << r.right - w.left << " " << r.bottom - w.top << " "
+            << t.name << "\n";
+    }
+}
 
 // ------------------------------------------------------------------------------- audio
 
@@ -323,6 +345,34 @@ void equaliser_checks() {
         report.eq(page().presets.GetCurSel(), editor().eq.combo_sel, "combo selection");
     });
 
+    report.run("31 bands: every name fits its label, no two labels overlap", [] {
+        click(eq_item(3072));
+        report.eq(visible_rows(), std::vector<int>{16, 15}, "slider rows at 31 bands");
+        std::vector<Text> texts{{page().preamp_label.m_hWnd, "pre-gain"}, {page().presets.m_hWnd, "presets", false, kComboFrame}};
+        std::vector<RECT> placed;
+        for (int k = 0; k < 31; ++k) {
+            HWND l = page().labels[k].m_hWnd;
+            const std::wstring text = widen(text_of(l));
+            HDC dc = GetDC(l);
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(l, WM_GETFONT, 0, 0)));
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            ReleaseDC(l, dc);
+            RECT r = rect_of(l), both;
+            bool clear = true;
+            for (const RECT& o : placed) clear = clear && !IntersectRect(&both, &r, &o);
+            report.expect(size.cx <= r.right - r.left && clear, named("band ", k) + " fits its label, clear of those before");
+            placed.push_back(r);
+            texts.push_back({l, "band-" + text_of(l)});
+        }
+        for (size_t i = 0; i < page().scales.size(); ++i) texts.push_back({page().scales[i].m_hWnd, named("scale-", int(i))});
+        for (CIconButton* b : {&page().band_buttons[0], &page().band_buttons[1], &page().band_buttons[2],
+                               &page().band_buttons[3], &page().option, &page().linked})
+            texts.push_back({b->m_hWnd, "check-" + text_of(b->m_hWnd), true, {0, 2, 2, 2}});
+        save_png(win().m_hWnd, "eq_page_31.png");
+        save_texts(win().m_hWnd, "eq_page_31.png", texts);
+    });
+
     report.run("调谐联动, a band and the pre-gain slider reach the model; the neighbours' sliders follow it", [] {
         click(eq_item(kLinkedId));
         slide(page().m_hWnd, page().sliders[0].m_hWnd, 15, WM_VSCROLL);
@@ -406,14 +456,20 @@ void colour_checks() {
 // ------------------------------------------------------------------------------- the parameter page
 
 void choose_effect(int type) { pick(params().chooser, params().m_hWnd, IDC_PARAM_CHOOSER, type - 1); }
-// The rows on screen as "label|position|value" (with "!" when the value lies outside the slider).
+// The rows on screen as "label|track step|value" (with "!" when the value lies outside the
+// slider), or "label|[x] 开启" for a check box.
 Names param_rows() {
     Names rows;
+    const COLORREF outside = page_colours(editor().colours).outside;
     for (int r = 0; r < ParamPageView::kRows; ++r) {
+        const std::string label = text_of(params().labels[r].m_hWnd) + "|";
+        if (visible(params().checks[r].m_hWnd)) {
+            rows.push_back(label + (checked(params().checks[r].m_hWnd) ? "[x] " : "[ ] ") + text_of(params().checks[r].m_hWnd));
+            continue;
+        }
         if (!visible(params().sliders[r].m_hWnd)) continue;
-        const bool outside = params().values[r].GetTextColor() == RGB(0xFF, 0x90, 0x60);  // the page's warning colour
-        rows.push_back(text_of(params().labels[r].m_hWnd) + "|" + std::to_string(pos_of(params().sliders[r].m_hWnd)) + "|" +
-                       text_of(params().values[r].m_hWnd) + (outside ? "!" : ""));
+        rows.push_back(label + std::to_string(pos_of(params().sliders[r].m_hWnd)) + "|" + text_of(params().values[r].m_hWnd) +
+                       (params().values[r].GetTextColor() == outside ? "!" : ""));
     }
     return rows;
 }
@@ -423,32 +479,57 @@ EffectSettings record() {
     vemomix_get(&s);
     return s;
 }
+// Where the thumb stands, as a share of its track.
+double thumb_share(HWND slider) {
+    const auto max = SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), min = SendMessageW(slider, TBM_GETRANGEMIN, 0, 0);
+    return max > min ? static_cast<double>(pos_of(slider) - min) / static_cast<double>(max - min) : -1;
+}
 
 // The rows' arithmetic and texts are the model's (tests/unit/test_param_page.cpp); here the
-// chooser, the switch and the sliders reach it, and the rows show it.
+// chooser, the switch, the sliders and the check boxes reach it, and the rows show it.
 void param_checks() {
-    report.run("效果参数: echo chosen by the chooser shows its two rows; its switch and delay slider reach the record", [] {
+    report.run("效果参数: echo's rows; the switch reads 开启 ticked or not and reaches the record, as the delay slider does", [] {
         click_tab(2);
         report.expect(visible(params().m_hWnd) && editor().current_tab == 2, "parameter page shown");
         choose_effect(kEcho);
-        report.eq(param_rows(), Names{"延时|6|0.6 秒", "反馈|5|0.5"}, "rows");
+        report.eq(param_rows(), Names{"延时|6|0.6 秒", "反馈|5|50 %"}, "rows");
+        report.eq(nums(text_of(params().on_switch.m_hWnd) == "开启", checked(params().on_switch.m_hWnd)), nums(1, 0), "switch caption, tick");
         click(params().on_switch.m_hWnd);
-        report.eq(nums(engine().enabled[kEcho].load(), checked(chain_item(kEchoSwitch))), nums(1, 1),
-                  "echo on, chain page switch checked");
+        report.eq(nums(engine().enabled[kEcho].load(), checked(chain_item(kEchoSwitch)), text_of(params().on_switch.m_hWnd) == "开启"),
+                  nums(1, 1, 1), "echo on, chain page switch checked, caption still 开启");
         slide(params().m_hWnd, params().sliders[0].m_hWnd, 3, WM_HSCROLL);
         report.eq(record().echo_delay_s, 0.3f, "echo_delay_s in the record");
         report.eq(param_rows()[0], "延时|3|0.3 秒", "delay row");
-        save_png(win().m_hWnd, "param_echo.png");
     });
-    report.run("a record value beyond the slider stands at its end, shown as it is in the warning colour", [] {
-        choose_effect(kChorus);
-        EffectSettings s = record();
-        s.chorus_wet = 1000;
-        s.chorus_depth = 90;
-        vemomix_set(s);
-        pump(30);
-        report.eq(param_rows(), Names{"深度|100|180!", "频率|1324|1587", "湿声|100|390 %!", "干声|78|78 %", "再发生|39|39 %"},
-                  "chorus rows after vemomix_set");
+    report.run("overdrive: 520 ohms 1.7 of 4 decades into its track; the low-pass a check box that reaches the record", [] {
+        choose_effect(kOverdrive);
+        const double share = thumb_share(params().sliders[0].m_hWnd);
+        report.expect(share > 0.42 && share < 0.44, "drive thumb at 520 ohms: share " + std::to_string(share));
+        report.eq(param_rows()[2], "低通滤波|[ ] 开启", "low-pass row");
+        click(params().checks[2].m_hWnd);
+        report.eq(nums(record().odrive_lowpass_on, checked(params().checks[2].m_hWnd)), nums(1, 1), "low-pass on, box ticked");
+    });
+    report.run("the fifteen pages with their texts saved; phase inversion says it has none, 缺省 greyed; equal margins", [] {
+        vemomix_init(44100, 2, 1);
+        click_tab(2);
+        for (int t = 2; t <= kEffectCount; ++t) {
+            choose_effect(t);
+            const std::string png = "param_" + std::string(kEffects[t].key) + ".png";
+            save_png(win().m_hWnd, png);
+            std::vector<Text> texts{{params().heading.m_hWnd, "heading"}, {params().chooser.m_hWnd, "chooser", false, kComboFrame},
+                                    {params().on_switch.m_hWnd, "switch", true, {0, 2, 2, 2}},
+                                    {params().defaults.m_hWnd, "defaults", false, kButtonFrame}, {params().note.m_hWnd, "note"}};
+            for (int r = 0; r < ParamPageView::kRows; ++r)
+                for (auto [h, name] : {std::pair{params().labels[r].m_hWnd, "label-"}, {params().values[r].m_hWnd, "value-"}})
+                    texts.push_back({h, named(name, r)});
+            texts.push_back({params().checks[2].m_hWnd, "check-2", true, {0, 2, 2, 2}});
+            save_texts(win().m_hWnd, png, texts);
+            if (t == kPhaseInvert)
+                report.eq(nums(text_of(params().note.m_hWnd) == "此音效没有可调参数", IsWindowEnabled(params().defaults.m_hWnd),
+                               param_rows().size()), nums(1, 0, 0), "phase inversion: note, 缺省 enabled, rows");
+        }
+        const RECT page = rect_of(params().m_hWnd), box = rect_of(params().GetDlgItem(IDC_PARAM_ROW_BOX));
+        report.eq(box.left - page.left, page.right - box.right, "margin left of the rows, right of them");
     });
 }
 
