@@ -70,6 +70,14 @@ void EffectInstance::set(const EffectSettings& record) {
 }
 
 void EffectInstance::change(const EffectSettings& record, const ParamRow* changed) {
+    // A live change leaves the reverberation's feedback delay as it was (as the editor's page
+    // does); here that knob configures the effect anew, its lines sized already.
+    if (type_ == kReverb && changed != nullptr && changed->field == "reverb_feedback_m") {
+        const EffectOps& ops = kEffectOps[type_];
+        ops.prepare_configure(state_, record, rate_, channels_);
+        effect_take_record(state_, type_, record, rate_, channels_);
+        return;
+    }
     effect_take_change(state_, type_, record, changed, rate_, channels_);
 }
 

@@ -29,7 +29,8 @@ public:
 
     // vemomix_set's steps for this effect's parameters (may allocate: not on an audio thread).
     void set(const EffectSettings& record);
-    // A live change of one parameter (null: all), as a knob makes it: allocates nothing.
+    // A live change of one parameter (null: all), as a knob makes it: allocates nothing once
+    // set() has sized the buffers.
     void change(const EffectSettings& record, const ParamRow* changed);
     // One host buffer of interleaved samples, in place, in slices of kMaxFrames as vemomix_change
     // takes them; allocates nothing.

@@ -61,9 +61,10 @@ void effect_take_record(void* fx, int type, const EffectSettings& in, int rate, 
 
 // A live change, as a knob makes it while audio runs: the values of `changed` (null: every
 // parameter of the effect) from `next` into the state, then the rebuild that keeps the
-// histories -- the equaliser sets its gains (a new band count lays it out afresh), drift and chorus read their parameters as they are, the reverberation redraws its
-// taps for a distance or sets its gains for a level, the others configure.  Nothing is
-// allocated: the buffers a change could resize are sized for the format.
+// histories -- the equaliser sets its gains (a new band count lays it out afresh), drift and
+// chorus read their parameters as they are, the reverberation redraws its taps for a distance
+// or sets its gains for a level, the others configure.  Nothing is allocated: the buffers a
+// change could resize are sized for the format.
 void effect_take_change(void* fx, int type, const EffectSettings& next, const ParamRow* changed, int rate,
                         int channels);
 // Whether a live change configures the effect (and so wants prepare_configure beforehand).

@@ -2,7 +2,6 @@
 // EffectInstance (that effect's state only) and turns the host's float samples into the 16-bit
 // samples the library works on, and back.
 #include <lv2/core/lv2.h>
-#include <lv2/core/lv2_util.h>
 #include <lv2/log/log.h>
 #include <lv2/log/logger.h>
 #include <lv2/urid/urid.h>
@@ -10,7 +9,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 

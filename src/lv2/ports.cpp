@@ -80,6 +80,7 @@ ControlPort port_of(const ParamRow& row, int channels) {
         if (row.law == SliderLaw::kChorusRate) port.def = kDefaultsRate * 360.0 / (def * channels * 1000.0);
         if (row.law == SliderLaw::kTimes10) port.def = def / 10;
         if (row.law == SliderLaw::kHalf) port.def = 2 * def;
+        port.integer = port.def == std::trunc(port.def);  // a host would round it to a position
     }
     return port;
 }
