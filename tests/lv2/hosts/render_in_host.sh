@@ -82,4 +82,11 @@ if [[ $host == gstreamer ]]; then
     # GStreamer names its elements after the URI: all 32 plugins must come out as distinct elements.
     n=$(gst-inspect-1.0 lv2 | grep -c '^ *vemosoundmix-org-lv2-[a-z]*-\(mono\|stereo\):')
     [[ $n == 32 ]] || fail "GStreamer offers $n of the 32 plugins as elements"
+    # A Liquidsoap built with lilv names its operators lv2.<name> after its own normalisation: what
+    # stands in parentheses or brackets goes, so does every '.' and '+', runs of spaces, '/' and '-'
+    # become '_', '"' goes, and the whole is lowercased.
+    n=$(lv2ls -n | grep '^vemosoundmix ' |
+        sed -E 's/ *\([^)]*\)| *\[[^]]*\]//g; s/\.+|\++//g; s/ +$//; s/( +|\/+|-+)/_/g; s/"//g' |
+        tr 'A-Z' 'a-z' | sort -u | wc -l)
+    [[ $n == 32 ]] || fail "the 32 plugin names give $n distinct Liquidsoap operator names"
 fi
