@@ -37,7 +37,6 @@ void shown_as(const ParamRow& row, ControlPort& port) {
     port.unit.assign(unit.data(), unit.size());
 }
 
-double shown(const ControlPort& port, int32_t pos) { return port.scale * pos + port.offset; }
 
 ControlPort port_of(const ParamRow& row, int channels) {
     ControlPort port;
@@ -67,12 +66,12 @@ ControlPort port_of(const ParamRow& row, int channels) {
     if (row.transfer == Transfer::kNonZero) port.choices = {{0, "sine"}, {1, "triangle"}};
     port.toggled = row.pos_min == 0 && row.pos_max == 1 && port.choices.empty() && port.unit.empty();
     port.integer = port.scale == 1 || port.scale == -1;
-    const double a = shown(port, row.pos_min), b = shown(port, row.pos_max);
+    const double a = port_value_at(port, row.pos_min), b = port_value_at(port, row.pos_max);
     port.min = std::min(a, b), port.max = std::max(a, b);
     const double def = param_default(row, kDefaultsRate, channels);
     const int32_t def_pos = row.law == SliderLaw::kMsToSamples ? static_cast<int32_t>(row.def)
                                                                : param_position_of(row, def, kDefaultsRate, channels);
-    port.def = shown(port, def_pos);
+    port.def = port_value_at(port, def_pos);
     // A default between two slider positions is shown as the value it stands for; a port at its
     // default gives the library's own default (port_to_record).
     if (param_value_at(row, def_pos, kDefaultsRate, channels) != def) {
@@ -105,6 +104,12 @@ std::vector<ControlPort> control_ports(int type, int channels) {
         }
     }
     return ports;
+}
+
+double port_value_at(const ControlPort& port, int32_t pos) {
+    if (!port.choices.empty() && port.row->transfer != Transfer::kNonZero)
+        return port.choices[static_cast<size_t>(pos - port.row->pos_min)].value;
+    return port.scale * pos + port.offset;
 }
 
 int32_t port_position(const ControlPort& port, double value) {

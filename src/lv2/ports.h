@@ -36,6 +36,9 @@ struct ControlPort {
 // parameter in table order.
 std::vector<ControlPort> control_ports(int type, int channels);
 
+// The port value that stands for a slider position of the row's range.
+double port_value_at(const ControlPort& port, int32_t pos);
+
 // The slider position a port value stands for (nearest, inside the row's range).
 int32_t port_position(const ControlPort& port, double value);
 

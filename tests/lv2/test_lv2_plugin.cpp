@@ -8,41 +8,21 @@
 
 #include <atomic>
 #include <cstdarg>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <string>
 
+#include "../unit/alloc_hooks.h"
 #include "../unit/test_support.h"
 #include "lv2/ports.h"
 #include "lv2/uris.h"
 #include "engine/lifecycle.h"
 #include "settings/param_table.h"
 
-namespace {
 // The real-time hooks: every operator new and mutex lock of this process (the plugin's own
 // included: this executable's definitions come first), counted while armed.
-std::atomic<bool> g_armed{false};
-std::atomic<long> g_allocations{0}, g_locks{0};
-void* counted(std::size_t n) {
-    if (g_armed.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
-    return std::malloc(n ? n : 1);
-}
-}  // namespace
-
-void* operator new(std::size_t n) { return counted(n) ?: throw std::bad_alloc(); }
-void* operator new[](std::size_t n) { return counted(n) ?: throw std::bad_alloc(); }
-void* operator new(std::size_t n, std::align_val_t a) {
-    if (g_armed.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
-    const auto al = static_cast<std::size_t>(a);
-    return std::aligned_alloc(al, (n + al - 1) / al * al) ?: throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+using alloc_hooks::g_allocations;
+std::atomic<bool>& g_armed = alloc_hooks::g_counting;
+std::atomic<long> g_locks{0};
 extern "C" int pthread_mutex_lock(pthread_mutex_t* m) {
     static const auto real = reinterpret_cast<int (*)(pthread_mutex_t*)>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
     if (g_armed.load(std::memory_order_relaxed)) g_locks.fetch_add(1);
@@ -62,15 +42,9 @@ const LV2_Descriptor* descriptor(int type, int channels) {
     return nullptr;
 }
 
+// The plugin logs through vprintf (lv2_log_error).
 std::string g_log;
-int log_vprintf(LV2_Log_Handle, LV2_URID, const char* fmt, va_list ap);
-int log_printf(LV2_Log_Handle h, LV2_URID type, const char* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    const int n = log_vprintf(h, type, fmt, ap);
-    va_end(ap);
-    return n;
-}
+int log_printf(LV2_Log_Handle, LV2_URID, const char*, ...) { return 0; }
 int log_vprintf(LV2_Log_Handle, LV2_URID, const char* fmt, va_list ap) {
     char buf[512];
     const int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
@@ -114,29 +88,17 @@ struct Instance {
     }
 };
 
-// The record vemomix render hands the library for these slider positions (empty: defaults),
-// and the port values that stand for them.
-struct Setting {
-    std::vector<int32_t> pos;  // per port after the switch; empty: every port at its default
-};
-void place(Instance& in, EffectSettings& rec, const Setting& s, int rate) {
-    for (size_t i = 1; i < in.ports.size() && !s.pos.empty(); ++i) {
+// Random slider positions (g null: the defaults): their port values into the instance, and the
+// record values vemomix render would hand the library into rec.
+void place(Instance& in, EffectSettings& rec, std::mt19937* g, int rate) {
+    for (size_t i = 1; i < in.ports.size() && g; ++i) {
         const ControlPort& p = in.ports[i];
-        const int32_t pos = s.pos[i];
-        in.controls[i] = static_cast<float>(p.choices.empty() || p.row->transfer == Transfer::kNonZero
-                                                ? p.scale * pos + p.offset
-                                                : p.choices[static_cast<size_t>(pos - p.row->pos_min)].value);
+        const int32_t pos = std::uniform_int_distribution<int32_t>(p.row->pos_min, p.row->pos_max)(*g);
+        in.controls[i] = static_cast<float>(lv2::port_value_at(p, pos));
         if (p.band >= 0) rec.eq_band_level[p.band] = pos;
         else param_write(rec, *p.row, param_value_at(*p.row, pos, rate, in.channels));
     }
     param_write(rec, *in.ports[0].row, 1);
-}
-
-Setting random_setting(const Instance& in, std::mt19937& g) {
-    Setting s{std::vector<int32_t>(in.ports.size())};
-    for (size_t i = 1; i < in.ports.size(); ++i)
-        s.pos[i] = std::uniform_int_distribution<int32_t>(in.ports[i].row->pos_min, in.ports[i].row->pos_max)(g);
-    return s;
 }
 
 std::vector<float> signal(int frames, int channels, uint32_t seed) {
@@ -209,7 +171,7 @@ TEST(Lv2Plugin, EveryPluginRendersWhatTheLibraryRendersForTheSameSettingsAndBloc
                 Instance in(t, ch);
                 EffectSettings rec{};
                 fresh_library(22050, ch, &rec);
-                place(in, rec, trial == 0 ? Setting{} : random_setting(in, g), 22050);
+                place(in, rec, trial == 0 ? nullptr : &g, 22050);
                 in.d->activate(in.h);  // the ports' new values, from a fresh start
                 const std::vector<float> x = signal(12000, ch, static_cast<uint32_t>(t * 10 + ch));
                 const std::vector<float> want = library(rec, x, 22050, ch), got = plugin(in, x);
@@ -230,8 +192,8 @@ TEST(Lv2Plugin, InstancesAreIndependentAndActivateStartsAfresh) {
     fresh_library(22050, 2, &ra);
     rb = ra;
     std::mt19937 g(7);
-    place(a, ra, random_setting(a, g), 22050);
-    place(b, rb, random_setting(b, g), 22050);
+    place(a, ra, &g, 22050);
+    place(b, rb, &g, 22050);
     a.d->activate(a.h), b.d->activate(b.h);
     const std::vector<float> x = signal(9000, 2, 3);
     std::vector<float> ya = x, yb = x;  // block by block, in turn

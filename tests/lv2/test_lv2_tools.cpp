@@ -56,6 +56,9 @@ TEST(Lv2Tools, BundleValidatesAndEveryPluginIsListed) {
 // lv2apply runs one frame per block: vemomix render --buffer 1 with the same settings, at the
 // defaults and at random positions of every slider.
 TEST(Lv2Tools, Lv2applyRendersWhatVemomixRendersForEveryPlugin) {
+#ifdef VEMO_SANITIZED
+    GTEST_SKIP() << "lv2apply cannot load a plugin built with a sanitizer; test_lv2_plugin renders it in-process";
+#endif
     ScratchDir dir;
     std::mt19937 g(25);
     for (const int ch : {1, 2}) {
@@ -71,8 +74,7 @@ TEST(Lv2Tools, Lv2applyRendersWhatVemomixRendersForEveryPlugin) {
                 for (size_t i = 1; i < ports.size() && random; ++i) {
                     const lv2::ControlPort& p = ports[i];
                     const int32_t pos = std::uniform_int_distribution<int32_t>(p.row->pos_min, p.row->pos_max)(g);
-                    const bool listed = !p.choices.empty() && p.row->transfer != Transfer::kNonZero;
-                    controls += " -c " + p.symbol + " " + num(listed ? p.choices[pos - p.row->pos_min].value : p.scale * pos + p.offset);
+                    controls += " -c " + p.symbol + " " + num(lv2::port_value_at(p, pos));
                     const std::string field = p.band >= 0 ? std::string(p.row->field) + "[" + std::to_string(p.band) + "]" : std::string(p.row->field);
                     sets += " --set " + field + "=" + num(p.band >= 0 ? pos : param_value_at(*p.row, pos, 22050, ch));
                 }

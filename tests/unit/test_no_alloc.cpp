@@ -1,45 +1,14 @@
 // The audio path never touches the heap: every operator new of this executable is counted,
 // and vemomix_change must not add to the count, whatever the record, chain or buffer.  Nor do
 // the rebuilds while they hold the engine lock, which is what the audio thread would wait for.
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "alloc_hooks.h"
 #include "random_records.h"
 #include "test_support.h"
 
-namespace {
-std::atomic<bool> g_counting{false};
-// Counts only what the counting thread allocates while it holds the engine lock.
-bool g_only_under_lock = false;
-std::atomic<long> g_allocations{0};
-
-void* counted(std::size_t n, std::size_t align = 0) {
-    if (g_counting.load(std::memory_order_relaxed) && (!g_only_under_lock || vemo::engine_lock_depth > 0))
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (n == 0) n = 1;
-    return align > alignof(std::max_align_t) ? std::aligned_alloc(align, (n + align - 1) / align * align)
-                                              : std::malloc(n);
-}
-void* or_throw(void* p) { return p ? p : throw std::bad_alloc(); }
-}  // namespace
-
-// Every form: the sanitizers' runtimes define the ones left out here, without routing them through these.
-void* operator new(std::size_t n) { return or_throw(counted(n)); }
-void* operator new[](std::size_t n) { return or_throw(counted(n)); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void* operator new(std::size_t n, std::align_val_t a) { return or_throw(counted(n, static_cast<std::size_t>(a))); }
-void* operator new[](std::size_t n, std::align_val_t a) { return or_throw(counted(n, static_cast<std::size_t>(a))); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+using alloc_hooks::g_allocations;
+using alloc_hooks::g_counting;
 
 namespace vemo::test {
 namespace {
@@ -103,7 +72,7 @@ TEST(NoAlloc, RebuildsDoNotAllocateUnderTheEngineLock) {
     torture::Rng rng(0x10C4);
     start_library(48000, 2);
     const EffectSettings base = current_record();
-    g_only_under_lock = true;
+    alloc_hooks::g_count_here = [] { return vemo::engine_lock_depth > 0; };
     long allocations = 0;
     {
         Counting c;
@@ -116,7 +85,7 @@ TEST(NoAlloc, RebuildsDoNotAllocateUnderTheEngineLock) {
         }
         allocations = c.count();
     }
-    g_only_under_lock = false;
+    alloc_hooks::g_count_here = nullptr;
     EXPECT_EQ(allocations, 0);
     vemomix_close();
 }
