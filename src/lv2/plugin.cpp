@@ -181,13 +181,22 @@ void run(LV2_Handle h, uint32_t frames) {
             continue;
         }
         bool clipped = false;
+        // Fully on, the dry signal is not needed: the plain loops cost no more than the conversion.
+        const bool on = p.gain == 1.0f && target == 1.0f;
         for (int c = 0; c < ch; ++c)
             for (int i = 0; i < n; ++i) {
                 const float x = p.in[c][done + static_cast<uint32_t>(i)];
-                p.dry[i * ch + c] = x;
+                if (!on) p.dry[i * ch + c] = x;
                 p.pcm[i * ch + c] = pcm16_from_normalised(x, clipped);
             }
         p.fx->process(p.pcm, n);
+        if (on) {
+            for (int c = 0; c < ch; ++c)
+                for (int i = 0; i < n; ++i)
+                    p.out[c][done + static_cast<uint32_t>(i)] = static_cast<float>(p.pcm[i * ch + c]) / 32768.0f;
+            done += static_cast<uint32_t>(n);
+            continue;
+        }
         for (int i = 0; i < n; ++i) {
             if (p.gain != target) p.gain = target > p.gain ? std::min(target, p.gain + p.fade_step) : std::max(target, p.gain - p.fade_step);
             for (int c = 0; c < ch; ++c) {

@@ -141,7 +141,7 @@ void plugin(std::ostream& o, int type, int channels) {
           << "    rdfs:label \"Output\" ;\n    pg:source <" << in_group << "> .\n\n";
     }
     o << "<" << uri << ">\n    a lv2:Plugin , " << kMeta[type].lv2_class << " ;\n"
-      << "    doap:name \"vemosoundmix " << title(kEffects[type].name) << (stereo ? " (stereo)" : " (mono)") << "\" ;\n"
+      << "    doap:name \"vemosoundmix " << title(kEffects[type].name) << (stereo ? " stereo" : " mono") << "\" ;\n"
       << "    doap:shortdesc " << quoted(title(kEffects[type].name)) << " ;\n"
       << "    rdfs:comment " << quoted(kMeta[type].comment) << " ;\n"
       << "    doap:license <https://spdx.org/licenses/MIT> ;\n"
