@@ -159,7 +159,7 @@ void save_texts(HWND window, const std::string& png, const std::vector<Text>& te
     const RECT w = rect_of(window);
     std::ofstream out(shot_dir + "\\" + png.substr(0, png.size() - 4) + ".texts", std::ios::binary);
     for (const Text& t : texts) {
-        if (!visible(t.hwnd) || text_of(t.hwnd).empty()) continue;
+        if (!visible(t.hwnd)) continue;
         RECT r = rect_of(t.hwnd);
         if (t.icon) r.left += r.bottom - r.top;
         r.left += t.inset.left, r.top += t.inset.top, r.right -= t.inset.right, r.bottom -= t.inset.bottom;
