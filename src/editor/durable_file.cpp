@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "editor/module_paths.h"
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -25,11 +27,6 @@
 
 namespace vemo {
 namespace {
-
-std::string dir_of(const std::string& path) {
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? std::string(".") : cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
-}
 
 // ".<name>.tmp-" in the target's directory: hidden, and never a name the user gave.
 std::string temporary_prefix(const std::string& target) {
@@ -219,7 +216,7 @@ void remove_abandoned_temporaries(const std::string& target) {
     namespace fs = std::filesystem;
     const std::string prefix = fs::path(temporary_prefix(target)).filename().string();
     std::error_code ec;
-    for (fs::directory_iterator it(dir_of(target), ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(directory_of(target), ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.size() != prefix.size() + kSuffixLength || name.compare(0, prefix.size(), prefix) != 0) continue;
         const std::string path = it->path().string();
@@ -259,7 +256,7 @@ FileResult Temporary::create(const std::string& target) {
     const bool replaces = stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     int fd = -1;
     // No name until commit, where /proc gives it one; where either is missing, a locked named file.
-    if (access("/proc/self/fd", X_OK) == 0) fd = open(dir_of(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (access("/proc/self/fd", X_OK) == 0) fd = open(directory_of(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd >= 0) flock(fd, LOCK_EX);
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         const std::string name = temporary_prefix(target) + random_suffix();
@@ -329,7 +326,7 @@ FileResult Temporary::commit() {
     }
     if (std::rename(name_.c_str(), target_.c_str()) != 0) return last_error();
     // The new directory entry too, or a power cut could bring back the old file, or none.
-    const int dir = open(dir_of(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = open(directory_of(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);

@@ -12,12 +12,10 @@
 
 namespace vemo {
 
-namespace {
-std::string dir_of(const std::string& path) {
+std::string directory_of(const std::string& path) {
     const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? std::string(".") : path.substr(0, cut);
+    return cut == std::string::npos ? std::string(".") : path.substr(0, cut == 0 ? 1 : cut);
 }
-}  // namespace
 
 std::string library_module_dir() {
 #ifdef _WIN32
@@ -26,7 +24,7 @@ std::string library_module_dir() {
                        reinterpret_cast<LPCSTR>(&library_module_dir), &self);
     char buf[MAX_PATH] = {};
     GetModuleFileNameA(self, buf, MAX_PATH);
-    return dir_of(buf);
+    return directory_of(buf);
 #else
     // Linked into an executable, dladdr names the program as it was started (argv[0]), which
     // is a bare name when found through PATH: then the executable's own path is the answer.
@@ -35,7 +33,7 @@ std::string library_module_dir() {
         std::string(info.dli_fname).find('/') == std::string::npos)
         return host_executable_dir();
     char resolved[PATH_MAX] = {};
-    return dir_of(realpath(info.dli_fname, resolved) != nullptr ? resolved : info.dli_fname);
+    return directory_of(realpath(info.dli_fname, resolved) != nullptr ? resolved : info.dli_fname);
 #endif
 }
 
@@ -43,11 +41,11 @@ std::string host_executable_dir() {
 #ifdef _WIN32
     char buf[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, buf, MAX_PATH);
-    return dir_of(buf);
+    return directory_of(buf);
 #else
     char buf[PATH_MAX] = {};
     const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    return n > 0 ? dir_of(std::string(buf, static_cast<size_t>(n))) : std::string(".");
+    return n > 0 ? directory_of(std::string(buf, static_cast<size_t>(n))) : std::string(".");
 #endif
 }
 

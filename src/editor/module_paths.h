@@ -9,5 +9,7 @@ namespace vemo {
 std::string library_module_dir();
 // Directory of the host executable (no trailing separator; "." when unknown).
 std::string host_executable_dir();
+// The directory part of a path ("/" for a file at the root, "." for a bare name).
+std::string directory_of(const std::string& path);
 
 }  // namespace vemo
