@@ -15,8 +15,6 @@ void process_slice(EngineState& e, int16_t* pcm, int frames, float* work) {
     ctx.channels = e.channels;
     ctx.frames = frames;
     ctx.sample_count = frames * e.channels;
-    const float p = e.echo.params.echo_feedback;
-    ctx.echo_ratio = static_cast<float>((p * 0.25 + 1.0) / (p * 1.3 + 1.0));
     ctx.work = work;
 
     for (int r = 0; r < kChainStages; ++r) {

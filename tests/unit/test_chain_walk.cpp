@@ -53,7 +53,7 @@ TEST_F(ChainWalk, NoFramesChangeNoStage) {
     const std::vector<uint8_t> before(e, e + sizeof(EngineState));
     std::vector<float> work(kMaxFrames);
     for (int t = 1; t <= kEffectCount; ++t) {
-        kEffectOps[t].process(engine(), pcm.data(), StageContext{44100, 2, 0, 0, 1.0f, work.data()});
+        kEffectOps[t].process(engine(), pcm.data(), StageContext{44100, 2, 0, 0, work.data()});
         EXPECT_TRUE(std::equal(before.begin(), before.end(), e)) << t;
     }
 }
