@@ -106,8 +106,8 @@ TEST_F(ChainWalk, WhatSwitchingSetRefreshAndInitDoToEachStagesHistory) {
         {kChorus, "lines", [&] { return top(e.chorus.sweep.line[0].buf); }, kClears, kClears, kClears},
         {kReverb, "lines", [&] { return top(e.reverb.channel[1].line); }, kClears, kClears, kClears},
         {kReverb, "write position", [&] { return e.reverb.channel[1].write_pos; }, kKeeps, kKeeps, kKeeps},
-        {kWah, "filter memories", [&] { return e.wah.channel[1].y1; }, kClears, kKeeps, kClears},
-        {kSuperBass, "filter memories", [&] { return e.bass.channel[1].y1; }, kClears, kKeeps, kClears},
+        {kWah, "filter memories", [&] { return e.wah.channel[1].mem.y1; }, kClears, kKeeps, kClears},
+        {kSuperBass, "filter memories", [&] { return e.bass.channel[1].mem.y1; }, kClears, kKeeps, kClears},
         {kVibrato, "oscillator counter", [&] { return e.vibrato.counter; }, kKeeps, kKeeps, kKeeps},
         {kVibrato, "line positions", [&] { return e.vibrato.channel[1].w; }, kKeeps, kKeeps, kClears},
     };
