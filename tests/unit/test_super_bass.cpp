@@ -21,7 +21,9 @@ TEST(SuperBass, LoadDesignIsThe44100HzDesignAndTheCornerTakesHalfTheGain) {
     bass_init(*init, 44100, 2);
     // Every design term and coefficient of both channels, bit for bit.
     EXPECT_EQ(std::memcmp(loaded->channel, init->channel, sizeof loaded->channel), 0);
+    // Half the gain at the corner; an octave below it, 11.1 dB: the slope of a shelf with S = 1.
     EXPECT_NEAR(gain_db(*init, 200), 6.0, 0.05);
+    EXPECT_NEAR(gain_db(*init, 100), 11.1, 0.05);
     EXPECT_NEAR(gain_db(*make_stage(bass_init, bass_configure, SuperBassParams{555, 24}, 48000), 555, 48000), 12.0,
                 0.05);
 }
