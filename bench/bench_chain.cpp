@@ -163,8 +163,6 @@ void BM_TailUnflushed(benchmark::State& state) {
     ctx.channels = kChannels;
     ctx.frames = kFrames;
     ctx.sample_count = kFrames * kChannels;
-    const float p = e.echo.params.echo_feedback;
-    ctx.echo_ratio = (p * 0.25f + 1.0f) / (p * 1.3f + 1.0f);
     ctx.work = work;
     run_tail(state, [&](int16_t* pcm) {
         std::lock_guard lock(e.mutex);

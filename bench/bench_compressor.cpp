@@ -22,7 +22,7 @@ void bench_comp(benchmark::State& state, double amplitude) {
         input[2 * n + 1] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * 660 * n / kRate));
     }
     std::vector<int16_t> pcm(input.size());
-    const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, 1.0f, nullptr};
+    const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, nullptr};
     for (auto _ : state) {
         std::memcpy(pcm.data(), input.data(), input.size() * sizeof(int16_t));
         vemo::compressor_process(fx, pcm.data(), ctx);

@@ -28,7 +28,7 @@ const std::vector<int16_t>& tone() {
 }
 
 template <typename Fx, typename Process>
-void run(benchmark::State& state, Fx& fx, Process process, float echo_ratio = 1.0f) {
+void run(benchmark::State& state, Fx& fx, Process process) {
     std::vector<int16_t> pcm = tone();
     static float work[kFrames];
     vemo::StageContext ctx;
@@ -36,7 +36,6 @@ void run(benchmark::State& state, Fx& fx, Process process, float echo_ratio = 1.
     ctx.channels = kChannels;
     ctx.frames = kFrames;
     ctx.sample_count = kFrames * kChannels;
-    ctx.echo_ratio = echo_ratio;
     ctx.work = work;
     for (auto _ : state) {
         std::copy(tone().begin(), tone().end(), pcm.begin());
@@ -53,7 +52,7 @@ void run(benchmark::State& state, Fx& fx, Process process, float echo_ratio = 1.
 void BM_Echo(benchmark::State& state) {
     vemo::Echo fx;
     vemo::echo_init(fx, kRate, kChannels);
-    run(state, fx, vemo::echo_process, static_cast<float>((0.5 * 0.25 + 1.0) / (0.5 * 1.3 + 1.0)));
+    run(state, fx, vemo::echo_process);
 }
 
 void BM_Drift(benchmark::State& state) {

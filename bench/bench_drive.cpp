@@ -37,7 +37,7 @@ void run_stage(benchmark::State& state, Init init, Process process) {
     const std::vector<int16_t> input = loud_input();
     std::vector<int16_t> pcm(input.size());
     std::vector<float> work(vemo::kMaxFrames);
-    const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, 1.0f, work.data()};
+    const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, work.data()};
     for (auto _ : state) {
         std::memcpy(pcm.data(), input.data(), input.size() * sizeof(int16_t));
         process(*fx, pcm.data(), ctx);

@@ -41,7 +41,7 @@ void bench_eq(benchmark::State& state, int bands, bool extra) {
     eq->eq_extra_filter.store(extra ? 1 : 0);
     const std::vector<int16_t> input = programme();
     std::vector<int16_t> pcm(input.size());
-    const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, 1.0f, nullptr};
+    const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, nullptr};
     for (auto _ : state) {
         std::memcpy(pcm.data(), input.data(), input.size() * sizeof(int16_t));
         vemo::eq_process(*eq, pcm.data(), ctx);

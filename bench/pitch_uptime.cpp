@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     }
     std::vector<int16_t> pcm(kBlock);
     std::vector<float> work(vemo::kMaxFrames);
-    const vemo::StageContext ctx{kRate, 1, kBlock / 2, kBlock / 2, 1.0f, work.data()};
+    const vemo::StageContext ctx{kRate, 1, kBlock / 2, kBlock / 2, work.data()};
 
     const int64_t total = static_cast<int64_t>(minutes) * 60 * kRate;
     const int64_t stretch = static_cast<int64_t>(every) * 60 * kRate;

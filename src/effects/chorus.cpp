@@ -5,29 +5,15 @@
 
 namespace vemo {
 
-void chorus_fill_table(Chorus& fx) { fill_sine_sweep(fx.table, 320); }
-
 void chorus_init(Chorus& fx, int rate, int) {
     fx.params = ChorusParams{};
-    fx.phase = 0;
-    chorus_fill_table(fx);
-    for (DelayLine& l : fx.line) delay_init(l, rate);
+    sweep_init(fx.sweep, rate, kChorusSweepPeak);
 }
 
-void chorus_configure(Chorus& fx, int rate, int) {
-    for (int c = 0; c < 2; ++c) delay_recreate(fx.line[c], rate, fx.spare[c]);
-}
-
-void chorus_prepare(Chorus& fx, int rate, int) {
-    for (int c = 0; c < 2; ++c) delay_prepare(fx.line[c], rate, fx.spare[c]);
-}
-
-void chorus_clear(Chorus& fx, int rate, int channels) { chorus_configure(fx, rate, channels); }
-
-void chorus_release(Chorus& fx) {
-    for (DelayLine& l : fx.line) delay_free(l);
-    for (SpareBuffer<float>& s : fx.spare) s.release();
-}
+void chorus_configure(Chorus& fx, int rate, int) { sweep_recreate(fx.sweep, rate); }
+void chorus_prepare(Chorus& fx, int rate, int) { sweep_prepare(fx.sweep, rate); }
+void chorus_clear(Chorus& fx, int rate, int) { sweep_recreate(fx.sweep, rate); }
+void chorus_release(Chorus& fx) { sweep_release(fx.sweep); }
 
 void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {
     const ChorusParams p = fx.params;
@@ -40,7 +26,7 @@ void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {
         const double y = (wet * v * 0.00390625 + dry * x * 0.00390625) * 0.85;
         return std::pair{std::clamp(y, -32768.0, 32767.0), x + v * feedback * 0.00390625};
     };
-    run_swept_lines(fx.line, fx.table, fx.phase, static_cast<float>(p.chorus_rate * 0.001), pcm, ctx, delay_of, mix);
+    sweep_process(fx.sweep, static_cast<float>(p.chorus_rate * 0.001), pcm, ctx, delay_of, mix);
 }
 
 }  // namespace vemo

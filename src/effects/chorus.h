@@ -1,10 +1,9 @@
-// Chorus on a recirculating DelayLine per channel (effect type 11).
+// Chorus on a recirculating SweptDelay (effect type 11).
 #pragma once
-#include <array>
 #include <cstdint>
 
-#include "effects/delay_line.h"
 #include "effects/stage.h"
+#include "effects/swept_delay.h"
 
 namespace vemo {
 
@@ -17,19 +16,17 @@ struct ChorusParams {
     int32_t chorus_feedback = 100;
 };
 
+constexpr int kChorusSweepPeak = 320;
+
 struct Chorus {
     ChorusParams params;
-    float phase = 0;  // modulation position in table steps, advanced by chorus_rate / 1000 per sample
-    // Modulation offsets: an entry t moves the delay by trunc(t / 16) * depth / 16 samples.
-    // chorus_init fills one sine period of +-320 (the delay swings by +-2 %, a gentle
-    // detune at chorus_rate); an all-zero table gives the fixed delay of 64 * depth.
-    SweepTable table{};
-    DelayLine line[2];
-    SpareBuffer<float> spare[2];  // what the next re-creation of each line takes
+    // The modulation, advanced by chorus_rate / 1000 steps per sample: a table entry t moves the
+    // delay by trunc(t / 16) * depth / 16 samples around the base of 64 * depth.  chorus_init
+    // fills one sine period of +-kChorusSweepPeak (the delay swings by +-2 %, a gentle detune at
+    // chorus_rate).
+    SweptDelay sweep;
 };
 
-// The modulation chorus_init installs.
-void chorus_fill_table(Chorus& fx);
 // vemomix_init: defaults, phase 0, the modulation table and two cleared one-second lines.
 void chorus_init(Chorus& fx, int rate, int channels);
 // vemomix_set: params were just replaced; both lines start again empty.

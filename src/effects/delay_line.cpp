@@ -1,7 +1,5 @@
 #include "effects/delay_line.h"
 
-#include <cmath>
-
 namespace vemo {
 
 namespace {
@@ -32,13 +30,6 @@ void delay_recreate(DelayLine& line, int n, SpareBuffer<float>& spare) {
 
 void delay_prepare(const DelayLine& line, int n, SpareBuffer<float>& spare) {
     if (line.size != 0) spare.prepare(static_cast<size_t>(slots_for(n)));
-}
-
-void fill_sine_sweep(SweepTable& table, int amplitude) {
-    constexpr double kTwoPi = 6.283185307179586;
-    const int period = static_cast<int>(kSweepPhaseEnd);
-    for (int k = 0; k < kSweepSteps; ++k)
-        table[static_cast<size_t>(k)] = static_cast<int32_t>(std::lround(amplitude * std::sin(kTwoPi * k / period)));
 }
 
 }  // namespace vemo

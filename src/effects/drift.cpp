@@ -5,29 +5,15 @@
 
 namespace vemo {
 
-void drift_fill_lfo(Drift& fx) { fill_sine_sweep(fx.lfo, 1000); }
-
 void drift_init(Drift& fx, int rate, int) {
     fx.params = DriftParams{};
-    fx.phase = 0;
-    drift_fill_lfo(fx);
-    for (DelayLine& l : fx.line) delay_init(l, rate);
+    sweep_init(fx.sweep, rate, kDriftLfoPeak);
 }
 
-void drift_configure(Drift& fx, int rate, int) {
-    for (int c = 0; c < 2; ++c) delay_recreate(fx.line[c], rate, fx.spare[c]);
-}
-
-void drift_prepare(Drift& fx, int rate, int) {
-    for (int c = 0; c < 2; ++c) delay_prepare(fx.line[c], rate, fx.spare[c]);
-}
-
-void drift_clear(Drift& fx, int rate, int channels) { drift_configure(fx, rate, channels); }
-
-void drift_release(Drift& fx) {
-    for (DelayLine& l : fx.line) delay_free(l);
-    for (SpareBuffer<float>& s : fx.spare) s.release();
-}
+void drift_configure(Drift& fx, int rate, int) { sweep_recreate(fx.sweep, rate); }
+void drift_prepare(Drift& fx, int rate, int) { sweep_prepare(fx.sweep, rate); }
+void drift_clear(Drift& fx, int rate, int) { sweep_recreate(fx.sweep, rate); }
+void drift_release(Drift& fx) { sweep_release(fx.sweep); }
 
 void drift_process(Drift& fx, int16_t* pcm, const StageContext& ctx) {
     const DriftParams p = fx.params;
@@ -39,7 +25,7 @@ void drift_process(Drift& fx, int16_t* pcm, const StageContext& ctx) {
         const double out = wet * a * 0.00390625 + dry * w * 0.00390625;
         return std::pair{std::clamp(out * 0.85, -32768.0, 32767.0), w + feedback * a * 0.00390625};
     };
-    run_swept_lines(fx.line, fx.lfo, fx.phase, static_cast<float>(p.drift_speed * 0.001), pcm, ctx, delay_of, mix);
+    sweep_process(fx.sweep, static_cast<float>(p.drift_speed * 0.001), pcm, ctx, delay_of, mix);
 }
 
 }  // namespace vemo

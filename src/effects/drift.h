@@ -1,10 +1,9 @@
-// Drift: an LFO-swept flanger on a DelayLine per channel (effect type 8).
+// Drift: an LFO-swept flanger on a SweptDelay (effect type 8).
 #pragma once
-#include <array>
 #include <cstdint>
 
-#include "effects/delay_line.h"
 #include "effects/stage.h"
+#include "effects/swept_delay.h"
 
 namespace vemo {
 
@@ -17,20 +16,16 @@ struct DriftParams {
     int32_t drift_speed = 5;
 };
 
+constexpr int kDriftLfoPeak = 1000;
+
 struct Drift {
     DriftParams params;
-    float phase = 0;  // LFO position in table steps, 0 <= phase < 359
-    // Delay offset per LFO step: a value v lengthens the delay by v * depth / 256 samples
-    // around the base of 4 * depth.  All zeros gives a fixed comb.
-    SweepTable lfo{};
-    DelayLine line[2];
-    SpareBuffer<float> spare[2];  // what the next re-creation of each line takes
+    // The LFO: a table entry v lengthens the delay by v * depth / 256 samples around the base
+    // of 4 * depth.  drift_init fills one sine period of peak kDriftLfoPeak, so that the delay
+    // sweeps between about 0.1 and 7.9 times depth samples (5 to 395 samples, 0.1 to 9 ms at
+    // 44100 Hz with the default depth) -- a flanger's sweep.
+    SweptDelay sweep;
 };
-
-// The table drift_init installs: one sine period over the 359 steps the phase visits,
-// peak 1000, so that the delay sweeps between about 0.1 and 7.9 times depth samples
-// (5 to 395 samples, 0.1 to 9 ms at 44100 Hz with the default depth) -- a flanger's sweep.
-void drift_fill_lfo(Drift& fx);
 
 // vemomix_init: defaults, phase 0, the LFO table and two cleared one-second lines.
 void drift_init(Drift& fx, int rate, int channels);

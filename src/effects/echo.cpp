@@ -26,6 +26,10 @@ int16_t low16(double y) {
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<int64_t>(t)));
 }
 
+// The normalisation N, a 32-bit float: it keeps the loop gain N * 1.5 * g below 1 for every
+// feedback g the editor offers (0.815 at g = 1), so the echoes die away.
+float normalisation(float g) { return static_cast<float>((g * 0.25 + 1.0) / (g * 1.3 + 1.0)); }
+
 // Appends n samples to a ring, wrapping as often as needed.
 void append(std::vector<int16_t>& ring, int32_t& pos, const int16_t* s, int n) {
     const int32_t size = static_cast<int32_t>(ring.size());
@@ -91,7 +95,7 @@ void echo_release(Echo& fx) {
 void echo_process(Echo& fx, int16_t* pcm, const StageContext& ctx) {
     const int n = std::min(ctx.sample_count, static_cast<int>(fx.input.size()));
     if (n <= 0) return;
-    const double ratio = ctx.echo_ratio;
+    const double ratio = normalisation(fx.params.echo_feedback);
     const double g = fx.params.echo_feedback;
     const double direct = g * 0.2 + 1.0, half = 0.5 * g;
     std::copy_n(pcm, n, fx.input.begin());

@@ -38,7 +38,7 @@ void echo_prepare_clear(Echo& fx);
 void echo_clear(Echo& fx, int rate, int channels);
 // vemomix_close: give back the three buffers.
 void echo_release(Echo& fx);
-// One buffer, in place, with the normalisation factor the call worked out (ctx.echo_ratio).
+// One buffer, in place.
 void echo_process(Echo& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

@@ -20,8 +20,9 @@ constexpr double kExpLimit = 700.0;                     // exp() beyond this ove
 // A format without samples is taken as one sample a second.
 int positive_rate(int rate) { return rate >= 1 ? rate : 1; }
 
-inline double biquad_run(const Biquad& q, BiquadMemory& m, double x) {
-    const double y = q.a0 * x + q.a1 * m.x1 + q.a2 * m.x2 + q.b1 * m.y1 + q.b2 * m.y2;
+// A normalised section: no division by a0.
+inline double biquad_run(const Biquad<double>& q, BiquadMemory<double>& m, double x) {
+    const double y = q.b0 * x + q.b1 * m.x1 + q.b2 * m.x2 - q.a1 * m.y1 - q.a2 * m.y2;
     m.x2 = m.x1;
     m.x1 = x;
     m.y2 = m.y1;
@@ -45,7 +46,7 @@ bool silent_at_probes(const float* w, int frames) {
 
 }  // namespace
 
-Biquad lowpass_design(double fs, double fc, double ripple, int lowpass) {
+Biquad<double> lowpass_design(double fs, double fc, double ripple, int lowpass) {
     double rp = -std::cos(kPi / 4.0);
     double ip = std::sin(kPi / 4.0);
     if (ripple > 0.0) {
@@ -70,15 +71,17 @@ Biquad lowpass_design(double fs, double fc, double ripple, int lowpass) {
                              : -std::cos(w / 2.0 + 0.5) / std::cos(w / 2.0 - 0.5);
     const double k2 = k * k;
     d = 1.0 + y1 * k - y2 * k2;
-    Biquad q;
-    q.a0 = (x0 - x1 * k + x2 * k2) / d;
-    q.a1 = (-2.0 * x0 * k + x1 + x1 * k2 - 2.0 * x2 * k) / d;
-    q.a2 = (x0 * k2 - x1 * k + x2) / d;
-    q.b1 = (2.0 * k + y1 + y1 * k2 - 2.0 * y2 * k) / d;
-    q.b2 = (-k2 - y1 * k + y2) / d;
+    Biquad<double> q;
+    q.b0 = (x0 - x1 * k + x2 * k2) / d;
+    q.b1 = (-2.0 * x0 * k + x1 + x1 * k2 - 2.0 * x2 * k) / d;
+    q.b2 = (x0 * k2 - x1 * k + x2) / d;
+    q.a0 = 1.0;
+    // The transform gives the feedback terms as they are added; a1 and a2 are subtracted.
+    q.a1 = -((2.0 * k + y1 + y1 * k2 - 2.0 * y2 * k) / d);
+    q.a2 = -((-k2 - y1 * k + y2) / d);
     if (!lowpass) {
-        q.a1 = -q.a1;
         q.b1 = -q.b1;
+        q.a1 = -q.a1;
     }
     return q;
 }
@@ -99,7 +102,7 @@ void overdrive_init(Overdrive& fx, int rate, int channels) {
     fx.od_lp_b = kTau / (dt + kTau);
     fx.od_v[0] = fx.od_v[1] = 0.0;
     fx.od_x_prev = 0.0;
-    for (int c = 0; c < 2; ++c) fx.od_aa1_mem[c] = fx.od_aa2_mem[c] = BiquadMemory{};
+    for (int c = 0; c < 2; ++c) fx.od_aa1_mem[c] = fx.od_aa2_mem[c] = BiquadMemory<double>{};
     // Formats under 6 kHz would put the corners past half the 4x rate: they are held at 0.45 fs.
     fx.od_aa1 = lowpass_design(fs, std::min(12000.0, 0.45 * fs), 1.0, 1);
     fx.od_aa2 = lowpass_design(fs, std::min(5500.0, 0.45 * fs), 1.0, 1);
@@ -178,8 +181,8 @@ struct Lane {
     const Overdrive& fx;
     float* w;
     int frames;
-    BiquadMemory& m1;
-    BiquadMemory& m2;
+    BiquadMemory<double>& m1;
+    BiquadMemory<double>& m2;
     double r, neg_inv_r;
     double p, lp, v;  // previous input, input low-pass, node voltage
     int budget;

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "effects/biquad.h"
 #include "effects/rc_filter.h"
 #include "effects/stage.h"
 
@@ -14,17 +15,6 @@ struct OverdriveParams {
     int32_t odrive_lowpass_on = 0;
 };
 
-// Two-pole recursive filter: y = A0*x + A1*x1 + A2*x2 + B1*y1 + B2*y2.  Here the a's weigh the
-// input and the b's the fed-back output, with the feedback sign folded in -- the opposite of the
-// cookbook letters the wah-wah and super bass use (b's feed forward, a's divide and feed back).
-struct Biquad {
-    double a0 = 0, a1 = 0, a2 = 0, b1 = 0, b2 = 0;
-};
-
-struct BiquadMemory {
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-};
-
 struct Overdrive {
     OverdriveParams params;
     double od_x_prev = 0;  // previous input in volts, carried from channel to channel
@@ -32,10 +22,10 @@ struct Overdrive {
     double od_lp_a = 0;
     double od_lp_b = 0;
     double od_v[2] = {0, 0};  // solved node voltage per channel: the next solve starts there
-    Biquad od_aa1;            // anti-alias low-pass at 12 kHz for the 4x rate
-    Biquad od_aa2;            // and at 5.5 kHz
-    BiquadMemory od_aa1_mem[2];
-    BiquadMemory od_aa2_mem[2];
+    Biquad<double> od_aa1;    // anti-alias low-pass at 12 kHz for the 4x rate
+    Biquad<double> od_aa2;    // and at 5.5 kHz
+    BiquadMemory<double> od_aa1_mem[2];
+    BiquadMemory<double> od_aa2_mem[2];
     RcFilter od_post;  // optional 10-section output low-pass
     // Channel 1's samples while both channels are solved side by side.
     float lane_work[kMaxFrames] = {};
@@ -44,8 +34,9 @@ struct Overdrive {
     bool exact_solve = false;
 };
 
-// Chebyshev-style two-pole design by the bilinear transform; ripple in percent, lowpass 1 or 0 (high-pass).
-Biquad lowpass_design(double fs, double fc, double ripple, int lowpass);
+// Chebyshev-style two-pole design by the bilinear transform; ripple in percent, lowpass 1 or 0
+// (high-pass).  The section comes normalised: a0 = 1.
+Biquad<double> lowpass_design(double fs, double fc, double ripple, int lowpass);
 
 // vemomix_init: the defaults, the output low-pass, the input smoothing and the anti-alias
 // filters for the rate, every memory cleared.

@@ -12,7 +12,6 @@ struct StageContext {
     int channels = 0;      // 1 or 2
     int frames = 0;        // whole frames in the buffer, 0..kMaxFrames
     int sample_count = 0;  // frames * channels
-    float echo_ratio = 1;  // (p*0.25+1)/(p*1.3+1), p = echo feedback; worked out once per call
     float* work = nullptr; // kMaxFrames floats of scratch for one de-interleaved channel
 };
 

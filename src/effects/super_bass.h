@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "effects/biquad.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -15,11 +16,9 @@ struct SuperBassParams {
 // One channel's shelf: its design terms and coefficients (each held as a float) and memories.
 struct BassChannel {
     float f = 0.0f, g = 0.0f;  // corner (Hz) and gain (dB)
-    float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+    BiquadMemory<float> mem;
     float w = 0.0f, sn = 0.0f, cs = 0.0f, A = 0.0f, S = 1.0f, beta = 0.0f;
-    // Cookbook letters: b0..b2 feed the input forward, a0 divides, a1 and a2 feed the output back
-    // (the overdrive's Biquad uses a and b the other way round).
-    float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f, a0 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+    Biquad<float> coef;
 };
 
 struct SuperBass {

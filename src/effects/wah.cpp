@@ -6,9 +6,8 @@
 namespace vemo {
 namespace {
 
-constexpr double kPiApprox = 3.1415927;           // the sweep's own pi, a double constant
-constexpr double kInv32767 = 3.051850947599719e-05;  // 1/32767
-constexpr uint32_t kCoefficientPeriod = 30;        // samples between coefficient updates
+constexpr double kPiApprox = 3.1415927;      // the sweep's own pi, a double constant
+constexpr uint32_t kCoefficientPeriod = 30;  // samples between coefficient updates
 // The output memories keep the unclamped value, but a sweep far faster than the page allows
 // (tens of Hz and up) pumps a resonant filter without bound; this ceiling, far above any
 // settled response, keeps them finite.
@@ -20,8 +19,8 @@ double usable_rate(int rate) { return rate > 0 ? rate : 44100; }
 // Zero the count, the memories and the coefficients: the next sample designs anew.
 void restart(WahChannel& ch) {
     ch.n = 0;
-    ch.x1 = ch.x2 = ch.y1 = ch.y2 = 0.0f;
-    ch.b0 = ch.b1 = ch.b2 = ch.a0 = ch.a1 = ch.a2 = 0.0f;
+    ch.mem = {};
+    ch.coef = {};
 }
 
 void design(WahChannel& ch) {
@@ -32,11 +31,12 @@ void design(WahChannel& ch) {
     const double omega = std::exp(6.0 * (v - 1.0)) * kPiApprox;
     const float k = static_cast<float>(std::cos(omega));
     const double alpha = std::sin(omega) / (2.0 * ch.q);
-    ch.b0 = ch.b2 = static_cast<float>((1.0 - k) * 0.5);
-    ch.b1 = static_cast<float>(1.0 - k);
-    ch.a0 = static_cast<float>(1.0 + alpha);
-    ch.a1 = static_cast<float>(-2.0 * k);
-    ch.a2 = static_cast<float>(1.0 - alpha);
+    Biquad<float>& q = ch.coef;
+    q.b0 = q.b2 = static_cast<float>((1.0 - k) * 0.5);
+    q.b1 = static_cast<float>(1.0 - k);
+    q.a0 = static_cast<float>(1.0 + alpha);
+    q.a1 = static_cast<float>(-2.0 * k);
+    q.a2 = static_cast<float>(1.0 - alpha);
 }
 
 }  // namespace
@@ -72,50 +72,20 @@ void wah_configure(Wah& fx, int rate, int) {
     }
 }
 
-namespace {
-
-// The filter over `frames` frames, the channels of a frame side by side: their recursions are
-// independent, so their dependency chains (each through a division) overlap.  Each channel
-// redesigns on its own count.
-template <int Channels>
-void run_frames(Wah& fx, int16_t* pcm, int frames) {
-    double x1[Channels], x2[Channels], y1[Channels], y2[Channels];
-    for (int c = 0; c < Channels; ++c) {
-        const WahChannel& ch = fx.channel[c];
-        x1[c] = ch.x1, x2[c] = ch.x2, y1[c] = ch.y1, y2[c] = ch.y2;
-    }
-    for (int i = 0; i < frames; ++i) {
-        for (int c = 0; c < Channels; ++c) {
-            WahChannel& ch = fx.channel[c];
-            int16_t& sample = pcm[i * Channels + c];
-            const double x = static_cast<float>(static_cast<float>(sample) * kInv32767);
-            if (ch.n % kCoefficientPeriod == 0) design(ch);
-            ++ch.n;
-            const double y = (static_cast<double>(ch.b1) * x1[c] + static_cast<double>(ch.b0) * x +
-                              static_cast<double>(ch.b2) * x2[c] - static_cast<double>(ch.a1) * y1[c] -
-                              static_cast<double>(ch.a2) * y2[c]) /
-                             ch.a0;
-            x2[c] = x1[c];
-            x1[c] = x;
-            y2[c] = y1[c];
-            y1[c] = static_cast<float>(std::clamp(y, -kMemoryLimit, kMemoryLimit));
-            sample = static_cast<int16_t>(static_cast<float>(std::clamp(y, -1.0, 1.0) * 32767.0));
-        }
-    }
-    for (int c = 0; c < Channels; ++c) {
-        WahChannel& ch = fx.channel[c];
-        ch.x1 = static_cast<float>(x1[c]), ch.x2 = static_cast<float>(x2[c]);
-        ch.y1 = static_cast<float>(y1[c]), ch.y2 = static_cast<float>(y2[c]);
-    }
-}
-
-}  // namespace
-
 void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx) {
+    // Each channel redesigns on its own count.
+    auto step = [](WahChannel& ch, double x, const BiquadMemory<double>& m) {
+        if (ch.n % kCoefficientPeriod == 0) design(ch);
+        ++ch.n;
+        const Biquad<float>& q = ch.coef;
+        return (static_cast<double>(q.b1) * m.x1 + static_cast<double>(q.b0) * x + static_cast<double>(q.b2) * m.x2 -
+                static_cast<double>(q.a1) * m.y1 - static_cast<double>(q.a2) * m.y2) /
+               q.a0;
+    };
     if (ctx.channels == 2)
-        run_frames<2>(fx, pcm, ctx.frames);
+        biquad_frames<2>(fx.channel, pcm, ctx.frames, kMemoryLimit, step);
     else if (ctx.channels == 1)
-        run_frames<1>(fx, pcm, ctx.frames);
+        biquad_frames<1>(fx.channel, pcm, ctx.frames, kMemoryLimit, step);
 }
 
 }  // namespace vemo

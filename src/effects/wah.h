@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "effects/biquad.h"
 #include "effects/stage.h"
 
 namespace vemo {
@@ -18,10 +19,8 @@ struct WahChannel {
     float p0 = 0.0f;           // start phase of the sweep
     float w = 0.00021371379f;  // sweep advance per sample (1.5 Hz at 44100 Hz)
     uint32_t n = 0;            // samples since the last configure
-    float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
-    // Cookbook letters: b0..b2 feed the input forward, a0 divides, a1 and a2 feed the output back
-    // (the overdrive's Biquad uses a and b the other way round).
-    float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f, a0 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+    BiquadMemory<float> mem;
+    Biquad<float> coef;  // redesigned every 30 samples
     float depth = 0.7f;
     float base = 0.3f;
     float q = 2.5f;

@@ -91,7 +91,6 @@ void EffectInstance::process(int16_t* samples, int64_t frames) {
         ctx.channels = channels_;
         ctx.frames = n;
         ctx.sample_count = n * channels_;
-        ctx.echo_ratio = type_ == kEcho ? echo_ratio(static_cast<Echo*>(state_)->params.echo_feedback) : 1.0f;
         ctx.work = work_;
         ops.process(state_, samples, ctx);
         samples += static_cast<ptrdiff_t>(n) * channels_;

@@ -231,11 +231,6 @@ void effect_take_change(void* fx, int type, const EffectSettings& next, const Pa
     }
 }
 
-float echo_ratio(float feedback) {
-    const float p = feedback;
-    return static_cast<float>((p * 0.25 + 1.0) / (p * 1.3 + 1.0));
-}
-
 const EffectType kInitOrder[kEffectCount] = {
     kDenoise, kDistortion, kOverdrive, kReverb, kCompressor, kAmpMod,      kPhaser,  kPitchChanger,
     kDrift,   kChorus,     kWah,       kSuperBass, kPhaseInvert, kVibrato, kGraphicEq, kEcho,

@@ -70,9 +70,6 @@ void effect_take_change(void* fx, int type, const EffectSettings& next, const Pa
 // Whether a live change configures the effect (and so wants prepare_configure beforehand).
 bool change_configures(int type);
 
-// The echo's normalisation factor for a feedback p: (p*0.25+1)/(p*1.3+1), worked out once per call.
-float echo_ratio(float feedback);
-
 // The order vemomix_init resets the effects in (the echo comes last, after the equaliser).
 // Clearing and releasing walk it too: those steps touch nothing of another effect.
 extern const EffectType kInitOrder[kEffectCount];

@@ -15,7 +15,6 @@ void process_slice(EngineState& e, int16_t* pcm, int frames, float* work) {
     ctx.channels = e.channels;
     ctx.frames = frames;
     ctx.sample_count = frames * e.channels;
-    ctx.echo_ratio = echo_ratio(e.echo.params.echo_feedback);
     ctx.work = work;
 
     for (int r = 0; r < kChainStages; ++r) {

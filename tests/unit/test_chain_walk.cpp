@@ -53,7 +53,7 @@ TEST_F(ChainWalk, NoFramesChangeNoStage) {
     const std::vector<uint8_t> before(e, e + sizeof(EngineState));
     std::vector<float> work(kMaxFrames);
     for (int t = 1; t <= kEffectCount; ++t) {
-        kEffectOps[t].process(engine().effect(t), pcm.data(), StageContext{44100, 2, 0, 0, 1.0f, work.data()});
+        kEffectOps[t].process(engine().effect(t), pcm.data(), StageContext{44100, 2, 0, 0, work.data()});
         EXPECT_TRUE(std::equal(before.begin(), before.end(), e)) << t;
     }
 }
@@ -98,16 +98,16 @@ TEST_F(ChainWalk, WhatSwitchingSetRefreshAndInitDoToEachStagesHistory) {
         {kAmpMod, "oscillator phase", [&] { return e.am.am_phase; }, kKeeps, kKeeps, kKeeps},
         {kEcho, "write position", [&] { return e.echo.pos1; }, kKeeps, kAny, kAny},
         {kEcho, "buffer", [&] { return top(e.echo.line2); }, kKeeps, kClears, kClears},
-        {kDrift, "lines", [&] { return top(e.drift.line[1].buf); }, kClears, kClears, kClears},
-        {kDrift, "oscillator phase", [&] { return e.drift.phase; }, kKeeps, kKeeps, kClears},
+        {kDrift, "lines", [&] { return top(e.drift.sweep.line[1].buf); }, kClears, kClears, kClears},
+        {kDrift, "oscillator phase", [&] { return e.drift.sweep.phase; }, kKeeps, kKeeps, kClears},
         {kPhaser, "memories", [&] { return e.phaser.channel[1].y1; }, kKeeps, kKeeps, kKeeps},
         {kPhaser, "oscillator phase", [&] { return e.phaser.channel[1].phase; }, kKeeps, kKeeps, kKeeps},
         {kDenoise, "gate state", [&] { return e.denoise.state.release_count; }, kKeeps, kKeeps, kKeeps},
-        {kChorus, "lines", [&] { return top(e.chorus.line[0].buf); }, kClears, kClears, kClears},
+        {kChorus, "lines", [&] { return top(e.chorus.sweep.line[0].buf); }, kClears, kClears, kClears},
         {kReverb, "lines", [&] { return top(e.reverb.channel[1].line); }, kClears, kClears, kClears},
         {kReverb, "write position", [&] { return e.reverb.channel[1].write_pos; }, kKeeps, kKeeps, kKeeps},
-        {kWah, "filter memories", [&] { return e.wah.channel[1].y1; }, kClears, kKeeps, kClears},
-        {kSuperBass, "filter memories", [&] { return e.bass.channel[1].y1; }, kClears, kKeeps, kClears},
+        {kWah, "filter memories", [&] { return e.wah.channel[1].mem.y1; }, kClears, kKeeps, kClears},
+        {kSuperBass, "filter memories", [&] { return e.bass.channel[1].mem.y1; }, kClears, kKeeps, kClears},
         {kVibrato, "oscillator counter", [&] { return e.vibrato.counter; }, kKeeps, kKeeps, kKeeps},
         {kVibrato, "line positions", [&] { return e.vibrato.channel[1].w; }, kKeeps, kKeeps, kClears},
     };

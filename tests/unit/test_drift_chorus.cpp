@@ -1,6 +1,5 @@
 // DelayLine, drift and chorus: delays from the latest write, trims, the sweep, limits to the line.
 #include "effects/chorus.h"
-#include "effects/delay_line.h"
 #include "effects/drift.h"
 #include "test_support.h"
 
@@ -54,7 +53,7 @@ TEST(DelayLine, ReadsCountBackFromTheLatestWrite) {
 
 std::unique_ptr<Drift> comb(DriftParams p, int rate = 44100) {
     auto fx = make_stage(drift_init, drift_configure, p, rate, 1);
-    fx->lfo.fill(0);  // the fixed comb: delay 4 * depth
+    fx->sweep.table.fill(0);  // the fixed comb: delay 4 * depth
     return fx;
 }
 
@@ -76,12 +75,12 @@ TEST(Chorus, DelayIsSixtyFourSamplesPerDepthStepPlusTheSweep) {
     // Depth 0 delays by one step; unmodulated, depth 50 by 3200 samples.
     EXPECT_EQ(click(*chorus({0, 5, 250, 200, 0}), chorus_process, 10), (Hits{{0, kDry}, {1, kWet}}));
     auto flat = chorus({50, 5, 250, 200, 0});
-    flat->table.fill(0);
+    flat->sweep.table.fill(0);
     EXPECT_EQ(click(*flat, chorus_process, 4000), (Hits{{0, kDry}, {3201, kWet}}));
     // Entry 90 of the sine period is +320: ((20 + 1024) * 50 * 128) / 2048 = 3262 samples.
     auto peak = chorus({50, 0, 250, 200, 0});
-    EXPECT_EQ(peak->table[90], 320);
-    peak->phase = 90.0f;
+    EXPECT_EQ(peak->sweep.table[90], 320);
+    peak->sweep.phase = 90.0f;
     EXPECT_EQ(click(*peak, chorus_process, 4000), (Hits{{0, kDry}, {3263, kWet}}));
     // 64000 samples asked at 11025 Hz, the line holds 11026: the click returns at frame 11026 only.
     EXPECT_EQ(click(*chorus({1000, 5, 250, 200, 0}, 11025), chorus_process, 12288, 11025),
@@ -89,26 +88,26 @@ TEST(Chorus, DelayIsSixtyFourSamplesPerDepthStepPlusTheSweep) {
 }
 
 TEST(Drift, LfoSweepsTheDelayAndStereoAdvancesItTwicePerFrame) {
-    auto fx = comb({0, 50, 250, 200, 5});
-    drift_fill_lfo(*fx);
-    EXPECT_EQ((std::array{fx->lfo[0], *std::max_element(fx->lfo.begin(), fx->lfo.end()),
-                          *std::min_element(fx->lfo.begin(), fx->lfo.end())}),
-              (std::array{0, 1000, -1000}));
+    auto fx = make_stage(drift_init, drift_configure, DriftParams{0, 50, 250, 200, 5}, 44100, 1);
+    const SweepTable& lfo = fx->sweep.table;
+    EXPECT_EQ(
+        (std::array{lfo[0], *std::max_element(lfo.begin(), lfo.end()), *std::min_element(lfo.begin(), lfo.end())}),
+        (std::array{0, 1000, -1000}));
     // Near the peak (step 90 of 359) the delay is about (1000 + 1024) * 50 / 256 = 395 samples.
-    fx->phase = 89.0f;
+    fx->sweep.phase = 89.0f;
     const Hits hits = click(*fx, drift_process, 1000);
     ASSERT_EQ(hits.size(), 2u);
     EXPECT_NEAR(hits[1].first, 396, 2);
-    fx->phase = 0.0f;
+    fx->sweep.phase = 0.0f;
     processed(*fx, drift_process, std::vector<int16_t>(2000, 0), 2);
-    EXPECT_NEAR(fx->phase, 2 * 1000 * 0.005, 1e-2);
+    EXPECT_NEAR(fx->sweep.phase, 2 * 1000 * 0.005, 1e-2);
     // The phase restarts at 0 instead of wrapping.
     fx->params.drift_speed = 1000;  // one step per frame
-    fx->phase = 357.5f;
+    fx->sweep.phase = 357.5f;
     processed(*fx, drift_process, {0});
-    EXPECT_EQ(fx->phase, 358.5f);
+    EXPECT_EQ(fx->sweep.phase, 358.5f);
     processed(*fx, drift_process, {0});
-    EXPECT_EQ(fx->phase, 0.0f);
+    EXPECT_EQ(fx->sweep.phase, 0.0f);
 }
 
 TEST(Chorus, SteadyInputSettlesNearTwiceItsLevelAndRunawayFeedbackStaysFinite) {
@@ -123,7 +122,7 @@ TEST(Chorus, SteadyInputSettlesNearTwiceItsLevelAndRunawayFeedbackStaysFinite) {
     fx = chorus({0, 5, 0, 200, 100000});
     pcm.assign(4 * 4096, 30000);
     run_stage(*fx, chorus_process, pcm, 1);
-    for (float v : fx->line[0].buf) ASSERT_FALSE(std::isnan(v));
+    for (float v : fx->sweep.line[0].buf) ASSERT_FALSE(std::isnan(v));
     EXPECT_EQ(pcm.back(), trunc16(30000 * 0.00390625 * 200 * 0.85));
 }
 

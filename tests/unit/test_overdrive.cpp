@@ -10,13 +10,13 @@ namespace {
 // left the input and its low-pass (the stereo lanes are held to this order in test_stereo_paths).
 struct Reference {
     double x_prev = 0, lp = 0, lp_a = 0, lp_b = 0, v[2] = {};
-    Biquad aa1, aa2;
+    Biquad<double> aa1, aa2;
     double mem1[2][4] = {}, mem2[2][4] = {};
     RcFilter post;
     int most_steps = 0;  // the most steps one channel's buffer took
 
-    static double filter(const Biquad& q, double* m, double x) {
-        const double y = q.a0 * x + q.a1 * m[0] + q.a2 * m[1] + q.b1 * m[2] + q.b2 * m[3];
+    static double filter(const Biquad<double>& q, double* m, double x) {
+        const double y = q.b0 * x + q.b1 * m[0] + q.b2 * m[1] - q.a1 * m[2] - q.a2 * m[3];
         m[1] = m[0], m[0] = x, m[3] = m[2], m[2] = y;
         return y;
     }
@@ -102,22 +102,22 @@ std::vector<int16_t> tone(int frames, double amp, double hz, int seed) {
 }
 
 TEST(OverdriveDesign, CheckValuesAt176400) {
-    const Biquad hi = lowpass_design(176400, 12000, 1.0, 1), lo = lowpass_design(176400, 5500, 1.0, 1);
+    const Biquad<double> hi = lowpass_design(176400, 12000, 1.0, 1), lo = lowpass_design(176400, 5500, 1.0, 1);
     const struct {
         double got, want, tolerance;
-    } rows[] = {{hi.a0, 0.03533862276, 5e-12}, {hi.a1, 0.07067724553, 5e-12}, {hi.a2, 0.03533862276, 5e-12},
-                {hi.b1, 1.429911656, 5e-10},    {hi.b2, -0.5711707058, 5e-11},  {lo.a0, 0.008477548179, 5e-13},
-                {lo.b1, 1.738909276, 5e-10},    {lo.b2, -0.7727965734, 5e-11}};
+    } rows[] = {{hi.b0, 0.03533862276, 5e-12}, {hi.b1, 0.07067724553, 5e-12}, {hi.b2, 0.03533862276, 5e-12},
+                {hi.a1, -1.429911656, 5e-10},  {hi.a2, 0.5711707058, 5e-11},  {lo.b0, 0.008477548179, 5e-13},
+                {lo.a1, -1.738909276, 5e-10},  {lo.a2, 0.7727965734, 5e-11}};
     for (const auto& r : rows) EXPECT_NEAR(r.got, r.want, r.tolerance) << &r - rows;
-    for (const Biquad& q : {hi, lo}) EXPECT_NEAR((q.a0 + q.a1 + q.a2) / (1.0 - q.b1 - q.b2), 1.000676, 5e-7);
+    for (const auto& q : {hi, lo}) EXPECT_NEAR((q.b0 + q.b1 + q.b2) / (1.0 + q.a1 + q.a2), 1.000676, 5e-7);
     // The same pole pair as a high-pass: nothing at DC, the pass-band gain at half the rate.
-    const Biquad hp = lowpass_design(176400, 12000, 1.0, 0);
-    EXPECT_NEAR(hp.a0 + hp.a1 + hp.a2, 0.0, 1e-15);
-    EXPECT_NEAR((hp.a0 - hp.a1 + hp.a2) / (1.0 + hp.b1 - hp.b2), 1.000676, 5e-7);
+    const Biquad<double> hp = lowpass_design(176400, 12000, 1.0, 0);
+    EXPECT_NEAR(hp.b0 + hp.b1 + hp.b2, 0.0, 1e-15);
+    EXPECT_NEAR((hp.b0 - hp.b1 + hp.b2) / (1.0 - hp.a1 + hp.a2), 1.000676, 5e-7);
     // Init designs both for four times the working rate.
     Rig rig;
-    EXPECT_EQ(rig.fx->od_aa1.b1, hi.b1);
-    EXPECT_EQ(rig.fx->od_aa2.a0, lo.a0);
+    EXPECT_EQ(rig.fx->od_aa1.a1, hi.a1);
+    EXPECT_EQ(rig.fx->od_aa2.b0, lo.b0);
     const double dt = 0.25 / 44100;
     EXPECT_DOUBLE_EQ(rig.fx->od_lp_a, dt / (dt + 0.0002209));
     EXPECT_DOUBLE_EQ(rig.fx->od_lp_b, 0.0002209 / (dt + 0.0002209));
@@ -183,7 +183,6 @@ TEST(Overdrive, ZeroAtTheNineProbesPassesUnchangedAndResets) {
     live[33 * 2] = 1;
     EXPECT_NE(run(live), live);
 }
-
 
 }  // namespace
 }  // namespace vemo::test

@@ -57,7 +57,7 @@ void expect_channels_in_turn(Fx& fx, Process process, AsMono as_mono, Same same,
     std::vector<float> work(kMaxFrames);
     for (int first = 0; first < kFrames; first += kChunk)
         for (int c = 0; c < 2; ++c) {
-            process(*mono[c], expected[c].data() + first, StageContext{kRate, 1, kChunk, kChunk, 1.0f, work.data()});
+            process(*mono[c], expected[c].data() + first, StageContext{kRate, 1, kChunk, kChunk, work.data()});
             share(*mono[1 - c], *mono[c]);
         }
     std::vector<int16_t> out = in;

@@ -56,7 +56,7 @@ void run_stage(Fx& fx, Process process, std::vector<int16_t>& pcm, int channels,
     for (int done = 0; done < frames; done += chunk) {
         const int n = std::min(chunk, frames - done);
         process(fx, pcm.data() + static_cast<size_t>(done) * channels,
-                StageContext{rate, channels, n, n * channels, 1.0f, work.data()});
+                StageContext{rate, channels, n, n * channels, work.data()});
     }
 }
 

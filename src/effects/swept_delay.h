@@ -1,0 +1,75 @@
+// SweptDelay: a DelayLine per channel read at a distance that a sine table sweeps -- the machinery
+// the drift and the chorus share.  Each of them brings its own delay law and its own mix.
+#pragma once
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "effects/delay_line.h"
+#include "effects/spare_buffer.h"
+#include "effects/stage.h"
+
+namespace vemo {
+
+// The phase runs over table steps 0..358 of a 360-entry table, advanced after each sample and
+// set back to 0 (not wrapped) when it reaches 359.
+constexpr int kSweepSteps = 360;
+constexpr float kSweepPhaseEnd = 359.0f;
+
+using SweepTable = std::array<int32_t, kSweepSteps>;
+
+struct SweptDelay {
+    float phase = 0;  // position in table steps, 0 <= phase < 359
+    // Delay offsets, one per step; the effect's delay law says what an entry means.  All zeros
+    // gives a fixed delay.
+    SweepTable table{};
+    DelayLine line[2];
+    SpareBuffer<float> spare[2];  // what the next re-creation of each line takes
+};
+
+// vemomix_init: phase 0, one sine period peaking at +-amplitude over the steps the phase visits,
+// and two cleared lines of rate + 1 slots.
+void sweep_init(SweptDelay& s, int rate, int amplitude);
+// vemomix_set and vemomix_datarefresh: each line that exists starts again empty; the phase and
+// the table stay.
+void sweep_recreate(SweptDelay& s, int rate);
+// Off the engine lock, before sweep_recreate: the cleared lines it will take.
+void sweep_prepare(SweptDelay& s, int rate);
+// vemomix_close: give back both lines.
+void sweep_release(SweptDelay& s);
+
+inline void advance_sweep(float& phase, float inc) {
+    phase += inc;
+    // A negative or NaN increment would index before the table: such a phase restarts at 0 too.
+    if (!(phase < kSweepPhaseEnd) || phase < 0.0f) phase = 0.0f;
+}
+
+// One buffer, in place.  Each channel in turn (the phase carries on from one to the next) runs
+// through its own line: per sample, delay_of(table entry) gives the distance behind the latest
+// write, limited to the line; the phase advances by inc; mix(sample, delayed) returns
+// {output, line input}, the output already within 16 bits.
+template <typename DelayOf, typename Mix>
+void sweep_process(SweptDelay& s, float inc, int16_t* pcm, const StageContext& ctx, DelayOf delay_of, Mix mix) {
+    float phi = s.phase;
+    float* x = ctx.work;
+    for (int c = 0; c < ctx.channels && c < 2; ++c) {
+        DelayLine& line = s.line[c];
+        if (line.size == 0) continue;
+        const auto at = [&](int i) -> int16_t& { return pcm[static_cast<std::ptrdiff_t>(i) * ctx.channels + c]; };
+        for (int i = 0; i < ctx.frames; ++i) x[i] = at(i);
+        for (int i = 0; i < ctx.frames; ++i) {
+            const int64_t d = std::clamp<int64_t>(delay_of(s.table[static_cast<size_t>(phi)]), 0, line.size - 1);
+            advance_sweep(phi, inc);
+            const auto [out, input] =
+                mix(static_cast<double>(x[i]), static_cast<double>(delay_read(line, static_cast<int>(d))));
+            delay_write(line, line_value(input));
+            x[i] = static_cast<float>(out);
+        }
+        // Truncated toward zero: mix has already kept every value inside the 16-bit range.
+        for (int i = 0; i < ctx.frames; ++i) at(i) = static_cast<int16_t>(x[i]);
+    }
+    s.phase = phi;
+}
+
+}  // namespace vemo
