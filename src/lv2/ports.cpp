@@ -81,6 +81,8 @@ ControlPort port_of(const ParamRow& row, int channels) {
         if (row.law == SliderLaw::kHalf) port.def = 2 * def;
         port.integer = port.def == std::trunc(port.def);  // a host would round it to a position
     }
+    // Hosts draw such a port on a logarithmic scale only where its range stays above zero.
+    port.logarithmic = row.scale == SliderScale::kLog && port.min > 0 && port.choices.empty() && !port.toggled;
     return port;
 }
 
@@ -89,6 +91,7 @@ ControlPort port_of(const ParamRow& row, int channels) {
 std::vector<ControlPort> control_ports(int type, int channels) {
     std::vector<ControlPort> ports;
     for (const ParamRow& row : effect_rows(type)) {
+        if (row.shown == ValueShown::kUnused) continue;
         if (row.role == FieldRole::kEnable || row.role == FieldRole::kParam) {
             ports.push_back(port_of(row, channels));
         } else if (row.role == FieldRole::kEqualiser && row.type == FieldType::kLevels) {

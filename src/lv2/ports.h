@@ -30,10 +30,11 @@ struct ControlPort {
     double min = 0, max = 1, def = 0;
     std::string unit;  // the table's unit as the slider shows it ("ms", "Hz", "%"...), or ""
     bool integer = false, toggled = false;
+    bool logarithmic = false;  // the editor's track gives every decade the same share
 };
 
 // The control inputs of an effect's plugin for a channel count: the switch first, then one per
-// parameter in table order.
+// parameter in table order (but those no effect reads, which would be knobs that do nothing).
 std::vector<ControlPort> control_ports(int type, int channels);
 
 // The port value that stands for a slider position of the row's range.

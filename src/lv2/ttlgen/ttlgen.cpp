@@ -103,6 +103,7 @@ void control_port(std::ostream& o, int index, const ControlPort& p) {
     if (p.enable) o << "        lv2:designation lv2:enabled ;\n";
     if (p.toggled) o << "        lv2:portProperty lv2:toggled ;\n";
     if (p.integer && !p.toggled) o << "        lv2:portProperty lv2:integer ;\n";
+    if (p.logarithmic) o << "        lv2:portProperty pprops:logarithmic ;\n";
     if (!p.choices.empty()) {
         o << "        lv2:portProperty lv2:enumeration ;\n";
         for (const ScalePoint& c : p.choices)
@@ -119,6 +120,7 @@ const char* kPrefixes =
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix log: <http://lv2plug.in/ns/ext/log#> .\n"
     "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
+    "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"

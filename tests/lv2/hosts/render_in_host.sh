@@ -79,7 +79,7 @@ gstreamer) block=441 ;;
 ecasound) block=512 ;;
 ffmpeg) block=1024 ;;
 esac
-render_case 1 am mono "$block" am_depth_pct=60 am_period_ms=50 am_level_db=-10 am_waveform=1
+render_case 1 am mono "$block" am_depth_pct=60 am_period_ms=50 am_waveform=1
 render_case 2 compressor stereo "$block" comp_threshold_db=-30 comp_slope_x10=3=0.3 comp_attack_ms=5 comp_release_ms=200
 
 if [[ $host == gstreamer ]]; then
