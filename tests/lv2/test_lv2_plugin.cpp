@@ -211,17 +211,20 @@ TEST(Lv2Plugin, InstancesAreIndependentAndActivateStartsAfresh) {
 
 // The switch fades the effect out and in over 5 ms (phase inversion: from -x to x on a straight
 // line); off, the input passes untouched into an output of its own.  A port moved between blocks
-// acts from the next block as vemomix_set would there (the echo's feedback).
+// acts from the next block as vemomix_set would there (the echo's delay).
 TEST(Lv2Plugin, SwitchFadesAndAMovedPortActsFromTheNextBlock) {
-    Instance inv(kPhaseInvert, 1);
-    std::vector<float> y(6000, 0.25f);
+    Instance inv(kPhaseInvert, 2);
+    std::vector<float> y(12000);
+    for (size_t i = 0; i < y.size(); ++i) y[i] = i % 2 ? -0.5f : 0.25f;
+    const std::vector<float> x = y;
     inv.controls[0] = 0;
     inv.run(y.data(), 6000, false);
-    for (int i = 0; i < 110; ++i) ASSERT_NEAR(y[i], -0.25f + 0.5f * (i + 1) / 110.25f, 1e-5) << i;
-    EXPECT_TRUE(std::all_of(y.begin() + 111, y.end(), [](float v) { return v == 0.25f; }));
+    for (int i = 0; i < 110; ++i)
+        for (int c = 0; c < 2; ++c) ASSERT_NEAR(y[2 * i + c], x[c] * (-1 + 2 * (i + 1) / 110.25f), 1e-5) << i;
+    EXPECT_TRUE(std::equal(y.begin() + 222, y.end(), x.begin() + 222));
     inv.controls[0] = 1;
     inv.run(y.data(), 200, false);
-    EXPECT_TRUE(y[109] > -0.25f && y[111] == -0.25f && y[199] == -0.25f);
+    EXPECT_TRUE(y[218] > -0.25f && y[222] == -0.25f && y[399] == 0.5f);
 
     Instance echo(kEcho, 2);
     EffectSettings r1{};
@@ -229,14 +232,14 @@ TEST(Lv2Plugin, SwitchFadesAndAMovedPortActsFromTheNextBlock) {
     place(echo, r1, nullptr, 22050);
     echo.d->activate(echo.h);
     EffectSettings r2 = r1;
-    r2.echo_feedback = 0.9f;
-    const std::vector<float> x = signal(8000, 2, 9);
-    std::vector<float> got = x;
+    r2.echo_delay_s = 0.3f;
+    const std::vector<float> s = signal(8000, 2, 9);
+    std::vector<float> got = s;
     echo.run(got.data(), 4000);
-    echo.controls[2] = 0.9f;  // echo_feedback
+    echo.controls[1] = 0.3f;  // echo_delay_s
     echo.run(got.data() + 8000, 4000);
-    EXPECT_EQ(first_difference(got, library(r1, x, 22050, 2, 4000, &r2)), x.size());
-    EXPECT_NE(got, library(r1, x, 22050, 2, 4000));
+    EXPECT_EQ(first_difference(got, library(r1, s, 22050, 2, 4000, &r2)), s.size());
+    EXPECT_NE(got, library(r1, s, 22050, 2, 4000));
 }
 
 // Where the library does not run, no instance, and the host's log says why.
