@@ -63,28 +63,29 @@ struct Instance {
     std::vector<ControlPort> ports;
     std::vector<float> controls;
     float latency = -1;
-    std::vector<float> buf[2];
+    std::vector<float> buf[2], out[2];
 
     Instance(int t, int ch, int rate = 22050) : type(t), channels(ch), d(descriptor(t, ch)), ports(lv2::control_ports(t, ch)) {
         for (const ControlPort& p : ports) controls.push_back(static_cast<float>(p.def));
-        for (std::vector<float>& b : buf) b.resize(8192);  // no allocation of ours while the hooks count
+        for (int c = 0; c < 2; ++c) buf[c].resize(8192), out[c].resize(8192);  // no allocation of ours while the hooks count
         h = d->instantiate(d, rate, VEMO_LV2_BUNDLE, g_features);
         for (size_t i = 0; i < controls.size(); ++i) d->connect_port(h, static_cast<uint32_t>(2 * ch + i), &controls[i]);
         d->connect_port(h, static_cast<uint32_t>(2 * ch + controls.size()), &latency);
         d->activate(h);
     }
     ~Instance() { d->cleanup(h); }
-    // In place: each channel's buffer is both input and output.
-    void run(float* interleaved, int frames) {
+    // In place (each channel's buffer both input and output), or into buffers of their own.
+    void run(float* interleaved, int frames, bool in_place = true) {
         for (int c = 0; c < channels; ++c) {
             if (buf[c].size() < static_cast<size_t>(frames)) buf[c].resize(static_cast<size_t>(frames));
+            out[c].resize(buf[c].size());
             for (int i = 0; i < frames; ++i) buf[c][i] = interleaved[i * channels + c];
             d->connect_port(h, static_cast<uint32_t>(c), buf[c].data());
-            d->connect_port(h, static_cast<uint32_t>(channels + c), buf[c].data());
+            d->connect_port(h, static_cast<uint32_t>(channels + c), (in_place ? buf : out)[c].data());
         }
         d->run(h, static_cast<uint32_t>(frames));
         for (int c = 0; c < channels; ++c)
-            for (int i = 0; i < frames; ++i) interleaved[i * channels + c] = buf[c][i];
+            for (int i = 0; i < frames; ++i) interleaved[i * channels + c] = (in_place ? buf : out)[c][i];
     }
 };
 
@@ -127,8 +128,10 @@ const int kBlocks[] = {0, 1, 7, 5000, 333, 4096, 0, 1024};
 int block(int k, int fixed) { return fixed ? fixed : kBlocks[k % 8]; }
 
 // The library's output for the record, in the same blocks (`fixed` frames, or kBlocks in turn),
-// as vemomix render hands it: begin, init, the library's own record, then ours.
-std::vector<float> library(const EffectSettings& rec, const std::vector<float>& x, int rate, int channels, int fixed = 0) {
+// as vemomix render hands it: begin, init, the library's own record, then ours (and `later`
+// halfway through).
+std::vector<float> library(const EffectSettings& rec, const std::vector<float>& x, int rate, int channels, int fixed = 0,
+                           const EffectSettings* later = nullptr) {
     fresh_library(rate, channels);
     EffectSettings own{};
     vemomix_get(&own);
@@ -139,6 +142,7 @@ std::vector<float> library(const EffectSettings& rec, const std::vector<float>& 
     const int frames = static_cast<int>(x.size()) / channels;
     for (int done = 0, k = 0; done < frames; ++k) {
         const int n = std::min(block(k, fixed), frames - done);
+        if (later && done == frames / 2) vemomix_set(*later);
         vemomix_change(pcm.data() + done * channels, n * channels * 2);
         done += n;
     }
@@ -203,6 +207,39 @@ TEST(Lv2Plugin, InstancesAreIndependentAndActivateStartsAfresh) {
     EXPECT_EQ(first_difference(yb, library(rb, x, 22050, 2, 1000)), x.size());
     a.d->deactivate(a.h), a.d->activate(a.h);
     EXPECT_EQ(plugin(a, x, 1000), ya);
+}
+
+// The switch fades the effect out and in over 5 ms (phase inversion: from -x to x on a straight
+// line); off, the input passes untouched into an output of its own.  A port moved between blocks
+// acts from the next block as vemomix_set would there (the echo's delay).
+TEST(Lv2Plugin, SwitchFadesAndAMovedPortActsFromTheNextBlock) {
+    Instance inv(kPhaseInvert, 2);
+    std::vector<float> y(12000);
+    for (size_t i = 0; i < y.size(); ++i) y[i] = i % 2 ? -0.5f : 0.25f;
+    const std::vector<float> x = y;
+    inv.controls[0] = 0;
+    inv.run(y.data(), 6000, false);
+    for (int i = 0; i < 110; ++i)
+        for (int c = 0; c < 2; ++c) ASSERT_NEAR(y[2 * i + c], x[c] * (-1 + 2 * (i + 1) / 110.25f), 1e-5) << i;
+    EXPECT_TRUE(std::equal(y.begin() + 222, y.end(), x.begin() + 222));
+    inv.controls[0] = 1;
+    inv.run(y.data(), 200, false);
+    EXPECT_TRUE(y[218] > -0.25f && y[222] == -0.25f && y[399] == 0.5f);
+
+    Instance echo(kEcho, 2);
+    EffectSettings r1{};
+    fresh_library(22050, 2, &r1);
+    place(echo, r1, nullptr, 22050);
+    echo.d->activate(echo.h);
+    EffectSettings r2 = r1;
+    r2.echo_delay_s = 0.3f;
+    const std::vector<float> s = signal(8000, 2, 9);
+    std::vector<float> got = s;
+    echo.run(got.data(), 4000);
+    echo.controls[1] = 0.3f;  // echo_delay_s
+    echo.run(got.data() + 8000, 4000);
+    EXPECT_EQ(first_difference(got, library(r1, s, 22050, 2, 4000, &r2)), s.size());
+    EXPECT_NE(got, library(r1, s, 22050, 2, 4000));
 }
 
 // Where the library does not run, no instance, and the host's log says why.
