@@ -130,7 +130,7 @@ const char* kPrefixes =
 const char* kProject =
     "<https://vemosoundmix.org/lv2/>\n    a doap:Project ;\n    doap:name \"vemosoundmix\" ;\n"
     "    doap:homepage <https://vemosoundmix.org/> ;\n"
-    "    doap:maintainer [ a foaf:Person ; foaf:name \"vemosoundmix\" ; foaf:mbox <mailto:lv2@vemosoundmix.org> ; foaf:homepage <https://vemosoundmix.org/> ] .\n\n";
+    "    doap:maintainer [ a foaf:Person ; foaf:name \"vemosoundmix developers\" ; foaf:mbox <mailto:lv2@vemosoundmix.org> ; foaf:homepage <https://vemosoundmix.org/> ] .\n\n";
 
 void plugin(std::ostream& o, int type, int channels) {
     const std::string uri = plugin_uri(type, channels);
