@@ -89,17 +89,29 @@ VEMOMIX_API void VEMOMIX_CALL vemomix_datarefresh(void) {
     control([] { engine_datarefresh(engine()); });
 }
 
-VEMOMIX_API uint8_t VEMOMIX_CALL vemomix_get_dispstatus(void) { return editor().shown; }
+VEMOMIX_API uint8_t VEMOMIX_CALL vemomix_get_dispstatus(void) {
+    uint8_t shown = 0;
+    control([&] { shown = editor().shown; });
+    return shown;
+}
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_set_dispmode(int32_t mode) {
     control([&] { editor().set_display_mode(mode); });
 }
 
-VEMOMIX_API void VEMOMIX_CALL vemomix_set_mainwnd(int32_t hwnd) { editor().host_window = hwnd; }
+VEMOMIX_API void VEMOMIX_CALL vemomix_set_mainwnd(int32_t hwnd) {
+    control([&] { editor().host_window = hwnd; });
+}
 
-VEMOMIX_API void VEMOMIX_CALL vemomix_set_wintran(int32_t value) { editor().transparency = value > 0 ? 1 : 0; }
+VEMOMIX_API void VEMOMIX_CALL vemomix_set_wintran(int32_t value) {
+    control([&] { editor().transparency = value > 0 ? 1 : 0; });
+}
 
-VEMOMIX_API int32_t VEMOMIX_CALL vemomix_get_wintran(void) { return editor().transparency == 1 ? 1 : -1; }
+VEMOMIX_API int32_t VEMOMIX_CALL vemomix_get_wintran(void) {
+    int32_t on = -1;
+    control([&] { on = editor().transparency == 1 ? 1 : -1; });
+    return on;
+}
 
 VEMOMIX_API void VEMOMIX_CALL vemomix_close(void) {
     control([] {

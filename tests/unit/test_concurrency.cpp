@@ -95,5 +95,23 @@ TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
     for (size_t r = 0; r < 16 && r < shown.size(); ++r) EXPECT_EQ(published[r], shown[r]) << "row " << r;
 }
 
+// Two host threads on the control exports at once, the window's and the display's fields
+// among them: each takes its turn (ThreadSanitizer sees any field written or read outside it).
+TEST_F(Concurrency, TwoControlThreadsTakeTurns) {
+    auto host = [](int seed) {
+        for (int n = seed; n < seed + 300; ++n) {
+            vemomix_set_mainwnd(n);
+            vemomix_set_wintran(n % 2);
+            vemomix_setdisp(static_cast<uint8_t>(n % 2));
+            EffectSettings s;
+            vemomix_get(&s);
+            if (vemomix_get_wintran() == 0 || vemomix_get_dispstatus() > 1) ADD_FAILURE() << n;
+        }
+    };
+    std::thread other(host, 1000);
+    host(0);
+    other.join();
+}
+
 }  // namespace
 }  // namespace vemo::test
