@@ -70,9 +70,8 @@ TEST_F(Presets, ImportExportAndDeleteKeepTheRecordsInOrder) {
     // Stored as one user record with the name in code page 936.
     auto recs = records_in(file());
     ASSERT_EQ(recs.size(), 1u);
-    EXPECT_STREQ(recs[0].name, "\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6");
-    EXPECT_EQ(std::tuple(recs[0].band_count, recs[0].gains[0], recs[0].gains[20], recs[0].builtin),
-              std::tuple(15, -7, 99, 0));
+    EXPECT_EQ(std::tuple(std::string(recs[0].name), recs[0].band_count, recs[0].gains[0], recs[0].gains[20], recs[0].builtin),
+              std::tuple("\xCE\xD2\xB5\xC4\xD2\xA1\xB9\xF6", 15, -7, 99, 0));
 
     // A deletion keeps the others in order, and what was deleted can be imported again, at the end.
     ASSERT_EQ(import(preset_json("二", 10, {1})).status, 0);

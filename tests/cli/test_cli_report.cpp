@@ -57,8 +57,7 @@ TEST_F(Report, LevelsPictureShowsWhereTheSoundStarts) {
     // (0.3 and 0.8 of the time axis lie between its one-second lines.)
     const auto x_at = [](double fraction) { return 64 + static_cast<int>(1112 * fraction); };
     const int floor_y = 52 + 200 - 3;
-    EXPECT_EQ(mono.colorref(x_at(0.3), floor_y), kBackground);
-    EXPECT_EQ(mono.colorref(x_at(0.8), floor_y), kInRmsGrey);
+    EXPECT_EQ(std::pair(mono.colorref(x_at(0.3), floor_y), mono.colorref(x_at(0.8), floor_y)), std::pair(kBackground, kInRmsGrey));
     const int minus_6_db = 52 + 200 * 6 / 72;
     bool line = false;
     for (int y = minus_6_db - 2; y <= minus_6_db + 2; ++y) line = line || coloured(mono.colorref(x_at(0.8), y));

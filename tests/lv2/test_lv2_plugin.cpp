@@ -270,11 +270,9 @@ TEST(Lv2Plugin, RunNeitherAllocatesNorLocksWhateverThePortsDo) {
                 in.controls[i] = static_cast<float>(p.def);
             }
             g_armed = false;
-            EXPECT_EQ(g_allocations.load(), 0) << kEffects[t].key << " " << ch;
-            EXPECT_EQ(g_locks.load(), 0) << kEffects[t].key << " " << ch;
-            for (float v : x) {
-                ASSERT_TRUE(std::isfinite(v)) << kEffects[t].key;
-            }
+            const bool finite = std::all_of(x.begin(), x.end(), [](float v) { return std::isfinite(v); });
+            EXPECT_EQ(std::tuple(g_allocations.load(), g_locks.load(), finite), std::tuple(0, 0, true))
+                << kEffects[t].key << " " << ch;
         }
 }
 

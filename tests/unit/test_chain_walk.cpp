@@ -12,14 +12,12 @@ using ChainWalk = Session;
 TEST_F(ChainWalk, MovingRowsRepublishesTheOrder) {
     editor().select_row(14);  // type 15
     editor().move_selected_up();
-    EXPECT_EQ(editor().chain.selected_row, 13);
-    EXPECT_EQ(published_chain()[13], 15);
-    EXPECT_EQ(published_chain()[14], 14);
+    EXPECT_EQ(std::tuple(editor().chain.selected_row, published_chain()[13], published_chain()[14]), std::tuple(13, 15, 14));
     for (int n = 0; n < 3; ++n) editor().move_selected_down();  // the bottom row cannot go further down
-    EXPECT_EQ(editor().chain.selected_row, 15);
-    EXPECT_EQ(published_chain()[15], 15);
-    EXPECT_EQ(published_chain()[14], 16);
-    EXPECT_EQ(editor().chain.rows[15].cells[0].back_colour, kSystemColour);  // a moved row starts over
+    // A moved row starts over in the system colour.
+    EXPECT_EQ(std::tuple(editor().chain.selected_row, published_chain()[14], published_chain()[15],
+                         editor().chain.rows[15].cells[0].back_colour),
+              std::tuple(15, 16, 15, kSystemColour));
     editor().select_row(0);
     editor().move_selected_up();  // nor the top row further up
     EXPECT_EQ(published_chain()[0], 1);

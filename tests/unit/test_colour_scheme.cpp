@@ -113,11 +113,10 @@ TEST_F(ColourWindowTest, RewritingKeepsModeAndLinkAndLeavesAnUnreadableFile) {
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink("real.ini", ini);
     ASSERT_TRUE(write_colour_settings(ini.string(), s));
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(ini)));
     const std::string head = "[host]\nown=1\n[" + gbk("Lorun音效器") + "]\n";
-    EXPECT_EQ(file_bytes(real).substr(0, head.size()), head);
-    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(dir.entries(), 2);
+    EXPECT_EQ(std::tuple(fs::is_symlink(fs::symlink_status(ini)), file_bytes(real).substr(0, head.size()),
+                         fs::status(real).permissions(), dir.entries()),
+              std::tuple(true, head, fs::perms::owner_read | fs::perms::owner_write, 2));
 
     fs::remove(ini);
     fs::create_symlink("quillaret.ini", ini);

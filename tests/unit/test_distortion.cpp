@@ -52,8 +52,7 @@ TEST(RcFilter, HighPassPassesStepsAndLowPassPassesDc) {
     rc_set_cutoff(ten, 3500, 44100, 2);
     rc_run(ten, one.data(), 2000, kRcLowPass, 1);
     EXPECT_NEAR(one[1999], 1.0, 1e-6);
-    EXPECT_NE(ten.current[9][kRcLowPass][1], 0.0);
-    EXPECT_EQ(ten.current[9][kRcLowPass][0], 0.0);
+    EXPECT_TRUE(ten.current[9][kRcLowPass][1] != 0.0 && ten.current[9][kRcLowPass][0] == 0.0);
 }
 
 TEST(RcFilter, ResonatorPeaksAtFiveThirdsIsSharperInStereoAndGivesWholeNumbers) {

@@ -21,18 +21,13 @@ protected:
 };
 
 TEST_F(Echo, InitSizesTheBuffersFromTheFormat) {
-    const struct {
-        int rate, channels, bytes, d1;
-    } rows[] = {{48000, 2, 960000, 57600}, {11025, 1, 110250, 6615}};  // five seconds; 0.6 s by default
-    for (const auto& r : rows) {
-        start(r.rate, r.channels);
+    // Five seconds of each format; 0.6 s by default.
+    for (const auto& [rate, channels, bytes, d1] : {std::array{48000, 2, 960000, 57600}, std::array{11025, 1, 110250, 6615}}) {
+        start(rate, channels);
         const auto& fx = engine().echo;
-        EXPECT_EQ(fx.size_bytes, r.bytes) << r.rate;
-        EXPECT_EQ(fx.line1.size() * 2, size_t(r.bytes)) << r.rate;
-        EXPECT_EQ(fx.line2.size(), size_t(r.bytes)) << r.rate;
-        EXPECT_GE(fx.input.size() * 2, size_t(r.bytes)) << r.rate;
-        EXPECT_EQ(fx.d1, r.d1) << r.rate;
-        EXPECT_EQ(fx.d2, 2 * r.d1) << r.rate;
+        const size_t n = size_t(bytes);
+        EXPECT_EQ(std::tuple(fx.size_bytes, fx.line1.size() * 2, fx.line2.size(), fx.input.size() * 2 >= n, fx.d1, fx.d2),
+                  std::tuple(bytes, n, n, true, d1, 2 * d1)) << rate;
     }
     EXPECT_EQ(current().echo_enabled, 0);
 }
@@ -62,17 +57,6 @@ TEST_F(Echo, ClickReturnsAfterOneAndTwoDelays) {
     EXPECT_EQ(std::count(stream.begin(), stream.end(), 0), 100000 - 3);
 }
 
-TEST_F(Echo, FullFeedbackStillDiesAway) {
-    // At g = 1 the loop gain is N * 1.5 = 0.815: each round trip is quieter than the last.
-    start(11025, 1);
-    set_echo(0.1f, 1.0f);
-    std::vector<int16_t> stream(11025 * 3, 0);
-    stream[0] = 30000;
-    run(stream, 1000);
-    const int early = peak_abs(stream, 1102, 4 * 1102), late = peak_abs(stream, 20 * 1102, 24 * 1102);
-    EXPECT_TRUE(late > 0 && late < early / 8) << early << " " << late;
-}
-
 TEST_F(Echo, OddDelayLandsOnTheOtherChannel) {
     start(11025, 2);
     set_echo(0.1f, 0.5f);
@@ -91,8 +75,8 @@ TEST_F(Echo, TapsNeverReadTheBufferBeingProcessed) {
     std::vector<int16_t> first(8192, 0), second(8192, 0);
     first[0] = first[8190] = 10000;
     change(first);
-    EXPECT_EQ(first[881], 0);  // the click at 0 lies in the same buffer: no echo
-    EXPECT_EQ(first[8190], first[0]);
+    // The click at 0 lies in the same buffer: no echo.
+    EXPECT_TRUE(first[881] == 0 && first[8190] == first[0]);
     change(second);
     // The click at 8190 is an earlier buffer now: it returns at 8190 + 881 - 8192.
     EXPECT_EQ((std::array{first[0], second[879]}), (std::array<int16_t, 2>{7500, 2556}));  // N 1.1 and N 0.5

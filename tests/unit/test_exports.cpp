@@ -76,11 +76,10 @@ TEST_F(Exports, DisplayFlagShowsTheEditorOnlyForOne) {
 
 TEST_F(Exports, SetiirAndSetechoTickTheSwitchOnlyForOne) {
     vemomix_setiir(2);
-    EXPECT_FALSE(editor().chain.switches[kGraphicEq].checked);
-    vemomix_setiir(1);
-    EXPECT_TRUE(editor().chain.switches[kGraphicEq].checked);
-    vemomix_setecho(1);
-    EXPECT_TRUE(editor().chain.switches[kEcho].checked);
+    const bool at_two = editor().chain.switches[kGraphicEq].checked;
+    vemomix_setiir(1), vemomix_setecho(1);
+    EXPECT_EQ(std::tuple(at_two, editor().chain.switches[kGraphicEq].checked, editor().chain.switches[kEcho].checked),
+              std::tuple(false, true, true));
 }
 
 TEST_F(Exports, InitAgainResetsFormatFlagsAndChain) {
@@ -93,13 +92,9 @@ TEST_F(Exports, InitAgainResetsFormatFlagsAndChain) {
     EXPECT_EQ(engine().channels, 2);
     start(22050, 1, 0);
     EXPECT_EQ(std::tuple(engine().rate, engine().channels), std::tuple(22050, 1));
-    std::vector<int> expected;
-    for (int t = 1; t <= 16; ++t) {
-        EXPECT_EQ(engine().enabled[t].load(), 0) << t;
-        expected.push_back(t);
-    }
-    EXPECT_EQ(chain_types(), expected);
-    EXPECT_EQ(published_chain(), expected);
+    std::vector<int> expected, flags;
+    for (int t = 1; t <= 16; ++t) expected.push_back(t), flags.push_back(engine().enabled[t].load());
+    EXPECT_EQ(std::tuple(flags, chain_types(), published_chain()), std::tuple(std::vector<int>(16, 0), expected, expected));
 }
 
 // At a rate without equaliser tables records are refused whole, the equaliser switch is greyed

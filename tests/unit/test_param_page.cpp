@@ -100,10 +100,8 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
     move("chorus_wet", 10);
     move("reverb_decay_m", 500);
     for (const int t : {kChorus, kReverb}) ed.on_switch_clicked(t, true);
-    for (uint32_t seed = 1; seed <= 3; ++seed) {
-        std::vector<int16_t> pcm = noise(2 * 4096, seed, 2048);
-        change(pcm);
-    }
+    std::vector<int16_t> pcm;
+    for (uint32_t seed = 1; seed <= 3; ++seed) change(pcm = noise(2 * 4096, seed, 2048));
     const std::vector<float> chorus_line = engine().chorus.sweep.line[0].buf;
     ASSERT_NE(std::count(chorus_line.begin(), chorus_line.end(), 0.0f), static_cast<long>(chorus_line.size()));
     Reverb& r = engine().reverb;

@@ -53,20 +53,14 @@ TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
 // Levels become slider positions 25 - 1.25 * level, truncated toward zero, and positions come
 // back as levels 20 - 0.8 * position, truncated as well.
 TEST_F(Settings, BandSliderLawsTruncateTowardZero) {
-    struct Row {
-        int32_t level;
-        int slider;
-        int32_t back;
-    };
-    const Row rows[] = {{-1, 26, 0 /* -0.8 */}, {-2, 27, -1 /* -1.6 */}, {20, 0, 20}, {-20, 50, -20}, {3, 21, 3}};
+    // Level, slider position, level back (-0.8 and -1.6 in the first two).
+    const std::array<int, 3> rows[] = {{-1, 26, 0}, {-2, 27, -1}, {20, 0, 20}, {-20, 50, -20}, {3, 21, 3}};
     EffectSettings s = current();
-    for (int b = 0; b < 5; ++b) s.eq_band_level[b] = rows[b].level;
+    for (int b = 0; b < 5; ++b) s.eq_band_level[b] = rows[b][0];
     vemomix_set(s);
     const EffectSettings back = current();
-    for (int b = 0; b < 5; ++b) {
-        EXPECT_EQ(editor().eq.slider_pos[b], rows[b].slider) << "level " << rows[b].level;
-        EXPECT_EQ(back.eq_band_level[b], rows[b].back) << "level " << rows[b].level;
-    }
+    for (int b = 0; b < 5; ++b)
+        EXPECT_EQ((std::array{rows[b][0], editor().eq.slider_pos[b], back.eq_band_level[b]}), rows[b]) << b;
 }
 
 // The editor's 32nd slider slot, one past the last band, is written as level 31: over the built-in

@@ -64,15 +64,6 @@ TEST(Vibrato, DelaysSwingBetweenAAndThreeA) {
     }
 }
 
-TEST(Vibrato, ConstantInputComesOutConstant) {
-    for (int depth : {25, 1, 100}) {
-        auto fx = make(22050, 2, 7, depth);
-        std::vector<int16_t> pcm(5 * 4096, -1234);
-        run(*fx, pcm, 2, 22050);
-        ASSERT_EQ(std::count(pcm.begin(), pcm.end(), -1234), 5 * 4096) << depth;
-    }
-}
-
 // The period in samples is measured by the oscillator counter's return to 0.
 TEST(Vibrato, MonoAndStereoPeriodsAgreeInSecondsAfterConfigure) {
     // 0.2 s is 8820 frames whatever the channel count: the counter is back at 0 then.
