@@ -12,7 +12,7 @@
 
 #include "../tests/torture/torture.h"
 #include "engine/engine.h"
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 #include "vemosoundmix.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include "effects/pcm16.h"
 #include "lv2/ports.h"
 #include "lv2/uris.h"
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 #include "vemosoundmix.h"
 
 namespace {

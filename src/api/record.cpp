@@ -58,7 +58,7 @@ void settings_set(const EffectSettings& in) {
     EngineState& e = engine();
     Editor& ed = editor();
     // The format changes only under the control lock, which the caller holds.
-    if (!(e.valid_rate >= 10000 && rate_supported(e.valid_rate) && (e.valid_channels == 1 || e.valid_channels == 2)))
+    if (!(e.init_rate >= 10000 && rate_supported(e.init_rate) && (e.init_channels == 1 || e.init_channels == 2)))
         return;
     if (!e.initialised) return;
     for (const EffectType t : kSetOrder)

@@ -18,7 +18,7 @@
 #include "effects/super_bass.h"
 #include "effects/vibrato.h"
 #include "effects/wah.h"
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 
 namespace vemo {
 

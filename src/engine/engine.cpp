@@ -34,8 +34,8 @@ void engine_begin(EngineState& e) {
 
 void engine_init(EngineState& e, int rate, int channels) {
     std::lock_guard lock(e.mutex);
-    e.rate = e.valid_rate = rate;
-    e.channels = e.valid_channels = channels;
+    e.rate = e.init_rate = rate;
+    e.channels = e.init_channels = channels;
     for (const EffectType t : kInitOrder) {
         e.enabled[t].store(0, std::memory_order_relaxed);
         if (kEffectOps[t].reset) kEffectOps[t].reset(e.effect(t), rate, channels);

@@ -23,7 +23,7 @@
 #include "effects/super_bass.h"
 #include "effects/vibrato.h"
 #include "effects/wah.h"
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 #include "engine/engine_mutex.h"
 #include "engine/levels.h"
 
@@ -41,11 +41,12 @@ struct EngineState {
     // Held by every rebuild while it publishes and by vemomix_change while it processes a buffer.
     EngineMutex mutex;
 
-    // Working format, and the copy that only vemomix_set checks.
+    // Working format, and the format of the last vemomix_init, which only vemomix_set checks
+    // (the equaliser's begin moves the working rate, never this).
     int rate = -1;
     int channels = 2;
-    int valid_rate = 1;
-    int valid_channels = 0;
+    int init_rate = 1;
+    int init_channels = 0;
     // True from vemomix_init to vemomix_close: the format-sized buffers exist.
     bool initialised = false;
 

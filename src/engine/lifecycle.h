@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "effects/stage.h"
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 #include "vemosoundmix.h"
 
 namespace vemo {

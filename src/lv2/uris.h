@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 
 namespace vemo::lv2 {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 #include "vemosoundmix.h"
 
 namespace vemo {

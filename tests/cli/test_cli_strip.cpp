@@ -5,7 +5,7 @@
 #include "cli_support.h"
 #include "editor/headless/headless_backend.h"
 #include "engine/levels.h"
-#include "engine/strip_raster.h"
+#include "editor/strip_raster.h"
 
 namespace {
 

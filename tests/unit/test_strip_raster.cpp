@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "engine/strip_raster.h"
+#include "editor/strip_raster.h"
 
 namespace vemo {
 namespace {

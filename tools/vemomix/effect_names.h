@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 #include "vemosoundmix.h"
 
 namespace vemomix_cli {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio_file.h"
-#include "engine/strip_raster.h"
+#include "editor/strip_raster.h"
 #include "host.h"
 #include "png_image.h"
 

@@ -11,7 +11,7 @@
 #include "editor/win32/colour_window.h"
 #include "editor/win32/eq_page_view.h"
 #include "editor/win32/param_page_view.h"
-#include "engine/strip_raster.h"
+#include "editor/strip_raster.h"
 #include "toolkit/base_tab_ctrl.h"
 #include "toolkit/color_list_ctrl.h"
 #include "toolkit/icon_button.h"

@@ -10,7 +10,7 @@
 #include "editor/text_codec.h"
 #include "lv2/ports.h"
 #include "lv2/uris.h"
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 #include "vemosoundmix.h"
 
 using namespace vemo;

@@ -1,4 +1,4 @@
-#include "settings/effects.h"
+#include "settings/effect_types.h"
 
 namespace vemo {
 

@@ -1,4 +1,4 @@
-#include "engine/strip_raster.h"
+#include "editor/strip_raster.h"
 
 #include <algorithm>
 #include <cstdlib>
