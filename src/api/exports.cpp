@@ -4,7 +4,7 @@
 
 #include "editor/editor.h"
 #include "engine/engine.h"
-#include "api/record.h"
+#include "api/settings_codec.h"
 #include "vemosoundmix.h"
 
 using namespace vemo;

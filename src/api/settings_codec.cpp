@@ -1,4 +1,4 @@
-#include "api/record.h"
+#include "api/settings_codec.h"
 
 #include <algorithm>
 #include <cstring>
