@@ -223,7 +223,8 @@ void effect_take_change(void* fx, int type, const EffectSettings& next, const Pa
     if (type == kReverb) {
         Reverb& r = *static_cast<Reverb*>(fx);
         // The two levels only set gains; every other field moves the taps.
-        const bool level = changed != nullptr && changed->unit == "dB";
+        const bool level = changed != nullptr && (changed->offset == offsetof(EffectSettings, reverb_feedback_db) ||
+                                                  changed->offset == offsetof(EffectSettings, reverb_wet_db));
         if (level || changed == nullptr) reverb_set_levels(r);
         if (!level) reverb_redraw_taps(r, rate);
     } else if (change_configures(type) && ops.configure) {

@@ -17,7 +17,6 @@ void shown_as(const ParamRow& row, ControlPort& port) {
         case SliderLaw::kTenths: port.scale = 0.1; break;
         case SliderLaw::kMsToSamples: unit = "ms"; break;
         case SliderLaw::kPercent256: unit = "%"; break;
-        case SliderLaw::kNegated: port.scale = -1; break;
         case SliderLaw::kPreamp: port.scale = 1.5, port.offset = -18, unit = "dB"; break;
         case SliderLaw::kTimes10:
         case SliderLaw::kHalf:
@@ -65,7 +64,7 @@ ControlPort port_of(const ParamRow& row, int channels) {
     shown_as(row, port);
     if (row.transfer == Transfer::kNonZero) port.choices = {{0, "sine"}, {1, "triangle"}};
     port.toggled = row.pos_min == 0 && row.pos_max == 1 && port.choices.empty() && port.unit.empty();
-    port.integer = port.scale == 1 || port.scale == -1;
+    port.integer = port.scale == 1;
     const double a = port_value_at(port, row.pos_min), b = port_value_at(port, row.pos_max);
     port.min = std::min(a, b), port.max = std::max(a, b);
     const double def = param_default(row, kDefaultsRate, channels);

@@ -244,7 +244,6 @@ double param_value_at(const ParamRow& row, int32_t pos, int rate, int channels) 
         case kChorusRate:
             return pos <= 0 || channels <= 0 ? 0.0 : static_cast<double>(whole(rate * 360.0 / (pos * channels * 1000.0)));
         case kPercent256: return static_cast<double>(whole(pos * 2.56));
-        case kNegated: return -pos;
         case kPowerOfTwo: return std::ldexp(1.0, pos);
         case kBandCount: return kBandCounts[std::clamp(pos, 0, 3)];
     }
@@ -253,10 +252,8 @@ double param_value_at(const ParamRow& row, int32_t pos, int rate, int channels) 
 
 int32_t param_position_of(const ParamRow& row, double value, int rate, int channels) {
     if (!(value == value)) return row.pos_min;
-    if (row.law == kDirect || row.law == kPreamp || row.law == kEqBand || row.law == kNegated) {
-        const double p = row.law == kNegated ? -value : value;
-        return static_cast<int32_t>(std::clamp<double>(std::round(p), row.pos_min, row.pos_max));
-    }
+    if (row.law == kDirect || row.law == kPreamp || row.law == kEqBand)
+        return static_cast<int32_t>(std::clamp<double>(std::round(value), row.pos_min, row.pos_max));
     // The other laws are monotonic but not simply invertible: take the nearest position.
     int32_t best = row.pos_min;
     double best_d = INFINITY;

@@ -72,7 +72,6 @@ enum class SliderLaw : uint8_t {
     kHalf,         // value = p / 2, rounded toward zero
     kChorusRate,   // value = trunc(rate * 360 / (p * channels * 1000))
     kPercent256,   // value = trunc(p * 2.56): p in percent
-    kNegated,      // value = -p: the slider shows an attenuation
     kPowerOfTwo,   // value = 2^p
     kBandCount,    // value = 10, 15, 25, 31 for p = 0..3
     kEqBand,       // value in dB; the band slider sits at trunc(25 - 1.25 * value), 0..50
