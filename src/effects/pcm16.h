@@ -16,4 +16,7 @@ inline int16_t pcm16_from_normalised(double x, bool& clipped) {
     return static_cast<int16_t>(std::clamp(r, -32768L, 32767L));
 }
 
+// And back: full scale 32768, exactly.
+inline float normalised_from_pcm16(int16_t s) { return static_cast<float>(s) / 32768.0f; }
+
 }  // namespace vemo

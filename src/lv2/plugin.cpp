@@ -193,14 +193,14 @@ void run(LV2_Handle h, uint32_t frames) {
         if (on) {
             for (int c = 0; c < ch; ++c)
                 for (int i = 0; i < n; ++i)
-                    p.out[c][done + static_cast<uint32_t>(i)] = static_cast<float>(p.pcm[i * ch + c]) / 32768.0f;
+                    p.out[c][done + static_cast<uint32_t>(i)] = normalised_from_pcm16(p.pcm[i * ch + c]);
             done += static_cast<uint32_t>(n);
             continue;
         }
         for (int i = 0; i < n; ++i) {
             if (p.gain != target) p.gain = target > p.gain ? std::min(target, p.gain + p.fade_step) : std::max(target, p.gain - p.fade_step);
             for (int c = 0; c < ch; ++c) {
-                const float wet = static_cast<float>(p.pcm[i * ch + c]) / 32768.0f;
+                const float wet = normalised_from_pcm16(p.pcm[i * ch + c]);
                 const float dry = p.dry[i * ch + c];
                 p.out[c][done + static_cast<uint32_t>(i)] = p.gain == 1.0f ? wet : dry + (wet - dry) * p.gain;
             }
