@@ -36,7 +36,8 @@ public:
     static constexpr int kUpId = IDC_CHAIN_UP, kDownId = IDC_CHAIN_DOWN;
     static constexpr std::array<int, 4> kBottomIds = {IDC_CHAIN_LOAD, IDC_CHAIN_SAVE, IDC_CHAIN_PLAY, IDC_CHAIN_STOP};
 
-    explicit ChainPageWnd(Editor& model) : CSkinDialog(IDD_CHAIN_PAGE), model_(model) {}
+    // Shows the chain page of `editor`, whose button set sits at the page's bottom.
+    explicit ChainPageWnd(Editor& editor) : CSkinDialog(IDD_CHAIN_PAGE), page_(editor.chain), editor_(editor) {}
 
     // Switches, rows and bottom buttons as the model has them.
     void Refresh();
@@ -61,7 +62,8 @@ private:
     void RefreshBottomButtons();
     void TakeSelection();
 
-    Editor& model_;
+    ChainPage& page_;
+    Editor& editor_;
     bool ready_ = false;
     bool refreshing_ = false;  // list notifications caused by Refresh are not the user's
     int look_mode_ = -1;       // display mode whose icons and tooltips the bottom buttons carry

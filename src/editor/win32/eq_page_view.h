@@ -1,4 +1,4 @@
-// The equaliser page (template 3001) as a view of the editor model's equaliser page: band-count
+// The equaliser page (template 3001) as a view of the equaliser page's model: band-count
 // buttons, the 32 band slots laid out in one or two rows, pre-gain, the two options, the preset
 // combo and its save and delete buttons. Every user action goes to the model; the model's
 // change notice reloads the controls.
@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor.h"
+#include "editor/colour_scheme.h"
+#include "editor/eq_page.h"
 #include "toolkit/balloon_tip.h"
 #include "toolkit/color_combo_box.h"
 #include "toolkit/color_slider.h"
@@ -35,7 +36,8 @@ public:
     static constexpr int SliderId(int slot) { return slot == 0 ? IDC_EQ_SLIDER_0 : IDC_EQ_BANDS + 2 * slot; }
     static constexpr int LabelId(int slot) { return IDC_EQ_BANDS + 1 + 2 * slot; }
 
-    explicit EqPageView(Editor& model) : CSkinDialog(IDD_EQ_PAGE), model_(model) {}
+    // Shows `page` in the colours of `scheme`.
+    EqPageView(EqPage& page, const ColourScheme& scheme) : CSkinDialog(IDD_EQ_PAGE), page_(page), scheme_(scheme) {}
 
     // Loads every control from the model; lays the slots out again when the model's lay-out
     // changed since the last time.
@@ -68,7 +70,8 @@ private:
     void RefreshCombo();
     RECT ItemRect(int id) const;
 
-    Editor& model_;
+    EqPage& page_;
+    const ColourScheme& scheme_;
     bool ready_ = false;
     bool refreshing_ = false;  // control changes made by Refresh are not the user's
     // The lay-out last placed on screen, so that only a new one moves windows.

@@ -1,11 +1,12 @@
-// The effect parameter page (template IDD_PARAM_PAGE) as a view of the editor model's parameter
-// page: the effect chooser, the effect's switch, "缺省", and PARAM_PAGE_ROWS generic rows of
+// The effect parameter page (template IDD_PARAM_PAGE) as a view of the parameter
+// page's model: the effect chooser, the effect's switch, "缺省", and PARAM_PAGE_ROWS generic rows of
 // label, coloured slider and value (or a check box for an on/off value), which the view fills
 // from the table row each one shows; a page without parameters shows a note instead.
 #pragma once
 #include <array>
 
-#include "editor/editor.h"
+#include "editor/colour_scheme.h"
+#include "editor/param_page.h"
 #include "toolkit/color_combo_box.h"
 #include "toolkit/color_slider.h"
 #include "toolkit/icon_button.h"
@@ -24,7 +25,9 @@ public:
     static constexpr int ValueId(int row) { return IDC_PARAM_ROWS + 3 * row + 2; }
     static constexpr int CheckId(int row) { return IDC_PARAM_CHECKS + row; }
 
-    explicit ParamPageView(Editor& model) : CSkinDialog(IDD_PARAM_PAGE), model_(model) {}
+    // Shows `page` in the colours of `scheme`.
+    ParamPageView(ParamPage& page, const ColourScheme& scheme)
+        : CSkinDialog(IDD_PARAM_PAGE), page_(page), scheme_(scheme) {}
 
     // Loads every control from the model: the chosen effect, its rows, their positions and texts.
     void Refresh();
@@ -48,7 +51,8 @@ protected:
     void OnCancel() override {}
 
 private:
-    Editor& model_;
+    ParamPage& page_;
+    const ColourScheme& scheme_;
     bool ready_ = false;
     bool refreshing_ = false;  // control changes made by Refresh are not the user's
     // What each row was last set up for, so that ranges are only set when the row changes.
