@@ -52,16 +52,15 @@ public:
 
     // --- main window ---
     int32_t display_mode = 0;
+    // The chain page's bottom buttons 3088..3091, which the display mode sets.
+    std::array<Button, 4> button_set{};
     uint8_t shown = 0;
     int32_t host_window = 0;
+    int current_tab = 0;
     uint8_t transparency = 1;
     // Alpha the editor window and the colour window show (only changed while transparency
     // is enabled).
-    int editor_alpha = 255;
-    int colour_window_alpha = 255;
-    int current_tab = 0;
-    // The chain page's bottom buttons 3088..3091, which the display mode sets.
-    std::array<Button, 4> button_set{};
+    int editor_alpha = 255, colour_window_alpha = 255;
 
     void apply_button_set(bool from_dispmode);
     void on_bottom_button(int which);  // kButtonSetCancel..kButtonStop

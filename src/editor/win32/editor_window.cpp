@@ -95,7 +95,7 @@ BOOL ChainPageWnd::OnInitDialog() {
 }
 
 void ChainPageWnd::Recolour() {
-    const ColourScheme& s = editor_.colours.scheme;
+    const ColourScheme& s = scheme_;
     for (CIconButton* b : {&up, &down, &bottom[0], &bottom[1], &bottom[2], &bottom[3]}) style_push_button(*b, s.main_colour);
     title.SetFontName("楷体").SetFontSize(12).SetBkColor(s.main_colour).SetTextColor(RGB(0, 0, 0));
     list.SetHeaderColors(s.tab_header, RGB(0xFF, 0xFF, 0xFF));

@@ -269,12 +269,8 @@ BOOL EqPageView::OnCommand(WPARAM wp, LPARAM lp) {
 
 void EqPageView::OnVScroll(UINT, UINT, HWND bar) {
     if (refreshing_ || bar == nullptr) return;
-    for (int k = 0; k < kSlots; ++k) {
-        if (sliders[static_cast<size_t>(k)].m_hWnd == bar) {
-            page_.on_band_slider(k, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
-            return;
-        }
-    }
+    if (const int k = index_of_window(sliders, bar); k >= 0)
+        page_.on_band_slider(k, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
 }
 
 void EqPageView::OnHScroll(UINT, UINT, HWND bar) {

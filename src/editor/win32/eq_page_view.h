@@ -7,19 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "editor/colour_scheme.h"
 #include "editor/eq_page.h"
+#include "editor/win32/page_view.h"
 #include "toolkit/balloon_tip.h"
 #include "toolkit/color_combo_box.h"
 #include "toolkit/color_slider.h"
 #include "toolkit/icon_button.h"
 #include "toolkit/label.h"
-#include "toolkit/skin_dialog.h"
 #include "resources/resource_ids.h"
 
 namespace vemo {
 
-class EqPageView : public CSkinDialog {
+class EqPageView : public PageView<EqPage> {
 public:
     static constexpr int kSlots = 32;
     static constexpr int kFrameId = IDC_EQ_BANDS;
@@ -36,8 +35,7 @@ public:
     static constexpr int SliderId(int slot) { return slot == 0 ? IDC_EQ_SLIDER_0 : IDC_EQ_BANDS + 2 * slot; }
     static constexpr int LabelId(int slot) { return IDC_EQ_BANDS + 1 + 2 * slot; }
 
-    // Shows `page` in the colours of `scheme`.
-    EqPageView(EqPage& page, const ColourScheme& scheme) : CSkinDialog(IDD_EQ_PAGE), page_(page), scheme_(scheme) {}
+    EqPageView(EqPage& page, const ColourScheme& scheme) : PageView(IDD_EQ_PAGE, page, scheme) {}
 
     // Loads every control from the model; lays the slots out again when the model's lay-out
     // changed since the last time.
@@ -62,18 +60,12 @@ protected:
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     void OnVScroll(UINT code, UINT pos, HWND bar) override;
     void OnHScroll(UINT code, UINT pos, HWND bar) override;
-    void OnOK() override {}
-    void OnCancel() override {}
 
 private:
     void LayOut();
     void RefreshCombo();
     RECT ItemRect(int id) const;
 
-    EqPage& page_;
-    const ColourScheme& scheme_;
-    bool ready_ = false;
-    bool refreshing_ = false;  // control changes made by Refresh are not the user's
     // The lay-out last placed on screen, so that only a new one moves windows.
     std::array<EqSlot, kSlots> placed_{};
     int placed_rows_[2] = {-1, -1};

@@ -172,12 +172,8 @@ BOOL ParamPageView::OnCommand(WPARAM wp, LPARAM lp) {
 
 void ParamPageView::OnHScroll(UINT, UINT, HWND bar) {
     if (refreshing_ || bar == nullptr) return;
-    for (int r = 0; r < kRows; ++r) {
-        if (sliders[static_cast<size_t>(r)].m_hWnd == bar) {
-            page_.on_track(r, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
-            return;
-        }
-    }
+    if (const int r = index_of_window(sliders, bar); r >= 0)
+        page_.on_track(r, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
 }
 
 }  // namespace vemo
