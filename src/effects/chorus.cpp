@@ -5,17 +5,12 @@
 
 namespace vemo {
 
-void chorus_init(Chorus& fx, int rate, int) {
+void fx_reset(Chorus& fx, int rate, int) {
     fx.params = ChorusParams{};
-    sweep_init(fx.sweep, rate, kChorusSweepPeak);
+    sweep_init(fx, rate, kChorusSweepPeak);
 }
 
-void chorus_configure(Chorus& fx, int rate, int) { sweep_recreate(fx.sweep, rate); }
-void chorus_prepare(Chorus& fx, int rate, int) { sweep_prepare(fx.sweep, rate); }
-void chorus_clear(Chorus& fx, int rate, int) { sweep_recreate(fx.sweep, rate); }
-void chorus_release(Chorus& fx) { sweep_release(fx.sweep); }
-
-void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {
     const ChorusParams p = fx.params;
     const double wet = p.chorus_wet, dry = p.chorus_dry, feedback = p.chorus_feedback;
     const int64_t depth128 = static_cast<int64_t>(p.chorus_depth) * 128;
@@ -26,7 +21,7 @@ void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {
         const double y = (wet * v * 0.00390625 + dry * x * 0.00390625) * 0.85;
         return std::pair{std::clamp(y, -32768.0, 32767.0), x + v * feedback * 0.00390625};
     };
-    sweep_process(fx.sweep, static_cast<float>(p.chorus_rate * 0.001), pcm, ctx, delay_of, mix);
+    sweep_process(fx, static_cast<float>(p.chorus_rate * 0.001), pcm, ctx, delay_of, mix);
 }
 
 }  // namespace vemo

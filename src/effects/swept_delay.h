@@ -1,5 +1,6 @@
 // SweptDelay: a DelayLine per channel read at a distance that a sine table sweeps -- the machinery
-// the drift and the chorus share.  Each of them brings its own delay law and its own mix.
+// the drift and the chorus share, lifecycle included: each of them is a SweptDelay with its own
+// params, delay law and mix, and offers only fx_reset and fx_process of its own.
 #pragma once
 #include <algorithm>
 #include <array>
@@ -9,6 +10,7 @@
 #include "effects/delay_line.h"
 #include "effects/spare_buffer.h"
 #include "effects/stage.h"
+#include "vemosoundmix.h"
 
 namespace vemo {
 
@@ -31,13 +33,22 @@ struct SweptDelay {
 // vemomix_init: phase 0, one sine period peaking at +-amplitude over the steps the phase visits,
 // and two cleared lines of rate + 1 slots.
 void sweep_init(SweptDelay& s, int rate, int amplitude);
-// vemomix_set and vemomix_datarefresh: each line that exists starts again empty; the phase and
-// the table stay.
-void sweep_recreate(SweptDelay& s, int rate);
-// Off the engine lock, before sweep_recreate: the cleared lines it will take.
-void sweep_prepare(SweptDelay& s, int rate);
+
+// vemomix_set (the new params are taken as they are) and vemomix_datarefresh: each line that
+// exists starts again empty; the phase and the table stay.
+void fx_configure(SweptDelay& s, int rate, int channels);
+void fx_clear(SweptDelay& s, int rate, int channels);
+// Off the engine lock, before fx_configure or fx_clear: the cleared lines they will take,
+// whatever the values to come.
+void fx_prepare_clear(SweptDelay& s, int rate, int channels);
+template <typename Params>
+void fx_prepare_configure(SweptDelay& s, const Params&, int rate, int channels) {
+    fx_prepare_clear(s, rate, channels);
+}
+// A knob moved: the sweep reads the new value as it runs, and the lines keep their history.
+inline void fx_take_change(SweptDelay&, const EffectSettings&, int, int, int) {}
 // vemomix_close: give back both lines.
-void sweep_release(SweptDelay& s);
+void fx_release(SweptDelay& s);
 
 inline void advance_sweep(float& phase, float inc) {
     phase += inc;
