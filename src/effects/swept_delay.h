@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "effects/delay_line.h"
 #include "effects/spare_buffer.h"
@@ -54,6 +55,15 @@ inline void advance_sweep(float& phase, float inc) {
     phase += inc;
     // A negative or NaN increment would index before the table: such a phase restarts at 0 too.
     if (!(phase < kSweepPhaseEnd) || phase < 0.0f) phase = 0.0f;
+}
+
+// The mix the drift and the chorus share: 0.85 of (wet * delayed + dry * sample) / 256, limited to
+// 16 bits, and into the line the sample plus feedback / 256 of the delayed.
+inline auto trim_mix(double wet, double dry, double feedback) {
+    return [=](double x, double v) {
+        const double y = (wet * v * 0.00390625 + dry * x * 0.00390625) * 0.85;
+        return std::pair{std::clamp(y, -32768.0, 32767.0), x + v * feedback * 0.00390625};
+    };
 }
 
 // One buffer, in place.  Each channel in turn (the phase carries on from one to the next) runs
