@@ -36,10 +36,10 @@ EffectInstance::EffectInstance(int type, int rate, int channels) : type_(type), 
     const EffectOps& ops = kEffectOps[type];
     state_ = ::operator new(ops.state_size, std::align_val_t(ops.state_align));
     ops.construct(state_);
-    if (type == kGraphicEq) static_cast<EqState*>(state_)->rng.share(&rng_);
-    if (type == kReverb) static_cast<Reverb*>(state_)->rng.share(&rng_);
-    // vemomix_begin draws the equaliser's dither; vemomix_init the reverberation's taps, then the
-    // dither twice (the engine's reset, then the equaliser page's reset to 10 bands).
+    if (ops.draw_from) ops.draw_from(state_, &rng_);
+    // Only these two draw.  vemomix_begin draws the equaliser's dither; vemomix_init the
+    // reverberation's taps, then the dither twice (the engine's reset -- the equaliser comes last
+    // in kEffectOrder -- then the equaliser page's reset to 10 bands).
     RngLink draws;
     draws.share(&rng_);
     if (type == kGraphicEq) skip(draws, 2 * kEqResetDraws + reverb_draws(ReverbParams{}.reverb_tap_count));
@@ -58,7 +58,7 @@ EffectInstance::~EffectInstance() {
 void EffectInstance::set(const EffectSettings& record) {
     const EffectOps& ops = kEffectOps[type_];
     if (ops.prepare_configure) ops.prepare_configure(state_, record, rate_, channels_);
-    // vemomix_set applies the reverberation before the equaliser.
+    // vemomix_set applies the reverberation before the equaliser (kEffectOrder).
     RngLink draws;
     draws.share(&rng_);
     if (type_ == kGraphicEq) skip(draws, reverb_draws(record.reverb_tap_count));

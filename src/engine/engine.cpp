@@ -13,8 +13,8 @@ EngineState::EngineState() {
                                             &echo,   &drift,   &phaser, &denoise, &chorus, &reverb, &wah,
                                             &bass,   &invert,  &vibrato};
     std::copy(std::begin(states), std::end(states), effects_);
-    eq.rng.share(&rng);
-    reverb.rng.share(&rng);
+    for (int t = 1; t <= kEffectCount; ++t)
+        if (kEffectOps[t].draw_from) kEffectOps[t].draw_from(effects_[t], &rng);
 }
 
 EngineState& engine() {

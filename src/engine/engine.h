@@ -74,7 +74,8 @@ struct EngineState {
     PhaseInvert invert;
     Vibrato vibrato;
 
-    // This engine's generator: the equaliser's dither and the reverberation's taps draw on it in turn.
+    // This engine's generator: every effect that draws (the equaliser's dither, the
+    // reverberation's taps) draws on it in turn, in kEffectOrder.
     Rng rng;
 
     // Each effect's state struct by EffectType, for the lifecycle table's operations.

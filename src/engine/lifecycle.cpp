@@ -37,6 +37,8 @@ constexpr EffectOps ops_for() {
     if constexpr (requires(T& t) { fx_release(t); })
         ops.release = [](void* fx) { fx_release(state<T>(fx)); };
     ops.process = [](void* fx, int16_t* pcm, const StageContext& ctx) { fx_process(state<T>(fx), pcm, ctx); };
+    if constexpr (requires(T& t, Rng* g) { t.rng.share(g); })
+        ops.draw_from = [](void* fx, Rng* generator) { state<T>(fx).rng.share(generator); };
 
     constexpr bool has_params = requires(T& t) { t.params; };
     constexpr bool has_configure = requires(T& t) { fx_configure(t, 0, 0); };

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "effects/random.h"
 #include "effects/stage.h"
 #include "settings/effect_types.h"
 #include "vemosoundmix.h"
@@ -47,6 +48,9 @@ struct EffectOps {
     bool change_configures = true;
     // One buffer, in place.
     void (*process)(void* fx, int16_t*, const StageContext&) = nullptr;
+    // For an effect that draws random numbers (its state has an RngLink `rng`): makes it draw
+    // from `generator`, the one its engine shares.  Null for the others.
+    void (*draw_from)(void* fx, Rng* generator) = nullptr;
 };
 
 extern const EffectOps kEffectOps[kEffectCount + 1];
