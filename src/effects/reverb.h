@@ -59,10 +59,10 @@ void fx_reset(Reverb& fx, int rate, int channels);
 // vemomix_set: both channels take params, draw their taps (channel 0 first), derive the
 // feedback delay and gains, and clear their lines.  Write positions stay.
 void fx_configure(Reverb& fx, int rate, int channels);
-// The editor, after a change of tap count or a distance: both channels take params and
+// A live change of tap count or a distance: both channels take params and
 // draw new taps, channel 1 first; lines and gains stay.
 void reverb_redraw_taps(Reverb& fx, int rate);
-// The editor, after a change of either level: both channels' gains only.
+// A live change of either level: both channels' gains only.
 void reverb_set_levels(Reverb& fx);
 // Off the engine lock, before fx_configure or fx_clear: the silent lines they take, whatever
 // the values to come.
