@@ -13,10 +13,9 @@ T& state(void* fx) {
     return *static_cast<T*>(fx);
 }
 
-// The record's values of one effect's rows into its params struct (null: all of them).
-void take_rows(int type, const EffectSettings& in, void* params, const ParamRow* only = nullptr) {
-    for (const ParamRow& row : effect_rows(type))
-        if (only == nullptr || &row == only) param_to_slot(in, row, params);
+// The record's values of one effect's rows into its params struct.
+void take_rows(int type, const EffectSettings& in, void* params) {
+    for (const ParamRow& row : effect_rows(type)) param_to_slot(in, row, params);
 }
 
 // An effect's row of the table, from the functions its unit offers (effects/stage.h lists them);
@@ -45,14 +44,14 @@ constexpr EffectOps ops_for() {
     if constexpr (has_params) {
         using Params = decltype(T::params);
         ops.params = [](void* fx) -> void* { return &state<T>(fx).params; };
-        ops.report = [](void* fx, void* buffer) -> const void* {
-            if constexpr (requires(const T& t) { fx_report(t); }) {
-                static_assert(sizeof(decltype(fx_report(state<T>(fx)))) <= kMaxParamsBytes);
-                *static_cast<decltype(fx_report(state<T>(fx)))*>(buffer) = fx_report(state<T>(fx));
-                return buffer;
-            }
-            return &state<T>(fx).params;
-        };
+        if constexpr (requires(const T& t) { fx_report(t); })
+            ops.report = [](void* fx, void* buffer) -> const void* {
+                using Report = decltype(fx_report(state<T>(fx)));
+                static_assert(sizeof(Report) <= kMaxParamsBytes);
+                return new (buffer) Report(fx_report(state<T>(fx)));
+            };
+        else
+            ops.report = [](void* fx, void*) -> const void* { return &state<T>(fx).params; };
         // The values to come are the record's, laid over the params as they stand.
         if constexpr (requires(T& t, const Params& p) { fx_prepare_configure(t, p, 0, 0); })
             ops.prepare_configure = [](void* fx, const EffectSettings& next, int rate, int channels) {
