@@ -167,17 +167,17 @@ void BM_TailUnflushed(benchmark::State& state) {
     run_tail(state, [&](int16_t* pcm) {
         std::lock_guard lock(e.mutex);
         switch (type) {
-            case vemo::kGraphicEq: vemo::eq_process(e.eq, pcm, ctx); break;
-            case vemo::kCompressor: vemo::compressor_process(e.comp, pcm, ctx); break;
-            case vemo::kDistortion: vemo::distortion_process(e.dist, pcm, ctx); break;
-            case vemo::kOverdrive: vemo::overdrive_process(e.odrive, pcm, ctx); break;
-            case vemo::kEcho: vemo::echo_process(e.echo, pcm, ctx); break;
-            case vemo::kDrift: vemo::drift_process(e.drift, pcm, ctx); break;
-            case vemo::kPhaser: vemo::phaser_process(e.phaser, pcm, ctx); break;
-            case vemo::kChorus: vemo::chorus_process(e.chorus, pcm, ctx); break;
-            case vemo::kReverb: vemo::reverb_process(e.reverb, pcm, ctx); break;
-            case vemo::kWah: vemo::wah_process(e.wah, pcm, ctx); break;
-            case vemo::kSuperBass: vemo::bass_process(e.bass, pcm, ctx); break;
+            case vemo::kGraphicEq: vemo::fx_process(e.eq, pcm, ctx); break;
+            case vemo::kCompressor: vemo::fx_process(e.comp, pcm, ctx); break;
+            case vemo::kDistortion: vemo::fx_process(e.dist, pcm, ctx); break;
+            case vemo::kOverdrive: vemo::fx_process(e.odrive, pcm, ctx); break;
+            case vemo::kEcho: vemo::fx_process(e.echo, pcm, ctx); break;
+            case vemo::kDrift: vemo::fx_process(e.drift, pcm, ctx); break;
+            case vemo::kPhaser: vemo::fx_process(e.phaser, pcm, ctx); break;
+            case vemo::kChorus: vemo::fx_process(e.chorus, pcm, ctx); break;
+            case vemo::kReverb: vemo::fx_process(e.reverb, pcm, ctx); break;
+            case vemo::kWah: vemo::fx_process(e.wah, pcm, ctx); break;
+            case vemo::kSuperBass: vemo::fx_process(e.bass, pcm, ctx); break;
             default: break;
         }
     });

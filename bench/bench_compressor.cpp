@@ -15,7 +15,7 @@ constexpr int kRate = 44100;
 
 void bench_comp(benchmark::State& state, double amplitude) {
     vemo::Compressor fx;
-    vemo::compressor_init(fx, kRate, 2);
+    vemo::fx_reset(fx, kRate, 2);
     std::vector<int16_t> input(2 * kFrames);
     for (int n = 0; n < kFrames; ++n) {
         input[2 * n] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * 440 * n / kRate));
@@ -25,7 +25,7 @@ void bench_comp(benchmark::State& state, double amplitude) {
     const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, nullptr};
     for (auto _ : state) {
         std::memcpy(pcm.data(), input.data(), input.size() * sizeof(int16_t));
-        vemo::compressor_process(fx, pcm.data(), ctx);
+        vemo::fx_process(fx, pcm.data(), ctx);
         benchmark::DoNotOptimize(pcm.data());
         benchmark::ClobberMemory();
     }

@@ -27,8 +27,8 @@ const std::vector<int16_t>& tone() {
     return t;
 }
 
-template <typename Fx, typename Process>
-void run(benchmark::State& state, Fx& fx, Process process) {
+template <typename Fx>
+void run(benchmark::State& state, Fx& fx) {
     std::vector<int16_t> pcm = tone();
     static float work[kFrames];
     vemo::StageContext ctx;
@@ -39,7 +39,7 @@ void run(benchmark::State& state, Fx& fx, Process process) {
     ctx.work = work;
     for (auto _ : state) {
         std::copy(tone().begin(), tone().end(), pcm.begin());
-        process(fx, pcm.data(), ctx);
+        vemo::fx_process(fx, pcm.data(), ctx);
         benchmark::DoNotOptimize(pcm.data());
         benchmark::ClobberMemory();
     }
@@ -51,34 +51,34 @@ void run(benchmark::State& state, Fx& fx, Process process) {
 
 void BM_Echo(benchmark::State& state) {
     vemo::Echo fx;
-    vemo::echo_init(fx, kRate, kChannels);
-    run(state, fx, vemo::echo_process);
+    vemo::fx_reset(fx, kRate, kChannels);
+    run(state, fx);
 }
 
 void BM_Drift(benchmark::State& state) {
     vemo::Drift fx;
-    vemo::drift_init(fx, kRate, kChannels);
-    run(state, fx, vemo::drift_process);
+    vemo::fx_reset(fx, kRate, kChannels);
+    run(state, fx);
 }
 
 void BM_Chorus(benchmark::State& state) {
     vemo::Chorus fx;
-    vemo::chorus_init(fx, kRate, kChannels);
-    run(state, fx, vemo::chorus_process);
+    vemo::fx_reset(fx, kRate, kChannels);
+    run(state, fx);
 }
 
 void BM_Reverb(benchmark::State& state) {
     auto fx = std::make_unique<vemo::Reverb>();
     fx->params.reverb_tap_count = static_cast<int16_t>(state.range(0));
-    vemo::reverb_configure(*fx, kRate, kChannels);
-    run(state, *fx, vemo::reverb_process);
+    vemo::fx_configure(*fx, kRate, kChannels);
+    run(state, *fx);
 }
 
 void BM_Vibrato(benchmark::State& state) {
     vemo::Vibrato fx;
-    vemo::vibrato_init(fx, kRate, kChannels);
-    vemo::vibrato_configure(fx, kRate, kChannels);
-    run(state, fx, vemo::vibrato_process);
+    vemo::fx_reset(fx, kRate, kChannels);
+    vemo::fx_configure(fx, kRate, kChannels);
+    run(state, fx);
 }
 
 }  // namespace

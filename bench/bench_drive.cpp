@@ -30,17 +30,19 @@ std::vector<int16_t> loud_input() {
     return pcm;
 }
 
-template <class Fx, class Init, class Process>
-void run_stage(benchmark::State& state, Init init, Process process) {
+// One stage at its defaults, `tweak` applied after the reset.
+template <class Fx>
+void run_stage(benchmark::State& state, void (*tweak)(Fx&) = nullptr) {
     auto fx = std::make_unique<Fx>();
-    init(*fx, kRate, 2);
+    if constexpr (requires { vemo::fx_reset(*fx, kRate, 2); }) vemo::fx_reset(*fx, kRate, 2);
+    if (tweak) tweak(*fx);
     const std::vector<int16_t> input = loud_input();
     std::vector<int16_t> pcm(input.size());
     std::vector<float> work(vemo::kMaxFrames);
     const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, work.data()};
     for (auto _ : state) {
         std::memcpy(pcm.data(), input.data(), input.size() * sizeof(int16_t));
-        process(*fx, pcm.data(), ctx);
+        vemo::fx_process(*fx, pcm.data(), ctx);
         benchmark::ClobberMemory();
     }
     state.counters["ns_per_frame"] =
@@ -48,35 +50,17 @@ void run_stage(benchmark::State& state, Init init, Process process) {
     state.counters["x_realtime"] = benchmark::Counter(double(kFrames) / kRate, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void BM_Distortion(benchmark::State& s) { run_stage<vemo::Distortion>(s, vemo::distortion_init, vemo::distortion_process); }
-void BM_Overdrive(benchmark::State& s) { run_stage<vemo::Overdrive>(s, vemo::overdrive_init, vemo::overdrive_process); }
+void BM_Distortion(benchmark::State& s) { run_stage<vemo::Distortion>(s); }
+void BM_Overdrive(benchmark::State& s) { run_stage<vemo::Overdrive>(s); }
 void BM_OverdriveLowpass(benchmark::State& s) {
-    run_stage<vemo::Overdrive>(
-        s,
-        [](vemo::Overdrive& fx, int rate, int ch) {
-            vemo::overdrive_init(fx, rate, ch);
-            fx.params.odrive_lowpass_on = 1;
-        },
-        vemo::overdrive_process);
+    run_stage<vemo::Overdrive>(s, [](vemo::Overdrive& fx) { fx.params.odrive_lowpass_on = 1; });
 }
-void BM_Denoise(benchmark::State& s) { run_stage<vemo::Denoise>(s, vemo::denoise_init, vemo::denoise_process); }
-void BM_AmpModSine(benchmark::State& s) { run_stage<vemo::AmpMod>(s, vemo::am_init, vemo::am_process); }
+void BM_Denoise(benchmark::State& s) { run_stage<vemo::Denoise>(s); }
+void BM_AmpModSine(benchmark::State& s) { run_stage<vemo::AmpMod>(s); }
 void BM_AmpModTriangle(benchmark::State& s) {
-    run_stage<vemo::AmpMod>(
-        s,
-        [](vemo::AmpMod& fx, int rate, int ch) {
-            vemo::am_init(fx, rate, ch);
-            fx.params.am_waveform = 1;
-        },
-        vemo::am_process);
+    run_stage<vemo::AmpMod>(s, [](vemo::AmpMod& fx) { fx.params.am_waveform = 1; });
 }
-// Phase inversion keeps no state; a unit struct stands in for one.
-struct NoState {};
-void BM_PhaseInvert(benchmark::State& s) {
-    run_stage<NoState>(
-        s, [](NoState&, int, int) {},
-        [](NoState&, int16_t* pcm, const vemo::StageContext& ctx) { vemo::invert_process(pcm, ctx); });
-}
+void BM_PhaseInvert(benchmark::State& s) { run_stage<vemo::PhaseInvert>(s); }
 
 }  // namespace
 

@@ -44,7 +44,7 @@ void bench_eq(benchmark::State& state, int bands, bool extra) {
     const vemo::StageContext ctx{kRate, 2, kFrames, 2 * kFrames, nullptr};
     for (auto _ : state) {
         std::memcpy(pcm.data(), input.data(), input.size() * sizeof(int16_t));
-        vemo::eq_process(*eq, pcm.data(), ctx);
+        vemo::fx_process(*eq, pcm.data(), ctx);
         benchmark::DoNotOptimize(pcm.data());
         benchmark::ClobberMemory();
     }

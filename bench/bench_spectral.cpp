@@ -30,8 +30,8 @@ std::vector<int16_t> program() {
 }
 
 // Runs one stage over the same program buffer again and again (the stage keeps its history).
-template <typename Fx, typename Process>
-void run_stage(benchmark::State& state, Fx& fx, Process process) {
+template <typename Fx>
+void run_stage(benchmark::State& state, Fx& fx) {
     const std::vector<int16_t> source = program();
     std::vector<int16_t> pcm(source.size());
     std::vector<float> work(vemo::kMaxFrames);
@@ -49,7 +49,7 @@ void run_stage(benchmark::State& state, Fx& fx, Process process) {
         pcm = source;
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        process(fx, pcm.data(), ctx);
+        vemo::fx_process(fx, pcm.data(), ctx);
         benchmark::ClobberMemory();
         best = std::min(best, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count());
     }
@@ -63,29 +63,29 @@ void run_stage(benchmark::State& state, Fx& fx, Process process) {
 
 void BM_PitchChanger(benchmark::State& state) {
     auto fx = std::make_unique<vemo::PitchChanger>();
-    vemo::pitch_init(*fx, kRate, 2);
-    run_stage(state, *fx, vemo::pitch_process);
+    vemo::fx_reset(*fx, kRate, 2);
+    run_stage(state, *fx);
 }
 BENCHMARK(BM_PitchChanger)->Unit(benchmark::kMicrosecond);
 
 void BM_Phaser(benchmark::State& state) {
     auto fx = std::make_unique<vemo::Phaser>();
-    vemo::phaser_init(*fx, kRate, 2);
-    run_stage(state, *fx, vemo::phaser_process);
+    vemo::fx_reset(*fx, kRate, 2);
+    run_stage(state, *fx);
 }
 BENCHMARK(BM_Phaser)->Unit(benchmark::kMicrosecond);
 
 void BM_Wah(benchmark::State& state) {
     auto fx = std::make_unique<vemo::Wah>();
-    vemo::wah_init(*fx, kRate, 2);
-    run_stage(state, *fx, vemo::wah_process);
+    vemo::fx_reset(*fx, kRate, 2);
+    run_stage(state, *fx);
 }
 BENCHMARK(BM_Wah)->Unit(benchmark::kMicrosecond);
 
 void BM_SuperBass(benchmark::State& state) {
     auto fx = std::make_unique<vemo::SuperBass>();
-    vemo::bass_init(*fx, kRate, 2);
-    run_stage(state, *fx, vemo::bass_process);
+    vemo::fx_reset(*fx, kRate, 2);
+    run_stage(state, *fx);
 }
 BENCHMARK(BM_SuperBass)->Unit(benchmark::kMicrosecond);
 

@@ -21,10 +21,10 @@ int main(int argc, char** argv) {
     constexpr int kRate = 48000, kBlock = 4800;  // 0.1 s: whole cycles of any tone in whole Hz
     constexpr double kTwoPi = 6.283185307179586;
     auto fx = std::make_unique<vemo::PitchChanger>();
-    vemo::pitch_init(*fx, kRate, 1);
+    vemo::fx_reset(*fx, kRate, 1);
     fx->params.pitch_frame_size = frame;
     fx->params.pitch_oversampling = overlap;
-    vemo::pitch_configure(*fx, kRate, 1);
+    vemo::fx_configure(*fx, kRate, 1);
 
     // A whole number of cycles a second, so the input repeats every second exactly.
     std::vector<int16_t> second(kRate);
@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     std::printf("%d Hz, 48000 Hz mono, 0 octaves, N %d, O %d\n  minute   residue dB   tone dBFS\n", hz, frame, overlap);
     for (int64_t at = 0; at < total; at += kBlock) {
         for (int i = 0; i < kBlock; ++i) pcm[i] = second[(at + i) % kRate];
-        vemo::pitch_process(*fx, pcm.data(), ctx);
-        vemo::pitch_process(*fx, pcm.data() + kBlock / 2, ctx);
+        vemo::fx_process(*fx, pcm.data(), ctx);
+        vemo::fx_process(*fx, pcm.data() + kBlock / 2, ctx);
         if (at >= kBlock) {  // past the silence while the FIFOs fill
             // The tone's part of the block by projection (sine and cosine are orthogonal over
             // whole cycles); the rest is everything else.

@@ -61,11 +61,11 @@ void settings_set(const EffectSettings& in) {
     if (!(e.init_rate >= 10000 && rate_supported(e.init_rate) && (e.init_channels == 1 || e.init_channels == 2)))
         return;
     if (!e.initialised) return;
-    for (const EffectType t : kSetOrder)
+    for (const EffectType t : kEffectOrder)
         if (kEffectOps[t].prepare_configure) kEffectOps[t].prepare_configure(e.effect(t), in, e.rate, e.channels);
     {
         std::lock_guard lock(e.mutex);
-        for (const EffectType t : kSetOrder) {
+        for (const EffectType t : kEffectOrder) {
             for (const ParamRow& row : effect_rows(t))
                 if (row.role == FieldRole::kEnable) set_flag(e, t, reinterpret_cast<const uint8_t*>(&in)[row.offset]);
             effect_take_record(e.effect(t), t, in, e.rate, e.channels);

@@ -6,9 +6,9 @@
 
 namespace vemo {
 
-void am_init(AmpMod& fx, int, int) { fx.params = AmpModParams{}; }
+void fx_reset(AmpMod& fx, int, int) { fx.params = AmpModParams{}; }
 
-void am_process(AmpMod& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(AmpMod& fx, int16_t* pcm, const StageContext& ctx) {
     const bool sine = fx.params.am_waveform == 0;
     const double depth = static_cast<float>(fx.params.am_depth_pct * 0.01);
     // Period times rate is a 32-bit product and wraps like one.

@@ -22,8 +22,8 @@ struct AmpMod {
 };
 
 // vemomix_init: the defaults; the LFO phase runs on from where it was.
-void am_init(AmpMod& fx, int rate, int channels);
+void fx_reset(AmpMod& fx, int rate, int channels);
 // One buffer, in place.
-void am_process(AmpMod& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(AmpMod& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

@@ -1,32 +1,22 @@
 #include "effects/chorus.h"
 
-#include <algorithm>
-#include <utility>
+#include <cstdint>
 
 namespace vemo {
 
-void chorus_init(Chorus& fx, int rate, int) {
+void fx_reset(Chorus& fx, int rate, int) {
     fx.params = ChorusParams{};
-    sweep_init(fx.sweep, rate, kChorusSweepPeak);
+    sweep_init(fx, rate, kChorusSweepPeak);
 }
 
-void chorus_configure(Chorus& fx, int rate, int) { sweep_recreate(fx.sweep, rate); }
-void chorus_prepare(Chorus& fx, int rate, int) { sweep_prepare(fx.sweep, rate); }
-void chorus_clear(Chorus& fx, int rate, int) { sweep_recreate(fx.sweep, rate); }
-void chorus_release(Chorus& fx) { sweep_release(fx.sweep); }
-
-void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Chorus& fx, int16_t* pcm, const StageContext& ctx) {
     const ChorusParams p = fx.params;
-    const double wet = p.chorus_wet, dry = p.chorus_dry, feedback = p.chorus_feedback;
     const int64_t depth128 = static_cast<int64_t>(p.chorus_depth) * 128;
     // 64-bit so that a record's depth cannot overflow; a depth beyond the line (more than
     // rate / 64) is limited to the oldest sample the line holds.
     auto delay_of = [depth128](int64_t t) { return (t / 16 + 1024) * depth128 / 2048; };
-    auto mix = [=](double x, double v) {
-        const double y = (wet * v * 0.00390625 + dry * x * 0.00390625) * 0.85;
-        return std::pair{std::clamp(y, -32768.0, 32767.0), x + v * feedback * 0.00390625};
-    };
-    sweep_process(fx.sweep, static_cast<float>(p.chorus_rate * 0.001), pcm, ctx, delay_of, mix);
+    sweep_process(fx, static_cast<float>(p.chorus_rate * 0.001), pcm, ctx, delay_of,
+                  trim_mix(p.chorus_wet, p.chorus_dry, p.chorus_feedback));
 }
 
 }  // namespace vemo

@@ -1,4 +1,4 @@
-// Chorus on a recirculating SweptDelay (effect type 11).
+// Chorus on a recirculating delay (effect type 11).  Its lifecycle is the SweptDelay's.
 #pragma once
 #include <cstdint>
 
@@ -18,26 +18,16 @@ struct ChorusParams {
 
 constexpr int kChorusSweepPeak = 320;
 
-struct Chorus {
+// The modulation, advanced by chorus_rate / 1000 steps per sample: a table entry t moves the
+// delay by trunc(t / 16) * depth / 16 samples around the base of 64 * depth.  fx_reset fills one
+// sine period of +-kChorusSweepPeak (the delay swings by +-2 %, a gentle detune at chorus_rate).
+struct Chorus : SweptDelay {
     ChorusParams params;
-    // The modulation, advanced by chorus_rate / 1000 steps per sample: a table entry t moves the
-    // delay by trunc(t / 16) * depth / 16 samples around the base of 64 * depth.  chorus_init
-    // fills one sine period of +-kChorusSweepPeak (the delay swings by +-2 %, a gentle detune at
-    // chorus_rate).
-    SweptDelay sweep;
 };
 
 // vemomix_init: defaults, phase 0, the modulation table and two cleared one-second lines.
-void chorus_init(Chorus& fx, int rate, int channels);
-// vemomix_set: params were just replaced; both lines start again empty.
-void chorus_configure(Chorus& fx, int rate, int channels);
-// Off the engine lock, before chorus_configure or chorus_clear: the cleared lines they will take.
-void chorus_prepare(Chorus& fx, int rate, int channels);
-// vemomix_datarefresh: both lines start again empty; parameters stay.
-void chorus_clear(Chorus& fx, int rate, int channels);
-// vemomix_close: give back both lines.
-void chorus_release(Chorus& fx);
+void fx_reset(Chorus& fx, int rate, int channels);
 // One buffer, in place.
-void chorus_process(Chorus& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Chorus& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

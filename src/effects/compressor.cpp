@@ -21,13 +21,13 @@ float smoothing_coef(int rate, int32_t ms) {
 
 }  // namespace
 
-void compressor_init(Compressor& fx, int rate, int channels) {
+void fx_reset(Compressor& fx, int rate, int channels) {
     fx.params = CompressorParams{};
-    compressor_configure(fx, rate, channels);
+    fx_configure(fx, rate, channels);
     fx.comp_gain = 1.0f;
 }
 
-void compressor_configure(Compressor& fx, int rate, int) {
+void fx_configure(Compressor& fx, int rate, int) {
     const CompressorParams& p = fx.params;
     const int16_t t = static_cast<int16_t>(static_cast<uint32_t>(p.comp_threshold_db) - 3u);
     const double threshold = std::pow(10.0, t * static_cast<double>(0.05f));
@@ -38,7 +38,7 @@ void compressor_configure(Compressor& fx, int rate, int) {
     fx.comp_detector_coef = p.comp_attack_ms < p.comp_release_ms ? fx.comp_attack_coef : fx.comp_release_coef;
 }
 
-void compressor_process(Compressor& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Compressor& fx, int16_t* pcm, const StageContext& ctx) {
     const int channels = ctx.channels;
     if (channels < 1 || channels > 2 || ctx.frames <= 0) return;
     const double t2 = static_cast<double>(fx.comp_threshold) * fx.comp_threshold;

@@ -30,11 +30,11 @@ struct Compressor {
 };
 
 // vemomix_init: the defaults, their coefficients for the rate, and a gain of 1.
-void compressor_init(Compressor& fx, int rate, int channels);
+void fx_reset(Compressor& fx, int rate, int channels);
 // vemomix_set: threshold, slope and smoothing coefficients from params; the detector and
 // the gain keep their values.
-void compressor_configure(Compressor& fx, int rate, int channels);
+void fx_configure(Compressor& fx, int rate, int channels);
 // One buffer, in place.
-void compressor_process(Compressor& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Compressor& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

@@ -15,13 +15,13 @@ int32_t samples_for_ms(int rate, int channels, int ms) {
 
 }  // namespace
 
-void denoise_init(Denoise& fx, int rate, int channels) {
+void fx_reset(Denoise& fx, int rate, int channels) {
     fx.params = DenoiseParams{};
     fx.params.denoise_hold = samples_for_ms(rate, channels, 2);
     fx.params.denoise_release = samples_for_ms(rate, channels, 500);
 }
 
-void denoise_process(Denoise& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Denoise& fx, int16_t* pcm, const StageContext& ctx) {
     const DenoiseParams& p = fx.params;
     DenoiseState& s = fx.state;
     // The lengths are compared with unsigned counters, so a negative length counts as a very long one.

@@ -33,8 +33,8 @@ struct Denoise {
 
 // vemomix_init: the defaults, the hold and release times counted in samples of the format.
 // The gate state is left alone.
-void denoise_init(Denoise& fx, int rate, int channels);
+void fx_reset(Denoise& fx, int rate, int channels);
 // One buffer, in place.
-void denoise_process(Denoise& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Denoise& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

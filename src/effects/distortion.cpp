@@ -14,13 +14,13 @@ constexpr int kLowCutSections = 4;
 
 }  // namespace
 
-void distortion_init(Distortion& fx, int rate, int channels) {
+void fx_reset(Distortion& fx, int rate, int channels) {
     fx.params = DistortionParams{};
-    distortion_configure(fx, rate, channels);
+    fx_configure(fx, rate, channels);
 }
 
 // Applying parameters redesigns both filters, which clears their memories; dist_prev stays.
-void distortion_configure(Distortion& fx, int rate, int channels) {
+void fx_configure(Distortion& fx, int rate, int channels) {
     rc_design(fx.low_cut, kLowCutSections, 1.5);
     rc_set_cutoff(fx.low_cut, fx.params.dist_low_cut_hz, rate, channels);
     rc_design(fx.tone, 4, 1.0);
@@ -129,7 +129,7 @@ void distortion_drive_limit(Distortion& fx, float* block, int count, int channel
     fx.dist_prev[ch] = static_cast<int32_t>(prev);
 }
 
-void distortion_process(Distortion& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Distortion& fx, int16_t* pcm, const StageContext& ctx) {
     const int frames = ctx.frames;
     const int channels = ctx.channels;
     if (channels != 1 && channels != 2) return;

@@ -25,11 +25,11 @@ struct Distortion {
 };
 
 // vemomix_init: the defaults and both filters designed for them.
-void distortion_init(Distortion& fx, int rate, int channels);
+void fx_reset(Distortion& fx, int rate, int channels);
 // vemomix_set: both filters designed anew from the cut-off and tone frequencies.
-void distortion_configure(Distortion& fx, int rate, int channels);
+void fx_configure(Distortion& fx, int rate, int channels);
 // One buffer, in place.
-void distortion_process(Distortion& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Distortion& fx, int16_t* pcm, const StageContext& ctx);
 
 // The drive and slew-limiter step on one channel's block: each value is driven by dist_drive/16,
 // moves at most dist_max_step from the previous limited value, and is scaled by dist_level/256.

@@ -53,36 +53,36 @@ inline double tap(const std::vector<int16_t>& ring, int32_t pos, int32_t d, int 
 
 }  // namespace
 
-void echo_init(Echo& fx, int rate, int channels) {
+void fx_reset(Echo& fx, int rate, int channels) {
     fx.params = EchoParams{};
-    echo_release(fx);
+    fx_release(fx);
     // Five seconds of interleaved samples, at least one whole buffer for buffer 1.
     const size_t five_s = static_cast<size_t>(line_rate(rate)) * static_cast<size_t>(std::clamp(channels, 1, 2)) * 5;
     fx.size_bytes = static_cast<int32_t>(five_s * 2);
     fx.input.resize(std::max(five_s, static_cast<size_t>(kMaxFrames) * 2));
     fx.line1.assign(five_s, 0);
     fx.line2.assign(five_s * 2, 0);
-    echo_configure(fx, rate, channels);
+    fx_configure(fx, rate, channels);
 }
 
-void echo_configure(Echo& fx, int rate, int channels) {
+void fx_configure(Echo& fx, int rate, int channels) {
     const double interleaved = static_cast<double>(channels) * rate;
     fx.d1 = tap_delay(interleaved, fx.params.echo_delay_s, fx.line1.size());
     fx.d2 = tap_delay(2.0 * interleaved, fx.params.echo_delay_s, fx.line2.size());
 }
 
 // Up to 15 seconds of stereo: cleared as plain memory, whatever the build's instrumentation.
-void echo_clear(Echo& fx, int, int) {
+void fx_clear(Echo& fx, int, int) {
     fx.spare1.swap_in(fx.line1, fx.line1.size());
     fx.spare2.swap_in(fx.line2, fx.line2.size());
 }
 
-void echo_prepare_clear(Echo& fx) {
+void fx_prepare_clear(Echo& fx, int, int) {
     fx.spare1.prepare(fx.line1.size());
     fx.spare2.prepare(fx.line2.size());
 }
 
-void echo_release(Echo& fx) {
+void fx_release(Echo& fx) {
     std::vector<int16_t>().swap(fx.input);
     std::vector<int16_t>().swap(fx.line1);
     std::vector<int16_t>().swap(fx.line2);
@@ -92,7 +92,7 @@ void echo_release(Echo& fx) {
     fx.pos1 = fx.pos2 = 0;
 }
 
-void echo_process(Echo& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Echo& fx, int16_t* pcm, const StageContext& ctx) {
     const int n = std::min(ctx.sample_count, static_cast<int>(fx.input.size()));
     if (n <= 0) return;
     const double ratio = normalisation(fx.params.echo_feedback);

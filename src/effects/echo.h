@@ -29,16 +29,16 @@ struct Echo {
 };
 
 // vemomix_init: defaults, the three buffers for this format (lines cleared) and the taps.
-void echo_init(Echo& fx, int rate, int channels);
+void fx_reset(Echo& fx, int rate, int channels);
 // vemomix_set: params were just replaced; the taps follow, the lines keep their contents.
-void echo_configure(Echo& fx, int rate, int channels);
-// Off the engine lock, before echo_clear: the silent lines it will take.
-void echo_prepare_clear(Echo& fx);
+void fx_configure(Echo& fx, int rate, int channels);
+// Off the engine lock, before fx_clear: the silent lines it will take.
+void fx_prepare_clear(Echo& fx, int rate, int channels);
 // vemomix_datarefresh: both lines to silence; parameters stay.
-void echo_clear(Echo& fx, int rate, int channels);
+void fx_clear(Echo& fx, int rate, int channels);
 // vemomix_close: give back the three buffers.
-void echo_release(Echo& fx);
+void fx_release(Echo& fx);
 // One buffer, in place.
-void echo_process(Echo& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Echo& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

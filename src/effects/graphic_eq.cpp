@@ -232,7 +232,42 @@ void eq_set_band_count(EqState& eq, int n, int rate, int channels) {
     eq_reset(eq);
 }
 
-void eq_process(EqState& eq, int16_t* pcm, const StageContext& ctx) {
+void fx_reset(EqState& eq, int rate, int channels) {
+    if (!eq_rate_supported(rate)) return;
+    eq.eq_extra_filter.store(0, std::memory_order_relaxed);
+    eq_set_band_count(eq, 10, rate, channels);
+}
+
+namespace {
+
+// The record's levels and option, for the bands its count lays out.
+void take_levels(EqState& eq, const EffectSettings& in, int channels) {
+    eq.eq_extra_filter.store(in.eq_extra_filter, std::memory_order_relaxed);
+    // Only 31 bands exist, whatever the record claims.
+    const int bands = std::clamp(in.eq_band_count, 0, kEqMaxBands);
+    for (int b = 0; b < bands; ++b)
+        for (int c = 0; c < channels; ++c) eq_set_gain(eq, static_cast<float>(in.eq_band_level[b]), b, c);
+    for (int c = 0; c < channels; ++c)
+        eq_set_gain(eq, static_cast<float>((static_cast<double>(in.eq_preamp_pos) - 12) * 1.5), -1, c);
+}
+
+}  // namespace
+
+void fx_take_record(EqState& eq, const EffectSettings& in, int rate, int channels) {
+    eq_set_band_count(eq, in.eq_band_count, rate, channels);
+    take_levels(eq, in, channels);
+}
+
+void fx_take_change(EqState& eq, const EffectSettings& next, int, int rate, int channels) {
+    if (next.eq_band_count != eq.eq_band_count)
+        fx_take_record(eq, next, rate, channels);
+    else
+        take_levels(eq, next, channels);
+}
+
+void fx_clear(EqState& eq, int, int) { eq_reset(eq); }
+
+void fx_process(EqState& eq, int16_t* pcm, const StageContext& ctx) {
     if (!eq_rate_supported(ctx.rate) || eq.eq_table == nullptr || ctx.frames <= 0) return;
     if (ctx.channels != 1 && ctx.channels != 2) return;
 

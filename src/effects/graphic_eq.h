@@ -7,6 +7,7 @@
 
 #include "effects/eq_tables.h"
 #include "effects/stage.h"
+#include "vemosoundmix.h"
 
 namespace vemo {
 
@@ -38,6 +39,8 @@ struct EqState {
     int eq_dither_pos = 0;
 };
 
+// The band tables exist for these four rates only; at any other the equaliser neither resets nor
+// runs.
 bool eq_rate_supported(int rate);
 // Picks the band table; returns the rate as the equaliser stores it (44100 for anything else
 // than 11025, 22050 and 48000).
@@ -48,6 +51,18 @@ void eq_set_gain(EqState& eq, float level, int band, int channel);
 void eq_reset(EqState& eq);
 // New band count at the given rate: every gain of every channel back to 0 dB, memories cleared.
 void eq_set_band_count(EqState& eq, int n, int rate, int channels);
-void eq_process(EqState& eq, int16_t* pcm, const StageContext& ctx);
+
+// The equaliser's lifecycle.  Its values are not in a params struct (the editor's page holds the
+// levels), so it takes them from the record itself.
+// vemomix_init, at a supported rate: 10 bands, option off, every gain 0 dB, memories cleared.
+void fx_reset(EqState& eq, int rate, int channels);
+// vemomix_set: the record's band count lays the bands out afresh, then its levels and option apply.
+void fx_take_record(EqState& eq, const EffectSettings& in, int rate, int channels);
+// A live change: a new band count as vemomix_set; otherwise the levels and option only set gains.
+void fx_take_change(EqState& eq, const EffectSettings& next, int changed, int rate, int channels);
+// vemomix_datarefresh: memories cleared, new dither.
+void fx_clear(EqState& eq, int rate, int channels);
+// One buffer, in place (nothing at an unsupported rate).
+void fx_process(EqState& eq, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

@@ -91,7 +91,7 @@ double overdrive_resistance(const OverdriveParams& p) {
     return p.odrive_drive_ohms >= 1 ? static_cast<double>(p.odrive_drive_ohms) : 1.0;
 }
 
-void overdrive_init(Overdrive& fx, int rate, int channels) {
+void fx_reset(Overdrive& fx, int rate, int channels) {
     fx.params = OverdriveParams{};
     rc_design(fx.od_post, 10, 1.0);
     rc_set_cutoff(fx.od_post, fx.params.odrive_lowpass_hz, rate, channels);
@@ -109,7 +109,7 @@ void overdrive_init(Overdrive& fx, int rate, int channels) {
 }
 
 // Only the output low-pass follows a record; every memory is kept.
-void overdrive_configure(Overdrive& fx, int rate, int channels) {
+void fx_configure(Overdrive& fx, int rate, int channels) {
     rc_set_cutoff(fx.od_post, fx.params.odrive_lowpass_hz, rate, channels);
 }
 
@@ -276,7 +276,7 @@ void reset_node(Overdrive& fx) {
 
 }  // namespace
 
-void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx) {
     const int frames = ctx.frames;
     const int channels = std::min(ctx.channels, 2);
     if (frames <= 0 || channels <= 0) return;

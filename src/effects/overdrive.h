@@ -40,11 +40,11 @@ Biquad<double> lowpass_design(double fs, double fc, double ripple, int lowpass);
 
 // vemomix_init: the defaults, the output low-pass, the input smoothing and the anti-alias
 // filters for the rate, every memory cleared.
-void overdrive_init(Overdrive& fx, int rate, int channels);
+void fx_reset(Overdrive& fx, int rate, int channels);
 // vemomix_set: the output low-pass takes the new cut-off without losing its memory.
-void overdrive_configure(Overdrive& fx, int rate, int channels);
+void fx_configure(Overdrive& fx, int rate, int channels);
 // One buffer, in place.
-void overdrive_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Overdrive& fx, int16_t* pcm, const StageContext& ctx);
 
 // The node equation of the diode pair is solved by Newton steps that stop once a step is at most
 // 0.01 V.  Started far on the diodes' exponential side, plain Newton creeps about 0.3 V a step:

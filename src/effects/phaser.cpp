@@ -65,7 +65,7 @@ PhaserChannel::PhaserChannel() {
     mix_copy = static_cast<int32_t>(mix * 10.0);
 }
 
-void phaser_init(Phaser& fx, int rate, int) {
+void fx_reset(Phaser& fx, int rate, int) {
     fx.params.phaser_low_hz = 440;
     fx.params.phaser_high_hz = 1600;
     fx.params.phaser_rate = 50;
@@ -77,7 +77,7 @@ void phaser_init(Phaser& fx, int rate, int) {
     }
 }
 
-void phaser_configure(Phaser& fx, int rate, int) {
+void fx_configure(Phaser& fx, int rate, int) {
     const PhaserParams& p = fx.params;
     for (PhaserChannel& ch : fx.channel) {
         ch.fs = usable_rate(rate);
@@ -89,7 +89,7 @@ void phaser_configure(Phaser& fx, int rate, int) {
     }
 }
 
-PhaserParams phaser_report(const Phaser& fx) {
+PhaserParams fx_report(const Phaser& fx) {
     const PhaserChannel& ch = fx.channel[0];
     return {ch.low_copy, ch.high_copy, ch.rate_copy, ch.feedback_copy, ch.mix_copy};
 }
@@ -156,7 +156,7 @@ void run_stages(Phaser& fx, int16_t* pcm, int frames, const float* const* a) {
 
 }  // namespace
 
-void phaser_process(Phaser& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Phaser& fx, int16_t* pcm, const StageContext& ctx) {
     if (ctx.channels != 1 && ctx.channels != 2) return;
     // The work array holds each channel's coefficients for half of it at a time.
     constexpr int kChunk = kMaxFrames / 2;

@@ -42,12 +42,12 @@ struct Phaser {
 };
 
 // vemomix_init: the sweep's defaults for the new rate; feedback, mix and all memories stay.
-void phaser_init(Phaser& fx, int rate, int channels);
+void fx_reset(Phaser& fx, int rate, int channels);
 // vemomix_set: every value from params for both channels; memories and phase stay.
-void phaser_configure(Phaser& fx, int rate, int channels);
+void fx_configure(Phaser& fx, int rate, int channels);
 // What vemomix_get reports: channel 0's integer copies.
-PhaserParams phaser_report(const Phaser& fx);
+PhaserParams fx_report(const Phaser& fx);
 // One buffer, in place.
-void phaser_process(Phaser& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Phaser& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

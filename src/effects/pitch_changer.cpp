@@ -340,13 +340,13 @@ void process_channel(PitchShifter& s, PitchChanger& fx, float* work, int frames)
 
 }  // namespace
 
-void pitch_init(PitchChanger& fx, int rate, int) {
+void fx_reset(PitchChanger& fx, int rate, int) {
     set_defaults(fx, rate);
     // A new format starts from silence, like every other history.
     for (PitchShifter& s : fx.shifter) s.initialised = 0;
 }
 
-void pitch_configure(PitchChanger& fx, int rate, int) {
+void fx_configure(PitchChanger& fx, int rate, int) {
     const PitchChangerParams& p = fx.params;
     // 2^±8 is far beyond any musical shift; the limit keeps k / P and the bin frequencies finite.
     const float octaves = std::isnan(p.pitch_octaves) ? 0.0f : std::clamp(p.pitch_octaves, -8.0f, 8.0f);
@@ -361,11 +361,11 @@ void pitch_configure(PitchChanger& fx, int rate, int) {
     }
 }
 
-void pitch_clear(PitchChanger& fx, int, int) {
+void fx_clear(PitchChanger& fx, int, int) {
     for (PitchShifter& s : fx.shifter) s.initialised = 0;
 }
 
-void pitch_process(PitchChanger& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(PitchChanger& fx, int16_t* pcm, const StageContext& ctx) {
     const int channels = std::min(ctx.channels, 2);
     for (int c = 0; c < channels; ++c) {
         for (int i = 0; i < ctx.frames; ++i) ctx.work[i] = pcm[i * ctx.channels + c];

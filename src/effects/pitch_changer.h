@@ -84,12 +84,12 @@ struct PitchChanger {
 
 // vemomix_init: the defaults for the rate; both instances clear their arrays before their
 // next sample.
-void pitch_init(PitchChanger& fx, int rate, int channels);
+void fx_reset(PitchChanger& fx, int rate, int channels);
 // vemomix_set: params were just replaced; configure both instances and clear them lazily.
-void pitch_configure(PitchChanger& fx, int rate, int channels);
+void fx_configure(PitchChanger& fx, int rate, int channels);
 // vemomix_datarefresh: both instances clear their arrays before their next sample.
-void pitch_clear(PitchChanger& fx, int rate, int channels);
+void fx_clear(PitchChanger& fx, int rate, int channels);
 // One buffer, in place.
-void pitch_process(PitchChanger& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(PitchChanger& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

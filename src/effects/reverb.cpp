@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -64,12 +65,12 @@ int32_t reverb_samples(int16_t metres, int rate) {
     return static_cast<int32_t>(std::trunc(static_cast<long double>(product) * static_cast<long double>(kPerMetre)));
 }
 
-void reverb_init(Reverb& fx, int rate, int channels) {
+void fx_reset(Reverb& fx, int rate, int channels) {
     fx.params = ReverbParams{};
-    reverb_configure(fx, rate, channels);
+    fx_configure(fx, rate, channels);
 }
 
-void reverb_configure(Reverb& fx, int rate, int) {
+void fx_configure(Reverb& fx, int rate, int) {
     take_params(fx);
     for (ReverbChannel& ch : fx.channel) {
         draw_taps(ch, fx.rng, rate);
@@ -90,15 +91,26 @@ void reverb_set_levels(Reverb& fx) {
     for (ReverbChannel& ch : fx.channel) derive_levels(ch);
 }
 
-void reverb_prepare(Reverb& fx, int, int) {
+void fx_prepare_clear(Reverb& fx, int, int) {
     for (ReverbChannel& ch : fx.channel) ch.spare.prepare(kReverbLineLength);
 }
 
-void reverb_clear(Reverb& fx, int, int) {
+void fx_prepare_configure(Reverb& fx, const ReverbParams&, int rate, int channels) {
+    fx_prepare_clear(fx, rate, channels);
+}
+
+void fx_take_change(Reverb& fx, const EffectSettings&, int changed, int rate, int) {
+    const bool level = changed == static_cast<int>(offsetof(EffectSettings, reverb_feedback_db)) ||
+                       changed == static_cast<int>(offsetof(EffectSettings, reverb_wet_db));
+    if (level || changed == kEveryField) reverb_set_levels(fx);
+    if (!level) reverb_redraw_taps(fx, rate);
+}
+
+void fx_clear(Reverb& fx, int, int) {
     for (ReverbChannel& ch : fx.channel) ch.spare.swap_in(ch.line, kReverbLineLength);
 }
 
-ReverbParams reverb_report(const Reverb& fx) { return fx.channel[0].params; }
+ReverbParams fx_report(const Reverb& fx) { return fx.channel[0].params; }
 
 namespace {
 
@@ -135,7 +147,7 @@ struct TapRun {
 
 }  // namespace
 
-void reverb_process(Reverb& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Reverb& fx, int16_t* pcm, const StageContext& ctx) {
     const int frames = ctx.frames;
     if (ctx.channels == 1) {
         TapRun r(fx.channel[0]);

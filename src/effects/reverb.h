@@ -7,6 +7,7 @@
 
 #include "effects/spare_buffer.h"
 #include "effects/stage.h"
+#include "vemosoundmix.h"
 
 namespace vemo {
 
@@ -54,22 +55,27 @@ struct Reverb {
 int32_t reverb_samples(int16_t metres, int rate);
 
 // vemomix_init: configure with the defaults.
-void reverb_init(Reverb& fx, int rate, int channels);
+void fx_reset(Reverb& fx, int rate, int channels);
 // vemomix_set: both channels take params, draw their taps (channel 0 first), derive the
 // feedback delay and gains, and clear their lines.  Write positions stay.
-void reverb_configure(Reverb& fx, int rate, int channels);
-// The editor, after a change of tap count or a distance: both channels take params and
+void fx_configure(Reverb& fx, int rate, int channels);
+// A live change of tap count or a distance: both channels take params and
 // draw new taps, channel 1 first; lines and gains stay.
 void reverb_redraw_taps(Reverb& fx, int rate);
-// The editor, after a change of either level: both channels' gains only.
+// A live change of either level: both channels' gains only.
 void reverb_set_levels(Reverb& fx);
-// Off the engine lock, before reverb_configure or reverb_clear: the silent lines they take.
-void reverb_prepare(Reverb& fx, int rate, int channels);
+// Off the engine lock, before fx_configure or fx_clear: the silent lines they take, whatever
+// the values to come.
+void fx_prepare_clear(Reverb& fx, int rate, int channels);
+void fx_prepare_configure(Reverb& fx, const ReverbParams& next, int rate, int channels);
+// A knob moved (params hold its value): the two levels only set gains, every other field
+// draws new taps; the lines keep their echoes either way.
+void fx_take_change(Reverb& fx, const EffectSettings& next, int changed, int rate, int channels);
 // vemomix_datarefresh: both lines to zero; taps, gains and write positions stay.
-void reverb_clear(Reverb& fx, int rate, int channels);
+void fx_clear(Reverb& fx, int rate, int channels);
 // What vemomix_get reports: channel 0's parameters.
-ReverbParams reverb_report(const Reverb& fx);
+ReverbParams fx_report(const Reverb& fx);
 // One buffer, in place.
-void reverb_process(Reverb& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Reverb& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

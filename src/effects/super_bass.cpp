@@ -39,12 +39,12 @@ SuperBass::SuperBass() {
     for (BassChannel& ch : channel) design(ch, 200.0f, 12.0f, 0.028495171461124714);
 }
 
-void bass_init(SuperBass& fx, int rate, int) {
+void fx_reset(SuperBass& fx, int rate, int) {
     fx.params = SuperBassParams{};
     for (BassChannel& ch : fx.channel) design(ch, 200.0f, 12.0f, 1256.6370614356 / usable_rate(rate));
 }
 
-void bass_configure(SuperBass& fx, int rate, int) {
+void fx_configure(SuperBass& fx, int rate, int) {
     const double fs = usable_rate(rate);
     // At or above half the rate (and at 0 Hz or below) the shelf's poles leave the unit circle
     // and the memories would grow to infinity: the corner is kept between 1 Hz and 0.49 fs.
@@ -55,7 +55,7 @@ void bass_configure(SuperBass& fx, int rate, int) {
     for (BassChannel& ch : fx.channel) design(ch, f, g, w);
 }
 
-void bass_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx) {
     auto step = [](const BassChannel& ch, double x, const BiquadMemory<double>& m) {
         const Biquad<float>& q = ch.coef;
         return (q.b0 * x + q.b2 * m.x2 + q.b1 * m.x1 - q.a1 * m.y1 - q.a2 * m.y2) / q.a0;

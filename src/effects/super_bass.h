@@ -29,10 +29,10 @@ struct SuperBass {
 };
 
 // vemomix_init: 200 Hz, +12 dB for the new rate, memories cleared.
-void bass_init(SuperBass& fx, int rate, int channels);
+void fx_reset(SuperBass& fx, int rate, int channels);
 // vemomix_set and the editor's page: design both channels from params, memories cleared.
-void bass_configure(SuperBass& fx, int rate, int channels);
+void fx_configure(SuperBass& fx, int rate, int channels);
 // One buffer, in place.
-void bass_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(SuperBass& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

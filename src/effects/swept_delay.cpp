@@ -13,15 +13,17 @@ void sweep_init(SweptDelay& s, int rate, int amplitude) {
     for (DelayLine& l : s.line) delay_init(l, rate);
 }
 
-void sweep_recreate(SweptDelay& s, int rate) {
+void fx_configure(SweptDelay& s, int rate, int) {
     for (int c = 0; c < 2; ++c) delay_recreate(s.line[c], rate, s.spare[c]);
 }
 
-void sweep_prepare(SweptDelay& s, int rate) {
+void fx_clear(SweptDelay& s, int rate, int channels) { fx_configure(s, rate, channels); }
+
+void fx_prepare_clear(SweptDelay& s, int rate, int) {
     for (int c = 0; c < 2; ++c) delay_prepare(s.line[c], rate, s.spare[c]);
 }
 
-void sweep_release(SweptDelay& s) {
+void fx_release(SweptDelay& s) {
     for (DelayLine& l : s.line) delay_free(l);
     for (SpareBuffer<float>& spare : s.spare) spare.release();
 }

@@ -1,14 +1,17 @@
 // SweptDelay: a DelayLine per channel read at a distance that a sine table sweeps -- the machinery
-// the drift and the chorus share.  Each of them brings its own delay law and its own mix.
+// the drift and the chorus share, lifecycle included: each of them is a SweptDelay with its own
+// params, delay law and mix, and offers only fx_reset and fx_process of its own.
 #pragma once
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "effects/delay_line.h"
 #include "effects/spare_buffer.h"
 #include "effects/stage.h"
+#include "vemosoundmix.h"
 
 namespace vemo {
 
@@ -31,18 +34,36 @@ struct SweptDelay {
 // vemomix_init: phase 0, one sine period peaking at +-amplitude over the steps the phase visits,
 // and two cleared lines of rate + 1 slots.
 void sweep_init(SweptDelay& s, int rate, int amplitude);
-// vemomix_set and vemomix_datarefresh: each line that exists starts again empty; the phase and
-// the table stay.
-void sweep_recreate(SweptDelay& s, int rate);
-// Off the engine lock, before sweep_recreate: the cleared lines it will take.
-void sweep_prepare(SweptDelay& s, int rate);
+
+// vemomix_set (the new params are taken as they are) and vemomix_datarefresh: each line that
+// exists starts again empty; the phase and the table stay.
+void fx_configure(SweptDelay& s, int rate, int channels);
+void fx_clear(SweptDelay& s, int rate, int channels);
+// Off the engine lock, before fx_configure or fx_clear: the cleared lines they will take,
+// whatever the values to come.
+void fx_prepare_clear(SweptDelay& s, int rate, int channels);
+template <typename Params>
+void fx_prepare_configure(SweptDelay& s, const Params&, int rate, int channels) {
+    fx_prepare_clear(s, rate, channels);
+}
+// A knob moved: the sweep reads the new value as it runs, and the lines keep their history.
+inline void fx_take_change(SweptDelay&, const EffectSettings&, int, int, int) {}
 // vemomix_close: give back both lines.
-void sweep_release(SweptDelay& s);
+void fx_release(SweptDelay& s);
 
 inline void advance_sweep(float& phase, float inc) {
     phase += inc;
     // A negative or NaN increment would index before the table: such a phase restarts at 0 too.
     if (!(phase < kSweepPhaseEnd) || phase < 0.0f) phase = 0.0f;
+}
+
+// The mix the drift and the chorus share: 0.85 of (wet * delayed + dry * sample) / 256, limited to
+// 16 bits, and into the line the sample plus feedback / 256 of the delayed.
+inline auto trim_mix(double wet, double dry, double feedback) {
+    return [=](double x, double v) {
+        const double y = (wet * v * 0.00390625 + dry * x * 0.00390625) * 0.85;
+        return std::pair{std::clamp(y, -32768.0, 32767.0), x + v * feedback * 0.00390625};
+    };
 }
 
 // One buffer, in place.  Each channel in turn (the phase carries on from one to the next) runs

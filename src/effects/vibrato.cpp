@@ -31,7 +31,7 @@ void fill_table(Vibrato& fx) {
 
 }  // namespace
 
-void vibrato_init(Vibrato& fx, int rate, int) {
+void fx_reset(Vibrato& fx, int rate, int) {
     fx.params = VibratoParams{};
     fx.line_length = fx.table_length = line_rate(rate);  // see kMaxLineRate
     fx.depth = 25;
@@ -43,7 +43,7 @@ void vibrato_init(Vibrato& fx, int rate, int) {
     fill_table(fx);
 }
 
-void vibrato_prepare(Vibrato& fx, const VibratoParams& next, int rate, int) {
+void fx_prepare_configure(Vibrato& fx, const VibratoParams& next, int rate, int) {
     const int32_t length = line_rate(rate), depth = next.vibrato_depth;
     if (fx.table.size() == static_cast<size_t>(length) && fx.table_depth == depth) return;
     if (fx.spare_table.size() == static_cast<size_t>(length) && fx.spare_depth == depth) return;
@@ -51,7 +51,7 @@ void vibrato_prepare(Vibrato& fx, const VibratoParams& next, int rate, int) {
     fill_sine(fx.spare_table, length, depth);
 }
 
-void vibrato_configure(Vibrato& fx, int rate, int channels) {
+void fx_configure(Vibrato& fx, int rate, int channels) {
     fx.depth = fx.params.vibrato_depth;
     // Held inside the 32-bit range, so that a record's period cannot overflow the conversion.
     const double p = std::trunc(static_cast<double>(fx.params.vibrato_period) * channels * rate * 0.01);
@@ -60,7 +60,7 @@ void vibrato_configure(Vibrato& fx, int rate, int channels) {
     fill_table(fx);
 }
 
-void vibrato_release(Vibrato& fx) {
+void fx_release(Vibrato& fx) {
     for (VibratoChannel& ch : fx.channel) std::vector<double>().swap(ch.line);
     std::vector<double>().swap(fx.table);
     std::vector<double>().swap(fx.spare_table);
@@ -131,7 +131,7 @@ struct Shape {
 
 }  // namespace
 
-void vibrato_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx) {
     const int32_t L = fx.line_length;
     const int64_t N = fx.table_length;
     if (L <= 0 || fx.table.size() != static_cast<size_t>(N)) return;

@@ -35,14 +35,14 @@ struct Vibrato {
 };
 
 // vemomix_init: L = N = rate, A = 25, P = rate / 10, positions 0, lines and table for this rate.
-void vibrato_init(Vibrato& fx, int rate, int channels);
+void fx_reset(Vibrato& fx, int rate, int channels);
 // vemomix_set and the editor: A and P from params (P with the channel count), table refilled.
-void vibrato_configure(Vibrato& fx, int rate, int channels);
-// Off the engine lock, before vibrato_configure with `next`: the table it will want.
-void vibrato_prepare(Vibrato& fx, const VibratoParams& next, int rate, int channels);
+void fx_configure(Vibrato& fx, int rate, int channels);
+// Off the engine lock, before fx_configure with `next`: the table it will want.
+void fx_prepare_configure(Vibrato& fx, const VibratoParams& next, int rate, int channels);
 // vemomix_close: give back the lines and the table.
-void vibrato_release(Vibrato& fx);
+void fx_release(Vibrato& fx);
 // One buffer, in place.
-void vibrato_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Vibrato& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

@@ -41,7 +41,7 @@ void design(WahChannel& ch) {
 
 }  // namespace
 
-void wah_init(Wah& fx, int rate, int) {
+void fx_reset(Wah& fx, int rate, int) {
     fx.params = WahParams{};
     for (WahChannel& ch : fx.channel) {
         ch.w = static_cast<float>(12.5663708 / usable_rate(rate));
@@ -53,7 +53,7 @@ void wah_init(Wah& fx, int rate, int) {
     }
 }
 
-void wah_configure(Wah& fx, int rate, int) {
+void fx_configure(Wah& fx, int rate, int) {
     const WahParams& p = fx.params;
     const float w = static_cast<float>((p.wah_rate * 0.1 * 2) * kPiApprox / usable_rate(rate));
     // Depth beyond 0..1 would sweep past Nyquist (sin of the corner turns negative and the
@@ -72,7 +72,7 @@ void wah_configure(Wah& fx, int rate, int) {
     }
 }
 
-void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx) {
+void fx_process(Wah& fx, int16_t* pcm, const StageContext& ctx) {
     // Each channel redesigns on its own count.
     auto step = [](WahChannel& ch, double x, const BiquadMemory<double>& m) {
         if (ch.n % kCoefficientPeriod == 0) design(ch);

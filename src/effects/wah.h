@@ -32,11 +32,11 @@ struct Wah {
 };
 
 // vemomix_init: both channels at the 2 Hz in-phase defaults, memories cleared.
-void wah_init(Wah& fx, int rate, int channels);
+void fx_reset(Wah& fx, int rate, int channels);
 // vemomix_set and the editor's page: rate, depth and Q from params, opposite start phases,
 // memories and coefficients cleared.
-void wah_configure(Wah& fx, int rate, int channels);
+void fx_configure(Wah& fx, int rate, int channels);
 // One buffer, in place.
-void wah_process(Wah& fx, int16_t* pcm, const StageContext& ctx);
+void fx_process(Wah& fx, int16_t* pcm, const StageContext& ctx);
 
 }  // namespace vemo

@@ -34,14 +34,12 @@ void default_record(EffectSettings& out, int rate, int channels) {
 
 EffectInstance::EffectInstance(int type, int rate, int channels) : type_(type), rate_(rate), channels_(channels) {
     const EffectOps& ops = kEffectOps[type];
-    if (ops.state_size > 0) {
-        state_ = ::operator new(ops.state_size, std::align_val_t(ops.state_align));
-        ops.construct(state_);
-    }
-    if (type == kGraphicEq) static_cast<EqState*>(state_)->rng.share(&rng_);
-    if (type == kReverb) static_cast<Reverb*>(state_)->rng.share(&rng_);
-    // vemomix_begin draws the equaliser's dither; vemomix_init the reverberation's taps, then the
-    // dither twice (the engine's reset, then the equaliser page's reset to 10 bands).
+    state_ = ::operator new(ops.state_size, std::align_val_t(ops.state_align));
+    ops.construct(state_);
+    if (ops.draw_from) ops.draw_from(state_, &rng_);
+    // Only these two draw.  vemomix_begin draws the equaliser's dither; vemomix_init the
+    // reverberation's taps, then the dither twice (the engine's reset -- the equaliser comes last
+    // in kEffectOrder -- then the equaliser page's reset to 10 bands).
     RngLink draws;
     draws.share(&rng_);
     if (type == kGraphicEq) skip(draws, 2 * kEqResetDraws + reverb_draws(ReverbParams{}.reverb_tap_count));
@@ -51,7 +49,6 @@ EffectInstance::EffectInstance(int type, int rate, int channels) : type_(type), 
 }
 
 EffectInstance::~EffectInstance() {
-    if (state_ == nullptr) return;
     const EffectOps& ops = kEffectOps[type_];
     if (ops.release) ops.release(state_);
     ops.destroy(state_);
@@ -61,7 +58,7 @@ EffectInstance::~EffectInstance() {
 void EffectInstance::set(const EffectSettings& record) {
     const EffectOps& ops = kEffectOps[type_];
     if (ops.prepare_configure) ops.prepare_configure(state_, record, rate_, channels_);
-    // vemomix_set applies the reverberation before the equaliser.
+    // vemomix_set applies the reverberation before the equaliser (kEffectOrder).
     RngLink draws;
     draws.share(&rng_);
     if (type_ == kGraphicEq) skip(draws, reverb_draws(record.reverb_tap_count));
@@ -83,19 +80,9 @@ void EffectInstance::change(const EffectSettings& record, const ParamRow* change
 
 void EffectInstance::process(int16_t* samples, int64_t frames) {
     DenormalGuard fp_guard;
-    const EffectOps& ops = kEffectOps[type_];
-    while (frames > 0) {
-        const int n = static_cast<int>(std::min<int64_t>(frames, kMaxFrames));
-        StageContext ctx;
-        ctx.rate = rate_;
-        ctx.channels = channels_;
-        ctx.frames = n;
-        ctx.sample_count = n * channels_;
-        ctx.work = work_;
-        ops.process(state_, samples, ctx);
-        samples += static_cast<ptrdiff_t>(n) * channels_;
-        frames -= n;
-    }
+    const auto process = kEffectOps[type_].process;
+    for_each_slice(samples, frames, rate_, channels_, work_,
+                   [&](int16_t* pcm, const StageContext& ctx) { process(state_, pcm, ctx); });
 }
 
 }  // namespace vemo

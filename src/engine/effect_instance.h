@@ -39,9 +39,8 @@ public:
 private:
     int type_, rate_, channels_;
     void* state_ = nullptr;
-    // The draws the other effects of a whole engine would have made in between, so that this
-    // instance's generator stands where the process-wide engine's would.
-    void skip_draws_of_others(const EffectSettings* record);
+    // Where the process-wide engine's generator would stand: the draws of the other effects of a
+    // whole engine are made here too, and thrown away.
     Rng rng_;
     alignas(16) float work_[kMaxFrames];
 };

@@ -11,10 +11,10 @@ namespace vemo {
 EngineState::EngineState() {
     void* const states[kEffectCount + 1] = {nullptr, &eq,      &comp,  &pitch,  &dist,   &odrive, &am,
                                             &echo,   &drift,   &phaser, &denoise, &chorus, &reverb, &wah,
-                                            &bass,   nullptr,  &vibrato};
+                                            &bass,   &invert,  &vibrato};
     std::copy(std::begin(states), std::end(states), effects_);
-    eq.rng.share(&rng);
-    reverb.rng.share(&rng);
+    for (int t = 1; t <= kEffectCount; ++t)
+        if (kEffectOps[t].draw_from) kEffectOps[t].draw_from(effects_[t], &rng);
 }
 
 EngineState& engine() {
@@ -36,7 +36,7 @@ void engine_init(EngineState& e, int rate, int channels) {
     std::lock_guard lock(e.mutex);
     e.rate = e.init_rate = rate;
     e.channels = e.init_channels = channels;
-    for (const EffectType t : kInitOrder) {
+    for (const EffectType t : kEffectOrder) {
         e.enabled[t].store(0, std::memory_order_relaxed);
         if (kEffectOps[t].reset) kEffectOps[t].reset(e.effect(t), rate, channels);
     }
@@ -46,16 +46,16 @@ void engine_init(EngineState& e, int rate, int channels) {
 void engine_datarefresh(EngineState& e) {
     // Format and state change only under the control lock, which the caller holds.
     if (!e.initialised || !rate_supported(e.rate)) return;
-    for (const EffectType t : kInitOrder)
+    for (const EffectType t : kEffectOrder)
         if (kEffectOps[t].prepare_clear) kEffectOps[t].prepare_clear(e.effect(t), e.rate, e.channels);
     std::lock_guard lock(e.mutex);
-    for (const EffectType t : kInitOrder)
+    for (const EffectType t : kEffectOrder)
         if (kEffectOps[t].clear) kEffectOps[t].clear(e.effect(t), e.rate, e.channels);
 }
 
 void engine_close(EngineState& e) {
     std::lock_guard lock(e.mutex);
-    for (const EffectType t : kInitOrder) {
+    for (const EffectType t : kEffectOrder) {
         if (kEffectOps[t].release) kEffectOps[t].release(e.effect(t));
         // The equaliser and the echo keep their switches for the next session.
         if (t != kGraphicEq && t != kEcho) e.enabled[t].store(0, std::memory_order_relaxed);

@@ -71,13 +71,14 @@ struct EngineState {
     Reverb reverb;
     Wah wah;
     SuperBass bass;
+    PhaseInvert invert;
     Vibrato vibrato;
 
-    // This engine's generator: the equaliser's dither and the reverberation's taps draw on it in turn.
+    // This engine's generator: every effect that draws (the equaliser's dither, the
+    // reverberation's taps) draws on it in turn, in kEffectOrder.
     Rng rng;
 
-    // Each effect's state struct by EffectType, for the lifecycle table's operations (null for
-    // phase inversion, which has none).
+    // Each effect's state struct by EffectType, for the lifecycle table's operations.
     void* effect(int type) const { return is_effect_type(type) ? effects_[type] : nullptr; }
 
     LevelCapture levels;

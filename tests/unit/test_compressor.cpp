@@ -7,14 +7,14 @@ namespace {
 
 Compressor make(CompressorParams p = {}, int rate = 44100) {
     Compressor fx;
-    compressor_init(fx, rate, 2);
+    fx_reset(fx, rate, 2);
     fx.params = p;
-    compressor_configure(fx, rate, 2);
+    fx_configure(fx, rate, 2);
     return fx;
 }
 
 std::vector<int16_t> run(Compressor& fx, std::vector<int16_t> pcm, int channels = 2) {
-    return processed(fx, compressor_process, std::move(pcm), channels);
+    return processed(fx, std::move(pcm), channels);
 }
 
 TEST(Compressor, GainFollowsWithTheAttackAndReleaseTimes) {
@@ -54,7 +54,7 @@ TEST(Compressor, FullScaleSquareSettlesAtTheStaticCurveWhileQuietAndUnitSlopeSig
     }
     // Threshold -10 - 3 dB, slope 0.2: full scale settles at (10^1.3)^-0.4 = 0.302.
     Compressor steep = make({-10, 2, 50, 20}, 48000);
-    const std::vector<int16_t> settled = processed(steep, compressor_process, square(8 * 4096, 100), 2, 48000);
+    const std::vector<int16_t> settled = processed(steep, square(8 * 4096, 100), 2, 48000);
     EXPECT_NEAR(peak_abs(settled, settled.size() - 400) / 32768.0, 0.302, 0.001);
 }
 

@@ -69,7 +69,7 @@ TEST(RcFilter, ResonatorPeaksAtFiveThirdsIsSharperInStereoAndGivesWholeNumbers) 
 }
 
 std::unique_ptr<Distortion> make(int channels, DistortionParams p = {}) {
-    return make_stage(distortion_init, distortion_configure, p, 44100, channels);
+    return make_stage<Distortion>(p, 44100, channels);
 }
 
 TEST(Distortion, LimiterStepsBetweenConsecutiveSamples) {

@@ -68,14 +68,14 @@ struct Rig {
     int channels;
 
     explicit Rig(OverdriveParams p = {}, int channels = 1) : channels(channels) {
-        overdrive_init(*fx, 44100, channels);
+        fx_reset(*fx, 44100, channels);
         ref.lp_a = fx->od_lp_a, ref.lp_b = fx->od_lp_b, ref.aa1 = fx->od_aa1, ref.aa2 = fx->od_aa2,
         fx->params = p;
-        overdrive_configure(*fx, 44100, channels);
+        fx_configure(*fx, 44100, channels);
         ref.post = fx->od_post;
     }
     std::vector<int16_t> run(std::vector<int16_t> pcm, int chunk = kMaxFrames) {
-        run_stage(*fx, overdrive_process, pcm, channels, 44100, chunk);
+        run_stage(*fx, pcm, channels, 44100, chunk);
         return pcm;
     }
     std::vector<int16_t> plain(std::vector<int16_t> pcm, int chunk = kMaxFrames) {
@@ -155,8 +155,8 @@ TEST(Overdrive, InputBeyondTheStepBudgetSettlesNearThePlainSolution) {
 }
 
 TEST(Overdrive, ZeroAtTheNineProbesPassesUnchangedAndResets) {
-    auto fx = make_stage(overdrive_init, overdrive_configure, OverdriveParams{});
-    auto run = [&](const std::vector<int16_t>& pcm) { return processed(*fx, overdrive_process, pcm, 2); };
+    auto fx = make_stage<Overdrive>(OverdriveParams{});
+    auto run = [&](const std::vector<int16_t>& pcm) { return processed(*fx, pcm, 2); };
     std::vector<int16_t> warm = tone(512, 25000, 300, 3);
     run(warm);
     ASSERT_TRUE(fx->od_v[0] != 0.0 && fx->od_v[1] != 0.0 && fx->od_x_prev != 0.0);

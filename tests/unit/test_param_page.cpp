@@ -102,7 +102,7 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
     for (const int t : {kChorus, kReverb}) ed.chain.on_switch_clicked(t, true);
     std::vector<int16_t> pcm;
     for (uint32_t seed = 1; seed <= 3; ++seed) change(pcm = noise(2 * 4096, seed, 2048));
-    const std::vector<float> chorus_line = engine().chorus.sweep.line[0].buf;
+    const std::vector<float> chorus_line = engine().chorus.line[0].buf;
     ASSERT_NE(std::count(chorus_line.begin(), chorus_line.end(), 0.0f), static_cast<long>(chorus_line.size()));
     Reverb& r = engine().reverb;
     const uint16_t feedback_delay = r.channel[0].feedback_delay;
@@ -118,7 +118,7 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
 
     ed.param.choose_effect(kChorus);
     ed.param.on_defaults();
-    EXPECT_EQ(std::tuple(engine().chorus.sweep.line[0].buf, engine().chorus.params.chorus_wet),
+    EXPECT_EQ(std::tuple(engine().chorus.line[0].buf, engine().chorus.params.chorus_wet),
               std::tuple(chorus_line, 250));
     ed.param.choose_effect(kReverb);
     engine().rng.state = 4242;

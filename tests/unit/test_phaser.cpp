@@ -6,11 +6,11 @@ namespace vemo::test {
 namespace {
 
 std::unique_ptr<Phaser> make(PhaserParams p, int rate = 44100) {
-    return make_stage(phaser_init, phaser_configure, p, rate, 1);
+    return make_stage<Phaser>(p, rate, 1);
 }
 
 std::vector<int16_t> run(Phaser& fx, std::vector<int16_t> pcm, int channels = 1) {
-    return processed(fx, phaser_process, std::move(pcm), channels);
+    return processed(fx, std::move(pcm), channels);
 }
 
 bool finite_state(const PhaserChannel& ch) {
@@ -38,7 +38,7 @@ TEST(Phaser, ReportCopiesComeFromTheHeldFloats) {
         {{440, 1600, INT32_MAX, INT32_MAX, INT32_MAX}, {440, 1600, INT32_MAX, 2147483600, INT32_MAX}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(fields(phaser_report(&c == cases ? Phaser{} : *make(c.set))), fields(c.report)) << &c - cases;
+        EXPECT_EQ(fields(fx_report(&c == cases ? Phaser{} : *make(c.set))), fields(c.report)) << &c - cases;
     const Phaser loaded;
     EXPECT_EQ(loaded.channel[1].fs, 44100.0f);
     EXPECT_FLOAT_EQ(loaded.channel[0].dmin, 440.0f / 22050.0f);

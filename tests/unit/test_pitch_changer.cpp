@@ -11,10 +11,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-void run(PitchChanger& fx, std::vector<int16_t>& pcm, int channels = 1) { run_stage(fx, pitch_process, pcm, channels); }
+void run(PitchChanger& fx, std::vector<int16_t>& pcm, int channels = 1) { run_stage(fx, pcm, channels); }
 
 std::unique_ptr<PitchChanger> make_pitch(float octaves = 0.0f, int n = 2048, int o = 4) {
-    return make_stage(pitch_init, pitch_configure, PitchChangerParams{octaves, n, o});
+    return make_stage<PitchChanger>(PitchChangerParams{octaves, n, o});
 }
 
 // Energy of one frequency in a Hann-weighted stretch of 4096 samples from `from` (Goertzel).
@@ -122,7 +122,7 @@ TEST(PitchChanger, PhasesRunFreeForTwoSecondsThenStayWithinOneTurnOnEveryPath) {
     auto fast = make_pitch(0.3f, 256, 4), ref = make_pitch(0.3f, 256, 4);
     ref->reference_path = true;
     const std::vector<int16_t> in = noise(4096, 5, 8000);
-    ASSERT_EQ(processed(*fast, pitch_process, in), processed(*ref, pitch_process, in));
+    ASSERT_EQ(processed(*fast, in), processed(*ref, in));
     for (PitchChanger* p : {fast.get(), ref.get()})
         for (int k = 0; k <= 128; ++k) p->shifter[0].sum_phase[k] = 3.0e6f * (1.0f + k * 1e-3f);
     const auto far_out = [](const PitchChanger& p) {
@@ -134,7 +134,7 @@ TEST(PitchChanger, PhasesRunFreeForTwoSecondsThenStayWithinOneTurnOnEveryPath) {
     };
     // 4096 input samples a round: 21 rounds end just short of 2 s, two more pass it.
     for (int round = 1; round <= 23; ++round) {
-        const std::vector<int16_t> a = processed(*fast, pitch_process, in), b = processed(*ref, pitch_process, in);
+        const std::vector<int16_t> a = processed(*fast, in), b = processed(*ref, in);
         if (round <= 21) {
             ASSERT_EQ(a, b) << round;
         } else {
@@ -159,7 +159,7 @@ TEST(PitchChanger, ASteadyToneStaysSteadyOnceThePhasesAreHeld) {
     for (const bool reference : {false, true}) {
         auto fx = make_pitch(0.0f, 256, 8);
         fx->reference_path = reference;
-        const std::vector<int16_t> out = processed(*fx, pitch_process, in);
+        const std::vector<int16_t> out = processed(*fx, in);
         const size_t early = kPeriod * 1000, late = kPeriod * 5900, span = kPeriod * 100;  // 2.2 s, 12.8 s
         int worst = 0;
         for (size_t i = 0; i < span; ++i) worst = std::max(worst, std::abs(out[early + i] - out[late + i]));
@@ -259,7 +259,7 @@ TEST(PitchChanger, BadRecordsStayInsideTheArraysAndFinite) {
         std::vector<int16_t> warm = sine(3000, 300.0, 20000.0), pcm = sine(3 * 8192, 300.0, 20000.0);
         run(*fx, warm);
         fx->params = {c.octaves, c.n, c.o};
-        pitch_configure(*fx, 44100, 1);
+        fx_configure(*fx, 44100, 1);
         const PitchShifter& s = fx->shifter[0];
         EXPECT_EQ(std::tuple(s.frame_size, s.oversampling, std::isfinite(s.factor)), std::tuple(c.want_n, c.want_o, true))
             << c.n << ' ' << c.o;

@@ -10,14 +10,14 @@ namespace {
 
 class Reverb : public ::testing::Test {
 protected:
-    std::unique_ptr<vemo::Reverb> fx = make_stage(reverb_init, reverb_configure, ReverbParams{});
+    std::unique_ptr<vemo::Reverb> fx = make_stage<vemo::Reverb>(ReverbParams{});
     std::vector<int16_t> process(std::vector<int16_t> pcm, int channels = 1) {
-        run_stage(*fx, reverb_process, pcm, channels);
+        run_stage(*fx, pcm, channels);
         return pcm;
     }
     void configure(uint32_t seed = 0) {
         if (seed) fx->rng.generator().state = seed;
-        reverb_configure(*fx, 44100, 2);
+        fx_configure(*fx, 44100, 2);
     }
 };
 
@@ -95,7 +95,7 @@ TEST_F(Reverb, UnsoundRecordValuesAreHandled) {
     fx->params.reverb_decay_m = 0;
     fx->params.reverb_tap_count = 150;
     configure();
-    EXPECT_EQ(std::tuple(fx->channel[0].tap_count, reverb_report(*fx).reverb_tap_count), std::tuple(kReverbMaxTaps, 150));
+    EXPECT_EQ(std::tuple(fx->channel[0].tap_count, fx_report(*fx).reverb_tap_count), std::tuple(kReverbMaxTaps, 150));
     for (const ReverbTap& t : fx->channel[0].taps) ASSERT_TRUE(std::isfinite(t.weight));
     // Levels far above 0 dB would overflow a float; the line and the output stay defined.
     fx->params = ReverbParams{100, 32767, 0, 32767, 0, 32767, 32767};

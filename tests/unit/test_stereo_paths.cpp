@@ -44,8 +44,8 @@ struct Independent {
     template <typename Fx>
     void operator()(Fx&, const Fx&) const {}
 };
-template <typename Fx, typename Process, typename AsMono, typename Same, typename Share = Independent>
-void expect_channels_in_turn(Fx& fx, Process process, AsMono as_mono, Same same, uint32_t seed, Share share = {}) {
+template <typename Fx, typename AsMono, typename Same, typename Share = Independent>
+void expect_channels_in_turn(Fx& fx, AsMono as_mono, Same same, uint32_t seed, Share share = {}) {
     const std::vector<int16_t> in = programme(seed);
     std::unique_ptr<Fx> mono[2];
     std::vector<int16_t> expected[2];
@@ -57,11 +57,11 @@ void expect_channels_in_turn(Fx& fx, Process process, AsMono as_mono, Same same,
     std::vector<float> work(kMaxFrames);
     for (int first = 0; first < kFrames; first += kChunk)
         for (int c = 0; c < 2; ++c) {
-            process(*mono[c], expected[c].data() + first, StageContext{kRate, 1, kChunk, kChunk, work.data()});
+            fx_process(*mono[c], expected[c].data() + first, StageContext{kRate, 1, kChunk, kChunk, work.data()});
             share(*mono[1 - c], *mono[c]);
         }
     std::vector<int16_t> out = in;
-    run_stage(fx, process, out, 2, kRate, kChunk);
+    run_stage(fx, out, 2, kRate, kChunk);
     for (int c = 0; c < 2; ++c) {
         EXPECT_EQ(channel_of(out, c), expected[c]) << "channel " << c << ", seed " << seed;
         EXPECT_TRUE(same(fx, *mono[c], c)) << "channel " << c << ", seed " << seed;
@@ -79,39 +79,39 @@ TEST(StereoPaths, PhaserWithSharedAndSeparateSweeps) {
         const PhaserChannel &a = s.channel[c], &b = m.channel[0];
         return same_bits(a.phase, b.phase) && same_bits(a.y1, b.y1) && same_bits(a.stages, b.stages);
     };
-    auto fx = make_stage(phaser_init, phaser_configure, PhaserParams{200, 3000, 700, 95, 7});
-    expect_channels_in_turn(*fx, phaser_process, channel_to_0<Phaser>, same, 1);  // both channels on one sweep
+    auto fx = make_stage<Phaser>(PhaserParams{200, 3000, 700, 95, 7});
+    expect_channels_in_turn(*fx, channel_to_0<Phaser>, same, 1);  // both channels on one sweep
     fx->channel[1].phase = 2.5f;                                                 // as after a mono stretch
     fx->channel[1].fb = -0.4f;
-    expect_channels_in_turn(*fx, phaser_process, channel_to_0<Phaser>, same, 2);
+    expect_channels_in_turn(*fx, channel_to_0<Phaser>, same, 2);
 }
 
 TEST(StereoPaths, WahCountingItsRedesignsPerChannelAndSuperBass) {
-    auto wah = make_stage(wah_init, wah_configure, WahParams{40, 30, 100, 100});
-    expect_channels_in_turn(*wah, wah_process, channel_to_0<Wah>, same_channel<Wah>, 3);
+    auto wah = make_stage<Wah>(WahParams{40, 30, 100, 100});
+    expect_channels_in_turn(*wah, channel_to_0<Wah>, same_channel<Wah>, 3);
     wah->channel[1].n += 17;  // redesigns fall on other samples than channel 0's
-    expect_channels_in_turn(*wah, wah_process, channel_to_0<Wah>, same_channel<Wah>, 4);
-    auto bass = make_stage(bass_init, bass_configure, SuperBassParams{90, 36});
-    expect_channels_in_turn(*bass, bass_process, channel_to_0<SuperBass>, same_channel<SuperBass>, 5);
+    expect_channels_in_turn(*wah, channel_to_0<Wah>, same_channel<Wah>, 4);
+    auto bass = make_stage<SuperBass>(SuperBassParams{90, 36});
+    expect_channels_in_turn(*bass, channel_to_0<SuperBass>, same_channel<SuperBass>, 5);
 }
 
 TEST(StereoPaths, ReverbWithEqualAndUnequalTapCounts) {
     auto same = [](const Reverb& s, const Reverb& m, int c) {
         return s.channel[c].write_pos == m.channel[0].write_pos && s.channel[c].line == m.channel[0].line;
     };
-    auto fx = make_stage(reverb_init, reverb_configure, ReverbParams{100, 20, 5, 10, 20, -1, 0});
-    expect_channels_in_turn(*fx, reverb_process, channel_to_0<Reverb>, same, 6);
+    auto fx = make_stage<Reverb>(ReverbParams{100, 20, 5, 10, 20, -1, 0});
+    expect_channels_in_turn(*fx, channel_to_0<Reverb>, same, 6);
     fx->channel[1].tap_count = 37;  // the taps only channel 0 has run after the shared ones
-    expect_channels_in_turn(*fx, reverb_process, channel_to_0<Reverb>, same, 7);
+    expect_channels_in_turn(*fx, channel_to_0<Reverb>, same, 7);
     fx->channel[0].tap_count = 0;
-    expect_channels_in_turn(*fx, reverb_process, channel_to_0<Reverb>, same, 8);
+    expect_channels_in_turn(*fx, channel_to_0<Reverb>, same, 8);
 }
 
 // The distortion's stereo and mono paths against its stage-by-stage functions, channel by channel.
 TEST(StereoPaths, DistortionMatchesItsStagesRunOneByOne) {
     for (int channels = 1; channels <= 2; ++channels) {
         // The limiter both climbs and falls at its step.
-        auto fx = make_stage(distortion_init, distortion_configure, DistortionParams{300, 600, 2000, 120, 2000}, kRate,
+        auto fx = make_stage<Distortion>(DistortionParams{300, 600, 2000, 120, 2000}, kRate,
                              channels);
         fx->dist_prev[0] = -5000;
         fx->dist_prev[channels - 1] = 7000;
@@ -130,7 +130,7 @@ TEST(StereoPaths, DistortionMatchesItsStagesRunOneByOne) {
                 for (int n = 0; n < kChunk; ++n)
                     p[n * channels] = static_cast<int16_t>(std::clamp(w[n], -32768.0f, 32767.0f));
             }
-        run_stage(*fx, distortion_process, pcm, channels, kRate, kChunk);
+        run_stage(*fx, pcm, channels, kRate, kChunk);
         EXPECT_EQ(pcm, expected) << channels << " channels";
         EXPECT_TRUE(same_bits(fx->dist_prev, ref->dist_prev) && same_bits(fx->low_cut.current, ref->low_cut.current) &&
                     same_bits(fx->low_cut.prev_in, ref->low_cut.prev_in) && same_bits(fx->tone.aux, ref->tone.aux));
@@ -145,12 +145,12 @@ TEST(StereoPaths, VibratoCarriesTheCounterFromChannelToChannel) {
         return s.counter == m.counter && s.channel[c].r == m.channel[0].r && s.channel[c].line == m.channel[0].line;
     };
     auto share = [](Vibrato& next, const Vibrato& done) { next.counter = done.counter; };
-    auto fx = make_stage(vibrato_init, vibrato_configure, VibratoParams{37, 60});
-    expect_channels_in_turn(*fx, vibrato_process, channel_to_0<Vibrato>, same, 10, share);
+    auto fx = make_stage<Vibrato>(VibratoParams{37, 60});
+    expect_channels_in_turn(*fx, channel_to_0<Vibrato>, same, 10, share);
     fx->counter = 30000;
     fx->params.vibrato_period = 3;  // P = 2646: the counter is past it
-    vibrato_configure(*fx, kRate, 2);
-    expect_channels_in_turn(*fx, vibrato_process, channel_to_0<Vibrato>, same, 11, share);
+    fx_configure(*fx, kRate, 2);
+    expect_channels_in_turn(*fx, channel_to_0<Vibrato>, same, 11, share);
 }
 
 // The overdrive solves both channels' node equations interleaved.  Channel 1 takes over the input
@@ -173,8 +173,8 @@ TEST(StereoPaths, OverdriveInterleavedSolvesGiveTheOneByOneResult) {
         next.od_lp = done.od_lp;
     };
     for (int32_t ohms : {520, 4700, 100000}) {
-        auto fx = make_stage(overdrive_init, overdrive_configure, OverdriveParams{ohms, 2500, ohms != 4700});
-        expect_channels_in_turn(*fx, overdrive_process, as_mono, same, 12 + ohms % 7, share);
+        auto fx = make_stage<Overdrive>(OverdriveParams{ohms, 2500, ohms != 4700});
+        expect_channels_in_turn(*fx, as_mono, same, 12 + ohms % 7, share);
     }
 }
 

@@ -6,25 +6,25 @@ namespace vemo::test {
 namespace {
 
 std::vector<int16_t> shelved(SuperBassParams p, std::vector<int16_t> pcm, int channels = 1) {
-    return processed(*make_stage(bass_init, bass_configure, p), bass_process, pcm, channels);
+    return processed(*make_stage<SuperBass>(p), pcm, channels);
 }
 
 // The settled gain in dB of a sine of 4000 at `hz`.
 double gain_db(SuperBass& fx, double hz, int rate = 44100) {
-    const std::vector<int16_t> out = processed(fx, bass_process, sine(rate, hz, 4000, rate), 1, rate);
+    const std::vector<int16_t> out = processed(fx, sine(rate, hz, 4000, rate), 1, rate);
     return 20 * std::log10(peak_abs(out, static_cast<size_t>(rate / 2)) / 4000.0);
 }
 
 TEST(SuperBass, LoadDesignIsThe44100HzDesignAndTheCornerTakesHalfTheGain) {
     const auto loaded = std::make_unique<SuperBass>();
     auto init = std::make_unique<SuperBass>();
-    bass_init(*init, 44100, 2);
+    fx_reset(*init, 44100, 2);
     // Every design term and coefficient of both channels, bit for bit.
     EXPECT_EQ(std::memcmp(loaded->channel, init->channel, sizeof loaded->channel), 0);
     // Half the gain at the corner; an octave below it, 11.1 dB: the slope of a shelf with S = 1.
     EXPECT_NEAR(gain_db(*init, 200), 6.0, 0.05);
     EXPECT_NEAR(gain_db(*init, 100), 11.1, 0.05);
-    EXPECT_NEAR(gain_db(*make_stage(bass_init, bass_configure, SuperBassParams{555, 24}, 48000), 555, 48000), 12.0,
+    EXPECT_NEAR(gain_db(*make_stage<SuperBass>(SuperBassParams{555, 24}, 48000), 555, 48000), 12.0,
                 0.05);
 }
 

@@ -48,14 +48,13 @@ inline std::vector<int> chain_types() {
 
 // Runs interleaved samples through one stage's process function, `chunk` frames (at most
 // kMaxFrames) per call, the way the chain walk slices host buffers.
-template <typename Fx, typename Process>
-void run_stage(Fx& fx, Process process, std::vector<int16_t>& pcm, int channels, int rate = 44100,
-               int chunk = kMaxFrames) {
+template <typename Fx>
+void run_stage(Fx& fx, std::vector<int16_t>& pcm, int channels, int rate = 44100, int chunk = kMaxFrames) {
     std::vector<float> work(kMaxFrames);
     const int frames = static_cast<int>(pcm.size()) / channels;
     for (int done = 0; done < frames; done += chunk) {
         const int n = std::min(chunk, frames - done);
-        process(fx, pcm.data() + static_cast<size_t>(done) * channels,
+        fx_process(fx, pcm.data() + static_cast<size_t>(done) * channels,
                 StageContext{rate, channels, n, n * channels, work.data()});
     }
 }
@@ -70,12 +69,11 @@ inline std::vector<int> published_chain() {
 
 // A stage initialised and configured with `params`, as vemomix_init then vemomix_set leave it.
 template <typename Fx, typename P>
-std::unique_ptr<Fx> make_stage(void (*init)(Fx&, int, int), void (*configure)(Fx&, int, int), const P& params,
-                               int rate = 44100, int channels = 2) {
+std::unique_ptr<Fx> make_stage(const P& params, int rate = 44100, int channels = 2) {
     auto fx = std::make_unique<Fx>();
-    init(*fx, rate, channels);
+    fx_reset(*fx, rate, channels);
     fx->params = params;
-    configure(*fx, rate, channels);
+    fx_configure(*fx, rate, channels);
     return fx;
 }
 
@@ -105,10 +103,10 @@ inline std::vector<int16_t> square(size_t n, size_t half, bool low_first = false
 }
 
 // pcm after one stage, through run_stage.
-template <typename Fx, typename Process>
-std::vector<int16_t> processed(Fx& fx, Process process, std::vector<int16_t> pcm, int channels = 1, int rate = 44100,
+template <typename Fx>
+std::vector<int16_t> processed(Fx& fx, std::vector<int16_t> pcm, int channels = 1, int rate = 44100,
                                int chunk = kMaxFrames) {
-    run_stage(fx, process, pcm, channels, rate, chunk);
+    run_stage(fx, pcm, channels, rate, chunk);
     return pcm;
 }
 

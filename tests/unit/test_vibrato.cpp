@@ -7,28 +7,28 @@ namespace {
 
 std::unique_ptr<Vibrato> make(int rate, int channels, int period = -1, int depth = 25) {
     auto fx = std::make_unique<Vibrato>();
-    vibrato_init(*fx, rate, channels);
-    if (period != -1) fx->params = {period, depth}, vibrato_configure(*fx, rate, channels);
+    fx_reset(*fx, rate, channels);
+    if (period != -1) fx->params = {period, depth}, fx_configure(*fx, rate, channels);
     return fx;
 }
 
 void run(Vibrato& fx, std::vector<int16_t>& pcm, int channels = 1, int rate = 44100) {
-    run_stage(fx, vibrato_process, pcm, channels, rate);
+    run_stage(fx, pcm, channels, rate);
 }
 
 // A mono ramp 1, 2, 3, ... in buffers of 1000 frames; each output names the input it came from.
 std::vector<int16_t> ramp_sources(Vibrato& fx, int frames, int rate = 44100) {
     std::vector<int16_t> pcm(frames);
     for (int i = 0; i < frames; ++i) pcm[i] = static_cast<int16_t>(i % 30000 + 1);
-    run_stage(fx, vibrato_process, pcm, 1, rate, 1000);
+    run_stage(fx, pcm, 1, rate, 1000);
     return pcm;
 }
 
 TEST(Vibrato, InitSizesTheLineAndReleaseLeavesNothingToRead) {
     Vibrato fx;
-    vibrato_init(fx, 44100, 2);
+    fx_reset(fx, 44100, 2);
     EXPECT_EQ((std::array{fx.line_length, fx.table_length}), (std::array{44100, 44100}));  // one second
-    vibrato_release(fx);
+    fx_release(fx);
     EXPECT_TRUE(fx.table.empty());
     std::vector<int16_t> pcm(10, 5);
     run(fx, pcm);  // nothing to read from: the buffer stays as it was
@@ -86,12 +86,12 @@ TEST(Vibrato, DepthsBeyondTheLineStayInsideIt) {
     auto fx = make(11025, 1);
     for (int depth : {100000, -100000, INT32_MAX, 3676}) {
         fx->params = {20, depth};
-        vibrato_configure(*fx, 11025, 1);
+        fx_configure(*fx, 11025, 1);
         const std::vector<int16_t> src = ramp_sources(*fx, 12000, 11025);
         EXPECT_TRUE(std::all_of(src.begin(), src.end(), [](int v) { return v >= 0 && v <= 30000; })) << depth;
     }
     fx->params = {-3, 25};  // a negative period counts like 0
-    vibrato_configure(*fx, 11025, 2);
+    fx_configure(*fx, 11025, 2);
     std::vector<int16_t> pcm(2000, 9);
     run(*fx, pcm, 2, 11025);
     EXPECT_EQ(fx->counter, 0);

@@ -7,10 +7,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::unique_ptr<Wah> make(WahParams p) { return make_stage(wah_init, wah_configure, p); }
+std::unique_ptr<Wah> make(WahParams p) { return make_stage<Wah>(p); }
 
 std::vector<int16_t> run(Wah& fx, std::vector<int16_t> pcm, int channels = 1) {
-    return processed(fx, wah_process, std::move(pcm), channels);
+    return processed(fx, std::move(pcm), channels);
 }
 
 double corner(const WahChannel& ch) { return std::acos(static_cast<double>(ch.coef.a1) / -2.0); }
@@ -39,13 +39,13 @@ TEST(Wah, DepthZeroIsAFixedLowPassWhateverTheRate) {
 TEST(Wah, CoefficientsChangeOnlyEveryThirtySamplesAndAfterAConfigure) {
     auto fx = make({40, 30, 100, 30});
     std::vector<int16_t> one(30, 100);
-    run_stage(*fx, wah_process, one, 1, 44100, 1);  // sample by sample
+    run_stage(*fx, one, 1, 44100, 1);  // sample by sample
     const float b0 = fx->channel[0].coef.b0;
     run(*fx, std::vector<int16_t>(1, 100));  // count 30: the first redesign
     EXPECT_NE(fx->channel[0].coef.b0, b0);
     EXPECT_EQ(fx->channel[0].n, 31u);
     // A configure restarts the count, so the very next sample designs again from m = 1.
-    wah_configure(*fx, 44100, 2);
+    fx_configure(*fx, 44100, 2);
     EXPECT_TRUE(fx->channel[0].n == 0u && fx->channel[0].coef.a0 == 0.0f && fx->channel[0].mem.y1 == 0.0f);
     run(*fx, {100});
     EXPECT_EQ(fx->channel[0].coef.b0, b0);
@@ -53,11 +53,11 @@ TEST(Wah, CoefficientsChangeOnlyEveryThirtySamplesAndAfterAConfigure) {
 
 TEST(Wah, ConfigureStartsTheChannelsInOppositePhase) {
     auto fx = std::make_unique<Wah>();
-    wah_init(*fx, 44100, 2);
+    fx_reset(*fx, 44100, 2);
     EXPECT_EQ(std::tuple(fx->channel[1].w, fx->channel[1].q), std::tuple(static_cast<float>(12.5663708 / 44100), 3.0f));
     EXPECT_TRUE(fx->channel[0].p0 == 0.0f && fx->channel[1].p0 == 0.0f);  // after init both sweep together
     fx->params = {25, 30, 70, 30};
-    wah_configure(*fx, 44100, 2);
+    fx_configure(*fx, 44100, 2);
     EXPECT_TRUE(fx->channel[1].p0 == 3.14159274f && fx->channel[0].p0 == 0.0f);
     run(*fx, {1000, 1000}, 2);
     // Channel 0 starts at the top of the sweep, channel 1 at the bottom.
