@@ -71,25 +71,25 @@ void BM_AudioBehindControlThread(benchmark::State& state) {
                         break;
                     }
                     case 2: vemomix_datarefresh(); break;
-                    case 3: ed.on_switch_clicked(rng.range(1, 16), rng.chance(70)); break;
+                    case 3: ed.chain.on_switch_clicked(rng.range(1, 16), rng.chance(70)); break;
                     case 4:
-                        ed.select_row(rng.range(0, 15));
-                        ed.move_selected_down();
+                        ed.chain.select_row(rng.range(0, 15));
+                        ed.chain.move_selected(1);
                         break;
-                    case 5: ed.eq_choose_band_count(rng.pick(vemo::kBandButtonCounts)); break;
+                    case 5: ed.eq.choose_band_count(rng.pick(vemo::kBandButtonCounts)); break;
                     case 6: {
                         // The parameter page: another effect, a slider, its default button.
-                        if (rng.chance(20)) ed.param_choose_effect(rng.range(2, 16));
+                        if (rng.chance(20)) ed.param.choose_effect(rng.range(2, 16));
                         const int n = static_cast<int>(ed.param.sliders.size());
                         if (n > 0) {
                             const int i = rng.range(0, n - 1);
                             const vemo::ParamRow& row = *ed.param.sliders[static_cast<size_t>(i)].row;
-                            ed.param_on_slider(i, rng.range(row.pos_min, row.pos_max));
+                            ed.param.on_slider(i, rng.range(row.pos_min, row.pos_max));
                         }
-                        if (rng.chance(10)) ed.param_on_defaults();
+                        if (rng.chance(10)) ed.param.on_defaults();
                         break;
                     }
-                    default: ed.eq_on_band_slider(rng.range(0, 9), rng.range(0, 50)); break;
+                    default: ed.eq.on_band_slider(rng.range(0, 9), rng.range(0, 50)); break;
                 }
                 control_calls.fetch_add(1, std::memory_order_relaxed);
             }

@@ -32,7 +32,7 @@ void settings_get(EffectSettings& out) {
     std::lock_guard lock(e.mutex);
     for (int t = 1; t <= kEffectCount; ++t) {
         alignas(8) unsigned char reported[kMaxParamsBytes];
-        const void* source = ed.page_copy(t);
+        const void* source = ed.param.copy_of(t);
         if (source == nullptr) source = effect_report(e.effect(t), t, reported);
         for (const ParamRow& row : effect_rows(t)) {
             if (row.role == FieldRole::kEnable)
@@ -74,14 +74,14 @@ void settings_set(const EffectSettings& in) {
 
     // The editor's side: parameter page copies, the equaliser page, switches, chain rows.
     for (const int t : {kWah, kSuperBass, kVibrato})
-        for (const ParamRow& row : effect_rows(t)) param_to_slot(in, row, ed.page_copy(t));
+        for (const ParamRow& row : effect_rows(t)) param_to_slot(in, row, ed.param.copy_of(t));
 
     ed.eq.band_count = in.eq_band_count;
     // The page lays itself out for the count: slots placed, sliders at rest, last gains 0.
-    ed.eq_layout();
+    ed.eq.layout();
     const int shown_bands = std::clamp(in.eq_band_count, 0, kEqMaxBands);
-    ed.eq_set_band_button(in.eq_band_count);
-    ed.eq_fill_combo();
+    ed.eq.set_band_button(in.eq_band_count);
+    ed.eq.fill_combo();
     for (int b = 0; b < shown_bands; ++b) ed.eq.slider_pos[b] = band_slider_pos(in.eq_band_level[b]);
     ed.eq.preamp_pos = preamp_slider_pos(in.eq_preamp_pos);
 
@@ -89,16 +89,16 @@ void settings_set(const EffectSettings& in) {
         ed.chain.switches[t].checked = e.enabled[t].load(std::memory_order_relaxed) == 1;
     ed.eq.option.checked = in.eq_extra_filter == 1;
 
-    ed.clear_chain();
+    ed.chain.clear();
     for (int i = 0; i < 255; ++i) {
         const int b = in.chain_order[i];
-        if (is_effect_type(b)) ed.append_chain_row(b, e.enabled[b].load(std::memory_order_relaxed) == 1);
+        if (is_effect_type(b)) ed.chain.append_row(b, e.enabled[b].load(std::memory_order_relaxed) == 1);
     }
-    ed.publish_chain();
+    ed.chain.publish();
     ed.backend().model_changed(ModelPart::kChainPage);
     ed.backend().model_changed(ModelPart::kEqPage);
     // The parameter page shows the new values.
-    ed.param_refresh();
+    ed.param.refresh();
 }
 
 }  // namespace vemo

@@ -393,4 +393,19 @@ FileResult replace_file(const std::string& path, std::string_view bytes, bool ke
     return r.ok() ? t.commit() : r;
 }
 
+RewriteResult rewrite_file(const std::string& path, const std::function<bool(std::string& bytes)>& edit, int wait_ms,
+                           bool keep_hard_links) {
+    RewriteResult r;
+    FileLock lock;
+    std::string bytes;
+    if (!(r.file = lock.acquire(path, wait_ms)).ok()) {
+        r.failed = RewriteResult::Step::kLock;
+    } else if (!(r.file = read_regular_file(path, bytes)).ok()) {
+        r.failed = RewriteResult::Step::kRead;
+    } else if ((r.edited = edit(bytes)) && !(r.file = replace_file(path, bytes, keep_hard_links)).ok()) {
+        r.failed = RewriteResult::Step::kWrite;
+    }
+    return r;
+}
+
 }  // namespace vemo

@@ -3,6 +3,7 @@
 // through a flushed temporary file that no other writer can mistake for its own.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -90,5 +91,19 @@ void remove_abandoned_temporaries(const std::string& target);
 // With keep_hard_links, a file that has other names is instead rewritten in place (and flushed), so
 // that every name sees the new contents.
 FileResult replace_file(const std::string& path, std::string_view bytes, bool keep_hard_links = false);
+
+// One writer's read-modify-write of the file at path: under its FileLock (waiting up to wait_ms),
+// the file is read, its bytes handed to edit, and where edit returns true the file is replaced
+// (replace_file, with keep_hard_links) by what edit left in them.  Other writers' changes made before
+// the lock are kept, and none can come between the read and the write.
+struct RewriteResult {
+    enum class Step { kNone, kLock, kRead, kWrite };
+    Step failed = Step::kNone;  // the step `file` reports on
+    FileResult file;
+    bool edited = false;  // edit asked for the write
+    bool written() const { return edited && file.ok(); }
+};
+RewriteResult rewrite_file(const std::string& path, const std::function<bool(std::string& bytes)>& edit,
+                           int wait_ms = kFileLockWaitMs, bool keep_hard_links = false);
 
 }  // namespace vemo

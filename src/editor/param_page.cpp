@@ -10,7 +10,6 @@
 #include <string_view>
 #include <tuple>
 
-#include "editor/editor.h"
 #include "engine/engine.h"
 #include "engine/lifecycle.h"
 
@@ -131,24 +130,32 @@ std::string param_text(const ParamRow& row, double v, int rate, int channels) {
 
 // ---------------------------------------------------------------- the model's operations
 
-void* Editor::page_copy(int type) {
+ParamPage::ParamPage(EngineState& engine, EditorBackend& backend, ChainPage& chain)
+    : engine_(engine), backend_(backend), chain_(chain) {}
+
+void ParamPage::reset_copies() {
+    wah_copy = WahParams{};
+    bass_copy = SuperBassParams{};
+    vibrato_copy = VibratoParams{};
+}
+
+void* ParamPage::copy_of(int type) {
     switch (type) {
-        case kWah: return &wah_page;
-        case kSuperBass: return &bass_page;
-        case kVibrato: return &vibrato_page;
+        case kWah: return &wah_copy;
+        case kSuperBass: return &bass_copy;
+        case kVibrato: return &vibrato_copy;
         default: return nullptr;
     }
 }
 
-void Editor::param_refresh() {
+void ParamPage::refresh() {
     EngineState& e = engine_;
-    ParamPage& page = param;
-    const int type = page.effect;
-    page.effect_on = e.enabled[type].load(std::memory_order_relaxed) == 1;
+    const int type = effect;
+    effect_on = e.enabled[type].load(std::memory_order_relaxed) == 1;
     const std::vector<const ParamRow*> rows = param_page_rows(type);
-    page.sliders.resize(rows.size());
-    page.note = rows.empty() ? kParamNoParameters : "";
-    page.defaults_enabled = !rows.empty();
+    sliders.resize(rows.size());
+    note = rows.empty() ? kParamNoParameters : "";
+    defaults_enabled = !rows.empty();
 
     // The page copy, else the values as the page or a record set them (the phaser reports
     // truncated copies of its own: 0.7 comes back as 69, yet the page set 70).
@@ -159,13 +166,13 @@ void Editor::param_refresh() {
         std::lock_guard lock(e.mutex);
         rate = e.rate;
         channels = e.channels;
-        const void* source = page_copy(type);
+        const void* source = copy_of(type);
         if (source == nullptr && kEffectOps[type].params) source = kEffectOps[type].params(e.effect(type));
         if (source != nullptr)
             for (const ParamRow* row : rows) param_from_slot(values, *row, source);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-        ParamSlider& s = page.sliders[i];
+        ParamSlider& s = sliders[i];
         const double value = param_read(values, *rows[i]);
         // Where several positions give one value (the chorus rate), the one the user chose stays.
         const bool keep = s.row == rows[i] && param_value_at(*s.row, s.pos, rate, channels) == value;
@@ -179,37 +186,36 @@ void Editor::param_refresh() {
         s.in_range = param_in_range(*s.row, s.value, rate, channels);
         s.text = param_text(*s.row, s.value, rate, channels);
     }
-    backend_->model_changed(ModelPart::kParamPage);
+    backend_.model_changed(ModelPart::kParamPage);
 }
 
-void Editor::param_choose_effect(int type) {
+void ParamPage::choose_effect(int type) {
     if (!is_effect_type(type)) return;
     // The equaliser has its own tab.
     if (type == kGraphicEq) {
-        select_tab(1);
+        if (show_equaliser) show_equaliser();
         return;
     }
-    param.effect = type;
-    param_refresh();
+    effect = type;
+    refresh();
 }
 
-void Editor::param_apply(const EffectSettings& next, const ParamRow* changed) {
-    const int type = param.effect;
+void ParamPage::apply(const EffectSettings& next, const ParamRow* changed) {
+    const int type = effect;
     EngineState& e = engine_;
     const EffectOps& ops = kEffectOps[type];
     // What the rebuild swaps in (the vibrato's table) is made before the engine lock.
     if (change_configures(type) && ops.prepare_configure) ops.prepare_configure(e.effect(type), next, e.rate, e.channels);
     std::lock_guard lock(e.mutex);
-    if (void* copy = page_copy(type))
+    if (void* copy = copy_of(type))
         for (const ParamRow* row : param_page_rows(type))
             if (changed == nullptr || row == changed) param_to_slot(next, *row, copy);
     effect_take_change(e.effect(type), type, next, changed, e.rate, e.channels);
 }
 
-void Editor::param_on_slider(int index, int pos) {
-    ParamPage& page = param;
-    if (index < 0 || index >= static_cast<int>(page.sliders.size())) return;
-    const ParamRow& row = *page.sliders[static_cast<size_t>(index)].row;
+void ParamPage::on_slider(int index, int pos) {
+    if (index < 0 || index >= static_cast<int>(sliders.size())) return;
+    const ParamRow& row = *sliders[static_cast<size_t>(index)].row;
     pos = std::clamp(pos, row.pos_min, row.pos_max);  // the slider's range
     EngineState& e = engine_;
     {
@@ -217,28 +223,27 @@ void Editor::param_on_slider(int index, int pos) {
         std::lock_guard control(e.control);
         EffectSettings next;
         std::memset(&next, 0, sizeof next);
-        if (const auto params = kEffectOps[page.effect].params)
-            for (const ParamRow* r : param_page_rows(page.effect)) param_from_slot(next, *r, params(e.effect(page.effect)));
+        if (const auto params = kEffectOps[effect].params)
+            for (const ParamRow* r : param_page_rows(effect)) param_from_slot(next, *r, params(e.effect(effect)));
         param_write(next, row, param_value_at(row, pos, e.rate, e.channels));
-        param_apply(next, &row);
+        apply(next, &row);
     }
-    page.sliders[static_cast<size_t>(index)].pos = pos;
-    param_refresh();
+    sliders[static_cast<size_t>(index)].pos = pos;
+    refresh();
 }
 
-void Editor::param_on_track(int index, int track) {
-    ParamPage& page = param;
-    if (index < 0 || index >= static_cast<int>(page.sliders.size())) return;
-    ParamSlider& s = page.sliders[static_cast<size_t>(index)];
+void ParamPage::on_track(int index, int track) {
+    if (index < 0 || index >= static_cast<int>(sliders.size())) return;
+    ParamSlider& s = sliders[static_cast<size_t>(index)];
     const int32_t steps = param_track_steps(*s.row);
     track = s.check_box ? (track != 0 ? steps : 0) : std::clamp(track, 0, steps);
     s.track = track;
-    param_on_slider(index, param_pos_at_track(*s.row, track));
+    on_slider(index, param_pos_at_track(*s.row, track));
 }
 
-void Editor::param_on_defaults() {
-    if (!param.defaults_enabled) return;
-    const int type = param.effect;
+void ParamPage::on_defaults() {
+    if (!defaults_enabled) return;
+    const int type = effect;
     EngineState& e = engine_;
     {
         std::lock_guard control(e.control);
@@ -252,14 +257,19 @@ void Editor::param_on_defaults() {
             else
                 param_write(next, *row, param_default(*row, e.rate, e.channels));
         }
-        param_apply(next, nullptr);
+        apply(next, nullptr);
     }
-    param_refresh();
+    refresh();
 }
 
-void Editor::param_on_switch(bool on) {
-    on_switch_clicked(param.effect, on);
-    param_refresh();
+void ParamPage::on_switch(bool on) {
+    chain_.on_switch_clicked(effect, on);
+    refresh();
+}
+
+void ParamPage::take_switch(int type, bool on) {
+    if (type == effect) effect_on = on;
+    backend_.model_changed(ModelPart::kParamPage);
 }
 
 }  // namespace vemo

@@ -73,44 +73,47 @@ PresetFileCheck check_preset_file(std::string_view bytes) {
     return c;
 }
 
-FileResult preset_file_save(const PresetTable& table, const std::string& path) {
+std::string preset_file_bytes(const PresetTable& table) {
     std::string bytes;
     bytes.reserve(static_cast<size_t>(table.user_count()) * sizeof(PresetRecord));
     for (int i = 0; i < table.count; ++i) {
         const PresetRecord& r = table.records[i];
         if (r.builtin == 0) bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
     }
-    return replace_file(path, bytes);
+    return bytes;
+}
+
+FileResult preset_file_save(const PresetTable& table, const std::string& path) {
+    return replace_file(path, preset_file_bytes(table));
 }
 
 PresetApplyResult preset_file_apply(const std::string& path, const std::vector<PresetEdit>& edits, int wait_ms) {
     PresetApplyResult result;
-    FileLock lock;
-    std::string bytes;
-    if (!(result.file = lock.acquire(path, wait_ms)).ok() || !(result.file = read_regular_file(path, bytes)).ok())
-        return result;
-    if (!check_preset_file(bytes).ok()) {
-        result.not_preset_file = true;
-        return result;
-    }
-    std::vector<PresetRecord> records;
-    for (size_t i = 0; i < bytes.size() / sizeof(PresetRecord); ++i) records.push_back(record_at(bytes, i));
-    for (size_t i = 0; i < edits.size(); ++i) {
-        const PresetRecord& want = edits[i].record;
-        const auto same = std::find_if(records.begin(), records.end(),
-                                       [&](const PresetRecord& r) { return name_of(r) == name_of(want); });
-        if (edits[i].kind == PresetEdit::Kind::kRemove) {
-            if (same != records.end()) records.erase(same);
-        } else if (same != records.end()) {
-            if (std::memcmp(&*same, &want, sizeof want) != 0) result.refused.emplace_back(i, PresetStatus::kNameExists);
-        } else if (records.size() >= static_cast<size_t>(kPresetCapacity - kBuiltinPresets)) {
-            result.refused.emplace_back(i, PresetStatus::kTableFull);
-        } else {
-            records.push_back(want);
+    const auto edit = [&](std::string& bytes) {
+        if (!check_preset_file(bytes).ok()) {
+            result.not_preset_file = true;
+            return false;
         }
-    }
-    bytes.assign(reinterpret_cast<const char*>(records.data()), records.size() * sizeof(PresetRecord));
-    result.file = replace_file(path, bytes);
+        std::vector<PresetRecord> records;
+        for (size_t i = 0; i < bytes.size() / sizeof(PresetRecord); ++i) records.push_back(record_at(bytes, i));
+        for (size_t i = 0; i < edits.size(); ++i) {
+            const PresetRecord& want = edits[i].record;
+            const auto same = std::find_if(records.begin(), records.end(),
+                                           [&](const PresetRecord& r) { return name_of(r) == name_of(want); });
+            if (edits[i].kind == PresetEdit::Kind::kRemove) {
+                if (same != records.end()) records.erase(same);
+            } else if (same != records.end()) {
+                if (std::memcmp(&*same, &want, sizeof want) != 0) result.refused.emplace_back(i, PresetStatus::kNameExists);
+            } else if (records.size() >= static_cast<size_t>(kPresetCapacity - kBuiltinPresets)) {
+                result.refused.emplace_back(i, PresetStatus::kTableFull);
+            } else {
+                records.push_back(want);
+            }
+        }
+        bytes.assign(reinterpret_cast<const char*>(records.data()), records.size() * sizeof(PresetRecord));
+        return true;
+    };
+    result.file = rewrite_file(path, edit, wait_ms).file;
     return result;
 }
 

@@ -38,6 +38,8 @@ PresetFileCheck check_preset_file(std::string_view bytes);
 // write (read-only directory, full disk) leaves the old file as it was.  The caller holds the
 // file's lock from the read the table came from to here.
 FileResult preset_file_save(const PresetTable& table, const std::string& path);
+// What preset_file_save writes: the user records of the table, in table order.
+std::string preset_file_bytes(const PresetTable& table);
 
 // One change of the user presets, as the equaliser page made it: a put appends its record, a
 // removal takes out the first record of that name.
@@ -55,7 +57,7 @@ struct PresetApplyResult {
     bool written() const { return file.ok() && !not_preset_file; }
 };
 
-// Under the file's lock, applies the edits in order to the file as it is on disk then, and
+// Through rewrite_file, applies the edits in order to the file as it is on disk under its lock, and
 // replaces it with the result: presets other writers added meanwhile, and those the table had no
 // room for, stay.  A put of a record the file already holds byte for byte is a retry and adds
 // nothing.  Nothing is written unless the file passes check_preset_file.

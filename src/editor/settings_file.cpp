@@ -143,15 +143,15 @@ bool write_colour_settings(const std::string& path, const ColourScheme& scheme) 
     // The host's own keys must survive: a file that is there but cannot be read is left alone
     // rather than replaced by ours alone, and so is anything but a regular file.  One writer at a
     // time, so that two hosts saving at once do not drop each other's sections.
-    FileLock lock;
-    std::string text;
-    if (!lock.acquire(path).ok() || !read_regular_file(path, text).ok()) return false;
-    for (const Entry& e : entries) {
-        std::string key;
-        if (!utf8_to_cp936(e.key, key)) return false;
-        text = profile_set(text, section, key, std::to_string(e.value));
-    }
-    return replace_file(path, text, true).ok();
+    const auto edit = [&](std::string& text) {
+        for (const Entry& e : entries) {
+            std::string key;
+            if (!utf8_to_cp936(e.key, key)) return false;
+            text = profile_set(text, section, key, std::to_string(e.value));
+        }
+        return true;
+    };
+    return rewrite_file(path, edit, kFileLockWaitMs, true).written();
 #endif
 }
 

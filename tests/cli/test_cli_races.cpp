@@ -36,13 +36,13 @@ std::string writer_script(int w) {
 void editor_saves(const fs::path& dir) {
     vemo::test::headless().library_dir_override = dir.string();
     vemo::test::start_library();
-    for (int slot = 0; slot < 31; ++slot) vemo::editor().eq_on_band_slider(slot, 35);
+    for (int slot = 0; slot < 31; ++slot) vemo::editor().eq.on_band_slider(slot, 35);
     std::ofstream log(dir / "log-editor");
     for (int k = 0; k < kShared; ++k)
         for (const std::string& name : {"ed-" + std::to_string(k), "shared-" + std::to_string(k)}) {
             vemo::test::headless().messages.clear();
             vemo::test::headless().typed_names = {name};
-            vemo::editor().eq_on_save();
+            vemo::editor().eq.on_save();
             const auto& m = vemo::test::headless().messages;
             log << name << " editor " << (m.empty() ? "ok" : m.front().text) << std::endl;
         }

@@ -10,16 +10,16 @@ namespace {
 using ChainWalk = Session;
 
 TEST_F(ChainWalk, MovingRowsRepublishesTheOrder) {
-    editor().select_row(14);  // type 15
-    editor().move_selected_up();
+    editor().chain.select_row(14);  // type 15
+    editor().chain.move_selected(-1);
     EXPECT_EQ(std::tuple(editor().chain.selected_row, published_chain()[13], published_chain()[14]), std::tuple(13, 15, 14));
-    for (int n = 0; n < 3; ++n) editor().move_selected_down();  // the bottom row cannot go further down
+    for (int n = 0; n < 3; ++n) editor().chain.move_selected(1);  // the bottom row cannot go further down
     // A moved row starts over in the system colour.
     EXPECT_EQ(std::tuple(editor().chain.selected_row, published_chain()[14], published_chain()[15],
                          editor().chain.rows[15].cells[0].back_colour),
               std::tuple(15, 16, 15, kSystemColour));
-    editor().select_row(0);
-    editor().move_selected_up();  // nor the top row further up
+    editor().chain.select_row(0);
+    editor().chain.move_selected(-1);  // nor the top row further up
     EXPECT_EQ(published_chain()[0], 1);
 }
 
@@ -44,7 +44,7 @@ TEST_F(ChainWalk, OnlyTheFirstSixteenRowsRunAndOnlyFlagOne) {
 
 // A stage handed no frames leaves every byte of the engine as it was.
 TEST_F(ChainWalk, NoFramesChangeNoStage) {
-    for (int t = 1; t <= kEffectCount; ++t) editor().on_switch_clicked(t, true);
+    for (int t = 1; t <= kEffectCount; ++t) editor().chain.on_switch_clicked(t, true);
     std::vector<int16_t> pcm = noise(2 * 4096);
     change(pcm);
     const auto* e = reinterpret_cast<const uint8_t*>(&engine());
@@ -117,7 +117,7 @@ TEST_F(ChainWalk, WhatSwitchingSetRefreshAndInitDoToEachStagesHistory) {
     };
     for (const auto& r : rows) {
         start();
-        editor().on_switch_clicked(r.type, true);
+        editor().chain.on_switch_clicked(r.type, true);
         auto check = [&](Fate fate, const char* op, auto operation) {
             feed();
             const double before = r.probe();
@@ -128,9 +128,9 @@ TEST_F(ChainWalk, WhatSwitchingSetRefreshAndInitDoToEachStagesHistory) {
             }
         };
         check(kKeeps, "switching off", [&] {
-            editor().on_switch_clicked(r.type, false);
+            editor().chain.on_switch_clicked(r.type, false);
             feed();
-            editor().on_switch_clicked(r.type, true);
+            editor().chain.on_switch_clicked(r.type, true);
         });
         check(r.set, "vemomix_set", [] { vemomix_set(current()); });
         check(r.refresh, "vemomix_datarefresh", [] { vemomix_datarefresh(); });

@@ -149,31 +149,31 @@ protected:
 
 TEST_F(ColourEditorTest, ReleaseRecoloursRowsAlphaFollowsWintranAndSaveWritesTheFile) {
     Editor& ed = editor();
-    ed.on_switch_clicked(kCompressor, true);
-    ed.on_switch_clicked(kCompressor, false);  // painted as switched off
-    ed.toggle_colour_window();
-    EXPECT_TRUE(ed.colour_window.shown);
-    ed.colour_window.on_channel_moved(0, 200);
+    ed.chain.on_switch_clicked(kCompressor, true);
+    ed.chain.on_switch_clicked(kCompressor, false);  // painted as switched off
+    ed.colours.toggle_window();
+    EXPECT_TRUE(ed.colours.window.shown);
+    ed.colours.window.on_channel_moved(0, 200);
     const ChainRow* row = &ed.chain.rows[kCompressor - 1];  // the chain as it starts: types in order
     ASSERT_EQ(row->type(), kCompressor);
     // Switched off: "序号" on the main colour, "音效名称" in 0x0000FFFF.
     EXPECT_EQ(std::tuple(row->cells[0].back_colour, row->cells[1].text_colour), std::tuple(kDefaultMainColour, 0x0000FFFFu));
-    ed.colour_window.on_channel_released();
+    ed.colours.window.on_channel_released();
     EXPECT_EQ(std::tuple(row->cells[0].back_colour, row->cells[2].back_colour),
               std::tuple(rgb(200, 76, 98), rgb(214, 90, 112)));
 
     vemomix_set_wintran(0);
-    ed.colour_window.on_alpha_moved(150);
-    ed.colour_window.on_alpha_released();
-    EXPECT_EQ(std::tuple(ed.colours.window_alpha, ed.editor_alpha), std::tuple(150, 255));
+    ed.colours.window.on_alpha_moved(150);
+    ed.colours.window.on_alpha_released();
+    EXPECT_EQ(std::tuple(ed.colours.scheme.window_alpha, ed.editor_alpha), std::tuple(150, 255));
     vemomix_set_wintran(1);
-    ed.colour_window.on_alpha_moved(60);  // the slider stops at 120
-    EXPECT_EQ(std::tuple(ed.colour_window_alpha, ed.colours.window_alpha), std::tuple(120, 150));
-    ed.colour_window.on_alpha_released();
+    ed.colours.window.on_alpha_moved(60);  // the slider stops at 120
+    EXPECT_EQ(std::tuple(ed.colour_window_alpha, ed.colours.scheme.window_alpha), std::tuple(120, 150));
+    ed.colours.window.on_alpha_released();
     EXPECT_EQ(std::tuple(ed.colour_window_alpha, ed.editor_alpha), std::tuple(255, 120));
 
-    ed.colour_save();
-    EXPECT_FALSE(ed.colour_window.shown);
+    ed.colours.save();
+    EXPECT_FALSE(ed.colours.window.shown);
     EXPECT_NE(file_bytes(dir / "quillaret.ini").find(gbk("软件界面颜色") + "=13126754\r\n"), std::string::npos);
 }
 

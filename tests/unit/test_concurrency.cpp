@@ -46,10 +46,10 @@ TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
     long operations = 0;
     for (; (operations < kOperations || buffers.load() < kBuffers) && Clock::now() < deadline; ++operations) {
         switch (ui_rng.range(0, 6)) {
-            case 0: editor().on_switch_clicked(ui_rng.range(1, 16), ui_rng.chance(70)); break;
+            case 0: editor().chain.on_switch_clicked(ui_rng.range(1, 16), ui_rng.chance(70)); break;
             case 1:
-                editor().select_row(ui_rng.range(0, 15));
-                ui_rng.chance(50) ? editor().move_selected_up() : editor().move_selected_down();
+                editor().chain.select_row(ui_rng.range(0, 15));
+                ui_rng.chance(50) ? editor().chain.move_selected(-1) : editor().chain.move_selected(1);
                 break;
             case 2: {
                 // A band slider: the gain of one band for both channels.
@@ -58,21 +58,21 @@ TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
                 for (int c = 0; c < 2; ++c) eq_set_gain(engine().eq, level, band, c);
                 break;
             }
-            case 3: editor().eq_choose_band_count(ui_rng.pick(kBandButtonCounts)); break;
+            case 3: editor().eq.choose_band_count(ui_rng.pick(kBandButtonCounts)); break;
             case 4:
                 if (ui_rng.chance(10)) vemomix_set(random_record(base, ui_rng, ui_rng.chance(70)));
                 break;
             case 5: {
                 // The parameter page: another effect, a slider, its default button.
                 Editor& ed = editor();
-                if (ui_rng.chance(20)) ed.param_choose_effect(ui_rng.range(2, 16));
+                if (ui_rng.chance(20)) ed.param.choose_effect(ui_rng.range(2, 16));
                 const int n = static_cast<int>(ed.param.sliders.size());
                 if (n > 0) {
                     const int i = ui_rng.range(0, n - 1);
                     const ParamRow& row = *ed.param.sliders[static_cast<size_t>(i)].row;
-                    ed.param_on_slider(i, ui_rng.range(row.pos_min, row.pos_max));
+                    ed.param.on_slider(i, ui_rng.range(row.pos_min, row.pos_max));
                 }
-                if (ui_rng.chance(10)) ed.param_on_defaults();
+                if (ui_rng.chance(10)) ed.param.on_defaults();
                 break;
             }
             default: vemomix_setiir(static_cast<uint8_t>(ui_rng.range(0, 1))); break;

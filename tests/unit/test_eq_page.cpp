@@ -50,7 +50,7 @@ protected:
     // Saves the current sliders under a name typed into the dialog.
     void save_as(const std::string& name) {
         headless().typed_names = {name};
-        editor().eq_on_save();
+        editor().eq.on_save();
     }
     // The message boxes shown so far as (text, caption, kind), and forgets them.
     using Messages = std::vector<std::tuple<std::string, std::string, MessageBoxKind>>;
@@ -66,27 +66,27 @@ protected:
 
 TEST_F(EqPageTest, LinkedTuningMovesNeighboursByTheirFactorsUntilInitialisation) {
     Editor& ed = editor();
-    ed.eq_on_linked(true);
-    ed.eq_on_band_slider(0, 15);  // +8 dB; slot 2 follows slot 0 at half
+    ed.eq.on_linked(true);
+    ed.eq.on_band_slider(0, 15);  // +8 dB; slot 2 follows slot 0 at half
     expect_slots({{0, 8, 15}, {1, 6, 17}, {2, 4, 20}, {3, 0, 25}}, true);
     // Elsewhere the second neighbours take 0.6, and the moved slot's change d counts.
-    ed.eq_on_band_slider(8, 0);  // +20 dB from 0
+    ed.eq.on_band_slider(8, 0);  // +20 dB from 0
     expect_slots({{7, 15, -1}, {9, 15, -1}, {6, 12, -1}, {10, 12, -1}});
-    ed.eq_on_band_slider(8, 25);  // back by 20 dB
+    ed.eq.on_band_slider(8, 25);  // back by 20 dB
     expect_slots({{7, 0, -1}, {6, 0, 25}});
 
     // Linked gains are not limited: slot 5 follows slots 4 and 7, 15 + 0.6 * 20; the slider
     // shows the nearest end.  At the top, slot 31 is no band and does not follow.
-    ed.eq_choose_band_count(31);
-    ed.eq_on_band_slider(4, 0);
-    ed.eq_on_band_slider(7, 0);
+    ed.eq.choose_band_count(31);
+    ed.eq.on_band_slider(4, 0);
+    ed.eq.on_band_slider(7, 0);
     expect_slots({{5, 27, 0}}, true);
-    ed.eq_on_band_slider(30, 50);  // -20 dB
+    ed.eq.on_band_slider(30, 50);  // -20 dB
     expect_slots({{29, -15, -1}, {28, -12, -1}, {31, 0, 25}});
 
     // Initialisation puts the page back: 10 bands, switches off, pre-gain and sliders in the middle.
-    ed.eq_on_option(true);
-    ed.eq_on_preamp(3);
+    ed.eq.on_option(true);
+    ed.eq.on_preamp(3);
     vemomix_init(44100, 2, 0);
     EXPECT_EQ(std::tuple(ed.eq.band_count, ed.eq.band_buttons[0].checked, ed.eq.band_buttons[3].checked,
                          ed.eq.option.checked, ed.eq.linked.checked, ed.eq.preamp_pos, ed.eq.combo_sel),
@@ -97,20 +97,20 @@ TEST_F(EqPageTest, LinkedTuningMovesNeighboursByTheirFactorsUntilInitialisation)
 // Linking is off here: neighbours moved one after the other keep their own gains.
 TEST_F(EqPageTest, SliderEndsSmallStepsOptionAndPreGain) {
     Editor& ed = editor();
-    ed.eq_on_band_slider(3, 50);
-    ed.eq_on_band_slider(4, 26);  // -0.8 dB, remembered as 0
-    ed.eq_on_band_slider(5, 0);
+    ed.eq.on_band_slider(3, 50);
+    ed.eq.on_band_slider(4, 26);  // -0.8 dB, remembered as 0
+    ed.eq.on_band_slider(5, 0);
     expect_slots({{3, -20, 50}, {4, 0, 26}, {5, 20, 0}});
     EXPECT_EQ(std::tuple(engine().eq.eq_gain[3][0].load(), engine().eq.eq_gain[4][1].load()),
               std::tuple(stored_gain(-20.0f, 3), stored_gain(static_cast<float>(20 - 26 * 20 * 0.04), 4)));
 
     // The option writes the extra filter flag; pre-gain: (pos - 12) * 1.5 dB.
     for (const bool on : {true, false}) {
-        ed.eq_on_option(on);
+        ed.eq.on_option(on);
         EXPECT_EQ(std::tuple(engine().eq.eq_extra_filter.load(), current().eq_extra_filter), std::tuple(on, on));
     }
     for (const auto& [pos, db] : {std::pair(0, -18.0f), std::pair(17, 7.5f)}) {
-        ed.eq_on_preamp(pos);
+        ed.eq.on_preamp(pos);
         EXPECT_EQ(std::tuple(ed.eq.preamp_pos, engine().eq.eq_preamp[pos % 2].load()),
                   std::tuple(pos, stored_gain(db, -1)));
     }
@@ -124,7 +124,7 @@ TEST_F(EqPageTest, BandCountsLayThePageOut) {
         {1, 15, 15, "15频段缺省模式"}, {0, 10, 10, "10频段缺省模式"}, {2, 25, 13, "25频段缺省模式"}, {3, 31, 16, "31频段缺省模式"}};
     Editor& ed = editor();
     for (const auto& [button, bands, row0, first_preset] : rows) {
-        ed.eq_on_band_button(button);
+        ed.eq.on_band_button(button);
         const EqSlot &last0 = ed.eq.slots[row0 - 1], &first1 = ed.eq.slots[row0], &last = ed.eq.slots[bands - 1];
         EXPECT_EQ(std::tuple(ed.eq.band_count, engine().eq.eq_band_count, ed.eq.row_length[0], ed.eq.row_length[1],
                              ed.eq.second_scale_visible, last0.row, last0.shown, first1.shown, ed.eq.slots[31].shown,
@@ -162,7 +162,7 @@ TEST_F(EqPageTest, BandCountsLayThePageOut) {
     // Below 44100 Hz only 10 bands can be chosen.
     start(22050, 1);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(editor().eq.band_buttons[i].enabled, i == 0) << i;
-    editor().eq_on_band_button(3);
+    editor().eq.on_band_button(3);
     EXPECT_EQ(std::tuple(editor().eq.band_count, engine().eq.eq_band_count), std::tuple(10, 10));
     start(48000, 2);
     EXPECT_TRUE(editor().eq.band_buttons[3].enabled);
@@ -179,47 +179,47 @@ TEST_F(EqPageTest, ChoosingAPresetSetsEngineSlidersAndLastGains) {
     start();
     Editor& ed = editor();
     ASSERT_EQ(combo_index("文件十段"), 8);  // after the eight built-in 10-band presets
-    ed.eq_choose_preset(8);
+    ed.eq.choose_preset(8);
     expect_slots({{0, 5, -1}, {1, -5, 31}});
 
-    ed.eq_choose_preset(2);  // Rock摇滚模式
+    ed.eq.choose_preset(2);  // Rock摇滚模式
     EXPECT_EQ(ed.eq.combo_sel, 2);
     expect_slots({{0, 8, 15}, {2, -6, 32}, {9, 10, -1}}, true);
     // An item past the end takes record 0 (all flat) and selects item 0.
-    ed.eq_choose_preset(99);
+    ed.eq.choose_preset(99);
     EXPECT_EQ(ed.eq.combo_sel, 0);
     expect_slots({{0, 0, 25}, {7, 0, 25}}, true);
-    ed.eq_on_band_button(3);
+    ed.eq.on_band_button(3);
     EXPECT_EQ(ed.eq.combo, (std::vector<std::string>{"31频段缺省模式", "文件三十一段"}));
 }
 
 TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
     Editor& ed = editor();
-    ed.eq_on_band_button(3);
+    ed.eq.on_band_button(3);
     headless().typed_names = {"", "Rock摇滚模式", std::string(64, 'a'), "表情😀", "三十一段"};
-    ed.eq_on_save();  // a 10-band name is refused at 31 bands too
+    ed.eq.on_save();  // a 10-band name is refused at 31 bands too
     EXPECT_EQ(messages(), (Messages{{"必须输入音效模式名称", "", MessageBoxKind::kOk},
                                     {"输入音效模式名称已存在", "", MessageBoxKind::kOk},
                                     {preset_status_text(PresetStatus::kNameTooLong), "", MessageBoxKind::kOk},
                                     {preset_status_text(PresetStatus::kNameNotCp936), "", MessageBoxKind::kOk}}));
 
     // The fifth name was taken: it is offered at 31 bands, selected, and in the file.
-    EXPECT_EQ(std::tuple(ed.eq.combo, ed.eq.combo_sel, ed.presets.count, fs::file_size(preset_file())),
+    EXPECT_EQ(std::tuple(ed.eq.combo, ed.eq.combo_sel, ed.eq.presets.count, fs::file_size(preset_file())),
               std::tuple(std::vector<std::string>{"31频段缺省模式", "三十一段"}, 1, kBuiltinPresets + 1, 196u));
 
     // Exactly 63 bytes is accepted; giving up saves nothing.
     save_as(std::string(63, 'b'));
     headless().typed_names.clear();
-    ed.eq_on_save();
-    EXPECT_EQ(std::tuple(ed.presets.count, fs::file_size(preset_file())), std::tuple(kBuiltinPresets + 2, 2 * 196u));
+    ed.eq.on_save();
+    EXPECT_EQ(std::tuple(ed.eq.presets.count, fs::file_size(preset_file())), std::tuple(kBuiltinPresets + 2, 2 * 196u));
 
     // A full table is refused before the dialog opens.
     const int32_t flat[31] = {};
-    for (int i = 0; !ed.presets.full(); ++i)
-        ASSERT_EQ(ed.presets.add(std::string("p").append(std::to_string(i)), 10, flat), PresetStatus::kOk);
+    for (int i = 0; !ed.eq.presets.full(); ++i)
+        ASSERT_EQ(ed.eq.presets.add(std::string("p").append(std::to_string(i)), 10, flat), PresetStatus::kOk);
     const int dialogs = headless().name_dialogs;
     save_as("还有一个");
-    EXPECT_EQ(std::tuple(headless().name_dialogs, ed.presets.count, messages()),
+    EXPECT_EQ(std::tuple(headless().name_dialogs, ed.eq.presets.count, messages()),
               std::tuple(dialogs, kPresetCapacity,
                          Messages{{preset_status_text(PresetStatus::kTableFull), "音效模式保存", MessageBoxKind::kOk}}));
 }
@@ -232,11 +232,11 @@ TEST_F(EqPageTest, SaveRefusesBadNamesAndKeepsTheDialogOpen) {
 TEST_F(EqPageTest, DeleteAsksFirstAndWritesMergeWithTheFileOnDisk) {
     Editor& ed = editor();
     const std::string path = preset_file().string();
-    ed.eq_choose_preset(combo_index("Rock摇滚模式"));
-    ed.eq_on_delete();
+    ed.eq.choose_preset(combo_index("Rock摇滚模式"));
+    ed.eq.on_delete();
     EXPECT_EQ(messages(), (Messages{{"内置音效，无法删除", "音效删除", MessageBoxKind::kOk}}));
 
-    ed.eq_on_band_slider(0, 5);
+    ed.eq.on_band_slider(0, 5);
     save_as("我的");
     PresetTable other;
     other.count = 0;
@@ -245,32 +245,32 @@ TEST_F(EqPageTest, DeleteAsksFirstAndWritesMergeWithTheFileOnDisk) {
     ASSERT_EQ(other.add("另一个", 10, g), PresetStatus::kOk);
     using K = PresetEdit::Kind;
     ASSERT_TRUE(preset_file_apply(path, {{K::kPut, other.records[0]}, {K::kPut, other.records[1]}}).written());
-    ed.eq_on_band_slider(0, 45);
+    ed.eq.on_band_slider(0, 45);
     save_as("另一个");
     EXPECT_EQ(messages(), (Messages{{"其他程序已保存了名为“另一个”的音效模式，此音效模式未写入文件", "音效模式保存",
                                      MessageBoxKind::kOk}}));
 
     FileLock held;
     ASSERT_TRUE(held.acquire(path).ok());
-    ed.preset_lock_wait_ms = 20;
+    ed.eq.preset_lock_wait_ms = 20;
     save_as("第三");
     held.release();
-    ed.preset_lock_wait_ms = kFileLockWaitMs;
+    ed.eq.preset_lock_wait_ms = kFileLockWaitMs;
     EXPECT_EQ(messages(), (Messages{{"音效模式文件正被其他程序使用，音效模式未能写入文件，重新启动后将会丢失", "音效模式保存",
                                      MessageBoxKind::kOk}}));
-    EXPECT_EQ(std::tuple(ed.presets.count, ed.eq.preset_file_written), std::tuple(kBuiltinPresets + 3, false));
+    EXPECT_EQ(std::tuple(ed.eq.presets.count, ed.eq.preset_file_written), std::tuple(kBuiltinPresets + 3, false));
 
-    ed.eq_choose_preset(combo_index("我的"));
+    ed.eq.choose_preset(combo_index("我的"));
     EXPECT_EQ(ed.eq.slider_pos[0], 5);
     headless().yes_no_answer = MessageBoxAnswer::kNo;
-    ed.eq_on_delete();  // a no deletes nothing: the same preset is asked for again
+    ed.eq.on_delete();  // a no deletes nothing: the same preset is asked for again
     headless().yes_no_answer = MessageBoxAnswer::kYes;
-    ed.eq_on_delete();
+    ed.eq.on_delete();
     EXPECT_EQ(messages(), (Messages{{"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo},
                                     {"确认删除音效我的 吗", "音效删除", MessageBoxKind::kYesNo}}));
     // The first 10-band preset applies again; the file keeps the others' two (another's gains under its
     // name) and the page's third, names in code page 936.
-    EXPECT_EQ(std::tuple(ed.presets.count, combo_index("我的"), ed.eq.combo_sel, ed.eq.slider_pos[0]),
+    EXPECT_EQ(std::tuple(ed.eq.presets.count, combo_index("我的"), ed.eq.combo_sel, ed.eq.slider_pos[0]),
               std::tuple(kBuiltinPresets + 2, -1, 0, 25));
     const std::string back = file_bytes(preset_file());
     std::vector<std::pair<std::string, int>> names;
@@ -281,8 +281,8 @@ TEST_F(EqPageTest, DeleteAsksFirstAndWritesMergeWithTheFileOnDisk) {
 
     const std::string zeros(5 * sizeof(PresetRecord), '\0');
     std::ofstream(path, std::ios::binary) << zeros;
-    ed.eq_choose_preset(combo_index("另一个"));
-    ed.eq_on_delete();
+    ed.eq.choose_preset(combo_index("另一个"));
+    ed.eq.on_delete();
     EXPECT_EQ(messages(),
               (Messages{{"确认删除音效另一个 吗", "音效删除", MessageBoxKind::kYesNo},
                         {"音效模式文件已损坏或不是音效模式文件，未作改动，音效模式未能从文件中删除，重新启动后将会重新出现",

@@ -84,9 +84,9 @@ TEST_F(Exports, SetiirAndSetechoTickTheSwitchOnlyForOne) {
 
 TEST_F(Exports, InitAgainResetsFormatFlagsAndChain) {
     vemomix_setiir(1);
-    editor().on_switch_clicked(kReverb, true);
-    editor().select_row(5);
-    editor().move_selected_up();
+    editor().chain.on_switch_clicked(kReverb, true);
+    editor().chain.select_row(5);
+    editor().chain.move_selected(-1);
     vemomix_init(44100, 3, 0);  // channel counts outside 1..2 are refused
     vemomix_init(44100, 0, 0);
     EXPECT_EQ(engine().channels, 2);
@@ -112,7 +112,7 @@ TEST_F(Exports, UnsupportedRateRefusesRecordsAndLeavesOnlyTheEqualiserOut) {
     EXPECT_EQ(engine().enabled[kPhaseInvert].load(), 0);
     EXPECT_EQ(std::tuple(editor().chain.switches[kGraphicEq].enabled, editor().chain.switches[kPhaseInvert].enabled),
               std::tuple(false, true));
-    editor().on_switch_clicked(kPhaseInvert, true);
+    editor().chain.on_switch_clicked(kPhaseInvert, true);
     int16_t buf[4] = {100, -200, 300, -32768};
     vemomix_change(buf, sizeof buf);
     EXPECT_EQ(std::tuple(buf[0], buf[1], buf[3], engine().rate), std::tuple(-100, 200, -32768, 32000));
@@ -137,7 +137,7 @@ TEST_F(Exports, DatarefreshKeepsEverySetting) {
 TEST_F(Exports, CloseKeepsOnlyEqualiserAndEchoFlagsAndTheEditorGoes) {
     vemomix_setiir(1);
     vemomix_setecho(1);
-    editor().on_switch_clicked(kChorus, true);
+    editor().chain.on_switch_clicked(kChorus, true);
     vemomix_close();
     EXPECT_EQ(std::tuple(engine().enabled[kGraphicEq].load(), engine().enabled[kEcho].load(),
                          engine().enabled[kChorus].load(), editor().exists()),

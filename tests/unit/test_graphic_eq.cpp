@@ -224,7 +224,7 @@ TEST_F(GraphicEq, FlatFullScaleLeavesAsTheDryPathAndOnlySupportedRatesRun) {
     for (int rate : {44100, 32000}) {
         start(rate, 2, 0);
         vemomix_setiir(1);
-        editor().eq_choose_band_count(15);
+        editor().eq.choose_band_count(15);
         std::vector<int16_t> pcm(2 * 4096, 32767);
         change(pcm);
         EXPECT_EQ(std::count(pcm.begin(), pcm.end(), rate == 44100 ? 18431 : 32767), 2 * 4096) << rate;

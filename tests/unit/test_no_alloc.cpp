@@ -79,7 +79,7 @@ TEST(NoAlloc, RebuildsDoNotAllocateUnderTheEngineLock) {
         for (int round = 0; round < 40; ++round) {
             vemomix_set(round == 0 ? all_on(base) : random_record(base, rng, round % 3 != 0));
             if (round % 4 == 1) vemomix_datarefresh();
-            if (round % 5 == 2) editor().eq_choose_band_count(rng.pick(kBandButtonCounts));
+            if (round % 5 == 2) editor().eq.choose_band_count(rng.pick(kBandButtonCounts));
             EffectSettings s{};
             vemomix_get(&s);
         }

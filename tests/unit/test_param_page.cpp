@@ -25,8 +25,8 @@ protected:
     }
     // Chooses the field's effect and moves its slider.
     static void move(std::string_view field, int pos) {
-        editor().param_choose_effect(find_param(field)->effect);
-        editor().param_on_slider(slider_of(field), pos);
+        editor().param.choose_effect(find_param(field)->effect);
+        editor().param.on_slider(slider_of(field), pos);
     }
 };
 
@@ -35,7 +35,7 @@ protected:
 TEST_F(ParamPageTest, EverySliderReachesTheRecordAndTheDefaultButtonRestoresIt) {
     Editor& ed = editor();
     for (int t = 2; t <= kEffectCount; ++t) {
-        ed.param_choose_effect(t);
+        ed.param.choose_effect(t);
         const auto rows = param_page_rows(t);
         ASSERT_EQ(ed.param.sliders.size(), rows.size()) << t;
         for (size_t i = 0; i < rows.size(); ++i) {
@@ -43,7 +43,7 @@ TEST_F(ParamPageTest, EverySliderReachesTheRecordAndTheDefaultButtonRestoresIt) 
             const ParamSlider& s = ed.param.sliders[i];
             EXPECT_EQ(s.row, &row);
             for (const int pos : {(row.pos_min + row.pos_max) / 2, row.pos_min, row.pos_max}) {
-                ed.param_on_slider(static_cast<int>(i), pos);
+                ed.param.on_slider(static_cast<int>(i), pos);
                 const double want = param_value_at(row, pos, 44100, 2);
                 // The phaser keeps feedback and mix in single precision and reports truncations.
                 double report = want;
@@ -53,19 +53,19 @@ TEST_F(ParamPageTest, EverySliderReachesTheRecordAndTheDefaultButtonRestoresIt) 
                           std::tuple(pos, want, true, report))
                     << row.field << " at " << pos;
             }
-            if (s.value == param_default(row, 44100, 2)) ed.param_on_slider(static_cast<int>(i), row.pos_min);
+            if (s.value == param_default(row, 44100, 2)) ed.param.on_slider(static_cast<int>(i), row.pos_min);
         }
-        ed.param_on_defaults();
+        ed.param.on_defaults();
         for (const ParamRow* row : rows) EXPECT_EQ(reported(row->field), param_default(*row, 44100, 2)) << row->field;
     }
     // The phaser's default feedback is 0.7 (reported as 69); the page copies follow.
-    EXPECT_EQ(std::tuple(engine().phaser.channel[1].fb, ed.wah_page.wah_depth, ed.vibrato_page.vibrato_period),
+    EXPECT_EQ(std::tuple(engine().phaser.channel[1].fb, ed.param.wah_copy.wah_depth, ed.param.vibrato_copy.vibrato_period),
               std::tuple(0.7f, 70, 20));
     // Past the ends the slider stops there; phase inversion has nothing but its switch.
     move("echo_delay_s", 99);
     EXPECT_EQ(ed.param.sliders[0].pos, 16);
     EXPECT_FLOAT_EQ(static_cast<float>(reported("echo_delay_s")), 1.6f);
-    ed.param_choose_effect(kPhaseInvert);
+    ed.param.choose_effect(kPhaseInvert);
     EXPECT_TRUE(ed.param.sliders.empty());
 }
 
@@ -92,14 +92,14 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
     move("vibrato_depth", 60);
     move("vibrato_period", 50);
     const Vibrato& v = engine().vibrato;
-    EXPECT_EQ(std::tuple(ed.vibrato_page.vibrato_depth, v.depth, v.period), std::tuple(60, 60, 44100));
+    EXPECT_EQ(std::tuple(ed.param.vibrato_copy.vibrato_depth, v.depth, v.period), std::tuple(60, 60, 44100));
     EXPECT_NEAR(v.table[44100 / 4], 60, 1e-3);  // a quarter period in: the new depth
     move("echo_delay_s", 3);  // the echo's tap moves to 0.3 s of interleaved samples
     EXPECT_EQ(engine().echo.d1, 2 * 13230);
 
     move("chorus_wet", 10);
     move("reverb_decay_m", 500);
-    for (const int t : {kChorus, kReverb}) ed.on_switch_clicked(t, true);
+    for (const int t : {kChorus, kReverb}) ed.chain.on_switch_clicked(t, true);
     std::vector<int16_t> pcm;
     for (uint32_t seed = 1; seed <= 3; ++seed) change(pcm = noise(2 * 4096, seed, 2048));
     const std::vector<float> chorus_line = engine().chorus.line[0].buf;
@@ -116,13 +116,13 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
     // The level's gain, which the distance left.
     EXPECT_EQ(r.channel[1].wet_gain, static_cast<float>(std::pow(10.0, -40 * static_cast<double>(0.05f))));
 
-    ed.param_choose_effect(kChorus);
-    ed.param_on_defaults();
+    ed.param.choose_effect(kChorus);
+    ed.param.on_defaults();
     EXPECT_EQ(std::tuple(engine().chorus.line[0].buf, engine().chorus.params.chorus_wet),
               std::tuple(chorus_line, 250));
-    ed.param_choose_effect(kReverb);
+    ed.param.choose_effect(kReverb);
     engine().rng.state = 4242;
-    ed.param_on_defaults();
+    ed.param.on_defaults();
     expect_taps_drawn_from(4242, 20);
     const float gain = static_cast<float>(std::pow(10.0, -0.5));
     for (const ReverbChannel& ch : r.channel)
@@ -134,7 +134,7 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
 TEST_F(ParamPageTest, RecordsMoveThePageAndInitResetsIt) {
     Editor& ed = editor();
     const auto slider = [&](int type, std::string_view field) {
-        ed.param_choose_effect(type);
+        ed.param.choose_effect(type);
         const ParamSlider& s = ed.param.sliders[slider_of(field)];
         return std::tuple(s.pos, s.in_range, s.text, ed.param.effect_on);
     };
@@ -184,35 +184,35 @@ TEST_F(ParamPageTest, TextsInTheirUnits) {
 // and its "缺省" does nothing.
 TEST_F(ParamPageTest, ControlsFitTheirValues) {
     Editor& ed = editor();
-    ed.param_choose_effect(kOverdrive);
+    ed.param.choose_effect(kOverdrive);
     const ParamSlider& box = ed.param.sliders[slider_of("odrive_lowpass_on")];
     EXPECT_EQ(std::tuple(box.check_box, ed.param.sliders[0].check_box), std::tuple(true, false));
-    ed.param_on_track(slider_of("odrive_lowpass_on"), 1);
+    ed.param.on_track(slider_of("odrive_lowpass_on"), 1);
     EXPECT_EQ(std::tuple(reported("odrive_lowpass_on"), box.text), std::tuple(1.0, "开"));
     // A thumb let go on a logarithmic track: the step's position, and the thumb stays there.
     const ParamRow& drive = *find_param("odrive_drive_ohms");
-    ed.param_on_track(0, param_track_of(drive, 2200));
+    ed.param.on_track(0, param_track_of(drive, 2200));
     EXPECT_EQ(std::tuple(reported("odrive_drive_ohms"), ed.param.sliders[0].track), std::tuple(2200.0, param_track_of(drive, 2200)));
 
-    ed.param_choose_effect(kPhaseInvert);
+    ed.param.choose_effect(kPhaseInvert);
     EXPECT_EQ(std::tuple(ed.param.sliders.size(), ed.param.note, ed.param.defaults_enabled),
               std::tuple(0u, std::string("此音效没有可调参数"), false));
 }
 
 TEST_F(ParamPageTest, ChooserSwitchAndTabs) {
     Editor& ed = editor();
-    ed.param_choose_effect(kEcho);
-    ed.param_choose_effect(kGraphicEq);  // leads to the equaliser's tab
+    ed.param.choose_effect(kEcho);
+    ed.param.choose_effect(kGraphicEq);  // leads to the equaliser's tab
     EXPECT_EQ(std::tuple(ed.current_tab, ed.param.effect), std::tuple(1, kEcho));
     ed.select_tab(2);
     ed.on_editor_command(1333999, 3);  // asks for tab 5
     EXPECT_EQ(ed.current_tab, 2);
 
-    ed.param_on_switch(true);
+    ed.param.on_switch(true);
     EXPECT_EQ(std::tuple(engine().enabled[kEcho].load(), ed.chain.switches[kEcho].checked,
                          ed.chain.rows[kEcho - 1].cells[2].text),
               std::tuple(1, true, "有效"));
-    ed.on_switch_clicked(kEcho, false);
+    ed.chain.on_switch_clicked(kEcho, false);
     EXPECT_EQ(std::tuple(engine().enabled[kEcho].load(), ed.param.effect_on), std::tuple(0, false));
     vemomix_setecho(1);
     EXPECT_TRUE(ed.param.effect_on);

@@ -123,11 +123,11 @@ TEST(Torture, RandomSessionsAtEveryFormatRecover) {
             for (int round = 0; round < 16; ++round) {
                 vemomix_set(round == 0 ? all_on(base) : random_record(base, rng, rng.chance(50)));
                 if (!rate_supported(rate))  // records are refused here; the switches still work
-                    for (int t = 1; t <= 16; ++t) editor().on_switch_clicked(t, rng.chance(60));
-                if (rng.chance(20)) editor().eq_choose_band_count(rng.pick(kBandButtonCounts));
+                    for (int t = 1; t <= 16; ++t) editor().chain.on_switch_clicked(t, rng.chance(60));
+                if (rng.chance(20)) editor().eq.choose_band_count(rng.pick(kBandButtonCounts));
                 if (rng.chance(20)) {
-                    editor().select_row(rng.range(0, 20));
-                    rng.chance(50) ? editor().move_selected_up() : editor().move_selected_down();
+                    editor().chain.select_row(rng.range(0, 20));
+                    rng.chance(50) ? editor().chain.move_selected(-1) : editor().chain.move_selected(1);
                 }
                 if (rng.chance(15)) vemomix_datarefresh();
                 for (int b = 0; b < 4; ++b) {
@@ -232,7 +232,7 @@ TEST(Torture, EveryEffectSurvivesAbsurdRates) {
     for (int rate : {0, -44100, 1000, 192000}) {
         for (int channels = 1; channels <= 2; ++channels) {
             start_library(rate, channels);
-            for (int t = 1; t <= 16; ++t) editor().on_switch_clicked(t, true);
+            for (int t = 1; t <= 16; ++t) editor().chain.on_switch_clicked(t, true);
             uint64_t phase = 0;
             for (Signal sig : {Signal::kSquare, Signal::kNoise, Signal::kTiny, Signal::kImpulses})
                 ASSERT_TRUE(guarded_change(rng, channels, 4096 * 2 * channels, sig, phase)) << rate << "/" << channels;

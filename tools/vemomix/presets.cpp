@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -37,7 +38,6 @@ struct PresetFile {
     int loaded = 0;       // user records taken into the table
     int64_t in_file = 0;  // whole records the file holds
     std::string damage;   // why the file is not (wholly) a preset file; empty when it is
-    vemo::FileLock lock;  // a change holds it from its read to its rename
 };
 
 // What went wrong with a file, in a user's words; `doing` leads a refusal of the system's.
@@ -78,19 +78,22 @@ std::string damage_of(const std::string& bytes) {
            (c.bad == 1 ? "is" : "are") + " not a preset (" + first + ")";
 }
 
-// The built-in presets, then the file's records, as the equaliser page builds its table.  A change
-// takes the file's lock first, so that what it writes back is the file as it is under the lock.
-void load(PresetFile& pf, const std::string& file, bool to_change) {
-    pf.path = file.empty() ? default_preset_file() : file;
-    if (to_change)
-        if (const vemo::FileResult r = pf.lock.acquire(pf.path); !r.ok()) write_failed(pf, r);
-    std::string bytes;
-    if (const vemo::FileResult r = vemo::read_regular_file(pf.path, bytes); !r.ok())
-        throw CliError(pf.path, problem_text(r, "cannot read"));
+// The built-in presets, then the file's records, as the equaliser page builds its table.
+void take(PresetFile& pf, const std::string& bytes) {
     pf.table->build_builtins();
     pf.loaded = vemo::preset_table_append(*pf.table, bytes);
     pf.in_file = static_cast<int64_t>(bytes.size() / sizeof(vemo::PresetRecord));
     pf.damage = damage_of(bytes);
+}
+
+std::string path_of(const std::string& file) { return file.empty() ? default_preset_file() : file; }
+
+void load(PresetFile& pf, const std::string& file) {
+    pf.path = path_of(file);
+    std::string bytes;
+    if (const vemo::FileResult r = vemo::read_regular_file(pf.path, bytes); !r.ok())
+        throw CliError(pf.path, problem_text(r, "cannot read"));
+    take(pf, bytes);
 }
 
 // Before a change is even considered: a file that is not a preset file is not the user's presets.
@@ -99,14 +102,25 @@ void check_writable(const PresetFile& pf) {
         throw CliError(pf.path, "not a preset file, or damaged: " + pf.damage + "; it is left as it is");
 }
 
-void save(const PresetFile& pf) {
-    check_writable(pf);
-    // Rewriting a file the table could not take whole would drop the presets past the table's end.
-    if (pf.in_file > pf.loaded)
-        throw CliError(pf.path, "holds " + std::to_string(pf.in_file) + " presets, more than the " +
-                                    std::to_string(vemo::kPresetCapacity - vemo::kBuiltinPresets) +
-                                    " the table takes; it is left as it is");
-    if (const vemo::FileResult r = vemo::preset_file_save(*pf.table, pf.path); !r.ok()) write_failed(pf, r);
+// A change goes through the library's own read-modify-write of the file, under the file's lock, so
+// that what it writes back is the file as it is under the lock, changed by `edit` alone.
+void change(const std::string& file, const std::function<void(PresetFile&)>& edit) {
+    PresetFile pf;
+    pf.path = path_of(file);
+    const vemo::RewriteResult r = vemo::rewrite_file(pf.path, [&](std::string& bytes) {
+        take(pf, bytes);
+        check_writable(pf);
+        edit(pf);
+        // Rewriting a file the table could not take whole would drop the presets past the table's end.
+        if (pf.in_file > pf.loaded)
+            throw CliError(pf.path, "holds " + std::to_string(pf.in_file) + " presets, more than the " +
+                                        std::to_string(vemo::kPresetCapacity - vemo::kBuiltinPresets) +
+                                        " the table takes; it is left as it is");
+        bytes = vemo::preset_file_bytes(*pf.table);
+        return true;
+    });
+    if (r.failed == vemo::RewriteResult::Step::kRead) throw CliError(pf.path, problem_text(r.file, "cannot read"));
+    if (!r.file.ok()) write_failed(pf, r.file);
 }
 
 // A refusal with the equaliser page's own text, quoted, and what it means.
@@ -158,13 +172,13 @@ int used_bands(const vemo::PresetRecord& r) { return std::clamp(r.band_count, 0,
 
 vemo::PresetRecord find_preset(const std::string& file, const std::string& name) {
     PresetFile pf;
-    load(pf, file, false);
+    load(pf, file);
     return pf.table->records[find_named(pf, name)];
 }
 
 int presets_list_command(const std::string& file) {
     PresetFile pf;
-    load(pf, file, false);
+    load(pf, file);
     const vemo::PresetTable& t = *pf.table;
     if (!pf.damage.empty())
         std::fprintf(stderr, "vemomix: warning: %s: not a preset file, or damaged: %s; what it holds is listed as "
@@ -188,7 +202,7 @@ int presets_list_command(const std::string& file) {
 
 int presets_export_command(const std::string& file, const std::string& name, const std::string& out_path) {
     PresetFile pf;
-    load(pf, file, false);
+    load(pf, file);
     const vemo::PresetRecord& r = pf.table->records[find_named(pf, name)];
     Json j = Json::object();
     j["name"] = name;
@@ -221,22 +235,18 @@ int presets_import_command(const std::string& file, const std::string& in_path) 
         for (size_t b = 0; b < g.size(); ++b) gains[b] = int32_at(g[b], "gains[" + std::to_string(b) + "]");
     }
 
-    PresetFile pf;
-    load(pf, file, true);
-    check_writable(pf);
-    const vemo::PresetStatus s = pf.table->add(name, bands, gains);
-    if (s != vemo::PresetStatus::kOk) refuse(name, s);
-    save(pf);
+    change(file, [&](PresetFile& pf) {
+        const vemo::PresetStatus s = pf.table->add(name, bands, gains);
+        if (s != vemo::PresetStatus::kOk) refuse(name, s);
+    });
     return 0;
 }
 
 int presets_delete_command(const std::string& file, const std::string& name) {
-    PresetFile pf;
-    load(pf, file, true);
-    check_writable(pf);
-    const vemo::PresetStatus s = pf.table->remove_at(find_named(pf, name));
-    if (s != vemo::PresetStatus::kOk) refuse(name, s);
-    save(pf);
+    change(file, [&](PresetFile& pf) {
+        const vemo::PresetStatus s = pf.table->remove_at(find_named(pf, name));
+        if (s != vemo::PresetStatus::kOk) refuse(name, s);
+    });
     return 0;
 }
 

@@ -48,7 +48,7 @@ BOOL ColourWindowView::OnInitDialog() {
         values[i].SetFontName("楷体").SetFontSize(12).SetBkColor(kValueColours[i]).SetTextColor(RGB(0, 0, 0));
     }
     skin.LoadSkin("aa");
-    skin.SetColours(skin_colours(model_.colours));
+    skin.SetColours(skin_colours(colours_.scheme));
     skin.Attach(m_hWnd);
     SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
     ready_ = true;
@@ -58,7 +58,7 @@ BOOL ColourWindowView::OnInitDialog() {
 
 void ColourWindowView::Recolour() {
     if (!ready_ || m_hWnd == nullptr) return;
-    const ColourScheme& s = model_.colours;
+    const ColourScheme& s = colours_.scheme;
     SetFillColor(s.dialog_fill, false);
     for (CIconButton* b : {&header, &border, &save}) style_push_button(*b, s.main_colour);
     for (size_t i = 0; i < sliders.size(); ++i) {
@@ -69,7 +69,7 @@ void ColourWindowView::Recolour() {
         sliders[i].SetColor3(RGB(0xF2, 0xF5, 0xF8));
     }
     Refresh();
-    skin.SetColours(skin_colours(model_.colours));
+    skin.SetColours(skin_colours(colours_.scheme));
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -78,7 +78,7 @@ void ColourWindowView::ShowValue(int slider, int value) {
 }
 
 void ColourWindowView::ShowSwatches() {
-    const ColourWindow& cw = model_.colour_window;
+    const ColourWindow& cw = colours_.window;
     for (size_t i = 0; i < swatches.size(); ++i) {
         const COLORREF c = i == ColourWindow::kCustomSwatch ? cw.custom_colour : ColourWindow::kPresetColours[i];
         COLORREF now = 0;
@@ -92,7 +92,7 @@ void ColourWindowView::ShowSwatches() {
 void ColourWindowView::Refresh() {
     if (!ready_ || m_hWnd == nullptr) return;
     refreshing_ = true;
-    const ColourWindow& cw = model_.colour_window;
+    const ColourWindow& cw = colours_.window;
     ShowSwatches();
     for (size_t i = 0; i < sliders.size(); ++i) {
         const int value = i == kAlphaSlider ? cw.alpha_pos : cw.channel[i];
@@ -116,10 +116,10 @@ void ColourWindowView::OnHScroll(UINT, UINT, HWND bar) {
         const int value = static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0));
         if (i == kAlphaSlider) {
             // Previews the alpha on this window; the editor takes it on release.
-            model_.colour_window.on_alpha_moved(value);
+            colours_.window.on_alpha_moved(value);
         } else {
             // Only the custom swatch follows; the skin changes on release.
-            model_.colour_window.on_channel_moved(static_cast<int>(i), value);
+            colours_.window.on_channel_moved(static_cast<int>(i), value);
             ShowSwatches();
         }
         ShowValue(static_cast<int>(i), value);
@@ -130,9 +130,9 @@ void ColourWindowView::OnHScroll(UINT, UINT, HWND bar) {
 void ColourWindowView::Released(int slider) {
     if (refreshing_ || m_hWnd == nullptr) return;
     if (slider == kAlphaSlider)
-        model_.colour_window.on_alpha_released();
+        colours_.window.on_alpha_released();
     else
-        model_.colour_window.on_channel_released();
+        colours_.window.on_channel_released();
     Refresh();
 }
 
@@ -141,23 +141,23 @@ BOOL ColourWindowView::OnCommand(WPARAM wp, LPARAM lp) {
     const int id = LOWORD(wp);
     for (size_t i = 0; i < swatches.size(); ++i) {
         if (kSwatchIds[i] == id) {
-            model_.colour_window.on_swatch_clicked(static_cast<int>(i));
+            colours_.window.on_swatch_clicked(static_cast<int>(i));
             // A click on the checked swatch un-checked it; the model keeps one checked.
             Refresh();
             return TRUE;
         }
     }
     switch (id) {
-    case kHeaderId: model_.colour_window.on_next_header(); return TRUE;
-    case kBorderId: model_.colour_window.on_next_border(); return TRUE;
+    case kHeaderId: colours_.window.on_next_header(); return TRUE;
+    case kBorderId: colours_.window.on_next_border(); return TRUE;
     // Writes the settings file and hides the window through the model.
-    case kSaveId: model_.colour_save(); return TRUE;
+    case kSaveId: colours_.save(); return TRUE;
     default: return CSkinDialog::OnCommand(wp, lp);
     }
 }
 
 void ColourWindowView::OnCancel() {
-    model_.colour_window.on_close();
+    colours_.window.on_close();
     ShowWindow(m_hWnd, SW_HIDE);
 }
 

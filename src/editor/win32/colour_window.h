@@ -1,11 +1,11 @@
-// The colour settings window (template 3058) as a view of the editor model's colour window:
+// The colour settings window (template 3058) as a view of the colour settings' model:
 // five swatches, the custom colour's channel sliders, header and border style buttons, the
 // window alpha slider and "保存". It has its own window skin, whose close box hides it.
 #pragma once
 #include <array>
 #include <functional>
 
-#include "editor/editor.h"
+#include "editor/colour_page.h"
 #include "toolkit/color_slider.h"
 #include "toolkit/icon_button.h"
 #include "toolkit/label.h"
@@ -39,7 +39,7 @@ public:
     static constexpr int kAlphaSlider = 3;
     static constexpr int kHeaderId = IDC_COLOUR_HEADER, kBorderId = IDC_COLOUR_BORDER, kSaveId = IDC_COLOUR_SAVE;
 
-    explicit ColourWindowView(Editor& model) : CSkinDialog(IDD_COLOUR_WINDOW), model_(model) {}
+    explicit ColourWindowView(ColourPage& colours) : CSkinDialog(IDD_COLOUR_WINDOW), colours_(colours) {}
 
     // Swatch checks and colours, slider positions and value labels as the model has them.
     void Refresh();
@@ -68,7 +68,7 @@ private:
     void ShowSwatches();
     void Released(int slider);
 
-    Editor& model_;
+    ColourPage& colours_;
     bool ready_ = false;
     bool refreshing_ = false;
 };

@@ -95,7 +95,7 @@ BOOL ChainPageWnd::OnInitDialog() {
 }
 
 void ChainPageWnd::Recolour() {
-    const ColourScheme& s = model_.colours;
+    const ColourScheme& s = scheme_;
     for (CIconButton* b : {&up, &down, &bottom[0], &bottom[1], &bottom[2], &bottom[3]}) style_push_button(*b, s.main_colour);
     title.SetFontName("楷体").SetFontSize(12).SetBkColor(s.main_colour).SetTextColor(RGB(0, 0, 0));
     list.SetHeaderColors(s.tab_header, RGB(0xFF, 0xFF, 0xFF));
@@ -105,7 +105,7 @@ void ChainPageWnd::Recolour() {
 void ChainPageWnd::Refresh() {
     if (!ready_ || m_hWnd == nullptr) return;
     for (int t = 1; t <= kEffectCount; ++t) {
-        const Button& b = model_.chain.switches[t];
+        const Button& b = page_.switches[t];
         if (switches[t].GetCheck() != (b.checked ? 1 : 0)) switches[t].SetCheck(b.checked ? 1 : 0);
         EnableWindow(switches[t].m_hWnd, b.enabled ? TRUE : FALSE);
     }
@@ -114,7 +114,7 @@ void ChainPageWnd::Refresh() {
 }
 
 void ChainPageWnd::RefreshRows() {
-    const std::vector<ChainRow>& rows = model_.chain.rows;
+    const std::vector<ChainRow>& rows = page_.rows;
     const int n = static_cast<int>(rows.size());
     refreshing_ = true;
     list.SendMessage(WM_SETREDRAW, FALSE);
@@ -134,7 +134,7 @@ void ChainPageWnd::RefreshRows() {
         item.iItem = r;
         item.iImage = row.image;
         item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = r == model_.chain.selected_row ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+        item.state = r == page_.selected_row ? LVIS_SELECTED | LVIS_FOCUSED : 0;
         list.SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
     list.SendMessage(WM_SETREDRAW, TRUE);
@@ -143,7 +143,7 @@ void ChainPageWnd::RefreshRows() {
 }
 
 void ChainPageWnd::RefreshBottomButtons() {
-    const int mode = model_.display_mode <= 0 ? 0 : (model_.display_mode == 1 ? 1 : 2);
+    const int mode = editor_.display_mode <= 0 ? 0 : (editor_.display_mode == 1 ? 1 : 2);
     if (mode != look_mode_) {
         look_mode_ = mode;
         // Give-up and close carry the cross, confirm the tick; load and save none.
@@ -153,7 +153,7 @@ void ChainPageWnd::RefreshBottomButtons() {
         bottom[1].SetTooltipText(mode == 0 ? "关闭Lorun效果器窗口" : "保存Lorun效果器配置文件");
     }
     for (size_t i = 0; i < bottom.size(); ++i) {
-        const Button& b = model_.chain.bottom[i];
+        const Button& b = editor_.button_set[i];
         if (bottom[i].GetWindowText() != b.caption) bottom[i].SetWindowText(b.caption);
         ShowWindow(bottom[i].m_hWnd, b.visible ? SW_SHOW : SW_HIDE);
         if (b.visible) bottom[i].Invalidate();
@@ -161,7 +161,7 @@ void ChainPageWnd::RefreshBottomButtons() {
 }
 
 void ChainPageWnd::TakeSelection() {
-    model_.select_row(static_cast<int>(list.SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
+    page_.select_row(static_cast<int>(list.SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
 }
 
 BOOL ChainPageWnd::OnNotify(WPARAM, NMHDR* nm, LRESULT*) {
@@ -172,7 +172,7 @@ BOOL ChainPageWnd::OnNotify(WPARAM, NMHDR* nm, LRESULT*) {
         // The keyboard moves the selection too; a click also arrives here first.
         const auto* lv = reinterpret_cast<const NMLISTVIEW*>(nm);
         if ((lv->uChanged & LVIF_STATE) && (lv->uNewState & LVIS_SELECTED) && !(lv->uOldState & LVIS_SELECTED))
-            model_.select_row(lv->iItem);
+            page_.select_row(lv->iItem);
     }
     return FALSE;
 }
@@ -182,23 +182,20 @@ BOOL ChainPageWnd::OnCommand(WPARAM wp, LPARAM lp) {
     const int id = LOWORD(wp);
     for (int t = 1; t <= kEffectCount; ++t) {
         if (kSwitchIds[t] == id) {
-            model_.on_switch_clicked(t, switches[t].GetCheck() == 1);
+            page_.on_switch_clicked(t, switches[t].GetCheck() == 1);
             return TRUE;
         }
     }
     if (id == kUpId || id == kDownId) {
-        const int before = model_.chain.selected_row;
-        if (id == kUpId)
-            model_.move_selected_up();
-        else
-            model_.move_selected_down();
-        if (model_.chain.selected_row != before) ::SetFocus(list.m_hWnd);
+        const int before = page_.selected_row;
+        page_.move_selected(id == kUpId ? -1 : 1);
+        if (page_.selected_row != before) ::SetFocus(list.m_hWnd);
         return TRUE;
     }
     for (size_t i = 0; i < bottom.size(); ++i) {
         if (kBottomIds[i] == id) {
             // May hide the editor and notify the host, which may do anything: nothing after it.
-            model_.on_bottom_button(static_cast<int>(i));
+            editor_.on_bottom_button(static_cast<int>(i));
             return TRUE;
         }
     }
@@ -251,7 +248,7 @@ void StripLabel::OnPaint() {
 // ----------------------------------------------------------------------------- editor window
 
 EditorWindow::EditorWindow(Editor& model)
-    : CSkinDialog(IDD_EDITOR), eq(model), chain(model), params(model), model_(model), columns_(std::make_unique<LevelColumns>()) {}
+    : CSkinDialog(IDD_EDITOR), eq(model.eq, model.colours.scheme), chain(model), params(model.param, model.colours.scheme), model_(model), columns_(std::make_unique<LevelColumns>()) {}
 
 EditorWindow::~EditorWindow() {
     DestroyAll();
@@ -281,7 +278,7 @@ void EditorWindow::DoDataExchange(CDataExchange& dx) {
 
 BOOL EditorWindow::OnInitDialog() {
     CSkinDialog::OnInitDialog();
-    const ColourScheme& s = model_.colours;
+    const ColourScheme& s = model_.colours.scheme;
     SetClientDrag(false);
     SetBitmap(IDB_BACKGROUND);
     strip.SetBkColor(s.caption).SetTextColor(0x00020202).SetFontName("宋体").SetFontSize(12).SetText(
@@ -303,16 +300,16 @@ BOOL EditorWindow::OnInitDialog() {
     tab.AddPage("效果参数", &params, IDD_PARAM_PAGE, 2);
     tab.SelectPage(0);
 
-    colour = std::make_unique<ColourWindowView>(model_);
+    colour = std::make_unique<ColourWindowView>(model_.colours);
     if (colour->Create(IDD_COLOUR_WINDOW, nullptr)) {
         SetForegroundWindow(colour->m_hWnd);
         ShowWindow(colour->m_hWnd, SW_HIDE);
     }
-    model_.colour_window.shown = false;
+    model_.colours.window.shown = false;
 
     if (skin_pending) {
         skin.LoadSkin("aaa");
-        skin.SetColours(skin_colours(model_.colours));
+        skin.SetColours(skin_colours(model_.colours.scheme));
         skin.Attach(m_hWnd);
         skin.SetHostMode(true);
         skin_pending = false;
@@ -372,12 +369,12 @@ void EditorWindow::ModelChanged(ModelPart part) {
         Recolour();
         ApplyAlpha();
         if (colour && colour->m_hWnd != nullptr &&
-            (IsWindowVisible(colour->m_hWnd) != FALSE) != model_.colour_window.shown) {
-            if (model_.colour_window.shown && !colour_placed_) {
+            (IsWindowVisible(colour->m_hWnd) != FALSE) != model_.colours.window.shown) {
+            if (model_.colours.window.shown && !colour_placed_) {
                 centre_on_host(colour->m_hWnd, model_.host_window);
                 colour_placed_ = true;
             }
-            ShowWindow(colour->m_hWnd, model_.colour_window.shown ? SW_SHOW : SW_HIDE);
+            ShowWindow(colour->m_hWnd, model_.colours.window.shown ? SW_SHOW : SW_HIDE);
         }
         break;
     default: break;
@@ -385,13 +382,13 @@ void EditorWindow::ModelChanged(ModelPart part) {
 }
 
 void EditorWindow::Recolour() {
-    const ColourScheme& s = model_.colours;
+    const ColourScheme& s = model_.colours.scheme;
     strip.SetBkColor(s.caption);
     tab.SetColors(s.tab_text, s.tab_header);
     chain.Recolour();
     eq.Recolour();
     params.Recolour();
-    skin.SetColours(skin_colours(model_.colours));
+    skin.SetColours(skin_colours(model_.colours.scheme));
     if (colour) colour->Recolour();
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }

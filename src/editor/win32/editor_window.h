@@ -10,6 +10,7 @@
 #include "editor/editor.h"
 #include "editor/win32/colour_window.h"
 #include "editor/win32/eq_page_view.h"
+#include "editor/win32/page_view.h"
 #include "editor/win32/param_page_view.h"
 #include "editor/strip_raster.h"
 #include "toolkit/base_tab_ctrl.h"
@@ -24,7 +25,7 @@
 namespace vemo {
 
 // Effect chain page (template 3021).
-class ChainPageWnd : public CSkinDialog {
+class ChainPageWnd : public PageView<ChainPage> {
 public:
     // Check button of each EffectType (index 0 unused).
     static constexpr std::array<int, 17> kSwitchIds = {0,
@@ -36,7 +37,9 @@ public:
     static constexpr int kUpId = IDC_CHAIN_UP, kDownId = IDC_CHAIN_DOWN;
     static constexpr std::array<int, 4> kBottomIds = {IDC_CHAIN_LOAD, IDC_CHAIN_SAVE, IDC_CHAIN_PLAY, IDC_CHAIN_STOP};
 
-    explicit ChainPageWnd(Editor& model) : CSkinDialog(IDD_CHAIN_PAGE), model_(model) {}
+    // Shows the chain page of `editor`, whose button set sits at the page's bottom.
+    explicit ChainPageWnd(Editor& editor)
+        : PageView(IDD_CHAIN_PAGE, editor.chain, editor.colours.scheme), editor_(editor) {}
 
     // Switches, rows and bottom buttons as the model has them.
     void Refresh();
@@ -53,17 +56,13 @@ protected:
     void DoDataExchange(CDataExchange& dx) override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     BOOL OnNotify(WPARAM wp, NMHDR* nm, LRESULT* result) override;
-    void OnOK() override {}
-    void OnCancel() override {}
 
 private:
     void RefreshRows();
     void RefreshBottomButtons();
     void TakeSelection();
 
-    Editor& model_;
-    bool ready_ = false;
-    bool refreshing_ = false;  // list notifications caused by Refresh are not the user's
+    Editor& editor_;
     int look_mode_ = -1;       // display mode whose icons and tooltips the bottom buttons carry
 };
 

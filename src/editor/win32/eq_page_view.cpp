@@ -107,7 +107,7 @@ void EqPageView::ResetBandRanges() {
 
 void EqPageView::Recolour() {
     if (m_hWnd == nullptr) return;
-    const ColourScheme& s = model_.colours;
+    const ColourScheme& s = scheme_;
     const PageColours c = page_colours(s);
     const COLORREF plate = c.plate;
     presets.SetColors(c.chooser, s.main_colour);
@@ -117,7 +117,7 @@ void EqPageView::Recolour() {
     preamp_label.SetBkColor(plate).SetTextColor(c.label);
     for (CLabel& l : scales) l.SetBkColor(plate).SetTextColor(c.label);
     for (int k = 0; k < kSlots; ++k) {
-        const EqSlot& slot = model_.eq.slots[static_cast<size_t>(k)];
+        const EqSlot& slot = page_.slots[static_cast<size_t>(k)];
         CColorSlider& slider = sliders[static_cast<size_t>(k)];
         slider.SetColor1(plate);
         slider.SetColor2(slot.slider_colour);
@@ -130,7 +130,7 @@ void EqPageView::Recolour() {
 }
 
 void EqPageView::LayOut() {
-    const EqPage& eq = model_.eq;
+    const EqPage& eq = page_;
     const int rows = eq.row_length[1] > 0 ? 2 : 1;
     // The bands fill the frame left of the scale column.
     EqRect area{frame_.left + 6, frame_.top + 8, scale_.left - 2, frame_.bottom - 4};
@@ -142,7 +142,7 @@ void EqPageView::LayOut() {
     // Many bands leave little room for "12.5K": a smaller font then, and where a name is still
     // wider than its column the labels alternate between two lines, each as wide as two columns.
     const int font_px = widest_row > 12 ? 10 : 12;
-    const PageColours colours = page_colours(model_.colours);
+    const PageColours colours = page_colours(scheme_);
     for (int k = 0; k < kSlots; ++k) {
         const EqSlot& slot = eq.slots[static_cast<size_t>(k)];
         // Bold: thin strokes of a saturated colour lose it to smoothing, and with it their contrast.
@@ -211,7 +211,7 @@ void EqPageView::LayOut() {
 }
 
 void EqPageView::RefreshCombo() {
-    const EqPage& eq = model_.eq;
+    const EqPage& eq = page_;
     if (eq.combo != shown_names_) {
         presets.Reset();
         for (const std::string& name : eq.combo) presets.AddName(name);
@@ -223,7 +223,7 @@ void EqPageView::RefreshCombo() {
 void EqPageView::Refresh() {
     if (!ready_ || m_hWnd == nullptr) return;
     refreshing_ = true;
-    const EqPage& eq = model_.eq;
+    const EqPage& eq = page_;
     for (size_t i = 0; i < band_buttons.size(); ++i) {
         const Button& b = eq.band_buttons[i];
         if (band_buttons[i].GetCheck() != (b.checked ? 1 : 0)) band_buttons[i].SetCheck(b.checked ? 1 : 0);
@@ -246,40 +246,36 @@ BOOL EqPageView::OnCommand(WPARAM wp, LPARAM lp) {
     const int id = LOWORD(wp);
     const int code = HIWORD(wp);
     if (id == kComboId) {
-        if (code == CBN_SELCHANGE && !refreshing_) model_.eq_choose_preset(presets.GetCurSel());
+        if (code == CBN_SELCHANGE && !refreshing_) page_.choose_preset(presets.GetCurSel());
         return code == CBN_SELCHANGE ? TRUE : CSkinDialog::OnCommand(wp, lp);
     }
     if (code != BN_CLICKED || refreshing_) return CSkinDialog::OnCommand(wp, lp);
     for (size_t i = 0; i < band_buttons.size(); ++i) {
         if (kBandButtonIds[i] == id) {
-            model_.eq_on_band_button(static_cast<int>(i));
+            page_.on_band_button(static_cast<int>(i));
             // A click on the checked button un-checked it; the model has the group's state.
             Refresh();
             return TRUE;
         }
     }
     switch (id) {
-    case kOptionId: model_.eq_on_option(option.GetCheck() == 1); return TRUE;
-    case kLinkedId: model_.eq_on_linked(linked.GetCheck() == 1); return TRUE;
-    case kSaveId: model_.eq_on_save(); return TRUE;
-    case kDeleteId: model_.eq_on_delete(); return TRUE;
+    case kOptionId: page_.on_option(option.GetCheck() == 1); return TRUE;
+    case kLinkedId: page_.on_linked(linked.GetCheck() == 1); return TRUE;
+    case kSaveId: page_.on_save(); return TRUE;
+    case kDeleteId: page_.on_delete(); return TRUE;
     default: return CSkinDialog::OnCommand(wp, lp);
     }
 }
 
 void EqPageView::OnVScroll(UINT, UINT, HWND bar) {
     if (refreshing_ || bar == nullptr) return;
-    for (int k = 0; k < kSlots; ++k) {
-        if (sliders[static_cast<size_t>(k)].m_hWnd == bar) {
-            model_.eq_on_band_slider(k, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
-            return;
-        }
-    }
+    if (const int k = index_of_window(sliders, bar); k >= 0)
+        page_.on_band_slider(k, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
 }
 
 void EqPageView::OnHScroll(UINT, UINT, HWND bar) {
     if (refreshing_ || bar == nullptr || bar != preamp.m_hWnd) return;
-    model_.eq_on_preamp(static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
+    page_.on_preamp(static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
 }
 
 }  // namespace vemo

@@ -1,4 +1,4 @@
-// The equaliser page (template 3001) as a view of the editor model's equaliser page: band-count
+// The equaliser page (template 3001) as a view of the equaliser page's model: band-count
 // buttons, the 32 band slots laid out in one or two rows, pre-gain, the two options, the preset
 // combo and its save and delete buttons. Every user action goes to the model; the model's
 // change notice reloads the controls.
@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor.h"
+#include "editor/eq_page.h"
+#include "editor/win32/page_view.h"
 #include "toolkit/balloon_tip.h"
 #include "toolkit/color_combo_box.h"
 #include "toolkit/color_slider.h"
 #include "toolkit/icon_button.h"
 #include "toolkit/label.h"
-#include "toolkit/skin_dialog.h"
 #include "resources/resource_ids.h"
 
 namespace vemo {
 
-class EqPageView : public CSkinDialog {
+class EqPageView : public PageView<EqPage> {
 public:
     static constexpr int kSlots = 32;
     static constexpr int kFrameId = IDC_EQ_BANDS;
@@ -35,7 +35,7 @@ public:
     static constexpr int SliderId(int slot) { return slot == 0 ? IDC_EQ_SLIDER_0 : IDC_EQ_BANDS + 2 * slot; }
     static constexpr int LabelId(int slot) { return IDC_EQ_BANDS + 1 + 2 * slot; }
 
-    explicit EqPageView(Editor& model) : CSkinDialog(IDD_EQ_PAGE), model_(model) {}
+    EqPageView(EqPage& page, const ColourScheme& scheme) : PageView(IDD_EQ_PAGE, page, scheme) {}
 
     // Loads every control from the model; lays the slots out again when the model's lay-out
     // changed since the last time.
@@ -60,17 +60,12 @@ protected:
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     void OnVScroll(UINT code, UINT pos, HWND bar) override;
     void OnHScroll(UINT code, UINT pos, HWND bar) override;
-    void OnOK() override {}
-    void OnCancel() override {}
 
 private:
     void LayOut();
     void RefreshCombo();
     RECT ItemRect(int id) const;
 
-    Editor& model_;
-    bool ready_ = false;
-    bool refreshing_ = false;  // control changes made by Refresh are not the user's
     // The lay-out last placed on screen, so that only a new one moves windows.
     std::array<EqSlot, kSlots> placed_{};
     int placed_rows_[2] = {-1, -1};

@@ -47,7 +47,7 @@ BOOL ParamPageView::OnInitDialog() {
 
 void ParamPageView::Recolour() {
     if (m_hWnd == nullptr) return;
-    const ColourScheme& s = model_.colours;
+    const ColourScheme& s = scheme_;
     const PageColours c = page_colours(s);
     heading.SetFontName("楷体").SetFontSize(12).SetBkColor(s.main_colour).SetTextColor(c.heading);
     chooser.SetColors(c.chooser, s.main_colour);
@@ -92,8 +92,8 @@ void ParamPageView::OnSize(UINT type, int cx, int cy) {
 void ParamPageView::Refresh() {
     if (!ready_ || m_hWnd == nullptr) return;
     refreshing_ = true;
-    const ParamPage& page = model_.param;
-    const PageColours colours = page_colours(model_.colours);
+    const ParamPage& page = page_;
+    const PageColours colours = page_colours(scheme_);
     if (chooser.GetCurSel() != page.effect - 1) chooser.SetCurSel(page.effect - 1);
     if (on_switch.GetCheck() != (page.effect_on ? 1 : 0)) on_switch.SetCheck(page.effect_on ? 1 : 0);
     // The caption says what ticking does; the tick says the state.
@@ -148,23 +148,23 @@ BOOL ParamPageView::OnCommand(WPARAM wp, LPARAM lp) {
     if (id == IDC_PARAM_CHOOSER) {
         if (code != CBN_SELCHANGE) return CSkinDialog::OnCommand(wp, lp);
         // The equaliser's entry leads to its tab and leaves the page's effect as it was.
-        if (!refreshing_) model_.param_choose_effect(chooser.GetCurSel() + 1);
+        if (!refreshing_) page_.choose_effect(chooser.GetCurSel() + 1);
         Refresh();
         return TRUE;
     }
     if (code != BN_CLICKED || refreshing_) return CSkinDialog::OnCommand(wp, lp);
     if (id == IDC_PARAM_SWITCH) {
-        model_.param_on_switch(on_switch.GetCheck() == 1);
+        page_.on_switch(on_switch.GetCheck() == 1);
         return TRUE;
     }
     for (int r = 0; r < kRows; ++r) {
         if (id == CheckId(r)) {
-            model_.param_on_track(r, checks[static_cast<size_t>(r)].GetCheck() == 1 ? 1 : 0);
+            page_.on_track(r, checks[static_cast<size_t>(r)].GetCheck() == 1 ? 1 : 0);
             return TRUE;
         }
     }
     if (id == IDC_PARAM_DEFAULTS) {
-        model_.param_on_defaults();
+        page_.on_defaults();
         return TRUE;
     }
     return CSkinDialog::OnCommand(wp, lp);
@@ -172,12 +172,8 @@ BOOL ParamPageView::OnCommand(WPARAM wp, LPARAM lp) {
 
 void ParamPageView::OnHScroll(UINT, UINT, HWND bar) {
     if (refreshing_ || bar == nullptr) return;
-    for (int r = 0; r < kRows; ++r) {
-        if (sliders[static_cast<size_t>(r)].m_hWnd == bar) {
-            model_.param_on_track(r, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
-            return;
-        }
-    }
+    if (const int r = index_of_window(sliders, bar); r >= 0)
+        page_.on_track(r, static_cast<int>(SendMessageW(bar, TBM_GETPOS, 0, 0)));
 }
 
 }  // namespace vemo

@@ -1,22 +1,22 @@
-// The effect parameter page (template IDD_PARAM_PAGE) as a view of the editor model's parameter
-// page: the effect chooser, the effect's switch, "缺省", and PARAM_PAGE_ROWS generic rows of
+// The effect parameter page (template IDD_PARAM_PAGE) as a view of the parameter
+// page's model: the effect chooser, the effect's switch, "缺省", and PARAM_PAGE_ROWS generic rows of
 // label, coloured slider and value (or a check box for an on/off value), which the view fills
 // from the table row each one shows; a page without parameters shows a note instead.
 #pragma once
 #include <array>
 
-#include "editor/editor.h"
+#include "editor/param_page.h"
+#include "editor/win32/page_view.h"
 #include "toolkit/color_combo_box.h"
 #include "toolkit/color_slider.h"
 #include "toolkit/icon_button.h"
 #include "toolkit/label.h"
-#include "toolkit/skin_dialog.h"
 #include "toolkit/window_skin.h"
 #include "resources/resource_ids.h"
 
 namespace vemo {
 
-class ParamPageView : public CSkinDialog {
+class ParamPageView : public PageView<ParamPage> {
 public:
     static constexpr int kRows = PARAM_PAGE_ROWS;
     static constexpr int LabelId(int row) { return IDC_PARAM_ROWS + 3 * row; }
@@ -24,7 +24,7 @@ public:
     static constexpr int ValueId(int row) { return IDC_PARAM_ROWS + 3 * row + 2; }
     static constexpr int CheckId(int row) { return IDC_PARAM_CHECKS + row; }
 
-    explicit ParamPageView(Editor& model) : CSkinDialog(IDD_PARAM_PAGE), model_(model) {}
+    ParamPageView(ParamPage& page, const ColourScheme& scheme) : PageView(IDD_PARAM_PAGE, page, scheme) {}
 
     // Loads every control from the model: the chosen effect, its rows, their positions and texts.
     void Refresh();
@@ -44,13 +44,8 @@ protected:
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     void OnHScroll(UINT code, UINT pos, HWND bar) override;
     void OnSize(UINT type, int cx, int cy) override;
-    void OnOK() override {}
-    void OnCancel() override {}
 
 private:
-    Editor& model_;
-    bool ready_ = false;
-    bool refreshing_ = false;  // control changes made by Refresh are not the user's
     // What each row was last set up for, so that ranges are only set when the row changes.
     std::array<const ParamRow*, kRows> shown_rows_{};
 };

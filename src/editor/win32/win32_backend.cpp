@@ -50,7 +50,7 @@ MessageBoxAnswer Win32Backend::message_box(std::string_view text, std::string_vi
 }
 
 bool Win32Backend::preset_name_dialog(const std::function<bool(const std::string&)>& accept) {
-    return run_preset_name_dialog(window_ ? window_->m_hWnd : nullptr, editor().colours, accept);
+    return run_preset_name_dialog(window_ ? window_->m_hWnd : nullptr, editor().colours.scheme, accept);
 }
 
 void Win32Backend::notify_host(int32_t host_window, int lparam) {

@@ -414,7 +414,7 @@ void drag(HWND slider, int dx, bool press, bool release) {
 // (tests/unit/test_colour_scheme.cpp); here the window's controls show and drive it.
 void colour_checks() {
     report.run("opened while the main colour is 0x00084808 the second swatch is checked, the sliders show it", [] {
-        editor().colours.set_main_colour(0x00084808);
+        editor().colours.scheme.set_main_colour(0x00084808);
         SendMessageW(win().m_hWnd, kEditorCommand, 1333999, 4);  // what the menu's 窗口换肤 sends
         pump(50);
         HWND cw = colours().m_hWnd;
@@ -428,7 +428,7 @@ void colour_checks() {
         save_png(cw, "colour_window.png");
     });
     report.run("dragging red: the custom swatch follows while the thumb is held, the editor takes it on release", [] {
-        const Colour before = editor().colours.main_colour;
+        const Colour before = editor().colours.scheme.main_colour;
         HWND red = colours().sliders[0].m_hWnd;
         drag(red, 40, true, false);
         const int r = pos_of(red);
@@ -438,7 +438,7 @@ void colour_checks() {
         colours().swatches[4].GetColor(CIconButton::kBkOut, &swatch);
         report.eq(nums(swatch, checked(colours().swatches[4].m_hWnd), text_of(colours().values[0].m_hWnd) == std::to_string(r)),
                   nums(custom, 1, 1), "custom swatch colour and check, red value label");
-        auto scheme = [] { return nums(editor().colours.main_colour, win().strip.GetBkColor(), page().presets.GetBkColor()); };
+        auto scheme = [] { return nums(editor().colours.scheme.main_colour, win().strip.GetBkColor(), page().presets.GetBkColor()); };
         report.eq(scheme(), nums(before, before, before), "while dragging: main colour, caption strip, equaliser combo");
         drag(red, 0, false, true);
         report.eq(scheme(), nums(custom, custom, custom), "after release: main colour, caption strip, equaliser combo");
@@ -447,7 +447,7 @@ void colour_checks() {
         const std::string ini = settings_file_path(host_executable_dir());
         DeleteFileA(ini.c_str());
         click(colours().save.m_hWnd);
-        report.expect(!visible(colours().m_hWnd) && !editor().colour_window.shown, "hidden after 保存");
+        report.expect(!visible(colours().m_hWnd) && !editor().colours.window.shown, "hidden after 保存");
         report.expect(file_size(ini) > 0, "settings file written beside the executable");
         DeleteFileA(ini.c_str());
     });
@@ -460,7 +460,7 @@ void choose_effect(int type) { pick(params().chooser, params().m_hWnd, IDC_PARAM
 // slider), or "label|[x] 开启" for a check box.
 Names param_rows() {
     Names rows;
-    const COLORREF outside = page_colours(editor().colours).outside;
+    const COLORREF outside = page_colours(editor().colours.scheme).outside;
     for (int r = 0; r < ParamPageView::kRows; ++r) {
         const std::string label = text_of(params().labels[r].m_hWnd) + "|";
         if (visible(params().checks[r].m_hWnd)) {
