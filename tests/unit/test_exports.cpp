@@ -128,6 +128,9 @@ TEST_F(Exports, InitAgainResetsFormatFlagsAndChain) {
     vemomix_init(44100, 3, 0);  // channel counts outside 1..2 are refused
     vemomix_init(44100, 0, 0);
     EXPECT_EQ(engine().channels, 2);
+    editor().select_tab(2);
+    vemomix_init(44100, 2, 0);  // the editor comes back on its first tab
+    EXPECT_EQ(editor().current_tab, 0);
     start(22050, 1, 0);
     EXPECT_EQ(std::tuple(engine().rate, engine().channels), std::tuple(22050, 1));
     std::vector<int> expected, flags;

@@ -29,7 +29,7 @@ TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
     const uint8_t chain[3] = {12, 7, 15};
     std::memset(s.chain_order, 0, sizeof s.chain_order);
     std::memcpy(s.chain_order, chain, 3);
-    s.reverb_enabled = s.echo_enabled = s.invert_enabled = 1;
+    s.eq_enabled = s.reverb_enabled = s.echo_enabled = s.invert_enabled = 1;
     s.comp_threshold_db = -33, s.dist_tone_hz = 2500, s.drift_speed = 9, s.chorus_wet = 77, s.wah_offset = 44;
     s.bass_gain_db = 6, s.vibrato_period = 30, s.eq_band_count = 15, s.eq_band_level[0] = 8, s.eq_band_level[14] = -12;
     s.eq_extra_filter = 1, s.eq_preamp_pos = 20;
@@ -41,9 +41,11 @@ TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
     EffectSettings as_given = back;
     as_given.phaser_feedback = s.phaser_feedback;
     EXPECT_EQ(std::memcmp(&as_given, &s, sizeof s), 0);
-    // The editor's switches follow the flags.
-    EXPECT_EQ(std::tuple(editor().chain.switches[kReverb].checked, editor().chain.switches[kCompressor].checked),
-              std::tuple(true, false));
+    // The editor's switches follow the flags, the equaliser's too.
+    std::vector<int> ticked;
+    for (int t = 1; t <= kEffectCount; ++t)
+        if (editor().chain.switches[t].checked) ticked.push_back(t);
+    EXPECT_EQ(ticked, (std::vector<int>{kGraphicEq, kEcho, kReverb, kPhaseInvert}));
     // A second round trip is a fixed point on every byte the record defines.
     vemomix_set(back);
     const EffectSettings again = current();

@@ -2,6 +2,8 @@
 // their far edge, as the bars and the grid below show).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "editor/strip_raster.h"
@@ -68,6 +70,39 @@ TEST(StripRaster, BackgroundBandsGridAndBars) {
     EXPECT_EQ(std::tuple(mono.pixel(5, 0), mono.pixel(5, 1), mono.pixel(5, 20), mono.pixel(5, 22)),
               std::tuple(kWhite, kBar, kBar, 0u));
     for (int y = 21; y < 41; ++y) EXPECT_NE(mono.pixel(5, y), kBar) << y;
+}
+
+// Channel 1 hangs below the centre line: its bar reaches trunc(21 + 20.08) = 41, past the raster,
+// and the left channel's silence leaves the upper half without a bar.
+TEST(StripRaster, RightChannelHangsBelowTheCentre) {
+    StripRaster r;
+    draw_level_strip(*columns(828, 0, 128), r);
+    for (int y = 21; y < 41; ++y) EXPECT_EQ(r.pixel(5, y), kBar) << y;
+    for (int y = 0; y < 20; ++y) EXPECT_NE(r.pixel(5, y), kBar) << y;
+}
+
+// Outlines between columns of different heights are sloped lines: every pixel stays within half a
+// pixel of the true line, one pixel per step along the longer axis, the end point left out.
+TEST(StripRaster, SlopedLinesKeepWithinHalfAPixel) {
+    for (int dx = -9; dx <= 9; ++dx)
+        for (int dy = -9; dy <= 9; ++dy) {
+            StripRaster r(21, 21);
+            r.line(10, 10, 10 + dx, 10 + dy, kWhite);
+            int plotted = 0;
+            for (int y = 0; y < 21; ++y)
+                for (int x = 0; x < 21; ++x) {
+                    if (r.pixel(x, y) != kWhite) continue;
+                    ++plotted;
+                    const int u = x - 10, v = y - 10;
+                    const double off = std::abs(dx) >= std::abs(dy) ? v - static_cast<double>(u) * dy / dx
+                                                                    : u - static_cast<double>(v) * dx / dy;
+                    EXPECT_LE(std::abs(off), 0.5) << dx << "," << dy << " at " << u << "," << v;
+                }
+            EXPECT_EQ(plotted, std::max(std::abs(dx), std::abs(dy))) << dx << "," << dy;
+            if (dx || dy) {
+                EXPECT_NE(r.pixel(10 + dx, 10 + dy), kWhite) << dx << "," << dy;
+            }
+        }
 }
 
 }  // namespace
