@@ -74,44 +74,6 @@ TEST_F(Exports, DisplayFlagShowsTheEditorOnlyForOne) {
     EXPECT_TRUE(headless().visible);
 }
 
-// The chain page's bottom buttons as each display mode shows them, and what pressing them does:
-// only mode 1 tells the host (cancel and confirm also hide the editor); elsewhere the second
-// button ("关闭" or "保存") only hides it.
-TEST_F(Exports, DisplayModeButtonsAndWhatTheyDo) {
-    auto shown = [] {
-        std::string out;
-        for (const Button& b : editor().button_set)
-            if (b.visible) out += b.caption + " ";
-        return out;
-    };
-    headless().notifications.clear();
-    vemomix_set_mainwnd(4242);
-    vemomix_setdisp(1);
-    EXPECT_EQ(shown(), "关闭 ");  // the play button stays hidden when the editor is shown
-    vemomix_set_dispmode(0);
-    EXPECT_EQ(shown(), "关闭 播放 ");
-    vemomix_set_dispmode(1);
-    EXPECT_EQ(shown(), "放弃 确认 播放 停止 ");
-    for (int which = kButtonSetCancel; which <= kButtonStop; ++which) {
-        vemomix_setdisp(1);
-        editor().on_bottom_button(which);
-        EXPECT_EQ(headless().visible, which > kButtonSetConfirm) << which;
-    }
-    EXPECT_EQ(headless().notifications,
-              (std::vector<std::pair<int32_t, int>>{{4242, 1}, {4242, 2}, {4242, 3}, {4242, 4}}));
-    vemomix_set_dispmode(2);
-    EXPECT_EQ(shown(), "载入 保存 ");
-    for (int which : {kButtonSetCancel, kButtonSetConfirm}) {
-        vemomix_setdisp(1);
-        editor().on_bottom_button(which);
-        EXPECT_EQ(std::tuple(headless().visible, vemomix_get_dispstatus()),
-                  std::tuple(which == kButtonSetCancel, which == kButtonSetCancel ? 1 : 0)) << which;
-    }
-    EXPECT_EQ(headless().notifications.size(), 4u);
-    vemomix_set_dispmode(0);
-    vemomix_set_mainwnd(0);
-}
-
 TEST_F(Exports, SetiirAndSetechoTickTheSwitchOnlyForOne) {
     vemomix_setiir(2);
     const bool at_two = editor().chain.switches[kGraphicEq].checked;
