@@ -74,6 +74,23 @@ TEST_F(Exports, DisplayFlagShowsTheEditorOnlyForOne) {
     EXPECT_TRUE(headless().visible);
 }
 
+// The chain page's bottom buttons each display mode shows, whichever mode came before.
+TEST_F(Exports, EachDisplayModeShowsItsButtons) {
+    auto shown = [] {
+        std::string out;
+        for (const Button& b : editor().button_set)
+            if (b.visible) out += b.caption + " ";
+        return out;
+    };
+    vemomix_setdisp(1);
+    EXPECT_EQ(shown(), "关闭 ");  // showing the editor leaves play hidden
+    const char* sets[] = {"关闭 播放 ", "放弃 确认 播放 停止 ", "载入 保存 "};
+    for (int mode : {0, 1, 2, 1, 0}) {
+        vemomix_set_dispmode(mode);
+        EXPECT_EQ(shown(), sets[mode]) << mode;
+    }
+}
+
 TEST_F(Exports, SetiirAndSetechoTickTheSwitchOnlyForOne) {
     vemomix_setiir(2);
     const bool at_two = editor().chain.switches[kGraphicEq].checked;
