@@ -85,8 +85,7 @@ void settings_set(const EffectSettings& in) {
     for (int b = 0; b < shown_bands; ++b) ed.eq.slider_pos[b] = band_slider_pos(in.eq_band_level[b]);
     ed.eq.preamp_pos = preamp_slider_pos(in.eq_preamp_pos);
 
-    for (int t = 1; t <= kEffectCount; ++t)
-        ed.chain.switches[t].checked = e.enabled[t].load(std::memory_order_relaxed) == 1;
+    ed.chain.take_engine_switches();
     ed.eq.option.checked = in.eq_extra_filter == 1;
 
     ed.chain.clear();

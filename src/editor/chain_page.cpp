@@ -49,7 +49,7 @@ void ChainPage::append_row(int type, bool on) {
 }
 
 void ChainPage::set_default_rows() {
-    for (int t = 1; t <= 12; ++t) switches[t].checked = engine_.enabled[t].load(std::memory_order_relaxed) == 1;
+    take_engine_switches(12);
     rows.clear();
     for (int t = 1; t <= kEffectCount; ++t) append_row(t, false);
     selected_row = -1;
@@ -101,8 +101,8 @@ void ChainPage::move_selected(int step) {
     backend_.model_changed(ModelPart::kChainPage);
 }
 
-void ChainPage::take_engine_switches() {
-    for (int t = 1; t <= kEffectCount; ++t) switches[t].checked = engine_.enabled[t].load(std::memory_order_relaxed) == 1;
+void ChainPage::take_engine_switches(int last_type) {
+    for (int t = 1; t <= std::min(last_type, kEffectCount); ++t) switches[t].checked = engine_.enabled[t].load(std::memory_order_relaxed) == 1;
 }
 
 void ChainPage::recolour_off_rows() {

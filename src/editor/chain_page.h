@@ -55,8 +55,9 @@ public:
     void select_row(int row);
     // The selected row one place up (step -1) or down (step 1); a short chain does not move.
     void move_selected(int step);
-    // Check states from the engine flags, as the page shows them when it comes up.
-    void take_engine_switches();
+    // Check states of types 1..last_type from the engine flags, as the page shows them when it
+    // comes up (the default chain takes only the first twelve).
+    void take_engine_switches(int last_type = kEffectCount);
     // Switched-off rows repainted in the scheme's current shades.
     void recolour_off_rows();
     // Publishes the first kChainStages row types to the audio path.
