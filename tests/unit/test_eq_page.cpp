@@ -75,12 +75,13 @@ TEST_F(EqPageTest, LinkedTuningMovesNeighboursByTheirFactorsUntilInitialisation)
     ed.eq.on_band_slider(8, 25);  // back by 20 dB
     expect_slots({{7, 0, -1}, {6, 0, 25}});
 
-    // Linked gains are not limited: slot 5 follows slots 4 and 7, 15 + 0.6 * 20; the slider
-    // shows the nearest end.  At the top, slot 31 is no band and does not follow.
+    // A new band count starts flat, so slot 2 follows slot 4 from 0.  Linked gains are not limited:
+    // slot 5 follows slots 4 and 7, 15 + 0.6 * 20; the slider shows the nearest end.  At the top,
+    // slot 31 is no band and does not follow.
     ed.eq.choose_band_count(31);
     ed.eq.on_band_slider(4, 0);
     ed.eq.on_band_slider(7, 0);
-    expect_slots({{5, 27, 0}}, true);
+    expect_slots({{5, 27, 0}, {2, 12, -1}}, true);
     ed.eq.on_band_slider(30, 50);  // -20 dB
     expect_slots({{29, -15, -1}, {28, -12, -1}, {31, 0, 25}});
 

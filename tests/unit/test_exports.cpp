@@ -1,6 +1,8 @@
 // The exports' call-order rules: what calls out of order leave alone, and what the editor and
 // engine see.  The Windows hosts check only what needs Windows: renders through the DLL's export
 // table, and the editor from its own resources.
+#include <functional>
+#include <set>
 #include <vector>
 
 #include "test_support.h"
@@ -88,6 +90,30 @@ TEST_F(Exports, EachDisplayModeShowsItsButtons) {
     for (int mode : {0, 1, 2, 1, 0}) {
         vemomix_set_dispmode(mode);
         EXPECT_EQ(shown(), sets[mode]) << mode;
+    }
+}
+
+// Every action asks the windows showing what it changed to repaint, and no others.
+TEST_F(Exports, EachActionRepaintsWhatItChanged) {
+    using P = ModelPart;
+    Editor& ed = editor();
+    EffectSettings s = current();
+    const std::pair<std::function<void()>, std::set<P>> actions[] = {
+        {[&] { ed.select_tab(1); }, {P::kMainWindow}},
+        {[&] { ed.on_editor_command(kCmdRecolour, 0); }, {P::kColours, P::kChainPage}},
+        {[&] { ed.on_editor_command(kCmdPreviewAlpha, 130); }, {P::kColours}},
+        {[&] { ed.on_editor_command(kCmdFrame, kFrameHide); }, {P::kColours}},
+        {[&] { ed.on_editor_command(kCmdResetBandRanges, 0); }, {P::kEqPage}},
+        {[&] { ed.eq.on_band_slider(3, 10); }, {P::kEqPage}},
+        {[&] { ed.chain.select_row(4), ed.chain.move_selected(1); }, {P::kChainPage}},
+        {[&] { vemomix_setecho(1); }, {P::kChainPage, P::kParamPage}},
+        {[&] { vemomix_set_dispmode(2); }, {P::kChainPage}},
+        {[&] { vemomix_set(s); }, {P::kChainPage, P::kEqPage, P::kParamPage}},
+    };
+    for (size_t i = 0; i < std::size(actions); ++i) {
+        headless().repaints.clear();
+        actions[i].first();
+        EXPECT_EQ(std::set<P>(headless().repaints.begin(), headless().repaints.end()), actions[i].second) << i;
     }
 }
 

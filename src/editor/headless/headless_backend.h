@@ -20,7 +20,7 @@ public:
     void create_windows() override;
     void destroy_windows() override;
     void show_editor(bool show) override;
-    void model_changed(ModelPart) override {}
+    void model_changed(ModelPart part) override { repaints.push_back(part); }
     void strip_client_size(int& width, int& height) override;
     MessageBoxAnswer message_box(std::string_view text, std::string_view caption, MessageBoxKind kind) override;
     void notify_host(int32_t host_window, int lparam) override;
@@ -41,6 +41,7 @@ public:
     int windows_created = 0;
     bool windows_exist = false;
     bool visible = false;
+    std::vector<ModelPart> repaints;  // what a window would have been asked to repaint, in order
     std::vector<MessageRecord> messages;
     std::vector<std::pair<int32_t, int>> notifications;  // host window, lparam
     // What the preset name dialog is given, and how often it opened.
