@@ -1,4 +1,5 @@
 // vemomix_get / vemomix_set: the record against the engine and the editor.
+#include "../torture/torture.h"
 #include "test_support.h"
 
 namespace vemo::test {
@@ -26,9 +27,7 @@ TEST_F(Settings, DefaultChainAndTheBytesGetLeavesAlone) {
 
 TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
     EffectSettings s = current();
-    const uint8_t chain[3] = {12, 7, 15};
-    std::memset(s.chain_order, 0, sizeof s.chain_order);
-    std::memcpy(s.chain_order, chain, 3);
+    torture::set_chain(s, {12, 7, 15});
     s.eq_enabled = s.reverb_enabled = s.echo_enabled = s.invert_enabled = 1;
     s.comp_threshold_db = -33, s.dist_tone_hz = 2500, s.drift_speed = 9, s.chorus_wet = 77, s.wah_offset = 44;
     s.bass_gain_db = 6, s.vibrato_period = 30, s.eq_band_count = 15, s.eq_band_level[0] = 8, s.eq_band_level[14] = -12;
@@ -90,8 +89,7 @@ TEST_F(Settings, SixteenBitFieldsWaveformAndTruncatedPhaserFloats) {
 
 TEST_F(Settings, ChainOrderBytesMakeRows) {
     EffectSettings s = current();
-    std::memset(s.chain_order, 0, sizeof s.chain_order);
-    s.chain_order[0] = 3, s.chain_order[2] = 1;  // a 0 between rows is skipped
+    torture::set_chain(s, {3, 0, 1});  // a 0 between rows is skipped
     vemomix_set(s);
     ASSERT_EQ(chain_types(), (std::vector<int>{3, 1}));  // one type per row: two rows
     EXPECT_EQ(std::tuple(editor().chain.rows[0].cells[1].text, editor().chain.rows[1].cells[1].text,
@@ -101,8 +99,7 @@ TEST_F(Settings, ChainOrderBytesMakeRows) {
     EXPECT_EQ(std::vector<int>(published.begin(), published.begin() + 3), (std::vector<int>{3, 1, 0}));
 
     // Bytes above 16 are skipped; duplicates give two rows; all 255 bytes are read.
-    const uint8_t bytes[4] = {17, 15, 255, 15};
-    std::memcpy(s.chain_order, bytes, 4);
+    torture::set_chain(s, {17, 15, 255, 15});
     s.chain_order[254] = 2, s.invert_enabled = 1;
     vemomix_set(s);
     EXPECT_EQ(chain_types(), (std::vector<int>{15, 15, 2}));
