@@ -61,22 +61,21 @@ TEST_F(Cli, RenderRunsWhatTheRecordAndTheOptionsSwitchOnInTheTypeAsked) {
 
 // Every refusal is one line on stderr with its exit status, and writes nothing (no half-written output).
 TEST_F(Cli, RefusalsAreOneLineWithTheirStatusAndWriteNothing) {
-    spit(at("text.wav"), "this is not audio\n");
     write_audio(at("32k.wav"), 32000, 2, test_samples(200));
     write_audio(at("ok.wav"), 44100, 2, test_samples(2 * 2000));
     write_audio(at("short.wav"), 44100, 2, test_samples(2 * 413));
     write_audio(at("m22.wav"), 22050, 1, test_samples(3000));
-    spit(at("747.bin"), std::string(747, '\0'));
-    spit(at("ok.bin"), std::string(748, '\0'));
-    spit(at("ok.json"), "{}");
-    spit(at("broken.json"), R"({"comp_threshold_db": -30,)");
-    spit(at("unknown.json"), R"({"comp_treshold_db": -30})");
-    spit(at("type.json"), R"({"comp_attack_ms": "fast"})");
-    spit(at("far.json"), R"({"echo_enabled": 1, "echo_delay_s": 1e9})");
-    spit(at("exists.json"), R"({"name": "31频段缺省模式", "band_count": 10, "gains": []})");
-    spit(at("fraction.json"), R"({"name": "X", "band_count": 10, "gains": [1, 2.5]})");
-    spit(at("new.json"), R"({"name": "New", "band_count": 10, "gains": []})");
-    spit(at("notes.eq"), "notes\nsome text\n");
+    // clang-format off
+    const std::pair<const char*, std::string> files[] = {
+        {"text.wav", "this is not audio\n"}, {"747.bin", std::string(747, '\0')}, {"ok.bin", std::string(748, '\0')},
+        {"ok.json", "{}"}, {"broken.json", R"({"comp_threshold_db": -30,)"}, {"notes.eq", "notes\nsome text\n"},
+        {"unknown.json", R"({"comp_treshold_db": -30})"}, {"type.json", R"({"comp_attack_ms": "fast"})"},
+        {"far.json", R"({"echo_enabled": 1, "echo_delay_s": 1e9})"},
+        {"exists.json", R"({"name": "31频段缺省模式", "band_count": 10, "gains": []})"},
+        {"fraction.json", R"({"name": "X", "band_count": 10, "gains": [1, 2.5]})"},
+        {"new.json", R"({"name": "New", "band_count": 10, "gains": []})"}};
+    // clang-format on
+    for (const auto& [name, bytes] : files) spit(at(name), bytes);
     fs::create_directory(at("a-dir"));
     fs::create_symlink("loop.wav", at("loop.wav"));
     const std::string effects = "eq, compressor, pitch, distortion, overdrive, am, echo, drift, phaser, denoise, "

@@ -196,8 +196,7 @@ TEST(Lv2Plugin, InstancesAreIndependentAndActivateStartsAfresh) {
     fresh_library(22050, 2, &ra);
     rb = ra;
     std::mt19937 g(7);
-    place(a, ra, &g, 22050);
-    place(b, rb, &g, 22050);
+    place(a, ra, &g, 22050), place(b, rb, &g, 22050);
     a.d->activate(a.h), b.d->activate(b.h);
     const std::vector<float> x = signal(9000, 2, 3);
     std::vector<float> ya = x, yb = x;  // block by block, in turn

@@ -7,8 +7,7 @@ namespace {
 
 AmpMod make(int16_t depth, int16_t period, int32_t waveform, float phase = 0.0f) {
     AmpMod fx;
-    fx.params = {depth, period, -10, waveform};
-    fx.am_phase = phase;
+    fx.params = {depth, period, -10, waveform}, fx.am_phase = phase;
     return fx;
 }
 

@@ -30,10 +30,9 @@ TEST_F(ChainWalk, OnlyTheFirstSixteenRowsRunAndOnlyFlagOne) {
         s.chain_order[16] = 15;                           // row 16: never runs
         s.invert_enabled = 1;
     });
-    EXPECT_EQ(editor().chain.rows.size(), 17u);
     int16_t buf[4] = {1000, -1000, 5, 6};
     vemomix_change(buf, sizeof buf);
-    EXPECT_TRUE(buf[0] == 1000 && buf[1] == -1000);
+    EXPECT_EQ(std::tuple(editor().chain.rows.size(), buf[0], buf[1]), std::tuple(17u, 1000, -1000));
     start();
     for (int flag : {2, 1}) {
         engine().enabled[kPhaseInvert].store(flag);
@@ -64,13 +63,11 @@ TEST_F(ChainWalk, LevelsAreCapturedOnlyWhileShown) {
     EXPECT_EQ(lv.display_frames, 0);
     vemomix_setdisp(1);
     vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(lv.display_frames, 4);
-    EXPECT_EQ((std::array<int, 5>{lv.left[0], lv.right[0], lv.left[1], lv.right[1], lv.left[3]}),
-              (std::array<int, 5>{128, 1, 1, 1, 3}));
+    EXPECT_EQ((std::array<int, 6>{lv.display_frames, lv.left[0], lv.right[0], lv.left[1], lv.right[1], lv.left[3]}),
+              (std::array<int, 6>{4, 128, 1, 1, 1, 3}));
     start(44100, 1, 1);
     vemomix_change(buf, sizeof buf);
-    EXPECT_EQ(lv.display_frames, 8);
-    EXPECT_TRUE(lv.right[0] == 0 && lv.left[1] == 1 && lv.width == 414);
+    EXPECT_EQ(std::tuple(lv.display_frames, lv.right[0], lv.left[1], lv.width), std::tuple(8, 0, 1, 414));
 }
 
 // Switching a stage off, vemomix_set, vemomix_datarefresh and vemomix_init (same format) keep

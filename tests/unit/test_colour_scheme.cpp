@@ -149,8 +149,7 @@ protected:
 
 TEST_F(ColourEditorTest, ReleaseRecoloursRowsAlphaFollowsWintranAndSaveWritesTheFile) {
     Editor& ed = editor();
-    ed.chain.on_switch_clicked(kCompressor, true);
-    ed.chain.on_switch_clicked(kCompressor, false);  // painted as switched off
+    for (const bool on : {true, false}) ed.chain.on_switch_clicked(kCompressor, on);  // painted as switched off
     ed.colours.toggle_window();
     EXPECT_TRUE(ed.colours.window.shown);
     ed.colours.window.on_channel_moved(0, 200);

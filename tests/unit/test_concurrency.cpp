@@ -23,9 +23,8 @@ TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
     vemomix_set(all_on(base));
     vemomix_setdisp(1);  // level capture runs too
 
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop{false}, audio_ok{true};
     std::atomic<long> buffers{0};
-    std::atomic<bool> audio_ok{true};
     std::thread audio([&] {
         torture::Rng rng(0xA0D10);
         std::vector<int16_t> buf(2 * 4096);
@@ -90,8 +89,7 @@ TEST_F(Concurrency, EditorAndAudioThreadsRunTogether) {
     EXPECT_TRUE(audio_ok.load()) << "vemomix_change returned another byte count";
     EXPECT_TRUE(buffers.load() >= kBuffers && operations >= kOperations) << "the deadline passed";
     // The chain the audio thread reads is still the chain the list shows.
-    const std::vector<int> shown = chain_types();
-    const std::vector<int> published = published_chain();
+    const std::vector<int> shown = chain_types(), published = published_chain();
     for (size_t r = 0; r < 16 && r < shown.size(); ++r) EXPECT_EQ(published[r], shown[r]) << "row " << r;
 }
 
@@ -103,8 +101,7 @@ TEST_F(Concurrency, TwoControlThreadsTakeTurns) {
             vemomix_set_mainwnd(n);
             vemomix_set_wintran(n % 2);
             vemomix_setdisp(static_cast<uint8_t>(n % 2));
-            EffectSettings s;
-            vemomix_get(&s);
+            current_record();  // vemomix_get
             if (vemomix_get_wintran() == 0 || vemomix_get_dispstatus() > 1) ADD_FAILURE() << n;
         }
     };

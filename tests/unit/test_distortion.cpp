@@ -21,17 +21,15 @@ double resonator_amplitude(double hz, int channels) {
 
 TEST(RcFilter, DesignAndCutoff) {
     RcFilter f;
-    f.current[3][1][1] = 5;
-    f.aux[0][0][1] = 7;
+    f.current[3][1][1] = 5, f.aux[0][0][1] = 7;
     rc_set_cutoff(f, 350, 44100, 2);
-    EXPECT_EQ(f.current[3][1][1], 5.0);  // a new cut-off keeps the memories
+    // A new cut-off keeps the memories.
+    EXPECT_EQ(std::tuple(f.current[3][1][1], f.r, f.inv_r), std::tuple(5.0, 1000.0, 0.001));
     EXPECT_DOUBLE_EQ(f.c, 1.0 / (2 * 350.0 * 1000.0 * 6.2831854));
-    EXPECT_TRUE(f.r == 1000.0 && f.inv_r == 0.001);
     // The channel count cancels: each section moves by 2*pi*fc/rate of its voltage.
     EXPECT_NEAR(f.dt_over_c * f.inv_r, kTwoPi * 350 / 44100, 1e-8);
     rc_design(f, 4, 1.5);
-    EXPECT_TRUE(f.stages == 4.0 && f.stage_gain == 1.5);
-    EXPECT_TRUE(f.current[3][1][1] == 0.0 && f.aux[0][0][1] == 0.0);
+    EXPECT_EQ(std::tuple(f.stages, f.stage_gain, f.current[3][1][1], f.aux[0][0][1]), std::tuple(4.0, 1.5, 0.0, 0.0));
 }
 
 TEST(RcFilter, HighPassPassesStepsAndLowPassPassesDc) {
@@ -57,8 +55,7 @@ TEST(RcFilter, HighPassPassesStepsAndLowPassPassesDc) {
 
 TEST(RcFilter, ResonatorPeaksAtFiveThirdsIsSharperInStereoAndGivesWholeNumbers) {
     const double mono_peak = resonator_amplitude(3000, 1), stereo_peak = resonator_amplitude(3000, 2);
-    EXPECT_NEAR(mono_peak / 3000, 5.0 / 3.0, 0.05);
-    EXPECT_NEAR(stereo_peak / 3000, 5.0 / 3.0, 0.05);
+    for (double peak : {mono_peak, stereo_peak}) EXPECT_NEAR(peak / 3000, 5.0 / 3.0, 0.05) << peak;
     // Half the damping in stereo: an octave away the response has fallen further.
     EXPECT_LT(resonator_amplitude(6000, 2) / stereo_peak, 0.8 * resonator_amplitude(6000, 1) / mono_peak);
     RcFilter f;
@@ -68,13 +65,9 @@ TEST(RcFilter, ResonatorPeaksAtFiveThirdsIsSharperInStereoAndGivesWholeNumbers) 
     for (float v : block) EXPECT_EQ(v, std::trunc(v));
 }
 
-std::unique_ptr<Distortion> make(int channels, DistortionParams p = {}) {
-    return make_stage<Distortion>(p, 44100, channels);
-}
-
 TEST(Distortion, LimiterStepsBetweenConsecutiveSamples) {
     // Drive 1000: 800 * 1000 / 16 = 50000; level 256: the limited values come out as they are.
-    auto fx = make(1, {10000, 256, 1000, 350, 3000});
+    auto fx = make_stage<Distortion>(DistortionParams{10000, 256, 1000, 350, 3000}, 44100, 1);
     auto limit = [&](std::vector<float> block) {
         distortion_drive_limit(*fx, block.data(), static_cast<int>(block.size()), 0);
         return block;

@@ -57,9 +57,7 @@ std::unique_ptr<Drift> comb(DriftParams p, int rate = 44100) {
     return fx;
 }
 
-std::unique_ptr<Chorus> chorus(ChorusParams p, int rate = 44100) {
-    return make_stage<Chorus>(p, rate, 1);
-}
+std::unique_ptr<Chorus> chorus(ChorusParams p, int rate = 44100) { return make_stage<Chorus>(p, rate, 1); }
 
 TEST(Drift, ClickReturnsAfterDPlusOneFramesAndRecirculates) {
     EXPECT_EQ(click(*comb({0, 50, 250, 200, 5}), 2000), (Hits{{0, kDry}, {201, kWet}}));
@@ -83,8 +81,7 @@ TEST(Chorus, DelayIsSixtyFourSamplesPerDepthStepPlusTheSweep) {
     peak->phase = 90.0f;
     EXPECT_EQ(click(*peak, 4000), (Hits{{0, kDry}, {3263, kWet}}));
     // 64000 samples asked at 11025 Hz, the line holds 11026: the click returns at frame 11026 only.
-    EXPECT_EQ(click(*chorus({1000, 5, 250, 200, 0}, 11025), 12288, 11025),
-              (Hits{{0, kDry}, {11026, kWet}}));
+    EXPECT_EQ(click(*chorus({1000, 5, 250, 200, 0}, 11025), 12288, 11025), (Hits{{0, kDry}, {11026, kWet}}));
 }
 
 TEST(Drift, LfoSweepsTheDelayAndStereoAdvancesItTwicePerFrame) {
@@ -102,8 +99,7 @@ TEST(Drift, LfoSweepsTheDelayAndStereoAdvancesItTwicePerFrame) {
     processed(*fx, std::vector<int16_t>(2000, 0), 2);
     EXPECT_NEAR(fx->phase, 2 * 1000 * 0.005, 1e-2);
     // The phase restarts at 0 instead of wrapping.
-    fx->params.drift_speed = 1000;  // one step per frame
-    fx->phase = 357.5f;
+    fx->params.drift_speed = 1000, fx->phase = 357.5f;  // one step per frame
     processed(*fx, {0});
     EXPECT_EQ(fx->phase, 358.5f);
     processed(*fx, {0});

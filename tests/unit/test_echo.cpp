@@ -6,12 +6,8 @@ namespace {
 
 class Echo : public Session {
 protected:
-    static void set_echo(float delay_s, float feedback) {
-        set_record([&](EffectSettings& s) {
-            s.echo_enabled = 1;
-            s.echo_delay_s = delay_s;
-            s.echo_feedback = feedback;
-        });
+    static void set_echo(float delay, float fb) {
+        set_record([&](EffectSettings& s) { s.echo_enabled = 1, s.echo_delay_s = delay, s.echo_feedback = fb; });
     }
     // Runs a stream through vemomix_change in buffers of `chunk` interleaved samples.
     static void run(std::vector<int16_t>& stream, size_t chunk = 8192) {
@@ -79,8 +75,8 @@ TEST_F(Echo, TapsNeverReadTheBufferBeingProcessed) {
     EXPECT_TRUE(first[881] == 0 && first[8190] == first[0]);
     change(second);
     // The click at 8190 is an earlier buffer now: it returns at 8190 + 881 - 8192.
-    EXPECT_EQ((std::array{first[0], second[879]}), (std::array<int16_t, 2>{7500, 2556}));  // N 1.1 and N 0.5
-    EXPECT_EQ(second[879 + 881], 0);  // that echo is in the current buffer again
+    // N 1.1 and N 0.5; that echo is in the current buffer again.
+    EXPECT_EQ((std::array{first[0], second[879], second[879 + 881]}), (std::array<int16_t, 3>{7500, 2556, 0}));
     // Nor does it once the line holds five seconds: sample D1 of a buffer is like the next one.
     std::vector<int16_t> steady(65 * 8192, 1000);
     run(steady);
@@ -90,8 +86,7 @@ TEST_F(Echo, TapsNeverReadTheBufferBeingProcessed) {
 TEST_F(Echo, ResultsWrapInsteadOfLimiting) {
     set_echo(0.01f, 1.0f);
     std::vector<int16_t> a(8192, 32767), b(8192, 32767);
-    change(a);
-    change(b);
+    change(a), change(b);
     // 0.5435 * (32767 * 1.2 + 1.5 * 21369) = 38790: stored as 38790 - 65536.
     EXPECT_EQ((std::array{a[0], b[0]}), (std::array<int16_t, 2>{21369, -26746}));
 }

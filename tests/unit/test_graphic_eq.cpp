@@ -235,14 +235,11 @@ TEST_F(GraphicEq, FlatFullScaleLeavesAsTheDryPathAndOnlySupportedRatesRun) {
 TEST_F(GraphicEq, RecordsFarOutOfRangeLeaveNoNonFiniteMemory) {
     for (int band_count : {31, 1000000, -5}) {
         set_record([&](EffectSettings& s) {
-            s.eq_enabled = s.eq_extra_filter = 1;
-            s.eq_preamp_pos = INT32_MAX;
-            s.eq_band_count = band_count;
+            s.eq_enabled = s.eq_extra_filter = 1, s.eq_preamp_pos = INT32_MAX, s.eq_band_count = band_count;
             for (int b = 0; b < 31; ++b) s.eq_band_level[b] = b % 3 ? INT32_MAX : INT32_MIN;
         });
         std::vector<int16_t> pcm = noise(2 * 4096, band_count);
-        change(pcm);
-        change(pcm);
+        change(pcm), change(pcm);
         const EqState& eq = engine().eq;
         // All memories finite; saturated, never wrapped: a boosted loud signal stays at the rails.
         EXPECT_TRUE(all_finite(std::span(&eq.eq_hist1[0].x[0][0], sizeof eq.eq_hist1 / (sizeof(float)))) &&

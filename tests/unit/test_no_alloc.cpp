@@ -80,8 +80,7 @@ TEST(NoAlloc, RebuildsDoNotAllocateUnderTheEngineLock) {
             vemomix_set(round == 0 ? all_on(base) : random_record(base, rng, round % 3 != 0));
             if (round % 4 == 1) vemomix_datarefresh();
             if (round % 5 == 2) editor().eq.choose_band_count(rng.pick(kBandButtonCounts));
-            EffectSettings s{};
-            vemomix_get(&s);
+            current_record();  // vemomix_get
         }
         allocations = c.count();
     }

@@ -116,8 +116,7 @@ TEST(OverdriveDesign, CheckValuesAt176400) {
     EXPECT_NEAR((hp.b0 - hp.b1 + hp.b2) / (1.0 - hp.a1 + hp.a2), 1.000676, 5e-7);
     // Init designs both for four times the working rate.
     Rig rig;
-    EXPECT_EQ(rig.fx->od_aa1.a1, hi.a1);
-    EXPECT_EQ(rig.fx->od_aa2.b0, lo.b0);
+    EXPECT_EQ(std::tuple(rig.fx->od_aa1.a1, rig.fx->od_aa2.b0), std::tuple(hi.a1, lo.b0));
     const double dt = 0.25 / 44100;
     EXPECT_DOUBLE_EQ(rig.fx->od_lp_a, dt / (dt + 0.0002209));
     EXPECT_DOUBLE_EQ(rig.fx->od_lp_b, 0.0002209 / (dt + 0.0002209));
@@ -164,8 +163,8 @@ TEST(Overdrive, ZeroAtTheNineProbesPassesUnchangedAndResets) {
     for (int n : {0, 1, 16, 17, 24, 25, 32, 33, 99}) probes[n * 2] = probes[n * 2 + 1] = 0;
     const double lp = fx->od_lp;
     EXPECT_EQ(run(probes), probes);
-    EXPECT_TRUE(fx->od_x_prev == 0.0 && fx->od_v[0] == 0.0 && fx->od_v[1] == 0.0);
-    EXPECT_EQ(fx->od_lp, lp);  // the input low-pass is not part of the reset
+    // The input low-pass is not part of the reset.
+    EXPECT_EQ(std::tuple(fx->od_x_prev, fx->od_v[0], fx->od_v[1], fx->od_lp), std::tuple(0.0, 0.0, 0.0, lp));
     // A buffer shorter than the probes: positions past its end count as zero.
     const std::vector<int16_t> five = {0, 0, 0, 0, 500, 500, -500, -500, 0, 0};
     EXPECT_EQ(run(five), five);

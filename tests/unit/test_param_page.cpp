@@ -63,8 +63,7 @@ TEST_F(ParamPageTest, EverySliderReachesTheRecordAndTheDefaultButtonRestoresIt) 
               std::tuple(0.7f, 70, 20));
     // Past the ends the slider stops there; phase inversion has nothing but its switch.
     move("echo_delay_s", 99);
-    EXPECT_EQ(ed.param.sliders[0].pos, 16);
-    EXPECT_FLOAT_EQ(static_cast<float>(reported("echo_delay_s")), 1.6f);
+    EXPECT_EQ(std::tuple(ed.param.sliders[0].pos, static_cast<float>(reported("echo_delay_s"))), std::tuple(16, 1.6f));
     ed.param.choose_effect(kPhaseInvert);
     EXPECT_TRUE(ed.param.sliders.empty());
 }
@@ -118,15 +117,13 @@ TEST_F(ParamPageTest, ChangesAndDefaultsRebuildWhatTheirEffectDerivesAndKeepTheH
 
     ed.param.choose_effect(kChorus);
     ed.param.on_defaults();
-    EXPECT_EQ(std::tuple(engine().chorus.line[0].buf, engine().chorus.params.chorus_wet),
-              std::tuple(chorus_line, 250));
+    EXPECT_EQ(std::tuple(engine().chorus.line[0].buf, engine().chorus.params.chorus_wet), std::tuple(chorus_line, 250));
     ed.param.choose_effect(kReverb);
     engine().rng.state = 4242;
     ed.param.on_defaults();
     expect_taps_drawn_from(4242, 20);
     const float gain = static_cast<float>(std::pow(10.0, -0.5));
-    for (const ReverbChannel& ch : r.channel)
-        EXPECT_EQ(std::tuple(ch.wet_gain, ch.feedback_gain), std::tuple(gain, gain));
+    for (const auto& ch : r.channel) EXPECT_EQ(std::tuple(ch.wet_gain, ch.feedback_gain), std::tuple(gain, gain));
     EXPECT_EQ(std::tuple(r.channel[0].feedback_delay, r.channel[0].line == line), std::tuple(feedback_delay, true));
 }
 

@@ -14,8 +14,7 @@ namespace {
 TEST(ParamTable, CoversEveryRecordByteOnceBesideTheReservedGaps) {
     ASSERT_EQ(sizeof(EffectSettings), 748u);
     EffectSettings s{};
-    s.comp_threshold_db = 0x01020304;
-    s.echo_delay_s = 1.0f;  // 0x3F800000, little-endian
+    s.comp_threshold_db = 0x01020304, s.echo_delay_s = 1.0f;  // 0x3F800000, little-endian
     const auto* b = reinterpret_cast<const unsigned char*>(&s);
     EXPECT_EQ(std::tuple(b[336], b[339], b[212], b[215]), std::tuple(0x04, 0x01, 0x00, 0x3F));
 
@@ -35,8 +34,7 @@ TEST(ParamTable, CoversEveryRecordByteOnceBesideTheReservedGaps) {
         EXPECT_EQ(rows[0].role, FieldRole::kEnable) << t;
         for (const ParamRow& r : rows) EXPECT_TRUE(r.field.starts_with(kEffects[t].prefix)) << r.field;
     }
-    EXPECT_EQ(find_param("reverb_wet_db")->offset, 380);
-    EXPECT_EQ(find_param("no_such_field"), nullptr);
+    EXPECT_EQ(std::tuple(find_param("reverb_wet_db")->offset, find_param("no_such_field")), std::tuple(380u, nullptr));
 }
 
 TEST(ParamTable, DefaultsAreWhatTheLibraryReportsAfterInit) {
@@ -59,9 +57,7 @@ TEST(ParamTable, DefaultsAreWhatTheLibraryReportsAfterInit) {
 }
 
 TEST(ParamTable, SliderLawsGiveTheEditorsValues) {
-    auto at = [](const char* f, int pos, int rate = 44100, int ch = 2) {
-        return param_value_at(*find_param(f), pos, rate, ch);
-    };
+    auto at = [](const char* f, int p, int r = 44100, int c = 2) { return param_value_at(*find_param(f), p, r, c); };
     // Gate times in ms become samples of all channels; levels are ten per step.
     EXPECT_EQ(std::tuple(at("denoise_hold", 2), at("denoise_release", 500, 22050, 1), at("denoise_open_level", 50)),
               std::tuple(176.0, 11025.0, 500.0));
@@ -77,8 +73,7 @@ TEST(ParamTable, SliderLawsGiveTheEditorsValues) {
         EXPECT_EQ(std::pair(find_param(field)->pos_min, find_param(field)->pos_max), std::pair(lo, hi)) << field;
     }
 
-    const ParamRow& frame = *find_param("pitch_frame_size");
-    const ParamRow& bands = *find_param("eq_band_count");
+    const ParamRow &frame = *find_param("pitch_frame_size"), &bands = *find_param("eq_band_count");
     EXPECT_EQ(std::tuple(param_in_range(frame, 2048, 44100, 2), param_in_range(frame, 3000, 44100, 2),
                          param_in_range(bands, 25, 44100, 2), param_in_range(bands, 20, 44100, 2)),
               std::tuple(true, false, true, false));

@@ -5,13 +5,7 @@
 namespace vemo::test {
 namespace {
 
-std::unique_ptr<Phaser> make(PhaserParams p, int rate = 44100) {
-    return make_stage<Phaser>(p, rate, 1);
-}
-
-std::vector<int16_t> run(Phaser& fx, std::vector<int16_t> pcm, int channels = 1) {
-    return processed(fx, std::move(pcm), channels);
-}
+std::unique_ptr<Phaser> make(PhaserParams p, int rate = 44100) { return make_stage<Phaser>(p, rate, 1); }
 
 bool finite_state(const PhaserChannel& ch) {
     bool ok = std::isfinite(ch.y1) && std::isfinite(ch.phase);
@@ -78,13 +72,13 @@ TEST(Phaser, SweepFollowsTheRateInHundredthsExactly) {
     for (const auto& [rate, hundredths] : {std::pair{22050, 54}, {48000, 1}, {11025, 95}, {44100, 29}}) {
         const PhaserParams p{300, 3500, hundredths, 80, 10};
         const std::vector<int16_t> in = noise(static_cast<size_t>(rate) * 3, 7, 20000);
-        EXPECT_EQ(run(*make(p, rate), in), reference(p, rate, in)) << rate << " Hz, rate " << hundredths;
+        EXPECT_EQ(processed(*make(p, rate), in), reference(p, rate, in)) << rate << " Hz, rate " << hundredths;
     }
 }
 
 TEST(Phaser, FullScaleSquareWithFullFeedbackSaturatesWithinRangeAndMonoRunsChannelZeroOnly) {
     auto fx = make({440, 1600, 50, 100, 10});
-    const std::vector<int16_t> pcm = run(*fx, square(44100, 50));
+    const std::vector<int16_t> pcm = processed(*fx, square(44100, 50));
     EXPECT_EQ(std::tuple(*std::max_element(pcm.begin(), pcm.end()), *std::min_element(pcm.begin(), pcm.end()),
                          std::count(pcm.begin(), pcm.end(), int16_t{32767}) > 100),
               std::tuple(32767, -32768, true));
@@ -100,10 +94,8 @@ TEST_F(PhaserSession, EveryRateOfThePageSurvivesARoundTrip) {
     for (const auto& [rate, channels] : {std::pair{44100, 2}, {11025, 1}}) {
         start(rate, channels);
         for (int v = 1; v <= 100; ++v) {
-            set_record([&](EffectSettings& r) {
-                r.phaser_rate = static_cast<float>(v);
-                r.phaser_feedback = 70.0f;  // as loaded: the session keeps feedback and mix
-            });
+            // Feedback as loaded: the session keeps feedback and mix.
+            set_record([&](EffectSettings& r) { r.phaser_rate = static_cast<float>(v), r.phaser_feedback = 70.0f; });
             EXPECT_EQ(current().phaser_rate, v == 29 || v == 58 ? v - 1 : v) << rate << " Hz";
         }
     }
@@ -112,11 +104,7 @@ TEST_F(PhaserSession, EveryRateOfThePageSurvivesARoundTrip) {
 // Reports are the held floats truncated; init brings back the corners and the rate only.
 TEST_F(PhaserSession, InitKeepsFeedbackAndMixAndFollowsTheRate) {
     EXPECT_EQ(current().phaser_feedback, 69.0f);
-    set_record([](EffectSettings& r) {
-        r.phaser_low_hz = 300.9f;
-        r.phaser_feedback = 50.0f;
-        r.phaser_mix = 5.0f;
-    });
+    set_record([](EffectSettings& r) { r.phaser_low_hz = 300.9f, r.phaser_feedback = 50.0f, r.phaser_mix = 5.0f; });
     auto report = [] {
         const EffectSettings r = current();
         return std::array{r.phaser_low_hz, r.phaser_rate, r.phaser_feedback, r.phaser_mix};

@@ -11,8 +11,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-void run(PitchChanger& fx, std::vector<int16_t>& pcm, int channels = 1) { run_stage(fx, pcm, channels); }
-
 std::unique_ptr<PitchChanger> make_pitch(float octaves = 0.0f, int n = 2048, int o = 4) {
     return make_stage<PitchChanger>(PitchChangerParams{octaves, n, o});
 }
@@ -90,7 +88,7 @@ TEST(PitchChanger, FastFramesMatchTheReferenceFrameBitForBit) {
         for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<int16_t>(in[i] + 9000.0 * std::sin(i * 0.031));
         for (int i = 0; i < kPaths; ++i) {
             fx[i] = make_pitch(c.octaves, c.n, c.o);
-            run(*fx[i], pcm[i] = in);
+            run_stage(*fx[i], pcm[i] = in, 1);
         }
         fx[1]->frame_width = std::min(fx[1]->frame_width, 256), fx[1]->twiddles.wider = false;
         fx[2]->frame_width = 128, fx[2]->twiddles.wide = fx[2]->twiddles.wider = false;
@@ -98,7 +96,7 @@ TEST(PitchChanger, FastFramesMatchTheReferenceFrameBitForBit) {
         for (auto& p : fx)
             for (int k = 0; k <= c.n / 2; ++k) p->shifter[0].sum_phase[k] = c.phase_start * (1.0f + k * 1e-3f);
         for (int round = 0; round < 3; ++round) {
-            for (int i = 0; i < kPaths; ++i) run(*fx[i], pcm[i]);
+            for (int i = 0; i < kPaths; ++i) run_stage(*fx[i], pcm[i], 1);
             for (int i = 0; i + 1 < kPaths; ++i)
                 ASSERT_EQ(pcm[i], pcm[kPaths - 1])
                     << i << ": " << c.octaves << ' ' << c.n << ' ' << c.o << ' ' << c.phase_start;
@@ -140,9 +138,7 @@ TEST(PitchChanger, PhasesRunFreeForTwoSecondsThenStayWithinOneTurnOnEveryPath) {
         } else {
             for (size_t i = 0; i < a.size(); ++i) ASSERT_LE(std::abs(a[i] - b[i]), 1) << round << ' ' << i;
         }
-        if (round == 20) {
-            EXPECT_TRUE(far_out(*fast) && far_out(*ref));
-        }
+        EXPECT_TRUE(round != 20 || (far_out(*fast) && far_out(*ref)));
     }
     EXPECT_TRUE(within_a_turn(*fast) && within_a_turn(*ref));
 }
@@ -212,7 +208,7 @@ TEST(PitchChanger, UnitFactorGivesOneAndAHalfTimesTheInputDelayedByOneFrame) {
     auto fx = make_pitch();
     const std::vector<int16_t> in = sine(6 * 4096, 1000.0, 8000.0);
     std::vector<int16_t> out = in;
-    run(*fx, out);
+    run_stage(*fx, out, 1);
     double err = 0, off = 0;
     for (size_t i = 3 * 2048; i < out.size(); ++i) {
         err = std::max(err, std::abs(out[i] - 1.5 * in[i - 2048]));
@@ -222,7 +218,7 @@ TEST(PitchChanger, UnitFactorGivesOneAndAHalfTimesTheInputDelayedByOneFrame) {
     EXPECT_TRUE(err < 0.01 * 12000.0 && off > 5 * err) << err << " " << off;
     // A louder tone is limited to 16 bits.
     std::vector<int16_t> loud = sine(5 * 4096, 500.0, 30000.0);
-    run(*make_pitch(), loud);
+    run_stage(*make_pitch(), loud, 1);
     EXPECT_EQ(std::tuple(*std::min_element(loud.begin(), loud.end()), *std::max_element(loud.begin(), loud.end())),
               std::tuple(-32768, 32767));
 }
@@ -230,14 +226,14 @@ TEST(PitchChanger, UnitFactorGivesOneAndAHalfTimesTheInputDelayedByOneFrame) {
 TEST(PitchChanger, FactorTwoDoublesAndHalfHalvesTheFrequency) {
     for (float octaves : {1.0f, -1.0f}) {
         std::vector<int16_t> pcm = sine(8 * 4096, 1000.0, 8000.0);
-        run(*make_pitch(octaves), pcm);
+        run_stage(*make_pitch(octaves), pcm, 1);
         EXPECT_GT(tone_power(pcm, 4 * 4096, octaves > 0 ? 2000.0 : 500.0), 100 * tone_power(pcm, 4 * 4096, 1000.0))
             << octaves;
     }
     // Output bin k draws from analysis bin 2k, which lies above H for k > H/2: nothing comes
     // out above a quarter of the rate, whatever goes in.
     std::vector<int16_t> pcm = noise(8 * 4096, 1, 16384);
-    run(*make_pitch(-1.0f), pcm);
+    run_stage(*make_pitch(-1.0f), pcm, 1);
     double low = 0, high = 0;
     for (double hz = 1000; hz < 10000; hz += 500) low += tone_power(pcm, 4 * 4096, hz);
     for (double hz = 12000; hz < 21000; hz += 500) high += tone_power(pcm, 4 * 4096, hz);
@@ -257,13 +253,13 @@ TEST(PitchChanger, BadRecordsStayInsideTheArraysAndFinite) {
     for (const auto& c : cases) {
         auto fx = make_pitch();
         std::vector<int16_t> warm = sine(3000, 300.0, 20000.0), pcm = sine(3 * 8192, 300.0, 20000.0);
-        run(*fx, warm);
+        run_stage(*fx, warm, 1);
         fx->params = {c.octaves, c.n, c.o};
         fx_configure(*fx, 44100, 1);
         const PitchShifter& s = fx->shifter[0];
         EXPECT_EQ(std::tuple(s.frame_size, s.oversampling, std::isfinite(s.factor)), std::tuple(c.want_n, c.want_o, true))
             << c.n << ' ' << c.o;
-        run(*fx, pcm);
+        run_stage(*fx, pcm, 1);
         // Past the latency, inside the frame.
         EXPECT_TRUE(s.rover >= s.frame_size - s.frame_size / s.oversampling && s.rover < s.frame_size) << s.rover;
         EXPECT_TRUE(all_finite(s.in_fifo) && all_finite(s.out_fifo) && all_finite(s.workspace) &&

@@ -76,9 +76,8 @@ TEST_F(PresetFileTest, LoadingTakesWholeRecordsUntilTheTableIsFull) {
     std::ofstream(path, std::ios::binary) << junk;
     EXPECT_EQ(preset_file_load(*t, path), 2);
     EXPECT_EQ(t->count, 13);
-    for (int i = 11; i < 13; ++i) {
-        EXPECT_EQ(std::tuple(strnlen(t->records[i].name, 64) <= 63, t->records[i].builtin), std::tuple(true, 0));
-    }
+    for (int i = 11; i < 13; ++i)
+        EXPECT_EQ(std::tuple(strnlen(t->records[i].name, 64) <= 63, t->records[i].builtin), std::tuple(true, 0)) << i;
 
     std::vector<PresetRecord> recs(250);
     for (int i = 0; i < 250; ++i) std::snprintf(recs[i].name, 64, "u%d", i), recs[i].band_count = 10;
@@ -100,8 +99,7 @@ TEST_F(PresetFileTest, AFailedWriteLeavesTheOldFile) {
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 300;
+    rlimit small{300, saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const FileResult written = preset_file_save(*builtin_table({{"旧", 10}, {"新", 10}, {"更新", 10}}), path);
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -119,8 +117,7 @@ TEST_F(PresetFileTest, EditsApplyToTheFileOnDiskUnderItsLock) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(all.data()), 244 * sizeof(PresetRecord));
     PresetRecord changed = all[5], fresh = all[0], more = all[0];
     changed.gains[0] = 9;
-    std::strcpy(fresh.name, "new");
-    std::strcpy(more.name, "more");
+    std::strcpy(fresh.name, "new"), std::strcpy(more.name, "more");
     using K = PresetEdit::Kind;
     const PresetApplyResult r = preset_file_apply(path, {{K::kRemove, all[1]}, {K::kPut, changed}, {K::kPut, all[7]},
                                                          {K::kPut, fresh}, {K::kPut, more}, {K::kRemove, fresh}});
@@ -140,8 +137,7 @@ TEST_F(PresetFileTest, EditsApplyToTheFileOnDiskUnderItsLock) {
 TEST_F(PresetFileTest, HostilePathsAndLeftTemporaries) {
     const std::string fifo = (dir / "fifo.eq").string(), dev = (dir / "dev.eq").string(), loop = (dir / "loop.eq").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    fs::create_symlink("/dev/null", dev);
-    fs::create_symlink("loop.eq", loop);
+    fs::create_symlink("/dev/null", dev), fs::create_symlink("loop.eq", loop);
     std::string bytes;
     EXPECT_EQ(std::tuple(read_regular_file(fifo, bytes).problem, preset_file_apply(fifo, {}).file.problem,
                          preset_file_apply(dev, {}).file.problem, replace_file(dev, "x").problem,
@@ -152,8 +148,7 @@ TEST_F(PresetFileTest, HostilePathsAndLeftTemporaries) {
     EXPECT_EQ(std::tuple(fs::is_symlink(fs::symlink_status(loop)), dir.entries()), std::tuple(true, 3));
 
     const std::string abandoned = (dir / ".vemoeqset.eq.tmp-abc123").string(), live = (dir / ".vemoeqset.eq.tmp-xyz789").string();
-    std::ofstream(abandoned) << "half";
-    std::ofstream(live) << "half";
+    for (const std::string& p : {abandoned, live}) std::ofstream(p) << "half";
     const int fd = open(live.c_str(), O_RDONLY);
     ASSERT_EQ(flock(fd, LOCK_EX), 0);
     ASSERT_TRUE(preset_file_apply(path, {}).written());

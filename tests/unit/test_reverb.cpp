@@ -11,10 +11,7 @@ namespace {
 class Reverb : public ::testing::Test {
 protected:
     std::unique_ptr<vemo::Reverb> fx = make_stage<vemo::Reverb>(ReverbParams{});
-    std::vector<int16_t> process(std::vector<int16_t> pcm, int channels = 1) {
-        run_stage(*fx, pcm, channels);
-        return pcm;
-    }
+    std::vector<int16_t> process(std::vector<int16_t> pcm, int channels = 1) { return processed(*fx, pcm, channels); }
     void configure(uint32_t seed = 0) {
         if (seed) fx->rng.generator().state = seed;
         fx_configure(*fx, 44100, 2);
@@ -77,8 +74,7 @@ TEST_F(Reverb, DryPathIsOnePlusWetClampedAtPlusMinus32767) {
 }
 
 TEST_F(Reverb, ReflectionsFollowTheTaps) {
-    fx->params.reverb_tap_count = 1;
-    fx->params.reverb_feedback_db = -100;
+    fx->params.reverb_tap_count = 1, fx->params.reverb_feedback_db = -100;
     configure(1);
     fx->channel[0].feedback_gain = 0;
     const ReverbTap tap = fx->channel[0].taps[0];
@@ -92,8 +88,7 @@ TEST_F(Reverb, ReflectionsFollowTheTaps) {
 
 TEST_F(Reverb, UnsoundRecordValuesAreHandled) {
     // A decay of 0 samples: weights stay finite; tap counts beyond the table are limited, yet reported.
-    fx->params.reverb_decay_m = 0;
-    fx->params.reverb_tap_count = 150;
+    fx->params.reverb_decay_m = 0, fx->params.reverb_tap_count = 150;
     configure();
     EXPECT_EQ(std::tuple(fx->channel[0].tap_count, fx_report(*fx).reverb_tap_count), std::tuple(kReverbMaxTaps, 150));
     for (const ReverbTap& t : fx->channel[0].taps) ASSERT_TRUE(std::isfinite(t.weight));
@@ -104,8 +99,7 @@ TEST_F(Reverb, UnsoundRecordValuesAreHandled) {
     for (int16_t v : process(square(80000, 1), 2)) ASSERT_EQ(std::abs(v), 32767);
     for (float v : fx->channel[0].line) ASSERT_FALSE(std::isnan(v));
     // A negative count draws nothing and leaves only the dry path.
-    fx->params = ReverbParams{};
-    fx->params.reverb_tap_count = -4;
+    fx->params = ReverbParams{}, fx->params.reverb_tap_count = -4;
     configure(1);
     EXPECT_EQ(fx->rng.next(), 41);
 }

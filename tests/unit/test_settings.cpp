@@ -1,4 +1,5 @@
 // vemomix_get / vemomix_set: the record against the engine and the editor.
+#include "../torture/torture.h"
 #include "test_support.h"
 
 namespace vemo::test {
@@ -26,9 +27,7 @@ TEST_F(Settings, DefaultChainAndTheBytesGetLeavesAlone) {
 
 TEST_F(Settings, RoundTripReproducesFlagsParametersAndChain) {
     EffectSettings s = current();
-    const uint8_t chain[3] = {12, 7, 15};
-    std::memset(s.chain_order, 0, sizeof s.chain_order);
-    std::memcpy(s.chain_order, chain, 3);
+    torture::set_chain(s, {12, 7, 15});
     s.eq_enabled = s.reverb_enabled = s.echo_enabled = s.invert_enabled = 1;
     s.comp_threshold_db = -33, s.dist_tone_hz = 2500, s.drift_speed = 9, s.chorus_wet = 77, s.wah_offset = 44;
     s.bass_gain_db = 6, s.vibrato_period = 30, s.eq_band_count = 15, s.eq_band_level[0] = 8, s.eq_band_level[14] = -12;
@@ -75,10 +74,9 @@ TEST_F(Settings, SliderSlot31LandsOnTheBuiltinWord) {
 
 TEST_F(Settings, SixteenBitFieldsWaveformAndTruncatedPhaserFloats) {
     EffectSettings s = current();
-    s.am_level_db = -10, s.am_waveform = 7;
+    s.am_level_db = -10, s.am_waveform = 7, s.reverb_tap_count = 65536 + 30;
     s.am_depth_pct = 0x00018005;  // low 16 bits 0x8005 = -32763
     s.am_period_ms = 70000;       // low 16 bits 4464
-    s.reverb_tap_count = 65536 + 30;
     s.phaser_low_hz = 450.9f, s.phaser_high_hz = 1999.5f, s.phaser_rate = -3.7f;
     vemomix_set(s);
     const EffectSettings b = current();
@@ -91,12 +89,9 @@ TEST_F(Settings, SixteenBitFieldsWaveformAndTruncatedPhaserFloats) {
 
 TEST_F(Settings, ChainOrderBytesMakeRows) {
     EffectSettings s = current();
-    std::memset(s.chain_order, 0, sizeof s.chain_order);
-    s.chain_order[0] = 3;
-    s.chain_order[2] = 1;  // a 0 between rows is skipped
+    torture::set_chain(s, {3, 0, 1});  // a 0 between rows is skipped
     vemomix_set(s);
-    EXPECT_EQ(chain_types(), (std::vector<int>{3, 1}));
-    ASSERT_EQ(editor().chain.rows.size(), 2u);
+    ASSERT_EQ(chain_types(), (std::vector<int>{3, 1}));  // one type per row: two rows
     EXPECT_EQ(std::tuple(editor().chain.rows[0].cells[1].text, editor().chain.rows[1].cells[1].text,
                          editor().chain.rows[1].cells[2].text),
               std::tuple("音调变化器", "图形均衡器", "无效"));
@@ -104,10 +99,8 @@ TEST_F(Settings, ChainOrderBytesMakeRows) {
     EXPECT_EQ(std::vector<int>(published.begin(), published.begin() + 3), (std::vector<int>{3, 1, 0}));
 
     // Bytes above 16 are skipped; duplicates give two rows; all 255 bytes are read.
-    const uint8_t bytes[4] = {17, 15, 255, 15};
-    std::memcpy(s.chain_order, bytes, 4);
-    s.chain_order[254] = 2;
-    s.invert_enabled = 1;
+    torture::set_chain(s, {17, 15, 255, 15});
+    s.chain_order[254] = 2, s.invert_enabled = 1;
     vemomix_set(s);
     EXPECT_EQ(chain_types(), (std::vector<int>{15, 15, 2}));
     EXPECT_EQ(std::tuple(editor().chain.rows[0].cells[2].text, editor().chain.rows[0].image), std::tuple("有效", 0));
@@ -115,8 +108,7 @@ TEST_F(Settings, ChainOrderBytesMakeRows) {
 
 TEST_F(Settings, FarOutEqualiserValuesStayInsideTheirControls) {
     EffectSettings s = current();
-    s.eq_band_count = 1000000;
-    s.eq_preamp_pos = -2147483647 - 1;
+    s.eq_band_count = 1000000, s.eq_preamp_pos = -2147483647 - 1;
     for (int b = 0; b < 31; ++b) s.eq_band_level[b] = (b % 2) ? 2147483647 : -2147483647 - 1;
     vemomix_set(s);
     const EffectSettings b = current();

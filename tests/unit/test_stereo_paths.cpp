@@ -62,10 +62,9 @@ void expect_channels_in_turn(Fx& fx, AsMono as_mono, Same same, uint32_t seed, S
         }
     std::vector<int16_t> out = in;
     run_stage(fx, out, 2, kRate, kChunk);
-    for (int c = 0; c < 2; ++c) {
-        EXPECT_EQ(channel_of(out, c), expected[c]) << "channel " << c << ", seed " << seed;
-        EXPECT_TRUE(same(fx, *mono[c], c)) << "channel " << c << ", seed " << seed;
-    }
+    for (int c = 0; c < 2; ++c)
+        EXPECT_EQ(std::tuple(channel_of(out, c), same(fx, *mono[c], c)), std::tuple(expected[c], true))
+            << "channel " << c << ", seed " << seed;
 }
 
 // For effects that keep each channel's state in channel[c].
@@ -81,8 +80,7 @@ TEST(StereoPaths, PhaserWithSharedAndSeparateSweeps) {
     };
     auto fx = make_stage<Phaser>(PhaserParams{200, 3000, 700, 95, 7});
     expect_channels_in_turn(*fx, channel_to_0<Phaser>, same, 1);  // both channels on one sweep
-    fx->channel[1].phase = 2.5f;                                                 // as after a mono stretch
-    fx->channel[1].fb = -0.4f;
+    fx->channel[1].phase = 2.5f, fx->channel[1].fb = -0.4f;       // as after a mono stretch
     expect_channels_in_turn(*fx, channel_to_0<Phaser>, same, 2);
 }
 
@@ -111,10 +109,8 @@ TEST(StereoPaths, ReverbWithEqualAndUnequalTapCounts) {
 TEST(StereoPaths, DistortionMatchesItsStagesRunOneByOne) {
     for (int channels = 1; channels <= 2; ++channels) {
         // The limiter both climbs and falls at its step.
-        auto fx = make_stage<Distortion>(DistortionParams{300, 600, 2000, 120, 2000}, kRate,
-                             channels);
-        fx->dist_prev[0] = -5000;
-        fx->dist_prev[channels - 1] = 7000;
+        auto fx = make_stage<Distortion>(DistortionParams{300, 600, 2000, 120, 2000}, kRate, channels);
+        fx->dist_prev[0] = -5000, fx->dist_prev[channels - 1] = 7000;
         auto ref = std::make_unique<Distortion>(*fx);
         std::vector<int16_t> pcm = programme(9);
         pcm.resize(static_cast<size_t>(kFrames) * channels);
@@ -157,9 +153,7 @@ TEST(StereoPaths, VibratoCarriesTheCounterFromChannelToChannel) {
 // and its low-pass from channel 0's pass, and channel 0 from channel 1's at the next buffer.
 TEST(StereoPaths, OverdriveInterleavedSolvesGiveTheOneByOneResult) {
     auto as_mono = [](Overdrive& m, int c) {
-        m.od_v[0] = m.od_v[c];
-        m.od_aa1_mem[0] = m.od_aa1_mem[c];
-        m.od_aa2_mem[0] = m.od_aa2_mem[c];
+        m.od_v[0] = m.od_v[c], m.od_aa1_mem[0] = m.od_aa1_mem[c], m.od_aa2_mem[0] = m.od_aa2_mem[c];
         for (auto* state : {&m.od_post.current, &m.od_post.prev_in})
             for (auto& section : *state)
                 for (auto& mode : section) mode[0] = mode[c];
@@ -168,10 +162,7 @@ TEST(StereoPaths, OverdriveInterleavedSolvesGiveTheOneByOneResult) {
         return s.od_v[c] == m.od_v[0] && same_bits(s.od_aa2_mem[c], m.od_aa2_mem[0]) &&
                s.od_post.current[9][kRcLowPass][c] == m.od_post.current[9][kRcLowPass][0];
     };
-    auto share = [](Overdrive& next, const Overdrive& done) {
-        next.od_x_prev = done.od_x_prev;
-        next.od_lp = done.od_lp;
-    };
+    auto share = [](Overdrive& to, const Overdrive& from) { to.od_x_prev = from.od_x_prev, to.od_lp = from.od_lp; };
     for (int32_t ohms : {520, 4700, 100000}) {
         auto fx = make_stage<Overdrive>(OverdriveParams{ohms, 2500, ohms != 4700});
         expect_channels_in_turn(*fx, as_mono, same, 12 + ohms % 7, share);

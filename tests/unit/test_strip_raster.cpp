@@ -37,15 +37,13 @@ TEST(StripRaster, ColumnsTakeTheMeanOfTheirFramesAndTooFewFramesDropTheCapture) 
     // 2048 frames on 414 columns: step 4, and frames past the last column are never shown.
     lv->display_frames = 2048;
     for (int i = 0; i < 2048; ++i) lv->left[i] = i >= 1656 ? 128 : 0, lv->right[i] = 0;
-    lv->left[1652] = 4;
-    lv->left[1655] = 10;  // the last frame shown: column 413
-    lv->right[0] = 9;
-    lv->right[1] = 2;
+    lv->left[1652] = 4, lv->left[1655] = 10;  // the last frame shown: column 413
+    lv->right[0] = 9, lv->right[1] = 2;
     auto wide = std::make_unique<LevelColumns>();
     ASSERT_TRUE(take_level_columns(*lv, *wide));
-    EXPECT_EQ(wide->step, 4);
-    // (4 + 10) / 4 and (9 + 2) / 4, truncated; the capture is used up.
-    EXPECT_EQ(std::tuple(wide->left[412], wide->left[413], wide->right[0], lv->display_frames), std::tuple(0, 3, 2, 0));
+    // Step 4; (4 + 10) / 4 and (9 + 2) / 4, truncated; the capture is used up.
+    EXPECT_EQ(std::tuple(wide->step, wide->left[412], wide->left[413], wide->right[0], lv->display_frames),
+              std::tuple(4, 0, 3, 2, 0));
 }
 
 TEST(StripRaster, BackgroundBandsGridAndBars) {

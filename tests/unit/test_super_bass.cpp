@@ -24,8 +24,7 @@ TEST(SuperBass, LoadDesignIsThe44100HzDesignAndTheCornerTakesHalfTheGain) {
     // Half the gain at the corner; an octave below it, 11.1 dB: the slope of a shelf with S = 1.
     EXPECT_NEAR(gain_db(*init, 200), 6.0, 0.05);
     EXPECT_NEAR(gain_db(*init, 100), 11.1, 0.05);
-    EXPECT_NEAR(gain_db(*make_stage<SuperBass>(SuperBassParams{555, 24}, 48000), 555, 48000), 12.0,
-                0.05);
+    EXPECT_NEAR(gain_db(*make_stage<SuperBass>(SuperBassParams{555, 24}, 48000), 555, 48000), 12.0, 0.05);
 }
 
 TEST(SuperBass, TwelveDecibelsAtDcUnitGainAtHalfTheRateAndSaturation) {

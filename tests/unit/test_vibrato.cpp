@@ -12,10 +12,6 @@ std::unique_ptr<Vibrato> make(int rate, int channels, int period = -1, int depth
     return fx;
 }
 
-void run(Vibrato& fx, std::vector<int16_t>& pcm, int channels = 1, int rate = 44100) {
-    run_stage(fx, pcm, channels, rate);
-}
-
 // A mono ramp 1, 2, 3, ... in buffers of 1000 frames; each output names the input it came from.
 std::vector<int16_t> ramp_sources(Vibrato& fx, int frames, int rate = 44100) {
     std::vector<int16_t> pcm(frames);
@@ -31,7 +27,7 @@ TEST(Vibrato, InitSizesTheLineAndReleaseLeavesNothingToRead) {
     fx_release(fx);
     EXPECT_TRUE(fx.table.empty());
     std::vector<int16_t> pcm(10, 5);
-    run(fx, pcm);  // nothing to read from: the buffer stays as it was
+    run_stage(fx, pcm, 1);  // nothing to read from: the buffer stays as it was
     EXPECT_EQ(pcm[3], 5);
 }
 
@@ -70,30 +66,28 @@ TEST(Vibrato, MonoAndStereoPeriodsAgreeInSecondsAfterConfigure) {
     for (int channels : {1, 2}) {
         auto fx = make(44100, channels, 20, 25);
         std::vector<int16_t> pcm(2 * 2205 * channels, 0);
-        run(*fx, pcm, channels);
+        run_stage(*fx, pcm, channels);
         EXPECT_NE(fx->counter, 0);
-        run(*fx, pcm, channels);
+        run_stage(*fx, pcm, channels);
         EXPECT_EQ(fx->counter, 0) << channels;
     }
     // Straight after init a stereo stream runs twice as fast: 0.05 s.
     auto fx = make(44100, 2);
     std::vector<int16_t> pcm(2 * 2205, 0);
-    run(*fx, pcm, 2);
+    run_stage(*fx, pcm, 2);
     EXPECT_EQ(fx->counter, 0);
 }
 
 TEST(Vibrato, DepthsBeyondTheLineStayInsideIt) {
     auto fx = make(11025, 1);
     for (int depth : {100000, -100000, INT32_MAX, 3676}) {
-        fx->params = {20, depth};
-        fx_configure(*fx, 11025, 1);
+        fx->params = {20, depth}, fx_configure(*fx, 11025, 1);
         const std::vector<int16_t> src = ramp_sources(*fx, 12000, 11025);
         EXPECT_TRUE(std::all_of(src.begin(), src.end(), [](int v) { return v >= 0 && v <= 30000; })) << depth;
     }
-    fx->params = {-3, 25};  // a negative period counts like 0
-    fx_configure(*fx, 11025, 2);
+    fx->params = {-3, 25}, fx_configure(*fx, 11025, 2);  // a negative period counts like 0
     std::vector<int16_t> pcm(2000, 9);
-    run(*fx, pcm, 2, 11025);
+    run_stage(*fx, pcm, 2, 11025);
     EXPECT_EQ(fx->counter, 0);
 }
 
