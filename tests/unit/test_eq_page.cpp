@@ -124,6 +124,8 @@ TEST_F(EqPageTest, BandCountsLayThePageOut) {
     const std::tuple<int, int, int, const char*> rows[] = {
         {1, 15, 15, "15频段缺省模式"}, {0, 10, 10, "10频段缺省模式"}, {2, 25, 13, "25频段缺省模式"}, {3, 31, 16, "31频段缺省模式"}};
     Editor& ed = editor();
+    EXPECT_EQ(std::tuple(ed.eq.band_buttons[2].caption, ed.eq.option.caption, ed.eq.linked.caption),
+              std::tuple("25频段", "二级调整", "调谐联动"));
     for (const auto& [button, bands, row0, first_preset] : rows) {
         ed.eq.on_band_button(button);
         const EqSlot &last0 = ed.eq.slots[row0 - 1], &first1 = ed.eq.slots[row0], &last = ed.eq.slots[bands - 1];
