@@ -137,6 +137,13 @@ TEST_F(Cli, EffectsListsEachEffectsParameters) {
                          "  echo_enabled         on                 0..1, default 0\n"
                          "  echo_delay_s         delay              0..1.6 s, steps of 0.1, default 0.6\n"
                          "  echo_feedback        feedback           0..1, steps of 0.1, default 0.5\n"},
+        {"effects 8", "drift (8): drift\n"
+                      "  drift_enabled        on                 0..1, default 0\n"
+                      "  drift_feedback       feedback           0..204 1/256, default 100\n"
+                      "  drift_depth          depth              0..50 4 samples, default 50\n"
+                      "  drift_wet            wet                0..256 1/256, default 250\n"
+                      "  drift_dry            dry                0..256 1/256, default 200\n"
+                      "  drift_speed          speed              1..1000 1/1000 step, logarithmic slider, default 5\n"},
         {"effects phaser", "phaser (9): phaser\n"
                            "  phaser_enabled       on                 0..1, default 0\n"
                            "  phaser_low_hz        low                10..800 Hz, default 440\n"
