@@ -12,7 +12,8 @@ namespace vemo {
 enum class MessageBoxKind { kOk, kYesNo };
 enum class MessageBoxAnswer { kOk, kYes, kNo };
 
-// Which part of the model changed, so a view repaints only that.
+// Which part of the model changed, so a view repaints only that.  kStrip stays last: views count
+// by part up to it.
 enum class ModelPart { kMainWindow, kChainPage, kEqPage, kParamPage, kColours, kStrip };
 
 class EditorBackend {

@@ -111,9 +111,12 @@ TEST_F(Exports, EachActionRepaintsWhatItChanged) {
         {[&] { vemomix_set(s); }, {P::kChainPage, P::kEqPage, P::kParamPage}},
     };
     for (size_t i = 0; i < std::size(actions); ++i) {
-        headless().repaints.clear();
+        headless().repaints = {};
         actions[i].first();
-        EXPECT_EQ(std::set<P>(headless().repaints.begin(), headless().repaints.end()), actions[i].second) << i;
+        std::set<P> repainted;
+        for (size_t part = 0; part < headless().repaints.size(); ++part)
+            if (headless().repaints[part] > 0) repainted.insert(static_cast<P>(part));
+        EXPECT_EQ(repainted, actions[i].second) << i;
     }
 }
 

@@ -1,6 +1,7 @@
 // The editor backend where there are no windows: it keeps what a window would have shown
 // and answers message boxes as the caller arranged, so every behaviour stays observable.
 #pragma once
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +21,7 @@ public:
     void create_windows() override;
     void destroy_windows() override;
     void show_editor(bool show) override;
-    void model_changed(ModelPart part) override { repaints.push_back(part); }
+    void model_changed(ModelPart part) override { ++repaints[static_cast<size_t>(part)]; }
     void strip_client_size(int& width, int& height) override;
     MessageBoxAnswer message_box(std::string_view text, std::string_view caption, MessageBoxKind kind) override;
     void notify_host(int32_t host_window, int lparam) override;
@@ -41,7 +42,9 @@ public:
     int windows_created = 0;
     bool windows_exist = false;
     bool visible = false;
-    std::vector<ModelPart> repaints;  // what a window would have been asked to repaint, in order
+    // How often a window of each part would have been asked to repaint (a count, so a long
+    // session does not grow it).
+    std::array<int, static_cast<size_t>(ModelPart::kStrip) + 1> repaints{};
     std::vector<MessageRecord> messages;
     std::vector<std::pair<int32_t, int>> notifications;  // host window, lparam
     // What the preset name dialog is given, and how often it opened.
